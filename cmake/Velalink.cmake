@@ -1,0 +1,46 @@
+# Helpers shared by every room's CMakeLists.
+
+# velalink_library(name SOURCES ... DEPS ...)
+function(velalink_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# The version stamp every executable of the project carries; FileVersionText
+# reads it back from the file.
+set(VELALINK_STAMP_SOURCE ${PROJECT_BINARY_DIR}/velalink_version_stamp.c)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/version_stamp.c.in ${VELALINK_STAMP_SOURCE} @ONLY)
+
+# velalink_executable(name SOURCES ... DEPS ...)
+function(velalink_executable name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${VELALINK_STAMP_SOURCE})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+endfunction()
+
+# velalink_test(name SOURCES ... DEPS ... [LABELS ...])
+# One GoogleTest executable; every TEST becomes a CTest test.
+function(velalink_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  velalink_executable(${name} SOURCES ${ARG_SOURCES} DEPS ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE VELALINK_BINARY_DIR="${PROJECT_BINARY_DIR}"
+                                             VELALINK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+endfunction()
+
+# Adds every subdirectory of the current one that has a CMakeLists.txt.
+function(velalink_add_subdirectories)
+  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      if(child STREQUAL "qt" AND NOT VELALINK_QT)
+        continue()
+      endif()
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
