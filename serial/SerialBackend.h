@@ -1,0 +1,93 @@
+#pragma once
+// The seam between the serial port object and the operating system: one
+// device, opened and configured by the owner's thread, read by the port's
+// worker thread. Production: TermiosBackend; tests may script it.
+
+#include <cstdint>
+#include <string>
+
+#include "common/ArkTypes.h"
+
+namespace vela {
+
+// Line settings in the codes the program uses everywhere:
+// parity 0 none, 1 odd, 2 even; stop bits 0 one, 1 one and a half, 2 two.
+struct LineSettings {
+  int baudRate = 38400;
+  uint8_t byteSize = 8;
+  uint8_t parity = 0;
+  uint8_t stopBits = 0;
+};
+
+// Cumulative counts of line errors the driver has seen since the device was opened.
+struct LineErrorCounters {
+  uint32_t parity = 0;
+  uint32_t framing = 0;
+  uint32_t overrun = 0;        // the UART's receive register was overwritten
+  uint32_t queueOverflow = 0;  // the driver's receive queue was full
+};
+
+// Queue fill at the moment of a line error.
+struct QueueLevels {
+  uint32_t input = 0;
+  uint32_t output = 0;
+};
+
+enum class ReadStatus {
+  Data,    // a read completed: data holds 1..maxOctets octets
+  Woken,   // Wake was called, or the device is being closed
+  Failed,  // the device failed; error holds the errno value
+};
+
+struct ReadResult {
+  ReadStatus status = ReadStatus::Woken;
+  Octets data;
+  int error = 0;
+};
+
+enum class WriteStatus {
+  Done,    // every octet was handed to the driver
+  Woken,   // Wake was called, or the device is being closed; `written` counts what went
+  Failed,  // error holds the errno value
+};
+
+struct WriteResult {
+  WriteStatus status = WriteStatus::Done;
+  size_t written = 0;
+  int error = 0;
+};
+
+class SerialBackend {
+ public:
+  virtual ~SerialBackend() = default;
+
+  // Owner's thread. Open and Configure raise TArkException with the message the
+  // operator sees; on a failure of Open the device is closed again.
+  virtual void Open(const std::string& portName) = 0;
+  virtual void Configure(const LineSettings& settings) = 0;
+  virtual bool IsOpen() const = 0;
+  // Ends a Read or Write in progress in another thread, then closes. The device
+  // is closed afterwards even when the system reports a failure, which is raised.
+  virtual void Close() = 0;
+
+  // Worker thread. Waits without limit for the first octet, then collects until
+  // no octet arrives for gapMs or maxOctets are there. Octets collected before
+  // a wake are kept and continue the next Read.
+  virtual ReadResult Read(size_t maxOctets, int gapMs) = 0;
+
+  // Any thread; never waits: writes what the driver takes now.
+  virtual WriteResult WriteNow(const Octets& data) = 0;
+  // Worker thread: writes all of data, waiting for room; a wake ends the wait.
+  virtual WriteResult WriteAll(const Octets& data) = 0;
+
+  // Worker thread, after a completed Read.
+  virtual LineErrorCounters ErrorCounters() = 0;
+  virtual QueueLevels Queues() = 0;
+  // Drops what the driver holds in its receive queue, and any collected octets.
+  virtual void DiscardInput() = 0;
+
+  // Any thread: makes a blocked Read or WriteAll return Woken.
+  virtual void Wake() = 0;
+};
+
+}  // namespace vela
