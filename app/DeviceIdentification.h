@@ -1,0 +1,34 @@
+#pragma once
+// Judges the identification block of the connected device: a supported Vela,
+// a newer Vela modification (reported, still served), or another device
+// (reported, the operation stops).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vela {
+
+// Maker code "AR" in bits 31..16 of the hardware identifier.
+inline constexpr uint32_t kMakerCode = 0x4152;
+inline constexpr uint32_t kKindVela = 1;
+inline constexpr uint32_t kKindKant = 2;
+inline constexpr uint32_t kKindPorta = 3;
+// The hardware identifier of a Vela with its modification byte cleared.
+inline constexpr uint32_t kVelaHardwareCode = (kMakerCode << 16) | (kKindVela << 8);
+// Vela modification indexes this program supports (numbers №1 and №2).
+inline constexpr uint32_t kHighestSupportedModification = 1;
+
+inline constexpr const char* kSupportPhone = "+7 (800) 555-01-47";
+inline constexpr const char* kSupportWeb = "https://sirta.example/velalink";
+
+enum class TIdentVerdict { Supported, NewerModification, Rejected };
+
+struct TIdentResult {
+  TIdentVerdict verdict = TIdentVerdict::Supported;
+  std::vector<std::string> lines;  // for the activity log, in order
+};
+
+TIdentResult IdentifyDevice(uint32_t hid, uint32_t sid, uint32_t serial);
+
+}  // namespace vela

@@ -1,0 +1,75 @@
+#pragma once
+// The texts the main window writes to the activity log, in one place.
+
+namespace vela::msg {
+
+// Start-up.
+inline constexpr const char* kDesignCaption =
+    "VelaLink - Программа конфигурации и отображения результатов измерений Vela";
+inline constexpr const char* kApplicationTitle =
+    "VelaLink - Программа индикации результатов преобразования Vela";
+inline constexpr const char* kNoDebugConsole1 =
+    "Не удалось проинициализировать интерфейс отладочной консоли.";
+inline constexpr const char* kNoDebugConsole2 = "Отладочная информация будет недоступна.";
+inline constexpr const char* kMissingResources =
+    "Отсутствие необходимых ресурсов: \"CHK0 && CHK1\"\r\nНе позволяет программе быть выполненной.";
+
+// Sequencer.
+inline constexpr const char* kSendFailed =
+    "Не удалось инициировать обмен данными.\r\nУбедитесь в правильности параметров связи с "
+    "прибором и\r\nв правильности выполнения подключений.";
+inline constexpr const char* kParamsNoAnswer = "Чтение параметров: нет ответа";
+inline constexpr const char* kParamsNoAnswerEsc =
+    "Чтение параметров: нет ответа (нажмите ESC для отмены)";
+inline constexpr const char* kIdentNoAnswer = "Чтение идентификационной информации: нет ответа";
+inline constexpr const char* kIdentNoAnswerEsc =
+    "Чтение идентификационной информации: нет ответа (нажмите ESC для отмены)";
+inline constexpr const char* kRepeatRequest = "Повтор запроса (нажмите ESC для отмены)";
+inline constexpr const char* kClockNoAnswer = "Синхронизация времени: нет ответа";
+inline constexpr const char* kReadDone = "Чтение выполнено.";
+inline constexpr const char* kLinkRestored = "Связь установлена.";
+inline constexpr const char* kFormatErrors =
+    "Обнаружены ошибки формата данных.\r\nВероятная причина: конфликт логических "
+    "адресов.\r\nВнешнее проявление: синхронное моргание светодиодов нескольких приборов при "
+    "обмене.\r\nРекомендации: убедитесь, что всем приборам на линии RS-485 присвоены уникальные "
+    "адреса.";
+
+// Job completions and exceptions.
+inline constexpr const char* kUnexpectedData =
+    "Технология \"запрос-ответ\" не может быть выдержана.\r\nСопряжённое устройство выдаёт данные "
+    "без запроса.\r\nУбедитесь в правильности параметров связи с прибором и\r\nв правильности "
+    "выполнения подключений.";
+inline constexpr const char* kNetworkTypeRead = "Тип электрической сети прочитан.";
+inline constexpr const char* kWritingNetworkType = "Запись типа электрической сети...";
+inline constexpr const char* kOperationDone = "Операция выполнена.";
+inline constexpr const char* kOperationEnded = "Операция завершена.";
+inline constexpr const char* kLinkSettingsRead = "Настройки рабочего интерфейса прочитаны.";
+inline constexpr const char* kWritingLinkSettings = "Запись настроек рабочего интерфейса...";
+inline constexpr const char* kValuesRead = "Значения, преобразованные Vela, прочитаны.";
+inline constexpr const char* kFrequencyRead = "Значение частоты прочитано.";
+inline constexpr const char* kClockRead = "Дата и время Vela прочитаны.";
+inline constexpr const char* kClockSet = "Дата и время Vela установлены.";
+inline constexpr const char* kUnknownNormalisation =
+    "Неизвестный тип нормализации.\r\nОтображаемые величины могут быть некорректны";
+inline constexpr const char* kReadParamsPrefix = "Чтение параметров: ";
+inline constexpr const char* kWriteParamsPrefix = "Запись установок: ";
+inline constexpr const char* kWriteClockPrefix = "Запись времени: ";
+inline constexpr const char* kDeviceBusy = "Ожидание готовности. (Прибор занят)";
+inline constexpr const char* kOnlyAsdu13 = "Данный прибор поддерживает только ASDU 13 (M_ME_NC_1)";
+inline constexpr const char* kSpeedNote =
+    "Данный прибор поддерживает скорости обмена только до 57600";
+inline constexpr const char* kOldFirmware =
+    "В приборе установлено устаревшее ПО.\r\nРекомендуется обновить прошивку прибора.";
+inline constexpr const char* kClockNone = "нет";
+
+// Operations.
+inline constexpr const char* kClockSyncStart = "старт синхронизирующей последовательности...";
+inline constexpr const char* kClockSyncCommand = "команда синхронизации...";
+inline constexpr const char* kContinuousReading = "Непрерывное чтение...";
+inline constexpr const char* kStopped = "Остановлено.";
+
+// Captions.
+inline constexpr const char* kReadContinuously = "читать непрерывно";
+inline constexpr const char* kStopReading = "остановить чтение";
+
+}  // namespace vela::msg
