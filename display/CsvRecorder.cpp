@@ -1,0 +1,109 @@
+#include "display/CsvRecorder.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+
+#include "display/RegionalSettings.h"
+
+namespace vela {
+namespace {
+
+constexpr double kMsPerDay = 86400000.0;
+
+std::string SystemErrorText(int error) {
+  return "ошибка #" + std::to_string(error) + ": " + std::strerror(error);
+}
+
+// Writes all of text at the end of fd; on failure cuts the file back to its
+// former length, so no half record stays behind. Returns 0 or the errno.
+int AppendAll(int fd, const std::string& text) {
+  const off_t formerSize = ::lseek(fd, 0, SEEK_END);
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : EIO;
+      if (done > 0 && formerSize >= 0) (void)::ftruncate(fd, formerSize);
+      return error;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+// Opens fileName with flags, appends text and closes it; 0 or the errno.
+int WriteFile(const std::string& fileName, int flags, const std::string& text) {
+  const int fd = ::open(fileName.c_str(), flags | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return errno;
+  const int writeError = AppendAll(fd, text);
+  const int closeError = ::close(fd) == 0 ? 0 : errno;
+  return writeError != 0 ? writeError : closeError;
+}
+
+}  // namespace
+
+TCsvRecorder::TCsvRecorder(const TMeasurementCells& cells, const Clock& clock)
+    : FCells(cells), FClock(clock) {}
+
+void TCsvRecorder::Start(const std::string& fileName) {
+  FRecordFile.clear();
+  const int error = WriteFile(fileName, O_CREAT | O_TRUNC, Header());
+  if (error != 0) {
+    throw TArkException("Не удалось создать файл записи показаний \"" + fileName +
+                        "\": " + SystemErrorText(error));
+  }
+  FRecordFile = fileName;
+  FLastRecord = 0;
+}
+
+void TCsvRecorder::Stop() {
+  FRecordFile.clear();
+}
+
+bool TCsvRecorder::WriteRecord(TDateTime interval) {
+  if (FRecordFile.empty()) return false;
+  const TDateTime now = FClock.Now();
+  // Whole milliseconds, so that a record exactly one interval later is due.
+  // A clock set back (now before the last record) does not stop recording.
+  const int64_t elapsedMs = std::llround((now - FLastRecord) * kMsPerDay);
+  if (elapsedMs >= 0 && elapsedMs < std::llround(interval * kMsPerDay)) return false;
+  const int error = WriteFile(FRecordFile, O_APPEND, Record(now));
+  if (error != 0) {
+    throw TArkException("Запись показаний в файл \"" + FRecordFile +
+                        "\" пропущена: " + SystemErrorText(error));
+  }
+  FLastRecord = now;
+  return true;
+}
+
+TDateTime TCsvRecorder::RecordIntervalOfItem(int itemIndex) {
+  static constexpr int kSeconds[] = {0, 1, 2, 5, 10, 20, 30, 60, 120, 300, 600};
+  if (itemIndex < 0 || itemIndex >= static_cast<int>(std::size(kSeconds))) return 0;
+  return kSeconds[itemIndex] / 86400.0;
+}
+
+std::string TCsvRecorder::Header() {
+  return "\r\nTime;;Ua;Ub;Uc;Uo;;Ia;Ib;Ic;Io;;Uab;Ubc;Uca;;Pa;Pb;Pc;P;;Qa;Qb;Qc;Q;;Sa;Sb;Sc;S;;f";
+}
+
+std::string TCsvRecorder::Record(TDateTime now) const {
+  // Groups as in the header; an empty slot entry closes a group with ";;".
+  static constexpr int kGroupEnd = -1;
+  static constexpr int kColumns[] = {
+      slotUa,  slotUb,  slotUc,  slotUo,    kGroupEnd, slotIa, slotIb, slotIc, slotIo,    kGroupEnd,
+      slotUab, slotUbc, slotUca, kGroupEnd, slotPa,    slotPb, slotPc, slotP,  kGroupEnd, slotQa,
+      slotQb,  slotQc,  slotQ,   kGroupEnd, slotSa,    slotSb, slotSc, slotS,  kGroupEnd};
+  std::string record = "\r\n" + FormatDateTime(now, CurrentRegionalSettings()) + ";;";
+  for (int column : kColumns) {
+    record += column == kGroupEnd ? ";" : FCells[column].GetText() + ";";
+  }
+  return record + FCells[slotF].GetText();
+}
+
+}  // namespace vela
