@@ -1,0 +1,272 @@
+#include "iec101/Iec101Master.h"
+
+#include <chrono>
+#include <initializer_list>
+
+#include "common/ArkCmnUtils.h"
+#include "common/HandOver.h"
+#include "iec101/IecMessages.h"
+
+namespace vela {
+
+namespace {
+
+using S = TLinkState;
+using R = TLinkResult;
+
+constexpr uint16_t Codes(std::initializer_list<int> codes) {
+  uint16_t mask = 0;
+  for (int code : codes) mask = static_cast<uint16_t>(mask | (1u << code));
+  return mask;
+}
+
+}  // namespace
+
+// Responses that no row names are ignored and the time-out decides; a frame
+// without a control field (garbage, E5h, A2h, a bad checksum, another address
+// length) is a bad response and repeats the frame.
+const TArkSocket101Master::TReceiveRule TArkSocket101Master::kReceiveRules[] = {
+    {S::lsStatusRequested, Codes({11}), TCondition::kDfcSet, TReaction::kRepeat, R::lrNone},
+    {S::lsStatusRequested, Codes({11}), TCondition::kDfcClear, TReaction::kStartReset, R::lrNone},
+    {S::lsStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
+    {S::lsResetSent, Codes({0}), TCondition::kAny, TReaction::kReport, R::lrAck},
+    {S::lsResetSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
+    {S::lsUserDataSent, Codes({0}), TCondition::kAny, TReaction::kReport, R::lrAck},
+    {S::lsUserDataSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kReport, R::lrNack},
+    {S::lsDataRequested, Codes({8}), TCondition::kWithData, TReaction::kReport, R::lrUserData},
+    {S::lsDataRequested, Codes({8}), TCondition::kWithoutData, TReaction::kReport, R::lrNoData},
+    {S::lsDataRequested, Codes({9}), TCondition::kAny, TReaction::kReport, R::lrNoData},
+    {S::lsDataRequested, Codes({11}), TCondition::kAny, TReaction::kReport, R::lrAck},
+    {S::lsDataRequested, Codes({14, 15}), TCondition::kAny, TReaction::kReport, R::lrLinkNotReady},
+};
+
+TArkSocket101Master::TArkSocket101Master(TimerFactory& timers, Clock& clock, TIecLink link,
+                                         uint32_t linkAddress)
+    : clock_(clock), link_(std::move(link)), timer_(timers.CreateTimer()) {
+  timer_->SetInterval(kResponseTimeoutMs);
+  timer_->OnTimer = [this] { HandleTimer(); };
+  SetLinkAddress(linkAddress);
+}
+
+TArkSocket101Master::~TArkSocket101Master() {
+  // Deliveries that began before the owner detached the port are served (and
+  // dropped) before the members go.
+  closing_ = true;
+  Disarm();
+  timer_->OnTimer = nullptr;
+  while (receivesInFlight_.load() > 0) {
+    if (handover::InGuiThread()) {
+      handover::Drain();
+      handover::WaitForWork(std::chrono::milliseconds(5));
+    }
+  }
+}
+
+bool TArkSocket101Master::IsBusy() const {
+  return state_ == S::lsStatusRequested || state_ == S::lsResetSent ||
+         state_ == S::lsUserDataSent || state_ == S::lsDataRequested;
+}
+
+void TArkSocket101Master::SetLinkAddress(uint32_t address) {
+  linkAddress_ = TruncateLinkAddress(address);
+}
+
+void TArkSocket101Master::OpenPort() {
+  if (link_.Open) link_.Open();
+}
+
+void TArkSocket101Master::ClosePort() {
+  if (link_.Close) link_.Close();
+}
+
+void TArkSocket101Master::ClearLinkState() {
+  const bool wasBusy = IsBusy();
+  Disarm();
+  state_ = S::lsNotReady;
+  if (wasBusy) Report(R::lrFailed, {}, false);
+}
+
+void TArkSocket101Master::ResetLink(int retries) {
+  if (IsBusy()) throw TArkException(iec_messages::kPreviousOperationRunning);
+  retriesLeft_ = retries;
+  state_ = S::lsNotReady;
+  frameCounter_ = 0;
+  current_.emplace(fc::kRequestStatus, linkAddress_, 0, false);
+  Transmit(S::lsStatusRequested);
+}
+
+void TArkSocket101Master::CheckReadyForData() const {
+  if (IsBusy()) throw TArkException(iec_messages::kLinkBusy);
+  if (!IsReady()) throw TArkException(iec_messages::kLinkNeedsReset);
+}
+
+void TArkSocket101Master::RequestClass2(int retries) {
+  CheckReadyForData();
+  StartCountedService(fc::kRequestClass2, {}, retries, S::lsDataRequested);
+}
+
+void TArkSocket101Master::SendUserData(const TArkAsduBase& asdu, int retries) {
+  CheckReadyForData();
+  StartCountedService(fc::kUserDataConfirm, asdu.AsOctets(), retries, S::lsUserDataSent);
+}
+
+void TArkSocket101Master::StartCountedService(uint8_t function, const Octets& userData, int retries,
+                                              TLinkState state) {
+  // The frame is built before anything changes: a frame over the length limit
+  // leaves counter, frame and state as they were.
+  const uint32_t counter = frameCounter_ + 1;
+  TArkOutPacket frame(function, linkAddress_, static_cast<int>(counter & 1), true, userData);
+  frameCounter_ = counter;
+  current_.emplace(std::move(frame));
+  retriesLeft_ = retries;
+  Transmit(state);
+}
+
+void TArkSocket101Master::Transmit(TLinkState state) {
+  if (retriesLeft_ <= 0) {
+    Disarm();
+    state_ = S::lsNotReady;
+    Report(R::lrFailed, {}, false);
+    return;
+  }
+  --retriesLeft_;
+  // State and time-out are set before the frame leaves, so that a response,
+  // however early, finds the service it belongs to.
+  state_ = state;
+  Arm();
+  if (link_.Send) link_.Send(current_->Frame());
+}
+
+void TArkSocket101Master::Arm() {
+  deadlineMs_ = clock_.MonotonicMs() + kResponseTimeoutMs;
+  timer_->SetEnabled(false);
+  timer_->SetInterval(kResponseTimeoutMs);
+  timer_->SetEnabled(true);
+}
+
+void TArkSocket101Master::Disarm() {
+  timer_->SetEnabled(false);
+}
+
+void TArkSocket101Master::HandleTimer() {
+  if (!IsBusy()) {
+    Disarm();
+    return;
+  }
+  const int64_t now = clock_.MonotonicMs();
+  if (now < deadlineMs_) {
+    // Early tick (a coarse timer): wait for the rest.
+    timer_->SetInterval(static_cast<unsigned>(deadlineMs_ - now));
+    return;
+  }
+  Disarm();
+  switch (state_) {
+    case S::lsStatusRequested:
+    case S::lsResetSent:  // a reset is not repeated on silence
+      state_ = S::lsNotReady;
+      Report(R::lrFailed, {}, false);
+      break;
+    default:
+      Repeat();
+      break;
+  }
+}
+
+void TArkSocket101Master::ReceiveOctets(const Octets& data) {
+  ++receivesInFlight_;
+  try {
+    handover::Synchronize([this, &data] {
+      if (!closing_) HandleReceived(data);
+    });
+  } catch (...) {
+    --receivesInFlight_;
+    throw;
+  }
+  --receivesInFlight_;
+}
+
+void TArkSocket101Master::HandleReceived(const Octets& data) {
+  if (!IsBusy()) {
+    Trace("iSkip: " + BytesToHex(data));
+    return;
+  }
+  Trace("iRd: " + BytesToHex(data));
+  const TArkInPacket packet(data);
+  const TDecision decision = Decide(packet);
+  switch (decision.reaction) {
+    case TReaction::kIgnore:
+      return;  // the time-out decides
+    case TReaction::kRepeat:
+      Disarm();
+      Repeat();
+      return;
+    case TReaction::kStartReset:
+      Disarm();
+      state_ = S::lsNotReady;
+      current_.emplace(fc::kResetRemoteLink, linkAddress_, 0, false);
+      Transmit(S::lsResetSent);  // the retry budget carries on
+      return;
+    case TReaction::kReport:
+      Finish(S::lsReady, decision.result,
+             decision.result == R::lrUserData ? packet.UserData() : Octets(), packet.Acd());
+      return;
+  }
+}
+
+TArkSocket101Master::TDecision TArkSocket101Master::Decide(const TArkInPacket& packet) const {
+  using C = TCondition;
+  if (!packet.HasControl()) return {TReaction::kRepeat, R::lrNone};
+  if (packet.Prm() || !packet.AddressMatches(linkAddress_)) return {TReaction::kIgnore, R::lrNone};
+  const uint8_t function = packet.Function();
+  for (const TReceiveRule& rule : kReceiveRules) {
+    if (rule.state != state_ || (rule.functions & (1u << function)) == 0) continue;
+    const bool fits = rule.condition == C::kAny || (rule.condition == C::kDfcSet && packet.Dfc()) ||
+                      (rule.condition == C::kDfcClear && !packet.Dfc()) ||
+                      (rule.condition == C::kWithData && packet.HasData()) ||
+                      (rule.condition == C::kWithoutData && !packet.HasData());
+    if (fits) return {rule.reaction, rule.result};
+  }
+  return {TReaction::kIgnore, R::lrNone};
+}
+
+void TArkSocket101Master::Finish(TLinkState state, TLinkResult result, const Octets& asdu,
+                                 bool acd) {
+  Disarm();
+  state_ = state;
+  Report(result, asdu, acd);
+}
+
+void TArkSocket101Master::Report(TLinkResult result, const Octets& asdu, bool acd) {
+  if (!OnLinkResult) return;
+  lastResult_ = result;
+  lastAsdu_ = asdu;
+  lastAcd_ = acd;
+  // The handler may start the next service or even free the master: only
+  // copies are used from here on.
+  const TLinkResultEvent onResult = OnLinkResult;
+  const TLinkErrorEvent onError = OnLinkError;
+  const Octets octets = asdu;
+  handover::Synchronize([this, result, acd, &onResult, &onError, &octets] {
+    try {
+      if (octets.empty()) {
+        onResult(this, result, nullptr, acd);
+      } else {
+        const TArkInAsdu received(octets);
+        onResult(this, result, &received, acd);
+      }
+    } catch (const TArkException& error) {
+      if (!onError) return;
+      try {
+        onError(this, error);
+      } catch (...) {
+        // A failing error handler has nowhere left to report to.
+      }
+    }
+  });
+}
+
+void TArkSocket101Master::Trace(const std::string& line) const {
+  if (OnTrace) OnTrace(line);
+}
+
+}  // namespace vela

@@ -1,0 +1,154 @@
+#pragma once
+// The primary station of IEC 60870-5-101 unbalanced transmission for one
+// secondary station: one link service at a time, a 400 ms response time-out,
+// repeats within a retry budget set by the caller, the frame count bit, and
+// exactly one result per service.
+//
+// Threads: every method runs on the GUI thread except ReceiveOctets, which
+// may be called from any thread and hands the octets to the GUI thread. The
+// response time-out is a GUI-thread Timer measured on the Clock, so a
+// time-out and a response are never handled at the same time, and a time-out
+// of a service that has ended is dropped.
+//
+// Wiring to the serial port (the owner does this): the link's Send hands a
+// frame to the port; the port's receive event calls ReceiveOctets. Before the
+// master is freed the owner gives the port's receive event back to itself, so
+// that no delivery can reach a freed master; TIec101PortSession does both in
+// the right order.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/ArkTypes.h"
+#include "common/Clock.h"
+#include "common/Timer.h"
+#include "iec101/IecAsdu.h"
+#include "iec101/IecPacket.h"
+
+namespace vela {
+
+enum class TLinkState : uint8_t {
+  lsNotReady = 0,         // link not reset, or the last service failed
+  lsReady = 1,            // idle, link reset
+  lsStatusRequested = 2,  // REQUEST STATUS OF LINK sent
+  lsResetSent = 3,        // RESET OF REMOTE LINK sent
+  lsUserDataSent = 4,     // SEND/CONFIRM user data sent
+  lsDataRequested = 5,    // REQUEST/RESPOND class 2 data sent
+};
+
+enum class TLinkResult : uint8_t {
+  lrAck = 0,           // confirmed, or status of link in answer to a data request
+  lrNack = 1,          // user data not accepted
+  lrLinkNotReady = 2,  // data request answered with function 14 or 15
+  lrNoData = 3,        // data request answered with function 9, or 8 without data
+  lrUserData = 4,      // data request answered with an ASDU
+  lrFailed = 5,        // no usable response within the budget, or reset not answered
+  lrNone = 6,          // never reported
+};
+
+// What the master needs of the line. Send's result is not used: a frame that
+// did not go out is handled by the time-out like a lost one.
+struct TIecLink {
+  std::function<bool(const Octets&)> Send;
+  std::function<void()> Open;   // optional
+  std::function<void()> Close;  // optional
+};
+
+class TArkSocket101Master {
+ public:
+  static constexpr unsigned kResponseTimeoutMs = 400;
+
+  using TLinkResultEvent = std::function<void(TArkSocket101Master* sender, TLinkResult result,
+                                              const TArkInAsdu* asdu, bool acd)>;
+  using TLinkErrorEvent =
+      std::function<void(TArkSocket101Master* sender, const TArkException& error)>;
+
+  TArkSocket101Master(TimerFactory& timers, Clock& clock, TIecLink link, uint32_t linkAddress);
+  ~TArkSocket101Master();
+  TArkSocket101Master(const TArkSocket101Master&) = delete;
+  TArkSocket101Master& operator=(const TArkSocket101Master&) = delete;
+
+  // Services; each raises TArkException when the state does not allow it.
+  void ResetLink(int retries);
+  void RequestClass2(int retries);
+  void SendUserData(const TArkAsduBase& asdu, int retries);
+
+  // One received chunk, as the port delivered it; any thread.
+  void ReceiveOctets(const Octets& data);
+
+  bool IsReady() const { return state_ == TLinkState::lsReady; }
+  bool IsBusy() const;
+  TLinkState State() const { return state_; }
+  void SetLinkAddress(uint32_t address);
+  uint32_t LinkAddress() const { return linkAddress_; }
+  // Forgets the link state (another port was chosen). A running service ends
+  // with lrFailed.
+  void ClearLinkState();
+  void OpenPort();
+  void ClosePort();
+
+  // The frame sent last (repeated unchanged on retries); none before the first.
+  const TArkOutPacket* CurrentFrame() const { return current_ ? &*current_ : nullptr; }
+  TLinkResult LastResult() const { return lastResult_; }
+
+  // Runs on the GUI thread with the received ASDU (or none) for 8 with data.
+  // A TArkException it raises goes to OnLinkError; anything raised there is
+  // dropped.
+  TLinkResultEvent OnLinkResult;
+  TLinkErrorEvent OnLinkError;
+  // "iRd: " / "iSkip: " lines of the exchange trace.
+  std::function<void(const std::string&)> OnTrace;
+
+ private:
+  enum class TReaction : uint8_t { kIgnore, kRepeat, kStartReset, kReport };
+  enum class TCondition : uint8_t { kAny, kDfcSet, kDfcClear, kWithData, kWithoutData };
+  // One row of the receive table: in state, a usable response to the master's
+  // address whose function code is in the functions mask and that meets the
+  // condition leads to reaction (and, for kReport, to result).
+  struct TReceiveRule {
+    TLinkState state;
+    uint16_t functions;
+    TCondition condition;
+    TReaction reaction;
+    TLinkResult result;
+  };
+  static const TReceiveRule kReceiveRules[];
+  struct TDecision {
+    TReaction reaction;
+    TLinkResult result;
+  };
+
+  void CheckReadyForData() const;
+  void StartCountedService(uint8_t function, const Octets& userData, int retries, TLinkState state);
+  void Transmit(TLinkState state);
+  void Repeat() { Transmit(state_); }
+  void Arm();
+  void Disarm();
+  void HandleTimer();
+  void HandleReceived(const Octets& data);
+  TDecision Decide(const TArkInPacket& packet) const;
+  void Finish(TLinkState state, TLinkResult result, const Octets& asdu, bool acd);
+  void Report(TLinkResult result, const Octets& asdu, bool acd);
+  void Trace(const std::string& line) const;
+
+  Clock& clock_;
+  TIecLink link_;
+  std::unique_ptr<Timer> timer_;
+  uint32_t linkAddress_ = 0;
+  TLinkState state_ = TLinkState::lsNotReady;
+  uint32_t frameCounter_ = 0;  // lowest bit is the FCB of the last FCV = 1 frame
+  int retriesLeft_ = 0;
+  int64_t deadlineMs_ = 0;
+  std::optional<TArkOutPacket> current_;
+  TLinkResult lastResult_ = TLinkResult::lrNone;
+  Octets lastAsdu_;
+  bool lastAcd_ = false;
+  std::atomic<int> receivesInFlight_{0};
+  std::atomic<bool> closing_{false};
+};
+
+}  // namespace vela

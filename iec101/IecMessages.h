@@ -1,0 +1,52 @@
+#pragma once
+// Every message text of the IEC 60870-5-101 room, in one place.
+
+namespace vela::iec_messages {
+
+// Field-length settings.
+inline constexpr const char* kBadLinkAddressLength =
+    "Недопустимая длина поля адреса. Возможные значения: [0,1,2]";
+inline constexpr const char* kBadCommonAddressLength =
+    "Недопустимая длина поля \"общий адрес ASDU\". Возможные значения: [1,2]";
+inline constexpr const char* kBadCotLength =
+    "Недопустимая длина поля \"причина передачи ASDU\". Возможные значения: [1,2]";
+inline constexpr const char* kBadIoaLength =
+    "Недопустимая длина поля \"адрес объекта информации\". Возможные значения: [1,2,3]";
+
+// FT 1.2 frames.
+inline constexpr const char* kNoControlField =
+    "формат пакета не позволяет обратиться к полю управления [C]";
+inline constexpr const char* kNoDataField =
+    "формат пакета не позволяет обратиться к полю данных [ASDU]";
+inline constexpr const char* kAcdOnlySecondary = "ACD существует только в пакетах с PRM=0";
+inline constexpr const char* kDfcOnlySecondary = "DFC существует только в пакетах с PRM=0";
+inline constexpr const char* kFcbOnlyPrimary = "FCB существует только в пакетах с PRM=1";
+inline constexpr const char* kFcvOnlyPrimary = "FCV существует только в пакетах с PRM=1";
+inline constexpr const char* kNoAddressBySettings =
+    "обращение к несуществующему полю адреса [A] (см. настройки)";
+inline constexpr const char* kNoAddressField =
+    "формат пакета не позволяет обратиться к полю адреса [A]";
+inline constexpr const char* kFrameTooLong =
+    "Превышение ограничения на длинну пакета формата FT 1.2";
+inline constexpr const char* kBadSingleChar =
+    "Одиночный управляющий символ FT 1.2 может быть только E5h или A2h";
+
+// ASDU.
+inline constexpr const char* kNoTypeIdField =
+    "формат ASDU не позволяет обратиться к полю идентификатора типа";
+inline constexpr const char* kNoVsqField =
+    "формат ASDU не позволяет обратиться к полю идентификатора переменной структуры";
+inline constexpr const char* kNoCotField =
+    "формат ASDU не позволяет обратиться к полю причины передачи";
+inline constexpr const char* kNoCommonAddressField =
+    "формат ASDU не позволяет обратиться к полю общего адреса ASDU";
+inline constexpr const char* kWrongInterpretation = "Неверная интерпретация ASDU";
+inline constexpr const char* kBadAsduFormat = "Некорректный формат ASDU";
+
+// Link-layer master.
+inline constexpr const char* kPreviousOperationRunning =
+    "Начало следующей операции невозможно до завершения предыдущей.";
+inline constexpr const char* kLinkBusy = "Канал не готов - идёт обработка предыдущего запроса.";
+inline constexpr const char* kLinkNeedsReset = "Нет готовности канала - требуется сброс.";
+
+}  // namespace vela::iec_messages
