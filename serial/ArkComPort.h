@@ -65,7 +65,7 @@ class TArkComPort : public TArkThread {
   uint8_t Parity() const { return settings_.parity; }
   uint8_t StopBits() const { return settings_.stopBits; }
 
-  std::function<void(TArkComPort* sender, const Octets& data)> OnWrite, OnRead;
+  std::function<void(TArkComPort*sender, const Octets&data)> OnWrite, OnRead;
   std::function<void(TArkComPort* sender, uint32_t errors, const TComStat& status)> OnError;
   std::function<void(TArkComPort* sender, const TArkException& e)> OnException;
 
@@ -77,9 +77,9 @@ class TArkComPort : public TArkThread {
 
   void ApplySettings(const LineSettings& settings);
   WorkerTask WaitForTask();
-  void ReadOnce(uint64_t generation);
-  void FinishWrite(uint64_t generation, const Octets& whole, size_t written);
-  void CheckLineErrors(uint64_t generation);
+  void ReadOnce();
+  void FinishWrite(const WorkerTask& task);
+  bool CheckLineErrors(uint64_t generation, uint64_t session);
   void MarkWriteDone(uint64_t generation);
 
   // Runs call on the GUI thread unless the port was closed or re-opened since
@@ -88,26 +88,27 @@ class TArkComPort : public TArkThread {
   void DeliverWrite(uint64_t generation, const Octets& data);
   void DeliverFailure(uint64_t generation, const std::string& message);
   void ReportException(const TArkException& e);
-  void WakeWorker();
 
   std::unique_ptr<SerialBackend> backend_;
   std::string portName_;
   int portNumber_ = -1;
-  LineSettings settings_;  // 38400 8N1
+  LineSettings settings_;  // 38400 baud, 8 data bits, no parity, one stop bit
 
-  // Shared with the worker thread.
-  mutable std::mutex stateMutex_;
+  // Shared with the worker thread; the fields without atomic live under stateMutex_.
+  std::mutex stateMutex_;
   std::condition_variable stateChanged_;
   std::atomic<bool> open_{false};
-  std::atomic<uint64_t> generation_{0};  // changes with every Open, Close and teardown
+  std::atomic<uint64_t> generation_{0};  // changes with every Open, Close and the teardown
+  uint64_t session_ = 0;                 // the backend's number of the current Open
   bool readFailed_ = false;              // reading stopped until the next Open
   std::atomic<bool> writePending_{false};
   Octets remainderData_;  // a write the driver did not take at once
   size_t remainderWritten_ = 0;
   bool remainderPending_ = false;
-  uint64_t remainderGeneration_ = 0;
-  LineErrorCounters seenErrors_;  // worker thread
-  uint64_t countersGeneration_ = 0;
+
+  // Worker thread only.
+  LineErrorCounters seenErrors_;
+  uint64_t seenErrorsSession_ = 0;
 };
 
 }  // namespace vela

@@ -43,12 +43,14 @@ struct ReadResult {
   ReadStatus status = ReadStatus::Woken;
   Octets data;
   int error = 0;
+  uint64_t session = 0;  // the Open the data came from
 };
 
 enum class WriteStatus {
-  Done,    // every octet was handed to the driver
-  Woken,   // Wake was called, or the device is being closed; `written` counts what went
-  Failed,  // error holds the errno value
+  Done,     // every octet was handed to the driver
+  Partial,  // WriteNow: the driver took `written` octets and has no room now
+  Woken,    // Wake was called, or the device is being closed; `written` counts what went
+  Failed,   // error holds the errno value
 };
 
 struct WriteResult {
@@ -62,8 +64,9 @@ class SerialBackend {
   virtual ~SerialBackend() = default;
 
   // Owner's thread. Open and Configure raise TArkException with the message the
-  // operator sees; on a failure of Open the device is closed again.
-  virtual void Open(const std::string& portName) = 0;
+  // operator sees; on a failure of Open the device is closed again. Open
+  // returns a number that no earlier Open of this backend returned.
+  virtual uint64_t Open(const std::string& portName) = 0;
   virtual void Configure(const LineSettings& settings) = 0;
   virtual bool IsOpen() const = 0;
   // Ends a Read or Write in progress in another thread, then closes. The device
@@ -77,10 +80,11 @@ class SerialBackend {
 
   // Any thread; never waits: writes what the driver takes now.
   virtual WriteResult WriteNow(const Octets& data) = 0;
-  // Worker thread: writes all of data, waiting for room; a wake ends the wait.
-  virtual WriteResult WriteAll(const Octets& data) = 0;
+  // Worker thread: writes all of data to the device of that Open, waiting for
+  // room; a wake, or another Open since, ends it with Woken.
+  virtual WriteResult WriteAll(const Octets& data, uint64_t session) = 0;
 
-  // Worker thread, after a completed Read.
+  // Worker thread, after a completed Read. Counts since the last Open.
   virtual LineErrorCounters ErrorCounters() = 0;
   virtual QueueLevels Queues() = 0;
   // Drops what the driver holds in its receive queue, and any collected octets.

@@ -1,0 +1,151 @@
+#include "serial/PortNames.h"
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+namespace vela {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct DeviceFamily {
+  const char* prefix;  // device node name without the number
+  int firstNumber;     // COM number of the node numbered 0
+};
+
+// Each family owns 32 numbers, so that a node never takes another's name.
+constexpr int kFamilySize = 32;
+constexpr DeviceFamily kFamilies[] = {{"ttyS", 1}, {"ttyUSB", 33}, {"ttyACM", 65}};
+
+// The decimal number that makes up all of text; nullopt otherwise.
+std::optional<int> WholeNumber(std::string_view text) {
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front()))) return std::nullopt;
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+bool HasComPrefixAnyCase(const std::string& name) {
+  return name.size() >= 4 && std::toupper(static_cast<unsigned char>(name[0])) == 'C' &&
+         std::toupper(static_cast<unsigned char>(name[1])) == 'O' &&
+         std::toupper(static_cast<unsigned char>(name[2])) == 'M';
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// A legacy 8250 node without a UART behind it answers tcgetattr too; its
+// serial type is "unknown".
+bool IsPhantomUart(int fd, const std::string& devicePath) {
+  if (fs::path(devicePath).filename().string().rfind("ttyS", 0) != 0) return false;
+  serial_struct info{};
+  return ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN;
+}
+
+// A node the program could open as a serial line. A port held exclusively
+// (by this program, too) still counts: it is there.
+bool IsSerialDevice(const std::string& devicePath) {
+  const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == EBUSY;
+  termios attributes{};
+  const bool serial = tcgetattr(fd, &attributes) == 0 && !IsPhantomUart(fd, devicePath);
+  ::close(fd);
+  return serial;
+}
+
+// Name -> device node of every candidate: the fixed rule first, the ports
+// folder over it.
+std::map<std::string, std::string> CandidatePorts() {
+  std::map<std::string, std::string> ports;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/dev", error)) {
+    const std::string path = entry.path().string();
+    if (auto number = ComNumberOfDevice(path)) ports[ComPortName(*number)] = path;
+  }
+  for (const auto& entry : fs::directory_iterator(PortsDirectory(), error)) {
+    const std::string name = entry.path().filename().string();
+    if (ComPortNumber(name) >= 0) ports[name] = entry.path().string();
+  }
+  return ports;
+}
+
+}  // namespace
+
+int ComPortNumber(const std::string& name) {
+  if (name.size() < 4 || name.compare(0, 3, "COM") != 0) return -1;
+  return WholeNumber(std::string_view(name).substr(3)).value_or(-1);
+}
+
+std::string ComPortName(int number) {
+  return "COM" + std::to_string(number);
+}
+
+int CompareComPortNames(const std::string& a, const std::string& b) {
+  if (!HasComPrefixAnyCase(a) || !HasComPrefixAnyCase(b)) return 0;
+  const auto numberA = WholeNumber(std::string_view(a).substr(3));
+  const auto numberB = WholeNumber(std::string_view(b).substr(3));
+  if (!numberA || !numberB) return 0;
+  return (*numberA > *numberB) - (*numberA < *numberB);
+}
+
+std::string PortsDirectory() {
+  if (std::string dir = Environment("VELALINK_PORTS_DIR"); !dir.empty()) return dir;
+  if (std::string config = Environment("XDG_CONFIG_HOME"); !config.empty()) {
+    return config + "/velalink/ports";
+  }
+  return Environment("HOME") + "/.config/velalink/ports";
+}
+
+std::optional<int> ComNumberOfDevice(const std::string& devicePath) {
+  const fs::path path(devicePath);
+  if (path.parent_path() != "/dev") return std::nullopt;
+  const std::string node = path.filename().string();
+  for (const DeviceFamily& family : kFamilies) {
+    const std::string_view prefix(family.prefix);
+    if (node.size() <= prefix.size() || node.compare(0, prefix.size(), prefix) != 0) continue;
+    const auto index = WholeNumber(std::string_view(node).substr(prefix.size()));
+    if (index && *index < kFamilySize) return family.firstNumber + *index;
+  }
+  return std::nullopt;
+}
+
+std::string DevicePathOfPort(const std::string& portName) {
+  if (ComPortNumber(portName) < 0) return "";
+  const fs::path link = fs::path(PortsDirectory()) / portName;
+  std::error_code error;
+  if (fs::is_symlink(link, error) || fs::exists(link, error)) return link.string();
+  const int number = ComPortNumber(portName);
+  for (const DeviceFamily& family : kFamilies) {
+    const int index = number - family.firstNumber;
+    if (index >= 0 && index < kFamilySize)
+      return "/dev/" + std::string(family.prefix) + std::to_string(index);
+  }
+  return "";
+}
+
+std::vector<std::string> EnumComPorts() {
+  std::vector<std::string> names;
+  for (const auto& [name, path] : CandidatePorts()) {
+    if (IsSerialDevice(path)) names.push_back(name);
+  }
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return CompareComPortNames(a, b) < 0;
+  });
+  return names;
+}
+
+}  // namespace vela

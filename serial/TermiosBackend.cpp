@@ -1,0 +1,264 @@
+#include "serial/TermiosBackend.h"
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <mutex>
+
+#include "serial/PortNames.h"
+#include "serial/SystemErrorText.h"
+#include "serial/TermiosLine.h"
+
+namespace vela {
+namespace {
+
+using serial_detail::ErrorText;
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+[[noreturn]] void RaiseOpenFailure(const std::string& portName, int error) {
+  throw TArkException("Не удалось открыть порт \"" + portName +
+                      "\"\r\n open(): " + ErrorText(error));
+}
+
+[[noreturn]] void RaiseSetupFailure(const char* call, int error) {
+  throw TArkException(std::string("Не удалось настроить порт\r\n ") + call +
+                      "(): " + ErrorText(error));
+}
+
+}  // namespace
+
+TermiosBackend::TermiosBackend() {
+  wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wakeFd_ < 0) RaiseSetupFailure("eventfd", errno);
+}
+
+TermiosBackend::~TermiosBackend() {
+  if (fd_ >= 0) ::close(fd_);
+  ::close(wakeFd_);
+}
+
+uint64_t TermiosBackend::Open(const std::string& portName) {
+  const std::string path = DevicePathOfPort(portName);
+  if (path.empty()) RaiseOpenFailure(portName, ENOENT);
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) RaiseOpenFailure(portName, errno);
+  termios attributes{};
+  if (tcgetattr(fd, &attributes) != 0) {
+    const int error = errno;
+    ::close(fd);
+    RaiseOpenFailure(portName, error);
+  }
+  // No sharing: a second open of the line fails with EBUSY.
+  if (ioctl(fd, TIOCEXCL) != 0) {
+    const int error = errno;
+    ::close(fd);
+    RaiseSetupFailure("ioctl(TIOCEXCL)", error);
+  }
+  std::unique_lock lock(deviceMutex_);
+  fd_ = fd;
+  pseudoTerminal_ = serial_detail::IsPseudoTerminal(fd);
+  countersAtOpen_ = RawCounters();
+  collected_.clear();
+  closing_ = false;
+  return ++session_;
+}
+
+void TermiosBackend::Configure(const LineSettings& settings) {
+  std::shared_lock lock(deviceMutex_);
+  if (fd_ < 0) RaiseSetupFailure("tcsetattr", EBADF);
+  serial_detail::ConfigureLine(fd_, settings, pseudoTerminal_);
+}
+
+bool TermiosBackend::IsOpen() const {
+  std::shared_lock lock(deviceMutex_);
+  return fd_ >= 0;
+}
+
+void TermiosBackend::Close() {
+  closing_ = true;
+  Wake();
+  std::unique_lock lock(deviceMutex_);
+  if (fd_ < 0) return;
+  const int result = ::close(fd_);
+  const int error = errno;
+  fd_ = -1;
+  collected_.clear();
+  DrainWake();
+  // EINTR from close still releases the descriptor on Linux.
+  if (result != 0 && error != EINTR) {
+    throw TArkException("Не удалось закрыть порт\r\n close(): " + ErrorText(error));
+  }
+}
+
+TermiosBackend::Ready TermiosBackend::WaitFor(short events, int timeoutMs, short& revents,
+                                              int& error) {
+  for (;;) {
+    pollfd fds[2] = {{fd_, events, 0}, {wakeFd_, POLLIN, 0}};
+    const int count = ::poll(fds, 2, timeoutMs);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      error = errno;
+      return Ready::Failed;
+    }
+    if (count == 0) return Ready::TimedOut;
+    if (fds[1].revents & POLLIN) {
+      DrainWake();
+      return Ready::Woken;
+    }
+    revents = fds[0].revents;
+    return Ready::Device;
+  }
+}
+
+// Reads what the driver holds, up to maxOctets in all; false on a failure of
+// the device (a hang-up reads as EIO).
+bool TermiosBackend::ReadAvailable(size_t maxOctets, int& error) {
+  char buffer[1024];
+  while (collected_.size() < maxOctets) {
+    const size_t room = std::min(sizeof buffer, maxOctets - collected_.size());
+    const ssize_t count = ::read(fd_, buffer, room);
+    if (count > 0) {
+      collected_.append(buffer, static_cast<size_t>(count));
+      lastOctetMs_ = NowMs();
+      continue;
+    }
+    if (count < 0 && errno == EAGAIN) return true;
+    if (count < 0 && errno == EINTR) continue;
+    error = count == 0 ? EIO : errno;
+    return false;
+  }
+  return true;
+}
+
+ReadResult TermiosBackend::Read(size_t maxOctets, int gapMs) {
+  std::shared_lock lock(deviceMutex_);
+  ReadResult result{ReadStatus::Woken, {}, 0, session_};
+  if (fd_ < 0 || closing_) return result;
+  for (;;) {
+    int timeoutMs = -1;
+    if (!collected_.empty()) {
+      timeoutMs = static_cast<int>(std::max<int64_t>(0, lastOctetMs_ + gapMs - NowMs()));
+      if (timeoutMs == 0 || collected_.size() >= maxOctets) break;
+    }
+    short revents = 0;
+    int error = 0;
+    const Ready ready = WaitFor(POLLIN, timeoutMs, revents, error);
+    if (ready == Ready::TimedOut) break;
+    if (ready == Ready::Woken) return result;
+    if (ready == Ready::Failed || (revents & POLLNVAL)) {
+      result.status = ReadStatus::Failed;
+      result.error = ready == Ready::Failed ? error : EBADF;
+      return result;
+    }
+    const size_t before = collected_.size();
+    bool alive = ReadAvailable(maxOctets, error);
+    // A hang-up that leaves nothing to read would wake poll() at once forever.
+    if (alive && collected_.size() == before && (revents & (POLLHUP | POLLERR))) {
+      alive = false;
+      error = EIO;
+    }
+    if (!alive) {
+      collected_.clear();
+      result.status = ReadStatus::Failed;
+      result.error = error;
+      return result;
+    }
+  }
+  result.status = ReadStatus::Data;
+  result.data = std::move(collected_);
+  collected_.clear();
+  return result;
+}
+
+WriteResult TermiosBackend::WriteNow(const Octets& data) {
+  std::shared_lock lock(deviceMutex_);
+  return WriteAvailable(data);
+}
+
+WriteResult TermiosBackend::WriteAvailable(std::string_view data) {
+  if (fd_ < 0) return {WriteStatus::Failed, 0, EBADF};
+  size_t written = 0;
+  while (written < data.size()) {
+    const ssize_t count = ::write(fd_, data.data() + written, data.size() - written);
+    if (count > 0) {
+      written += static_cast<size_t>(count);
+    } else if (count < 0 && errno == EAGAIN) {
+      return {WriteStatus::Partial, written, 0};
+    } else if (!(count < 0 && errno == EINTR)) {
+      return {WriteStatus::Failed, written, count == 0 ? EIO : errno};
+    }
+  }
+  return {WriteStatus::Done, written, 0};
+}
+
+WriteResult TermiosBackend::WriteAll(const Octets& data, uint64_t session) {
+  std::shared_lock lock(deviceMutex_);
+  size_t written = 0;
+  for (;;) {
+    if (fd_ < 0 || closing_ || session != session_) return {WriteStatus::Woken, written, 0};
+    const WriteResult step = WriteAvailable(std::string_view(data).substr(written));
+    written += step.written;
+    if (step.status != WriteStatus::Partial) return {step.status, written, step.error};
+    short revents = 0;
+    int error = 0;
+    const Ready ready = WaitFor(POLLOUT, -1, revents, error);
+    if (ready == Ready::Woken) return {WriteStatus::Woken, written, 0};
+    if (ready == Ready::Failed) return {WriteStatus::Failed, written, error};
+  }
+}
+
+LineErrorCounters TermiosBackend::RawCounters() const {
+  serial_icounter_struct counts{};
+  if (fd_ < 0 || ioctl(fd_, TIOCGICOUNT, &counts) != 0) return {};
+  return {static_cast<uint32_t>(counts.parity), static_cast<uint32_t>(counts.frame),
+          static_cast<uint32_t>(counts.overrun), static_cast<uint32_t>(counts.buf_overrun)};
+}
+
+LineErrorCounters TermiosBackend::ErrorCounters() {
+  std::shared_lock lock(deviceMutex_);
+  const LineErrorCounters now = RawCounters();
+  return {now.parity - countersAtOpen_.parity, now.framing - countersAtOpen_.framing,
+          now.overrun - countersAtOpen_.overrun, now.queueOverflow - countersAtOpen_.queueOverflow};
+}
+
+QueueLevels TermiosBackend::Queues() {
+  std::shared_lock lock(deviceMutex_);
+  int input = 0;
+  int output = 0;
+  if (fd_ >= 0) {
+    ioctl(fd_, TIOCINQ, &input);
+    ioctl(fd_, TIOCOUTQ, &output);
+  }
+  return {static_cast<uint32_t>(std::max(input, 0)), static_cast<uint32_t>(std::max(output, 0))};
+}
+
+void TermiosBackend::DiscardInput() {
+  std::shared_lock lock(deviceMutex_);
+  collected_.clear();
+  if (fd_ >= 0) tcflush(fd_, TCIFLUSH);
+}
+
+void TermiosBackend::Wake() {
+  const uint64_t one = 1;
+  // The counter only saturates after 2^64 - 2 wakes nobody read.
+  [[maybe_unused]] const ssize_t count = ::write(wakeFd_, &one, sizeof one);
+}
+
+void TermiosBackend::DrainWake() {
+  uint64_t value = 0;
+  [[maybe_unused]] const ssize_t count = ::read(wakeFd_, &value, sizeof value);
+}
+
+}  // namespace vela

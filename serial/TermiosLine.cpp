@@ -1,0 +1,122 @@
+#include "serial/TermiosLine.h"
+
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+
+#include <cerrno>
+
+#include "serial/SystemErrorText.h"
+
+namespace vela::serial_detail {
+namespace {
+
+// Unix98 pseudo-terminal slaves use majors 136..143.
+constexpr unsigned kFirstPtsMajor = 136;
+constexpr unsigned kLastPtsMajor = 143;
+
+constexpr struct {
+  int baud;
+  speed_t code;
+} kSpeeds[] = {{1200, B1200},     {2400, B2400},     {4800, B4800},    {9600, B9600},
+               {19200, B19200},   {38400, B38400},   {57600, B57600},  {115200, B115200},
+               {230400, B230400}, {460800, B460800}, {921600, B921600}};
+
+constexpr tcflag_t kFrameFlags = CSIZE | PARENB | PARODD | CSTOPB;
+
+[[noreturn]] void RaiseWriteFailure(const char* call, int error) {
+  throw TArkException(std::string("Не удалось записать настройки порта\r\n ") + call +
+                      "(): " + ErrorText(error));
+}
+
+speed_t SpeedCode(int baud) {
+  for (const auto& speed : kSpeeds) {
+    if (speed.baud == baud) return speed.code;
+  }
+  RaiseWriteFailure("cfsetspeed", EINVAL);
+}
+
+tcflag_t FrameFlags(const LineSettings& settings) {
+  if (settings.byteSize < 5 || settings.byteSize > 8 || settings.parity > 2 ||
+      settings.stopBits > 2) {
+    RaiseWriteFailure("tcsetattr", EINVAL);
+  }
+  constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+  tcflag_t flags = kSizes[settings.byteSize - 5];
+  if (settings.parity == 1) flags |= PARENB | PARODD;
+  if (settings.parity == 2) flags |= PARENB;
+  // Termios has no one and a half stop bits; UARTs send 1.5 for "two" at
+  // 5 data bits only, so "one and a half" asks for the longer stop.
+  if (settings.stopBits != 0) flags |= CSTOPB;
+  return flags;
+}
+
+termios RawLine(termios attributes, const LineSettings& settings) {
+  cfmakeraw(&attributes);
+  attributes.c_cflag &= ~(kFrameFlags | CRTSCTS);
+  attributes.c_cflag |= FrameFlags(settings) | CLOCAL | CREAD | HUPCL;
+  // Parity is checked; a character with a parity or framing error is read as
+  // 0 and counted by the driver, which is how line errors are found.
+  attributes.c_iflag &= ~(IGNPAR | PARMRK | INPCK | IXON | IXOFF | IXANY);
+  attributes.c_iflag |= IGNBRK;
+  if (settings.parity != 0) attributes.c_iflag |= INPCK;
+  attributes.c_cc[VMIN] = 1;
+  attributes.c_cc[VTIME] = 0;
+  const speed_t speed = SpeedCode(settings.baudRate);
+  cfsetispeed(&attributes, speed);
+  cfsetospeed(&attributes, speed);
+  return attributes;
+}
+
+// tcsetattr succeeds when any part of the request took effect; read back.
+bool TookEffect(int fd, const termios& wanted) {
+  termios actual{};
+  if (tcgetattr(fd, &actual) != 0) return false;
+  return (actual.c_cflag & kFrameFlags) == (wanted.c_cflag & kFrameFlags) &&
+         cfgetospeed(&actual) == cfgetospeed(&wanted) &&
+         cfgetispeed(&actual) == cfgetispeed(&wanted);
+}
+
+void RaiseDataTerminalReady(int fd) {
+  int lines = TIOCM_DTR;
+  ioctl(fd, TIOCMBIS, &lines);  // lines a device has not got stay as they are
+}
+
+// RTS high while sending, for converters that switch the RS-485 direction on
+// it; drivers without RS-485 mode keep their RTS as it is.
+void EnableRs485DirectionControl(int fd) {
+  serial_rs485 rs485{};
+  if (ioctl(fd, TIOCGRS485, &rs485) != 0) return;
+  rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+  rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
+  ioctl(fd, TIOCSRS485, &rs485);
+}
+
+}  // namespace
+
+bool IsPseudoTerminal(int fd) {
+  struct stat status {};
+  if (fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) return false;
+  const unsigned deviceMajor = major(status.st_rdev);
+  return deviceMajor >= kFirstPtsMajor && deviceMajor <= kLastPtsMajor;
+}
+
+void ConfigureLine(int fd, const LineSettings& settings, bool pseudoTerminal) {
+  termios current{};
+  if (tcgetattr(fd, &current) != 0) {
+    throw TArkException("Не удалось прочитать настройки порта\r\n tcgetattr(): " + LastErrorText());
+  }
+  const termios wanted = RawLine(current, settings);
+  if (tcsetattr(fd, TCSANOW, &wanted) != 0) {
+    const int error = errno;
+    // On a pseudo-terminal EINVAL only says that nothing asked could change.
+    if (!(pseudoTerminal && error == EINVAL)) RaiseWriteFailure("tcsetattr", error);
+  }
+  if (!pseudoTerminal && !TookEffect(fd, wanted)) RaiseWriteFailure("tcsetattr", EINVAL);
+  RaiseDataTerminalReady(fd);
+  EnableRs485DirectionControl(fd);
+}
+
+}  // namespace vela::serial_detail
