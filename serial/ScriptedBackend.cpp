@@ -28,6 +28,14 @@ void ScriptedBackend::TakeAtMostPerWrite(size_t octets) {
   writeRoom_ = octets;
 }
 
+void ScriptedBackend::HoldRemainders(bool hold) {
+  {
+    std::lock_guard lock(mutex_);
+    holdRemainders_ = hold;
+  }
+  changed_.notify_all();
+}
+
 void ScriptedBackend::SetQueues(const QueueLevels& queues) {
   std::lock_guard lock(mutex_);
   queues_ = queues;
@@ -114,7 +122,12 @@ WriteResult ScriptedBackend::WriteNow(const Octets& data) {
 }
 
 WriteResult ScriptedBackend::WriteAll(const Octets& data, uint64_t session) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return woken_ || !holdRemainders_; });
+  if (woken_) {
+    woken_ = false;
+    return {WriteStatus::Woken, 0, 0};
+  }
   if (!open_ || session != session_) return {WriteStatus::Woken, 0, 0};
   written_.push_back(data);
   return {WriteStatus::Done, data.size(), 0};

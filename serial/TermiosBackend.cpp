@@ -66,6 +66,8 @@ uint64_t TermiosBackend::Open(const std::string& portName) {
     ::close(fd);
     RaiseSetupFailure("ioctl(TIOCEXCL)", error);
   }
+  // What arrived while nobody had the line open is no answer to anything.
+  tcflush(fd, TCIFLUSH);
   std::unique_lock lock(deviceMutex_);
   fd_ = fd;
   pseudoTerminal_ = serial_detail::IsPseudoTerminal(fd);
