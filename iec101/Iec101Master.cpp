@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <initializer_list>
+#include <thread>
 
 #include "common/ArkCmnUtils.h"
 #include "common/HandOver.h"
@@ -58,6 +59,8 @@ TArkSocket101Master::~TArkSocket101Master() {
     if (handover::InGuiThread()) {
       handover::Drain();
       handover::WaitForWork(std::chrono::milliseconds(5));
+    } else {
+      std::this_thread::yield();
     }
   }
 }
@@ -173,6 +176,12 @@ void TArkSocket101Master::HandleTimer() {
 }
 
 void TArkSocket101Master::ReceiveOctets(const Octets& data) {
+  if (handover::InGuiThread()) {
+    if (!closing_) HandleReceived(data);
+    return;
+  }
+  // From another thread: counted, so that the destructor can serve the
+  // hand-over before the members go.
   ++receivesInFlight_;
   try {
     handover::Synchronize([this, &data] {

@@ -14,7 +14,8 @@
 // frame to the port; the port's receive event calls ReceiveOctets. Before the
 // master is freed the owner gives the port's receive event back to itself, so
 // that no delivery can reach a freed master; TIec101PortSession does both in
-// the right order.
+// the right order. The master is not freed from inside its own OnLinkResult
+// or OnLinkError handler (leave IEC mode from a user action).
 
 #include <atomic>
 #include <cstdint>

@@ -1,0 +1,458 @@
+// The link master on the virtual clock: every row of the receive table, the
+// time-out and budget rules, the frame count bit and the result reports.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "common/HeadlessEventLoop.h"
+#include "iec101/Iec101Master.h"
+#include "iec101/Iec101PortSession.h"
+#include "iec101/IecMessages.h"
+#include "tests/iec101/IecTestSupport.h"
+
+namespace vela {
+namespace {
+
+using iectest::Hex;
+using iectest::MessageOf;
+using S = TLinkState;
+using R = TLinkResult;
+
+const Octets kStatus = Hex("10 49 01 4A 16");
+const Octets kReset = Hex("10 40 01 41 16");
+const Octets kClass2Fcb1 = Hex("10 7B 01 7C 16");
+const Octets kClass2Fcb0 = Hex("10 5B 01 5C 16");
+const Octets kInterrogationFrame = Hex("68 09 09 68 73 01 64 01 06 01 00 00 14 F4 16");
+const Octets kMeasuredAsdu = Hex("0D 01 14 01 0C 00 00806643 00");
+
+// A response of the secondary station.
+Octets Answer(uint8_t function, bool dfc = false, const Octets& data = {}, uint32_t address = 1,
+              bool acd = false) {
+  return TArkOutPacket::Secondary(function, address, acd, dfc, data).Frame();
+}
+
+struct Reported {
+  R result;
+  Octets asdu;
+  bool acd;
+  int64_t atMs;
+};
+
+class Iec101Master : public iectest::IecSettingsTest {
+ protected:
+  Iec101Master() { Rebuild(Link()); }
+
+  // A new master on link, its trace and results recorded.
+  void Rebuild(TIecLink link, uint32_t address = 1) {
+    master.reset();
+    master = std::make_unique<TArkSocket101Master>(loop, clock, std::move(link), address);
+    master->OnTrace = [this](const std::string& line) { trace.push_back(line); };
+    master->OnLinkResult = [this](TArkSocket101Master*, R result, const TArkInAsdu* asdu,
+                                  bool acd) {
+      reports.push_back({result, asdu ? asdu->AsOctets() : Octets(), acd, clock.MonotonicMs()});
+      if (onReport) onReport(result);
+    };
+    sent.clear();
+    trace.clear();
+    reports.clear();
+  }
+
+  TIecLink Link() {
+    return {[this](const Octets& frame) {
+              sent.push_back(frame);
+              return true;
+            },
+            [this] { ++opened; }, [this] { ++closed; }};
+  }
+
+  void Receive(const Octets& octets) { master->ReceiveOctets(octets); }
+
+  void BringTo(S state) {
+    master->ResetLink(3);
+    if (state != S::lsStatusRequested) Receive(Answer(11));
+    if (state != S::lsStatusRequested && state != S::lsResetSent) Receive(Answer(0));
+    if (state == S::lsUserDataSent) {
+      master->SendUserData(TArkOutAsdu::CreateInterrogation(6, 1, 20), 3);
+    }
+    if (state == S::lsDataRequested) master->RequestClass2(3);
+    ASSERT_EQ(master->State(), state);
+    sent.clear();
+    reports.clear();
+    trace.clear();
+  }
+
+  VirtualClock clock;
+  HeadlessEventLoop loop{clock};
+  std::vector<Octets> sent;
+  std::vector<std::string> trace;
+  std::vector<Reported> reports;
+  std::function<void(R)> onReport;
+  int opened = 0, closed = 0;
+  std::unique_ptr<TArkSocket101Master> master;
+};
+
+struct ReceiveRow {
+  const char* name;
+  S state;
+  Octets response;
+  Octets next;  // frame sent in reaction, empty: none
+  R result;     // lrNone: nothing reported
+  S after;
+};
+
+TEST_F(Iec101Master, ReceiveTable) {
+  const Octets garbage = Hex("FF 00");
+  const Octets primary = Hex("10 4B 01 4C 16");  // PRM = 1
+  const ReceiveRow rows[] = {
+      {"status: garbage", S::lsStatusRequested, garbage, kStatus, R::lrNone, S::lsStatusRequested},
+      {"status: E5", S::lsStatusRequested, Hex("E5"), kStatus, R::lrNone, S::lsStatusRequested},
+      {"status: 11 DFC", S::lsStatusRequested, Answer(11, true), kStatus, R::lrNone,
+       S::lsStatusRequested},
+      {"status: 11", S::lsStatusRequested, Answer(11), kReset, R::lrNone, S::lsResetSent},
+      {"status: 14", S::lsStatusRequested, Answer(14), kStatus, R::lrNone, S::lsStatusRequested},
+      {"status: 15", S::lsStatusRequested, Answer(15), kStatus, R::lrNone, S::lsStatusRequested},
+      {"status: 0 ignored", S::lsStatusRequested, Answer(0), {}, R::lrNone, S::lsStatusRequested},
+      {"status: other address",
+       S::lsStatusRequested,
+       Answer(11, false, {}, 2),
+       {},
+       R::lrNone,
+       S::lsStatusRequested},
+      {"status: PRM 1", S::lsStatusRequested, primary, {}, R::lrNone, S::lsStatusRequested},
+      {"reset: garbage", S::lsResetSent, garbage, kReset, R::lrNone, S::lsResetSent},
+      {"reset: A2", S::lsResetSent, Hex("A2"), kReset, R::lrNone, S::lsResetSent},
+      {"reset: 0", S::lsResetSent, Answer(0), {}, R::lrAck, S::lsReady},
+      {"reset: 1", S::lsResetSent, Answer(1), kReset, R::lrNone, S::lsResetSent},
+      {"reset: 14", S::lsResetSent, Answer(14), kReset, R::lrNone, S::lsResetSent},
+      {"reset: 15", S::lsResetSent, Answer(15), kReset, R::lrNone, S::lsResetSent},
+      {"reset: 8 ignored", S::lsResetSent, Answer(8), {}, R::lrNone, S::lsResetSent},
+      {"user data: garbage", S::lsUserDataSent, garbage, kInterrogationFrame, R::lrNone,
+       S::lsUserDataSent},
+      {"user data: 0", S::lsUserDataSent, Answer(0), {}, R::lrAck, S::lsReady},
+      {"user data: 1", S::lsUserDataSent, Answer(1), {}, R::lrNack, S::lsReady},
+      {"user data: 14", S::lsUserDataSent, Answer(14), {}, R::lrNack, S::lsReady},
+      {"user data: 15", S::lsUserDataSent, Answer(15), {}, R::lrNack, S::lsReady},
+      {"user data: 9 ignored", S::lsUserDataSent, Answer(9), {}, R::lrNone, S::lsUserDataSent},
+      {"class 2: E5", S::lsDataRequested, Hex("E5"), kClass2Fcb1, R::lrNone, S::lsDataRequested},
+      {"class 2: 8 with ASDU",
+       S::lsDataRequested,
+       Answer(8, false, kMeasuredAsdu),
+       {},
+       R::lrUserData,
+       S::lsReady},
+      {"class 2: 8 without ASDU", S::lsDataRequested, Answer(8), {}, R::lrNoData, S::lsReady},
+      {"class 2: 9", S::lsDataRequested, Answer(9), {}, R::lrNoData, S::lsReady},
+      {"class 2: 11", S::lsDataRequested, Answer(11), {}, R::lrAck, S::lsReady},
+      {"class 2: 14", S::lsDataRequested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
+      {"class 2: 15", S::lsDataRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
+      {"class 2: 0 ignored", S::lsDataRequested, Answer(0), {}, R::lrNone, S::lsDataRequested},
+  };
+  for (const ReceiveRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    Rebuild(Link());
+    BringTo(row.state);
+    Receive(row.response);
+    EXPECT_EQ(sent, row.next.empty() ? std::vector<Octets>{} : std::vector<Octets>{row.next});
+    if (row.result == R::lrNone) {
+      EXPECT_TRUE(reports.empty());
+    } else {
+      ASSERT_EQ(reports.size(), 1u);
+      EXPECT_EQ(reports[0].result, row.result);
+      EXPECT_EQ(reports[0].asdu, row.result == R::lrUserData ? kMeasuredAsdu : Octets());
+    }
+    EXPECT_EQ(master->State(), row.after);
+    EXPECT_EQ(trace, std::vector<std::string>{"iRd: " + BytesToHex(row.response)});
+  }
+}
+
+TEST_F(Iec101Master, ReportCarriesTheAcdBit) {
+  BringTo(S::lsDataRequested);
+  Receive(Answer(9, false, {}, 1, true));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_TRUE(reports[0].acd);
+}
+
+TEST_F(Iec101Master, ClassTwoAnsweredWithE5FailsAfterThreeTransmissions) {
+  BringTo(S::lsReady);
+  master->RequestClass2(3);
+  Receive(Hex("E5"));
+  Receive(Hex("E5"));
+  EXPECT_TRUE(reports.empty());
+  Receive(Hex("E5"));
+  EXPECT_EQ(sent, (std::vector<Octets>{kClass2Fcb1, kClass2Fcb1, kClass2Fcb1}));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].result, R::lrFailed);
+  EXPECT_EQ(master->State(), S::lsNotReady);
+}
+
+TEST_F(Iec101Master, SilenceRepeatsEvery400MsUntilTheBudgetIsSpent) {
+  BringTo(S::lsDataRequested);
+  loop.Advance(399);
+  EXPECT_TRUE(sent.empty());
+  loop.Advance(1);
+  EXPECT_EQ(sent, std::vector<Octets>{kClass2Fcb1});
+  loop.Advance(2000);
+  EXPECT_EQ(sent.size(), 2u);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].result, R::lrFailed);
+  EXPECT_EQ(reports[0].atMs, 1200);
+}
+
+TEST_F(Iec101Master, StatusWithDfcThreeTimesFails) {
+  master->ResetLink(3);
+  for (int i = 0; i < 3; ++i) Receive(Answer(11, true));
+  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kStatus, kStatus}));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].result, R::lrFailed);
+}
+
+TEST_F(Iec101Master, UnconfirmedResetFailsOnItsFirstTimeOut) {
+  master->ResetLink(3);
+  loop.Advance(100);
+  Receive(Answer(11));
+  loop.Advance(399);
+  EXPECT_TRUE(reports.empty());
+  loop.Advance(1);
+  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kReset}));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].result, R::lrFailed);
+  EXPECT_EQ(reports[0].atMs, 500);
+  EXPECT_EQ(master->State(), S::lsNotReady);
+}
+
+TEST_F(Iec101Master, SilentStatusRequestFailsWithoutRepeat) {
+  master->ResetLink(3);
+  loop.Advance(5000);
+  EXPECT_EQ(sent, std::vector<Octets>{kStatus});
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].atMs, 400);
+}
+
+TEST_F(Iec101Master, ResponseWhileIdleIsOnlyTraced) {
+  Receive(Hex("10 00 01 01 16"));
+  EXPECT_EQ(trace, std::vector<std::string>{"iSkip: 1000010116"});
+  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(reports.empty());
+  EXPECT_EQ(master->State(), S::lsNotReady);
+}
+
+TEST_F(Iec101Master, ServicesRefusedByState) {
+  EXPECT_EQ(MessageOf([&] { master->RequestClass2(3); }), iec_messages::kLinkNeedsReset);
+  EXPECT_EQ(MessageOf([&] { master->SendUserData(TArkOutAsdu(100, 6, 1), 3); }),
+            iec_messages::kLinkNeedsReset);
+  master->ResetLink(3);
+  const Octets frame = master->CurrentFrame()->Frame();
+  EXPECT_EQ(MessageOf([&] { master->RequestClass2(3); }), iec_messages::kLinkBusy);
+  EXPECT_EQ(MessageOf([&] { master->ResetLink(3); }), iec_messages::kPreviousOperationRunning);
+  EXPECT_EQ(master->State(), S::lsStatusRequested);
+  EXPECT_EQ(master->CurrentFrame()->Frame(), frame);
+  EXPECT_EQ(sent.size(), 1u);
+}
+
+TEST_F(Iec101Master, FrameCountBitTogglesPerServiceAndRepeatsUnchanged) {
+  BringTo(S::lsReady);
+  master->RequestClass2(3);
+  Receive(Answer(9));
+  master->RequestClass2(3);
+  Receive(Hex("E5"));  // repeat of the second request
+  Receive(Answer(9));
+  master->RequestClass2(3);
+  Receive(Answer(9));
+  EXPECT_EQ(sent, (std::vector<Octets>{kClass2Fcb1, kClass2Fcb0, kClass2Fcb0, kClass2Fcb1}));
+  // A new reset starts the count again.
+  master->ResetLink(3);
+  Receive(Answer(11));
+  Receive(Answer(0));
+  master->RequestClass2(3);
+  EXPECT_EQ(sent.back(), kClass2Fcb1);
+}
+
+TEST_F(Iec101Master, NothingIsReportedWithoutAResultHandler) {
+  master->OnLinkResult = nullptr;
+  master->ResetLink(3);
+  Receive(Answer(11));
+  Receive(Answer(0));
+  EXPECT_TRUE(master->IsReady());
+  master->RequestClass2(3);
+  loop.Advance(5000);
+  EXPECT_EQ(master->State(), S::lsNotReady);
+  EXPECT_EQ(master->LastResult(), R::lrNone);
+  EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(Iec101Master, OneResultPerServiceWhenTheAnswerComesLate) {
+  // The device answers every class 2 request 450 ms later: the repeat goes out
+  // at 400, the late answer to the first request ends the service at 450, the
+  // answer to the repeat finds the master idle.
+  std::vector<std::unique_ptr<Timer>> answers;
+  Rebuild({[&](const Octets& frame) {
+             sent.push_back(frame);
+             if (frame != kClass2Fcb1) return true;
+             answers.push_back(loop.CreateTimer());
+             Timer* timer = answers.back().get();
+             timer->OnTimer = [this, timer] {
+               timer->SetEnabled(false);
+               Receive(Answer(9));
+             };
+             timer->SetInterval(450);
+             timer->SetEnabled(true);
+             return true;
+           },
+           {},
+           {}});
+  BringTo(S::lsDataRequested);
+  loop.Advance(2000);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].result, R::lrNoData);
+  EXPECT_EQ(reports[0].atMs, 450);
+  EXPECT_EQ(sent, std::vector<Octets>{kClass2Fcb1});  // the repeat at 400
+  EXPECT_EQ(trace, (std::vector<std::string>{"iRd: 1009010A16", "iSkip: 1009010A16"}));
+}
+
+TEST_F(Iec101Master, NextServiceStartedInTheHandlerGetsAFullTimeOut) {
+  BringTo(S::lsDataRequested);
+  onReport = [this](R result) {
+    if (result == R::lrNoData) master->RequestClass2(3);
+  };
+  loop.Advance(399);
+  Receive(Answer(9));  // ends the first request at 399; the second starts at once
+  EXPECT_EQ(sent, std::vector<Octets>{kClass2Fcb0});
+  loop.Advance(399);
+  EXPECT_EQ(sent.size(), 1u);
+  loop.Advance(1);
+  EXPECT_EQ(sent, (std::vector<Octets>{kClass2Fcb0, kClass2Fcb0}));
+}
+
+TEST_F(Iec101Master, ExhaustedOrEmptyBudget) {
+  BringTo(S::lsReady);
+  master->RequestClass2(0);
+  EXPECT_TRUE(sent.empty());
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].result, R::lrFailed);
+  EXPECT_EQ(master->State(), S::lsNotReady);
+  loop.Advance(1000);
+  EXPECT_EQ(reports.size(), 1u);
+}
+
+TEST_F(Iec101Master, ClearLinkStateEndsARunningServiceOnce) {
+  BringTo(S::lsDataRequested);
+  master->ClearLinkState();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].result, R::lrFailed);
+  loop.Advance(2000);
+  EXPECT_TRUE(sent.empty());
+  EXPECT_EQ(reports.size(), 1u);
+  master->ClearLinkState();  // idle: nothing to report
+  EXPECT_EQ(reports.size(), 1u);
+}
+
+TEST_F(Iec101Master, OversizedUserDataChangesNothing) {
+  BringTo(S::lsReady);
+  TArkOutAsdu huge(13, 3, 1);
+  huge.AppendOctets(Octets(250, '\0'));
+  EXPECT_EQ(MessageOf([&] { master->SendUserData(huge, 3); }), iec_messages::kFrameTooLong);
+  EXPECT_TRUE(master->IsReady());
+  master->RequestClass2(3);
+  EXPECT_EQ(sent, std::vector<Octets>{kClass2Fcb1});
+}
+
+TEST_F(Iec101Master, HandlerExceptions) {
+  std::vector<std::string> errors;
+  master->OnLinkError = [&](TArkSocket101Master*, const TArkException& e) {
+    errors.push_back(e.what());
+    throw TArkException("second");
+  };
+  onReport = [](R) { throw TArkException("первая"); };
+  BringTo(S::lsResetSent);
+  Receive(Answer(0));  // raised in the handler, reported, the second dropped
+  EXPECT_EQ(errors, std::vector<std::string>{"первая"});
+  EXPECT_TRUE(master->IsReady());
+
+  master->OnLinkError = nullptr;
+  master->RequestClass2(3);
+  Receive(Answer(9));  // no error handler: dropped
+  master->RequestClass2(3);
+  onReport = [](R) { throw std::logic_error("not ours"); };
+  EXPECT_THROW(Receive(Answer(9)), std::logic_error);
+}
+
+TEST_F(Iec101Master, UserDataArrivesAsAnAsdu) {
+  BringTo(S::lsDataRequested);
+  int seen = 0;
+  master->OnLinkResult = [&](TArkSocket101Master* sender, R r, const TArkInAsdu* asdu, bool) {
+    EXPECT_EQ(sender, master.get());
+    EXPECT_EQ(r, R::lrUserData);
+    ASSERT_NE(asdu, nullptr);
+    EXPECT_EQ(asdu->GetMeasuredValue(0)->address, 12u);
+    ++seen;
+  };
+  Receive(Answer(8, false, kMeasuredAsdu));
+  EXPECT_EQ(seen, 1);
+}
+
+TEST_F(Iec101Master, LinkAddressLengths) {
+  struct Case {
+    uint32_t length;
+    uint32_t address;
+    const char* status;
+    uint32_t answerFrom;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {0, 5, "10 49 49 16", 9, true},  // no address: every frame is ours
+      {2, 0x1234, "10 49 34 12 8F 16", 0x1234, true},
+      {2, 0x1234, "10 49 34 12 8F 16", 0x0034, false},
+      {1, 0x105, "10 49 05 4E 16", 5, true},
+  };
+  for (const Case& c : cases) {
+    SetLinkAddressLength(c.length);
+    Rebuild(Link(), c.address);
+    master->ResetLink(3);
+    EXPECT_EQ(sent.back(), Hex(c.status));
+    Receive(Answer(11, false, {}, c.answerFrom));
+    EXPECT_EQ(master->State(), c.accepted ? S::lsResetSent : S::lsStatusRequested) << c.status;
+  }
+}
+
+TEST_F(Iec101Master, OpenAndCloseGoToTheLink) {
+  master->OpenPort();
+  master->ClosePort();
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(closed, 1);
+}
+
+// A stand-in with the shape of the serial port's interface.
+struct LinePort {
+  bool Send(const Octets& data) {
+    written.push_back(data);
+    return true;
+  }
+  void Open() {}
+  void Close() {}
+  std::function<void(LinePort*, const Octets&)> OnRead;
+  std::vector<Octets> written;
+};
+
+TEST_F(Iec101Master, PortSessionGivesTheReceiveEventBack) {
+  LinePort port;
+  int ownerReads = 0;
+  port.OnRead = [&](LinePort*, const Octets&) { ++ownerReads; };
+  {
+    TIec101PortSession<LinePort> session(port, loop, clock, 1);
+    session.Master().ResetLink(3);
+    EXPECT_EQ(port.written, std::vector<Octets>{kStatus});
+    port.OnRead(&port, Answer(11));
+    EXPECT_EQ(session.Master().State(), S::lsResetSent);
+    EXPECT_EQ(ownerReads, 0);
+  }
+  port.OnRead(&port, Answer(0));
+  EXPECT_EQ(ownerReads, 1);
+  loop.Advance(1000);  // the freed master's timer is gone
+}
+
+}  // namespace
+}  // namespace vela

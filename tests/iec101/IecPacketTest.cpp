@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include "iec101/IecMessages.h"
+#include "iec101/IecPacket.h"
+#include "tests/iec101/IecTestSupport.h"
+
+namespace vela {
+namespace {
+
+using iectest::Hex;
+using iectest::MessageOf;
+
+class IecPacket : public iectest::IecSettingsTest {};
+
+TEST_F(IecPacket, SettingsRejectValuesOutOfRangeAndKeepTheOldOne) {
+  struct Case {
+    void (*set)(uint32_t);
+    uint32_t (*get)();
+    uint32_t bad;
+    const char* message;
+  };
+  const Case cases[] = {
+      {SetLinkAddressLength, LinkAddressLength, 3, iec_messages::kBadLinkAddressLength},
+      {SetCommonAddressLength, CommonAddressLength, 0, iec_messages::kBadCommonAddressLength},
+      {SetCommonAddressLength, CommonAddressLength, 3, iec_messages::kBadCommonAddressLength},
+      {SetCotLength, CotLength, 0, iec_messages::kBadCotLength},
+      {SetCotLength, CotLength, 3, iec_messages::kBadCotLength},
+      {SetIoaLength, IoaLength, 0, iec_messages::kBadIoaLength},
+      {SetIoaLength, IoaLength, 4, iec_messages::kBadIoaLength},
+  };
+  for (const Case& c : cases) {
+    const uint32_t before = c.get();
+    EXPECT_EQ(MessageOf([&] { c.set(c.bad); }), c.message) << c.bad;
+    EXPECT_EQ(c.get(), before);
+  }
+  SetLinkAddressLength(0);
+  EXPECT_EQ(LinkAddressLength(), 0u);
+}
+
+TEST_F(IecPacket, DefaultHeaderAndElementCounts) {
+  EXPECT_EQ(AsduHeaderLength(), 4u);
+  // M_ME_NC_1 with SQ = 0: 4 + n * (2 + 5) octets.
+  EXPECT_EQ(ElementCount(18, false, 5), 2);
+  EXPECT_EQ(ElementCount(19, false, 5), 2);
+  EXPECT_EQ(ElementCount(17, false, 5), 1);
+  // SQ = 1: one address, then the elements.
+  EXPECT_EQ(ElementCount(4 + 2 + 15, true, 5), 3);
+  EXPECT_EQ(ElementCount(4, true, 5), 0);  // -2 / 5 truncates toward zero
+}
+
+struct Recognition {
+  const char* octets;
+  uint32_t linkLength;
+  TFrameKind kind;
+  TFrameFields fields;
+  uint8_t control;
+  uint16_t address;
+  const char* userData;
+};
+
+TEST_F(IecPacket, RecognisesReceivedFrames) {
+  using K = TFrameKind;
+  const uint8_t both = ffControl | ffData;
+  const Recognition cases[] = {
+      {"E5", 1, K::fkSingleChar, 0, 0, 0, ""},
+      {"A2", 1, K::fkSingleChar, 0, 0, 0, ""},
+      {"E5 E5", 1, K::fkUnknown, 0, 0, 0, ""},
+      {"", 1, K::fkUnknown, 0, 0, 0, ""},
+      {"10 0B 01 0C 16", 1, K::fkFixed, ffControl, 0x0B, 1, ""},
+      {"10 0B 01 0D 16", 1, K::fkUnknown, 0, 0, 0, ""},  // bad checksum
+      {"10 0B 01 0C 16", 2, K::fkFixed, 0, 0, 0, ""},    // other address length
+      {"10 0B 34 12 51 16", 2, K::fkFixed, ffControl, 0x0B, 0x1234, ""},
+      {"10 0B 0B 16", 0, K::fkFixed, ffControl, 0x0B, 0, ""},  // no address octet
+      {"10 00 16", 1, K::fkFixed, 0, 0, 0, ""},                // empty sum, no room for C
+      {"68 03 03 68 08 01 AA B3 16", 1, K::fkVariable, both, 0x08, 1, "AA"},
+      {"68 02 02 68 08 01 09 16", 1, K::fkVariable, 0, 0, 0, ""},       // L = 1 + A: no ASDU
+      {"68 03 04 68 08 01 AA B3 16", 1, K::fkUnknown, 0, 0, 0, ""},     // L octets differ
+      {"68 03 03 68 08 01 AA B3 16 00", 1, K::fkUnknown, 0, 0, 0, ""},  // length is not L + 6
+      {"68 03 03 68 08 01 AA B4 16", 1, K::fkUnknown, 0, 0, 0, ""},     // bad checksum
+      {"10 0B 01 0C 16 10 0B 01 0C 16", 1, K::fkUnknown, 0, 0, 0, ""},  // two frames
+      {"68 03 03 68 08 01 AA", 1, K::fkUnknown, 0, 0, 0, ""},           // split frame
+  };
+  for (const Recognition& c : cases) {
+    SetLinkAddressLength(c.linkLength);
+    const TArkInPacket packet(Hex(c.octets));
+    SCOPED_TRACE(c.octets);
+    EXPECT_EQ(packet.Frame(), Hex(c.octets));
+    EXPECT_EQ(packet.Kind(), c.kind);
+    EXPECT_EQ(packet.Fields(), c.fields);
+    if (packet.HasControl()) {
+      EXPECT_EQ(packet.Control(), c.control);
+      if (c.linkLength > 0) {
+        EXPECT_EQ(packet.LinkAddress(), c.address);
+      }
+    }
+    if (packet.HasData()) {
+      EXPECT_EQ(packet.UserData(), Hex(c.userData));
+    }
+  }
+}
+
+TEST_F(IecPacket, AccessorsOfMissingFieldsFailWithTheirMessages) {
+  const TArkInPacket single(Hex("E5"));
+  EXPECT_EQ(MessageOf([&] { single.Control(); }), iec_messages::kNoControlField);
+  EXPECT_EQ(MessageOf([&] { single.Prm(); }), iec_messages::kNoControlField);
+  EXPECT_EQ(MessageOf([&] { single.Function(); }), iec_messages::kNoControlField);
+  EXPECT_EQ(MessageOf([&] { single.UserData(); }), iec_messages::kNoDataField);
+  EXPECT_EQ(MessageOf([&] { single.LinkAddress(); }), iec_messages::kNoAddressField);
+
+  const TArkInPacket primary(Hex("10 49 01 4A 16"));
+  EXPECT_TRUE(primary.Prm());
+  EXPECT_EQ(MessageOf([&] { primary.Acd(); }), iec_messages::kAcdOnlySecondary);
+  EXPECT_EQ(MessageOf([&] { primary.Dfc(); }), iec_messages::kDfcOnlySecondary);
+  EXPECT_EQ(MessageOf([&] { primary.UserData(); }), iec_messages::kNoDataField);
+
+  const TArkInPacket secondary(Hex("10 3B 01 3C 16"));  // ACD and DFC set, function 11
+  EXPECT_TRUE(secondary.Acd());
+  EXPECT_TRUE(secondary.Dfc());
+  EXPECT_EQ(secondary.Function(), 11);
+  EXPECT_EQ(MessageOf([&] { secondary.Fcb(); }), iec_messages::kFcbOnlyPrimary);
+
+  SetLinkAddressLength(0);
+  const TArkInPacket noAddress(Hex("10 0B 0B 16"));
+  EXPECT_EQ(MessageOf([&] { noAddress.LinkAddress(); }), iec_messages::kNoAddressBySettings);
+  EXPECT_TRUE(noAddress.AddressMatches(1));
+  EXPECT_TRUE(noAddress.AddressMatches(77));
+}
+
+TEST_F(IecPacket, AddressMatchUsesTheTruncatedAddress) {
+  const TArkInPacket packet(Hex("10 0B 01 0C 16"));
+  EXPECT_TRUE(packet.AddressMatches(1));
+  EXPECT_TRUE(packet.AddressMatches(0x101));  // one address octet
+  EXPECT_FALSE(packet.AddressMatches(2));
+}
+
+struct Built {
+  uint32_t linkLength;
+  uint8_t function;
+  uint32_t address;
+  int fcb;
+  bool fcv;
+  const char* userData;
+  const char* frame;
+};
+
+TEST_F(IecPacket, BuildsPrimaryFrames) {
+  const Built cases[] = {
+      {1, 9, 1, 0, false, "", "10 49 01 4A 16"},  // request status of link
+      {1, 0, 1, 0, false, "", "10 40 01 41 16"},  // reset of remote link
+      {1, 11, 1, 1, true, "", "10 7B 01 7C 16"},  // class 2, FCB 1
+      {1, 11, 1, 2, true, "", "10 5B 01 5C 16"},  // class 2, FCB 0
+      {1, 9, 1, 1, false, "", "10 49 01 4A 16"},  // FCB ignored without FCV
+      {0, 9, 1, 0, false, "", "10 49 49 16"},
+      {2, 9, 0x1234, 0, false, "", "10 49 34 12 8F 16"},
+      {1, 9, 0x1FF, 0, false, "", "10 49 FF 48 16"},  // truncated to one octet
+      {1, 3, 1, 1, true, "64 01 06 01 00 00 14", "68 09 09 68 73 01 64 01 06 01 00 00 14 F4 16"},
+  };
+  for (const Built& c : cases) {
+    SetLinkAddressLength(c.linkLength);
+    const TArkOutPacket packet(c.function, c.address, c.fcb, c.fcv, Hex(c.userData));
+    EXPECT_EQ(BytesToHex(packet.Frame()), BytesToHex(Hex(c.frame))) << c.frame;
+  }
+}
+
+TEST_F(IecPacket, LengthLimitIs255ChecksummedOctets) {
+  // C + one address octet + 253 data octets = 255.
+  const TArkOutPacket largest(3, 1, 1, true, Octets(253, '\x5A'));
+  EXPECT_EQ(largest.Frame().size(), 255u + 6);
+  EXPECT_EQ(TArkInPacket(largest.Frame()).UserData(), Octets(253, '\x5A'));
+  EXPECT_EQ(MessageOf([] { TArkOutPacket(3, 1, 1, true, Octets(254, '\x5A')); }),
+            iec_messages::kFrameTooLong);
+}
+
+TEST_F(IecPacket, SecondaryFramesRoundTripUnderEveryAddressLength) {
+  for (uint32_t length : {0u, 1u, 2u}) {
+    SetLinkAddressLength(length);
+    for (const Octets& data : {Octets(), Hex("0D 01 03 01 05 00 00 00 48 43 00")}) {
+      const TArkOutPacket out = TArkOutPacket::Secondary(8, 0x0203, true, false, data);
+      const TArkInPacket in(out.Frame());
+      SCOPED_TRACE(BytesToHex(out.Frame()));
+      ASSERT_TRUE(in.HasControl());
+      EXPECT_FALSE(in.Prm());
+      EXPECT_TRUE(in.Acd());
+      EXPECT_FALSE(in.Dfc());
+      EXPECT_EQ(in.Function(), 8);
+      EXPECT_EQ(in.HasData(), !data.empty());
+      EXPECT_TRUE(in.AddressMatches(0x0203));
+      if (in.HasData()) {
+        EXPECT_EQ(in.UserData(), data);
+      }
+    }
+  }
+  EXPECT_EQ(TArkOutPacket::SingleChar(kFt12Ack).Frame(), Hex("E5"));
+  EXPECT_EQ(MessageOf([] { TArkOutPacket::SingleChar(0x10); }), iec_messages::kBadSingleChar);
+}
+
+TEST_F(IecPacket, FunctionDescriptionsByDirection) {
+  EXPECT_STREQ(FunctionDescription(true, 9), " 9 - запрос о состоянии канала связи [ЗАПРОС/ОТВЕТ]");
+  EXPECT_STREQ(FunctionDescription(true, 11), "11 - запрос данных класса 2 [ЗАПРОС/ОТВЕТ]");
+  EXPECT_STREQ(FunctionDescription(false, 9),
+               " 9 - отрицательная квитанция. Запрошенные данные отсутствуют [ОТВЕТ]");
+  EXPECT_STREQ(FunctionDescription(false, 15), "15 - канальный сервис не встроен [-]");
+}
+
+}  // namespace
+}  // namespace vela
