@@ -1,0 +1,66 @@
+#pragma once
+// The simulated Vela device behind its Modbus interfaces: the identification
+// block, the measured values, the clock and the settings, reached through
+// register reads and writes. It knows nothing of frames or lines.
+
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "common/Clock.h"
+#include "sim/DeviceSettings.h"
+#include "sim/MeasuredValues.h"
+
+namespace vela {
+
+constexpr uint32_t kMakerCode = 0x4152;  // "AR"
+enum class DeviceKind : uint8_t { Vela = 1, Kant = 2, Porta = 3 };
+
+// Maker code in bits 31..16, kind in bits 15..8, modification index in 7..0.
+uint32_t MakeHid(DeviceKind kind, uint8_t modificationIndex);
+// Major version in bits 31..24, minor version in bits 23..16.
+uint32_t MakeSid(uint8_t major, uint8_t minor);
+
+struct DeviceConfig {
+  uint32_t hid = MakeHid(DeviceKind::Vela, 0);
+  uint32_t sid = MakeSid(1, 3);
+  uint16_t digitalId = 0x5A3C;
+  uint32_t serial = 123456;
+  // No identification block, no link blocks 2..4, no power factors.
+  bool oldFirmware = false;
+  int busyWrites = 0;             // the first writes answered "busy"
+  std::set<uint16_t> outOfRange;  // input registers forced beyond range
+  SettingsInit settings;
+};
+
+class DeviceModel {
+ public:
+  // Takes the identity, serial number and firmware age of config into its
+  // settings; the clock drives the device clock and the measured values.
+  DeviceModel(const DeviceConfig& config, const Clock& clock);
+
+  ModbusError ReadInputRegisters(uint16_t start, uint16_t count,
+                                 std::vector<uint16_t>& values) const;
+  ModbusError ReadHoldingRegisters(uint16_t start, uint16_t count,
+                                   std::vector<uint16_t>& values) const;
+  ModbusError WriteRegisters(uint16_t start, const std::vector<uint16_t>& values);
+
+  const DeviceSettings& Settings() const { return settings_; }
+  // Seconds since 01.01.2000 00:00:00, running with the clock.
+  uint32_t ClockSeconds() const;
+
+ private:
+  bool HasInput(uint16_t address) const;
+  uint16_t InputRegister(uint16_t address, const Measurements& m) const;
+  uint16_t IdentRegister(uint16_t address) const;
+  bool HasHolding(uint16_t address) const;
+  void WriteClock(uint16_t address, uint16_t value);
+
+  DeviceConfig config_;
+  const Clock& clock_;
+  DeviceSettings settings_;
+  int64_t clockOffset_ = 0;  // device clock minus host clock, seconds
+  int busyLeft_;
+};
+
+}  // namespace vela

@@ -1,0 +1,26 @@
+#pragma once
+// Line faults the simulator can be told to make, to try the master's handling.
+
+#include <cstdint>
+
+namespace vela {
+
+// Faults that change the contents of an answer.
+struct AnswerFaults {
+  bool badChecksum = false;   // the checksum of every answer is wrong
+  bool wrongAddress = false;  // every answer carries another address
+};
+
+// Faults in when and how an answer goes out.
+struct TimingFaults {
+  bool silent = false;  // no answer at all
+  int skipEvery = 0;    // k > 0: no answer to every k-th request
+  int delayMs = 0;      // extra wait before the answer
+  bool split = false;   // the answer in two parts with a long gap between them
+  bool noise = false;   // one noise octet after every answer
+};
+
+constexpr int64_t kSplitGapUs = 80000;  // well above the master's 50 ms
+constexpr char kNoiseOctet = '\xFF';
+
+}  // namespace vela

@@ -1,0 +1,62 @@
+#include "sim/ModbusLine.h"
+
+namespace vela {
+namespace {
+
+uint8_t OtherAddress(uint8_t address) {
+  return static_cast<uint8_t>(address % 247 + 1);
+}
+
+// A protocol the device does not speak yet: it hears the line and stays silent.
+class SilentLine : public LineProtocol {
+ public:
+  explicit SilentLine(std::string note) : note_(std::move(note)) {}
+  void Receive(const Octets& octets, int64_t) override { pending_ += octets; }
+  std::optional<Exchange> Poll(int64_t) override {
+    if (pending_.empty()) return std::nullopt;
+    Exchange exchange{std::move(pending_), std::nullopt, note_};
+    pending_.clear();
+    return exchange;
+  }
+  int64_t NextDeadlineUs() const override { return kNever; }
+
+ private:
+  std::string note_;
+  Octets pending_;
+};
+
+}  // namespace
+
+ModbusLine::ModbusLine(DeviceModel& device, uint8_t address, const AnswerFaults& faults)
+    : slave_(device, address), faults_(faults) {}
+
+Exchange ModbusLine::Process(const Octets& frame) {
+  Exchange exchange{frame, std::nullopt, {}};
+  const std::optional<Octets> body = Unwrap(frame, exchange.note);
+  if (!body) return exchange;
+  std::optional<Octets> answer = slave_.Handle(*body);
+  if (!answer) {
+    exchange.note = static_cast<uint8_t>((*body)[0]) == kBroadcastAddress
+                        ? "широковещательный запрос"
+                        : "запрос другому адресу";
+    return exchange;
+  }
+  if (faults_.wrongAddress) (*answer)[0] = static_cast<char>(OtherAddress(slave_.Address()));
+  exchange.answer = Wrap(*answer, faults_.badChecksum);
+  return exchange;
+}
+
+std::unique_ptr<LineProtocol> MakeLineProtocol(const LinkSettings& link, DeviceModel& device,
+                                               const AnswerFaults& faults) {
+  switch (link.protocol) {
+    case LinkProtocol::ModbusRtu:
+      return std::make_unique<ModbusRtuLine>(device, link.address, link.Format(), faults);
+    case LinkProtocol::ModbusAscii:
+      return std::make_unique<ModbusAsciiLine>(device, link.address, faults);
+    case LinkProtocol::Iec101:
+      break;
+  }
+  return std::make_unique<SilentLine>("протокол IEC 60870-5-101 в симуляторе не реализован");
+}
+
+}  // namespace vela

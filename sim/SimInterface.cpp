@@ -1,0 +1,124 @@
+#include "sim/SimInterface.h"
+
+#include <algorithm>
+
+namespace vela {
+
+LinkSettings ServiceLink(int baud) {
+  LinkSettings link;
+  link.protocol = LinkProtocol::ModbusRtu;
+  link.address = 1;
+  link.speedIndex = IndexOfSpeed(baud);
+  link.frameIndex = 0;
+  return link;
+}
+
+std::string FormatText(const LineFormat& format) {
+  return std::to_string(format.baud) + " " + std::to_string(format.dataBits) +
+         static_cast<char>(format.parity) + std::to_string(format.stopBits);
+}
+
+// A pseudo-terminal always carries 8 data bits without parity, whatever is
+// set; only the speed and the stop bits the program chose can be compared.
+bool SameLineTiming(const LineFormat& a, const LineFormat& b) {
+  return a.baud == b.baud && a.stopBits == b.stopBits;
+}
+
+std::string TimingText(const LineFormat& format) {
+  return std::to_string(format.baud) + " бод, стоп-битов " + std::to_string(format.stopBits);
+}
+
+SimInterface::SimInterface(const InterfaceSetup& setup, DeviceModel& device, PtyLine& line,
+                           const SimTrace& trace)
+    : setup_(setup), device_(device), line_(line), trace_(trace) {
+  generation_ = device_.Settings().LinkGeneration();
+  protocol_ = MakeLineProtocol(CurrentLink(), device_, setup_.answerFaults);
+  format_ = CurrentLink().Format();
+}
+
+LinkSettings SimInterface::CurrentLink() const {
+  return setup_.service ? ServiceLink(setup_.serviceBaud) : device_.Settings().ActiveLink();
+}
+
+// The working interface takes new settings once the answer that confirmed
+// them has been scheduled with the old ones.
+void SimInterface::FollowLink() {
+  if (setup_.service || device_.Settings().LinkGeneration() == generation_) return;
+  generation_ = device_.Settings().LinkGeneration();
+  const LinkSettings link = CurrentLink();
+  protocol_ = MakeLineProtocol(link, device_, setup_.answerFaults);
+  format_ = link.Format();
+  trace_.Note(setup_.name, std::string("новые настройки: ") + ProtocolName(link.protocol) +
+                               ", адрес " + std::to_string(link.address) + ", " +
+                               FormatText(format_));
+}
+
+void SimInterface::OnReadable(int64_t nowUs) {
+  const Octets octets = line_.ReadAvailable();
+  if (octets.empty()) return;
+  if (setup_.checkPeerFormat) {
+    const std::optional<LineFormat> peer = line_.PeerFormat();
+    if (peer && !SameLineTiming(*peer, format_)) {
+      // The device sees only garbled characters at another speed.
+      trace_.Line(setup_.name, "Rd:", octets,
+                  "порт: " + TimingText(*peer) + ", интерфейс: " + TimingText(format_));
+      return;
+    }
+  }
+  protocol_->Receive(octets, nowUs);
+  OnTime(nowUs);
+}
+
+bool SimInterface::Skips(std::string& note) {
+  const TimingFaults& faults = setup_.timingFaults;
+  ++answered_;
+  if (faults.silent) {
+    note = "ответ подавлен";
+  } else if (faults.skipEvery > 0 && answered_ % faults.skipEvery == 0) {
+    note = "ответ пропущен";
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void SimInterface::Schedule(Exchange exchange, int64_t nowUs) {
+  const TimingFaults& faults = setup_.timingFaults;
+  if (exchange.answer && Skips(exchange.note)) exchange.answer.reset();
+  trace_.Line(setup_.name, "Rd:", exchange.request, exchange.note);
+  if (exchange.answer) {
+    Octets answer = *exchange.answer;
+    if (faults.noise) answer += kNoiseOctet;
+    int64_t at = std::max(nowUs, lineFreeUs_) + setup_.turnaroundUs + faults.delayMs * 1000LL;
+    if (faults.split && answer.size() > 1) {
+      const Octets first = answer.substr(0, answer.size() / 2);
+      answer.erase(0, first.size());
+      at += format_.WireTimeUs(static_cast<int64_t>(first.size()));
+      outgoing_.push_back({at, first});
+      at += kSplitGapUs;
+    }
+    at += format_.WireTimeUs(static_cast<int64_t>(answer.size()));
+    outgoing_.push_back({at, answer});
+    lineFreeUs_ = at;
+  }
+  FollowLink();
+}
+
+void SimInterface::OnTime(int64_t nowUs) {
+  while (!outgoing_.empty() && outgoing_.front().dueUs <= nowUs) {
+    const Chunk chunk = std::move(outgoing_.front());
+    outgoing_.pop_front();
+    const bool sent = line_.Write(chunk.octets);
+    trace_.Line(setup_.name, "Wr:", chunk.octets, sent ? "" : "линия не принимает данные");
+  }
+  while (std::optional<Exchange> exchange = protocol_->Poll(nowUs)) {
+    Schedule(std::move(*exchange), nowUs);
+  }
+}
+
+int64_t SimInterface::NextDeadlineUs() const {
+  const int64_t next = outgoing_.empty() ? kNever : outgoing_.front().dueUs;
+  return std::min(next, protocol_->NextDeadlineUs());
+}
+
+}  // namespace vela

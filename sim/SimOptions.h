@@ -1,0 +1,33 @@
+#pragma once
+// The command line of velasim.
+
+#include <string>
+#include <vector>
+
+#include "sim/DeviceModel.h"
+#include "sim/Faults.h"
+
+namespace vela {
+
+struct SimOptions {
+  int com = 0;         // COM number of the service interface; 0 = lowest free
+  int workingCom = 0;  // the same for the working interface
+  bool publishWorking = false;
+  int serviceBaud = 38400;
+  double turnaroundMs = 2.0;
+  bool trace = false;
+  bool checkPeerFormat = true;  // ignore requests sent with other line settings
+  bool help = false;
+  DeviceConfig device;
+  AnswerFaults answerFaults;
+  TimingFaults timingFaults;
+};
+
+// Arguments without the program name. On a mistake returns false with a
+// message for the user in error.
+bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error);
+
+// The text of --help.
+std::string SimUsage();
+
+}  // namespace vela
