@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -18,37 +19,52 @@ namespace {
 using gost3411::kIterationConstants;
 using gost3411::kLpsTable;
 
-// LPS: substitution, byte transposition and linear transformation in one
-// pass. Output word c gathers byte c of every input word (the transposition),
-// each looked up in the table of its input word (substitution and L).
-inline void Lps(const uint64_t* in, uint64_t* out) {
+// Hides the value's origin from the optimiser: without it the compiler
+// recomputes every byte from the original word (one shift per byte) instead
+// of taking two bytes per 16-bit shift, which costs about a tenth in speed.
+inline void OpaqueToOptimiser(uint64_t& value) {
+  asm("" : "+r"(value));
+}
+
+// out := LPS(a xor b): substitution, byte transposition and linear
+// transformation in one pass. Byte c of input word r lands, after the
+// transposition, in output word c; its table (r) folds in pi and l.
+inline void XorLps(const uint64_t* a, const uint64_t* b, uint64_t* out) {
+  uint64_t o0 = 0, o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0, o7 = 0;
 #pragma GCC unroll 8
-  for (int c = 0; c < 8; ++c) {
-    const int shift = 8 * c;
-    out[c] = kLpsTable[0][(in[0] >> shift) & 0xFF] ^ kLpsTable[1][(in[1] >> shift) & 0xFF] ^
-             kLpsTable[2][(in[2] >> shift) & 0xFF] ^ kLpsTable[3][(in[3] >> shift) & 0xFF] ^
-             kLpsTable[4][(in[4] >> shift) & 0xFF] ^ kLpsTable[5][(in[5] >> shift) & 0xFF] ^
-             kLpsTable[6][(in[6] >> shift) & 0xFF] ^ kLpsTable[7][(in[7] >> shift) & 0xFF];
+  for (int r = 0; r < 8; ++r) {
+    const uint64_t* table = kLpsTable[r].data();
+    uint64_t word = a[r] ^ b[r];
+    o0 ^= table[word & 0xFF];
+    o1 ^= table[(word >> 8) & 0xFF];
+    word >>= 16;
+    OpaqueToOptimiser(word);
+    o2 ^= table[word & 0xFF];
+    o3 ^= table[(word >> 8) & 0xFF];
+    word >>= 16;
+    OpaqueToOptimiser(word);
+    o4 ^= table[word & 0xFF];
+    o5 ^= table[(word >> 8) & 0xFF];
+    word >>= 16;
+    OpaqueToOptimiser(word);
+    o6 ^= table[word & 0xFF];
+    o7 ^= table[word >> 8];
   }
+  out[0] = o0, out[1] = o1, out[2] = o2, out[3] = o3;
+  out[4] = o4, out[5] = o5, out[6] = o6, out[7] = o7;
 }
 
-inline void Xor(const uint64_t* a, const uint64_t* b, uint64_t* out) {
-  for (int i = 0; i < 8; ++i) out[i] = a[i] ^ b[i];
-}
-
-// The compression function g_N(h, m). The running state of the cipher E
-// starts as m; the final feed-forward uses the original block m.
+// The compression function g_N(h, m): the cipher E with key LPS(h xor N)
+// encrypts m, and the result is fed forward with h and the original block m.
 void Compress(TGostBlock& h, const TGostBlock& n, const TGostBlock& m) {
-  uint64_t key[8], state[8], mixed[8];
-  Xor(h.data(), n.data(), mixed);
-  Lps(mixed, key);
-  std::memcpy(state, m.data(), sizeof state);
-  for (const TGostBlock& constant : kIterationConstants) {
-    Xor(key, state, mixed);
-    Lps(mixed, state);
-    Xor(key, constant.data(), mixed);
-    Lps(mixed, key);
+  uint64_t key[8], state[8];
+  XorLps(h.data(), n.data(), key);
+  XorLps(key, m.data(), state);
+  for (int i = 0; i < 11; ++i) {
+    XorLps(key, kIterationConstants[i].data(), key);
+    XorLps(key, state, state);
   }
+  XorLps(key, kIterationConstants[11].data(), key);
   for (int i = 0; i < 8; ++i) h[i] ^= key[i] ^ state[i] ^ m[i];
 }
 
