@@ -1,0 +1,243 @@
+// What each block job does with its response, and how the exception handler
+// reacts to a failed response, job by job.
+
+#include <cstdio>
+
+#include "app/DeviceIdentification.h"
+#include "app/MainForm.h"
+#include "app/Messages.h"
+#include "modbus/ModbusBlockOps.h"
+
+namespace vela {
+
+void TForm1::CompleteJob(uint8_t job, const Octets& data) {
+  TIecDeviceOptions& options = IecDeviceOptions();
+  switch (job) {
+    case jobNone:
+      Log(msg::kUnexpectedData);
+      return;
+    case jobGetMainPrm:
+      ParseParams(*FPacker, *FMainPrm, data);
+      ApplyNetworkType();
+      if (!FPendingOldFirmware.empty()) Log(FPendingOldFirmware);
+      LogStatus(msg::kNetworkTypeRead);
+      return;
+    case jobSetMainPrm:
+      ParseWriteParams(*FPacker, *FMainPrm, data);
+      LogStatus(msg::kWritingNetworkType);
+      return;
+    case jobFinalizePrm:
+      ParseWriteParams(*FPacker, *FFinalizePrm, data);
+      if (FPendingSpeedNote.empty()) {
+        Log(msg::kOperationDone);
+      } else {
+        Log(FPendingSpeedNote);
+        Log(msg::kOperationEnded);
+        FPendingSpeedNote.clear();
+      }
+      return;
+    case jobGetLinkPrm:
+      ParseParams(*FPacker, *FLinkPrm, data);
+      LinkSettingsToControls();
+      LogStatus(msg::kLinkSettingsRead);
+      return;
+    case jobSetLinkPrm:
+      ParseWriteParams(*FPacker, *FLinkPrm, data);
+      LogStatus(msg::kWritingLinkSettings);
+      return;
+    case jobGetLinkPrm2:
+      ParseParams(*FPacker, *FLinkPrm2, data);
+      options.AsduFormat = FLinkPrm2->GetIecAsduType();
+      return;
+    case jobGetLinkPrm3:
+      ParseParams(*FPacker, *FLinkPrm3, data);
+      options.CyclicTransmission = (FLinkPrm3->GetIecCyclic() & 0xFF) != 0;
+      options.CyclicInterval = FLinkPrm3->GetIecCycleInterval();
+      return;
+    case jobGetLinkPrm4:
+      ParseParams(*FPacker, *FLinkPrm4, data);
+      options.CommonAddress = FLinkPrm4->GetIecCommonAddress();
+      return;
+    case jobSetLinkPrm2:
+      ParseWriteParams(*FPacker, *FLinkPrm2, data);
+      return;
+    case jobSetLinkPrm3:
+      ParseWriteParams(*FPacker, *FLinkPrm3, data);
+      return;
+    case jobSetLinkPrm4:
+      ParseWriteParams(*FPacker, *FLinkPrm4, data);
+      return;
+    default:
+      CompleteReadJob(job, data);
+      return;
+  }
+}
+
+void TForm1::CompleteReadJob(uint8_t job, const Octets& data) {
+  switch (job) {
+    case jobGetValues:
+      if (FMainPrm->GetThreeWire()) {
+        ParseValues(*FPacker, *FValues3Wire, data);
+        FPresenter->ShowMainValues3(*FValues3Wire, *FMainPrm);
+      } else {
+        ParseValues(*FPacker, *FValues4Wire, data);
+        FPresenter->ShowMainValues4(*FValues4Wire, *FMainPrm);
+      }
+      LogStatus(msg::kValuesRead);
+      return;
+    case jobGetF:
+      ParseValues(*FPacker, *FValuesF, data);
+      FPresenter->ShowFrequency(*FValuesF, *FMainPrm);
+      LogStatus(msg::kFrequencyRead);
+      return;
+    case jobGetTime:
+      ParseParams(*FPacker, *FTimePrm, data);
+      FPresenter->ShowDeviceClock(FTimePrm->GetSeconds());
+      LogStatus(msg::kClockRead);
+      return;
+    case jobSetTime:
+      ParseWriteParams(*FPacker, *FTimePrm, data);
+      FPresenter->ShowDeviceClock(FTimePrm->GetSeconds());
+      LogStatus(msg::kClockSet);
+      StopOperation();
+      return;
+    case jobGetCos3:
+      ParseValues(*FPacker, *FValues3Cos, data);
+      FPresenter->ShowTotalCos(*FValues3Cos, *FMainPrm);
+      FCosSupport = 2;
+      return;
+    case jobGetCos4:
+      ParseValues(*FPacker, *FValues4Cos, data);
+      FPresenter->ShowPhaseCos(*FValues4Cos, *FMainPrm);
+      return;
+    case jobDevInfo:
+      ParseValues(*FPacker, *FDevInfo, data);
+      CompleteDevInfo();
+      return;
+    default:
+      return;  // local jobs have no completion
+  }
+}
+
+void TForm1::ApplyNetworkType() {
+  const uint8_t type = FMainPrm->GetNormalisationType();
+  if (type >= 2 && type <= 4) {
+    FNetworkTypeKnown = true;
+  } else {
+    Log(msg::kUnknownNormalisation);
+  }
+  (FMainPrm->GetThreeWire() ? rb3w : rb4w).SetChecked(true);
+}
+
+void TForm1::CompleteDevInfo() {
+  const TIdentResult result =
+      IdentifyDevice(FDevInfo->GetHID(), FDevInfo->GetSID(), FDevInfo->GetSerial());
+  for (const std::string& line : result.lines) Log(line);
+  if (result.verdict == TIdentVerdict::Rejected) StopOperation();
+}
+
+void TForm1::HandleException(void*, const std::exception& e) {
+  Trace(std::string("Exc: ") + e.what());
+  FSkipOnNextTick = false;
+  HandleJobException(CurrentJob(), e);
+}
+
+void TForm1::HandleJobException(uint8_t job, const std::exception& e) {
+  const auto* logic = dynamic_cast<const TModbusLogicException*>(&e);
+  const std::string message = e.what();
+  switch (job) {
+    case jobGetMainPrm:
+    case jobGetLinkPrm:
+      Log(msg::kReadParamsPrefix + message);
+      return;
+    case jobSetMainPrm:
+    case jobFinalizePrm:
+    case jobSetLinkPrm:
+      Log(logic && logic->Code == 6 ? msg::kDeviceBusy : msg::kWriteParamsPrefix + message);
+      return;
+    case jobGetLinkPrm2:
+    case jobSetLinkPrm2:
+    case jobGetLinkPrm3:
+    case jobSetLinkPrm3:
+    case jobGetLinkPrm4:
+    case jobSetLinkPrm4:
+      if (logic && logic->Code == 2) HandleMissingLinkBlock(job);
+      return;
+    case jobSetTime:
+      Log(msg::kWriteClockPrefix + message);
+      return;
+    case jobDevInfo:
+      // Firmware without the identification block: served unchecked.
+      FPendingOldFirmware = msg::kOldFirmware;
+      FSkipOnNextTick = true;
+      return;
+    case jobGetValues:
+    case jobGetF:
+    case jobGetTime:
+    case jobGetCos3:
+    case jobGetCos4:
+      if (logic) HandleRefusedRead(job, logic->Code);
+      return;
+    default:
+      Log(message);  // no job, or a local job
+      return;
+  }
+}
+
+void TForm1::HandleMissingLinkBlock(uint8_t job) {
+  // Older firmware has no link blocks 2 to 4: take their defaults and go on.
+  TIecDeviceOptions& options = IecDeviceOptions();
+  switch (job) {
+    case jobGetLinkPrm2:
+      options.AsduFormat = 13;
+      break;
+    case jobSetLinkPrm2:
+      if (cbProtocolType.ItemIndex() == 2 && options.AsduFormat != 13) {
+        options.AsduFormat = 13;
+        Log(msg::kOnlyAsdu13);
+      }
+      FCosSupport = 1;
+      {
+        const std::string speed = cbSpeed.Text();
+        if (speed == "76800" || speed == "115200" || speed == "230400") {
+          FPendingSpeedNote = msg::kSpeedNote;
+          SelectComboItem(cbSpeed, "38400");
+        }
+      }
+      break;
+    case jobGetLinkPrm3:
+      options.CyclicTransmission = true;
+      options.CyclicInterval = 0;
+      break;
+    case jobGetLinkPrm4:
+      options.CommonAddress = 1;
+      break;
+    default:
+      break;
+  }
+  FSkipOnNextTick = true;
+}
+
+void TForm1::HandleRefusedRead(uint8_t job, int32_t code) {
+  switch (job) {
+    case jobGetValues:
+      FPresenter->ShowMainValuesRefused(*FMainPrm);
+      return;
+    case jobGetF:
+      FPresenter->ShowFrequencyRefused();
+      return;
+    case jobGetTime:
+      FPresenter->ShowDeviceClockRefused();
+      return;
+    case jobGetCos3:
+      FCosSupport = FPresenter->ShowTotalCosRefused(code) ? 2 : 1;
+      return;
+    case jobGetCos4:
+      FPresenter->ShowPhaseCosRefused();
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace vela

@@ -1,0 +1,266 @@
+#pragma once
+// TForm1, the main window's logic without a toolkit: it owns the port, the
+// Modbus frame builder, the register blocks, the display and the debug
+// output, runs the operations as job lists one request at a time, and
+// reports to the activity log. A front end (qt/, or a test) builds it with
+// its seams, binds the controls and drives it through their events.
+//
+// The behaviour is split by concern over several files:
+//   MainForm.cpp          creation and destruction, port events
+//   MainFormControls.cpp  captions, items and hints of the controls
+//   Sequencer.cpp         job stepping, time-out rules, stopping
+//   JobCatalogue.cpp      job completions and the exception handler
+//   Operations.cpp        the operation buttons
+//   Keyboard.cpp          Escape, the hidden sequence, the service view
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ActivityLog.h"
+#include "app/HiddenKeySequence.h"
+#include "app/JobCodes.h"
+#include "common/Clock.h"
+#include "common/Timer.h"
+#include "display/MeasurementCells.h"
+#include "display/MeasurementPanel.h"
+#include "display/MeasurementPresenter.h"
+#include "iec101/IecDeviceOptions.h"
+#include "modbus/ModbusPacker.h"
+#include "modbus/ModbusParamBlocks.h"
+#include "modbus/ModbusValueBlocks.h"
+#include "serial/ArkComPort.h"
+#include "ui/Button.h"
+#include "ui/ComboBox.h"
+#include "ui/Dialogs.h"
+#include "ui/Form.h"
+#include "ui/Image.h"
+#include "ui/TextControls.h"
+#include "ui/Toggles.h"
+
+namespace vela {
+
+// Where trace messages go: the debug console endpoint.
+class TTraceTarget {
+ public:
+  virtual ~TTraceTarget() = default;
+  // One message; false when it was not sent.
+  virtual bool Send(const std::string& text) = 0;
+};
+
+// What the main window needs from the world around it.
+struct TForm1Seams {
+  Clock& clock;
+  TimerFactory& timers;
+  TSaveDialog* saveDialog = nullptr;
+  TMessageBox* messageBox = nullptr;
+  // Creates the serial port for a name; empty: a real port on the system.
+  std::function<std::unique_ptr<TArkComPort>(const std::string& portName)> portFactory;
+  // The drawing surface of the measurement panel; empty: drawing is dropped.
+  std::function<std::unique_ptr<TCanvas>()> canvasFactory;
+  // Creates the debug console endpoint; may raise; empty: no console.
+  std::function<std::unique_ptr<TTraceTarget>()> debugOutputFactory;
+  // Whether a bitmap resource exists; empty: all exist.
+  std::function<bool(const std::string& name)> hasResource;
+  // The serial ports present (may raise); empty: "COM1" to "COM99".
+  std::function<std::vector<std::string>()> enumComPorts;
+  // File version of the program, four numbers joined by points.
+  std::string programVersion = "?.?.?.?";
+  // GOST R 34.11-2012 digest of the program file as 64 hexadecimal digits
+  // (may raise); empty: no digest.
+  std::function<std::string()> programDigest;
+  int screenWidth = 1024;
+  int screenHeight = 768;
+};
+
+class TForm1 : public TForm {
+ public:
+  static constexpr int kFormWidth = 800;
+  static constexpr int kMinFormHeight = 600;
+
+  explicit TForm1(TForm1Seams seams);  // FormCreate
+  ~TForm1() override;                  // FormDestroy
+
+  // Start-up stopped at the missing glyph resources: the front end must end
+  // the program at once.
+  bool StartupFailed() const { return FStartupFailed; }
+
+  // --- Window events ---
+  void FormKeyDown(uint16_t key, TShiftState shift);
+  void FormKeyPress(char key);
+  // Adjusts a proposed size; the resize is always allowed.
+  bool FormCanResize(int& newWidth, int& newHeight) const;
+
+  // --- Operation buttons ---
+  void Button4Click();    // read once
+  void Button5Click();    // read continuously / stop
+  void Button1Click();    // set the device clock
+  void Button7Click();    // read settings
+  void Button3Click();    // write settings
+  void Button8Click();    // write factory defaults
+  void btnVerifyClick();  // identification report
+  void cbComPortClick();
+  void cbInterfaceTypeClick();
+  void ComboBox2Click();  // program-side protocol
+  void ComboBox3Click();  // program-side speed
+  void ComboBox4Click();  // program-side frame
+  void cbAddrClick();
+  void cbProtocolTypeClick();  // device-side protocol
+
+  // --- Sequencer ---
+  void Advance();
+  void StartCurrentJob();
+  void StopOperation();
+  void RetryOrStop();
+  void CancelOperation();
+  void Timer1Timer();
+  uint8_t CurrentJob() const;
+
+  // --- Port events and the exception handler ---
+  void PortRead(TArkComPort* sender, const Octets& data);
+  void PortWrite(TArkComPort* sender, const Octets& data);
+  void PortError(TArkComPort* sender, uint32_t errors, const TComStat& status);
+  void HandleException(void* sender, const std::exception& e);
+
+  // --- Activity log and trace ---
+  void Log(const std::string& text) { FActivityLog.Log(text); }
+  void LogStatus(const std::string& text) {
+    if (FVerboseStatus) Log(text);
+  }
+  void Trace(const std::string& text) const { FActivityLog.Trace(text); }
+  void TraceJob(const std::string& text) const { FActivityLog.TraceJob(text); }
+
+  // --- Controls ---
+  TGroupBox GroupBox1{"GroupBox1"};  // program-side interface
+  TGroupBox GroupBox2{"GroupBox2"};  // measured values
+  TGroupBox GroupBox3{"GroupBox3"};  // "конфигурация Vela"
+  TComboBox cbInterfaceType{"cbInterfaceType"};
+  TComboBox cbComPort{"cbComPort"};
+  TComboBox ComboBox2{"ComboBox2"};  // program-side protocol
+  TComboBox ComboBox3{"ComboBox3"};  // program-side speed
+  TComboBox ComboBox4{"ComboBox4"};  // program-side frame
+  TComboBox cbAddr{"cbAddr"};        // program-side address
+  TButton Button4{"Button4"};
+  TButton Button5{"Button5"};
+  TButton Button1{"Button1"};
+  TEdit edTime{"edTime"};
+  TButton Button7{"Button7"};
+  TButton Button3{"Button3"};
+  TButton Button8{"Button8"};
+  TButton btnVerify{"btnVerify"};
+  TButton btnIecCfg{"btnIecCfg"};
+  TComboBox cbProtocolType{"cbProtocolType"};
+  TComboBox cbSpeed{"cbSpeed"};
+  TComboBox cbFrame{"cbFrame"};
+  TComboBox cbAddress{"cbAddress"};
+  TRadioButton rb3w{"rb3w"};
+  TRadioButton rb4w{"rb4w"};
+  TBitBtn BitBtn1{"BitBtn1"};        // recording on/off
+  TComboBox ComboBox1{"ComboBox1"};  // recording rate
+  TImage Image1{"Image1"};
+  TMemo Memo1{"Memo1"};
+
+  // --- Owned objects ---
+  std::unique_ptr<TArkComPort> FPort;
+  std::unique_ptr<TModbusPacker> FPacker;
+  std::unique_ptr<TModbusParamsMain> FMainPrm;
+  std::unique_ptr<TModbusParamsLink> FLinkPrm;
+  std::unique_ptr<TModbusParamsLink2> FLinkPrm2;
+  std::unique_ptr<TModbusParamsLink3> FLinkPrm3;
+  std::unique_ptr<TModbusParamsLink4> FLinkPrm4;
+  std::unique_ptr<TModbusParamsTime> FTimePrm;
+  std::unique_ptr<TModbusParamsFinalize> FFinalizePrm;
+  std::unique_ptr<TModbusValuesF> FValuesF;
+  std::unique_ptr<TModbusValues4Wire> FValues4Wire;
+  std::unique_ptr<TModbusValues3Wire> FValues3Wire;
+  std::unique_ptr<TModbusValues3Cos> FValues3Cos;
+  std::unique_ptr<TModbusValues4Cos> FValues4Cos;
+  std::unique_ptr<TMbusDevInfo> FDevInfo;
+  std::unique_ptr<TMeasurementCells> FCells;  // the 28 value cells
+  std::unique_ptr<TMeasurementPresenter> FPresenter;
+  std::unique_ptr<TMeasurementPanel> FPanel;
+  std::unique_ptr<TTraceTarget> FDebugOutput;
+  std::unique_ptr<Timer> Timer1;
+
+  // --- State ---
+  TJobList FJobs{};
+  int32_t FJobIndex = -1;
+  int32_t FPrefixLength = kPrefixLength;
+  bool FNetworkTypeKnown = false;
+  int32_t FCosSupport = 0;  // 0 not known, 1 not supported, 2 supported
+  bool FSingleShot = false;
+  bool FConfigOperation = false;
+  bool FVerboseStatus = false;
+  bool FClockSyncPending = false;
+  bool FSkipOnNextTick = false;
+  bool FNoAnswerSeen = false;
+  bool FBusy = false;
+  bool FVerifyMode = false;
+  std::string FPendingOldFirmware;
+  std::string FPendingSpeedNote;
+  std::string FPendingFormatErrors;
+  bool FServiceView = false;
+  THiddenKeySequence FKeySequence;  // FKeySequenceState: FKeySequence.Expected()
+  bool FContinuousRunning = false;  // the continuous-read button's running mark
+  bool FStartupFailed = false;
+
+  Clock& GetClock() const { return FSeams.clock; }
+  TActivityLog& ActivityLog() { return FActivityLog; }
+
+ private:
+  // Start-up steps.
+  void ResetState();
+  void WriteJobPrefix();
+  void CreateDebugOutput();
+  bool LoadGlyphs();
+  void CreatePort();
+  void CreateBlocks();
+  void CreateDisplay();
+  void SetUpControls();
+  void WireControlEvents();
+  void SetUpCommunicationBoxes();
+  void SetHints();
+  void FillComPortList();
+  void CentreOnScreen();
+  void ConnectPortEvents();
+
+  // Sequencer helpers.
+  bool SendCurrentRequest(uint8_t job);
+  void RunTimeoutRule(uint8_t job);
+  void ClearOperationFlags();
+  bool OpenPortForOperation();
+  bool StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix);
+  void WriteJobs(const std::vector<uint8_t>& jobs);
+  void RunLocalJob(uint8_t job);
+  void ClockSyncTick();
+
+  // Job catalogue.
+  void CompleteJob(uint8_t job, const Octets& data);
+  void CompleteReadJob(uint8_t job, const Octets& data);
+  void ApplyNetworkType();
+  void LinkSettingsToControls();
+  void CompleteDevInfo();
+  void HandleJobException(uint8_t job, const std::exception& e);
+  void HandleMissingLinkBlock(uint8_t job);
+  void HandleRefusedRead(uint8_t job, int32_t code);
+  void WriteRecord();
+
+  // Operations.
+  void EnableControls(bool enable);
+  void FillWriteBlocks();
+  void SetFactoryDefaults();
+  void ApplyFactoryLink();
+  void VerifyDevice();
+  bool InIecMode() const { return false; }  // the IEC master comes with the IEC workflows
+
+  // Keyboard.
+  void ApplyServiceView();
+
+  TForm1Seams FSeams;
+  TActivityLog FActivityLog;
+};
+
+}  // namespace vela

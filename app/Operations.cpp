@@ -1,0 +1,173 @@
+// The operation buttons: what each sets up before its job list runs, the
+// settings written to the device, and which controls an operation disables.
+
+#include <cstdio>
+
+#include "app/DeviceIdentification.h"
+#include "app/MainForm.h"
+#include "app/Messages.h"
+#include "common/DateTime.h"
+
+namespace vela {
+
+void TForm1::Button4Click() {
+  FVerifyMode = false;
+  FSingleShot = true;
+  FConfigOperation = false;
+  Memo1.Clear();
+  StartOperation(joblists::kReadOnce, true);
+}
+
+void TForm1::Button5Click() {
+  FConfigOperation = false;
+  if (FContinuousRunning) {
+    Log(msg::kStopped);
+    CancelOperation();
+    return;
+  }
+  Memo1.Clear();
+  if (!StartOperation(joblists::kReadContinuously, true)) return;
+  if (!FBusy) return;  // the prefix already stopped the operation
+  Button5.SetEnabled(true);
+  Button5.SetCaption(msg::kStopReading);
+  FContinuousRunning = true;
+  Log(msg::kContinuousReading);
+}
+
+void TForm1::Button1Click() {
+  FConfigOperation = true;
+  Memo1.Clear();
+  FVerboseStatus = true;
+  LogStatus(msg::kClockSyncStart);
+  if (!OpenPortForOperation()) return;
+  EnableControls(false);
+  FClockSyncPending = true;
+  // The tick comes about 450 ms after the next whole second.
+  const int millisecond = DecodeDateTime(FSeams.clock.Now()).millisecond;
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(static_cast<unsigned>(1450 - millisecond));
+  Timer1->SetEnabled(true);
+}
+
+void TForm1::Button7Click() {
+  FConfigOperation = true;
+  FVerboseStatus = true;
+  Memo1.Clear();
+  StartOperation(joblists::kReadSettings, true);
+}
+
+void TForm1::Button3Click() {
+  FConfigOperation = true;
+  FVerboseStatus = true;
+  Memo1.Clear();
+  FillWriteBlocks();
+  StartOperation(joblists::kWriteSettings, false);
+}
+
+void TForm1::Button8Click() {
+  SetFactoryDefaults();
+  FConfigOperation = true;
+  FVerboseStatus = true;
+  Memo1.Clear();
+  FillWriteBlocks();
+  StartOperation(joblists::kWriteFactoryDefaults, false);
+}
+
+void TForm1::btnVerifyClick() {
+  FVerifyMode = true;
+  FSingleShot = true;
+  FConfigOperation = false;
+  FNoAnswerSeen = false;
+  Memo1.Clear();
+  Log("[Идентификация программы]");
+  Log("Наименование: Программа конфигурации и отображения результатов измерений Vela.");
+  Log("Идентификационное наименование: VelaLink");
+  Log("Номер версии: " + FSeams.programVersion);
+  try {
+    const std::string digest = FSeams.programDigest ? FSeams.programDigest() : std::string();
+    Log("Цифровой идентификатор: " + digest);
+  } catch (const std::exception& e) {
+    ClearOperationFlags();
+    HandleException(this, e);
+    return;
+  }
+  Log("Алгоритм вычисления: хэширование по ГОСТ Р 34.11-2012");
+  Log("\r\n[Идентификация прибора]");
+  StartOperation(joblists::kIdentificationReport, true);
+}
+
+void TForm1::VerifyDevice() {
+  if ((FDevInfo->GetHID() & 0xFFFFFF00u) != kVelaHardwareCode) {
+    Log("Верификация прибора не прошла.");
+    return;
+  }
+  const uint32_t sid = FDevInfo->GetSID();
+  const uint16_t digitalId = FDevInfo->GetDigitalId() == 0xFFFF ? 0x1977 : FDevInfo->GetDigitalId();
+  char version[32], id[32];
+  std::snprintf(version, sizeof version, "%u.%u", (sid >> 24) & 0xFF, (sid >> 16) & 0xFF);
+  std::snprintf(id, sizeof id, "0x%.4X", static_cast<unsigned>(digitalId));
+  Log("Наименование: ПО преобразователя измерительного многофункционального Vela.");
+  Log("Идентификационное наименование: Vela_sappl");
+  Log(std::string("Номер версии: ") + version);
+  Log(std::string("Цифровой идентификатор: ") + id);
+  Log("Алгоритм вычисления: хэширование");
+}
+
+void TForm1::EnableControls(bool enable) {
+  FBusy = !enable;
+  for (TControl* c : std::initializer_list<TControl*>{&Button1, &Button4, &Button5, &cbProtocolType,
+                                                      &cbSpeed, &cbFrame, &cbAddress, &btnIecCfg}) {
+    c->SetEnabled(enable);
+  }
+  const bool modbusOnly = enable && !InIecMode();
+  for (TControl* c :
+       std::initializer_list<TControl*>{&Button8, &btnVerify, &rb3w, &rb4w, &Button7, &Button3}) {
+    c->SetEnabled(modbusOnly);
+  }
+  ComboBox2.SetEnabled(enable && cbInterfaceType.ItemIndex() == 1);
+}
+
+void TForm1::FillWriteBlocks() {
+  const TIecDeviceOptions& options = IecDeviceOptions();
+  FLinkPrm->SetProtocol(static_cast<uint8_t>(std::max(cbProtocolType.ItemIndex(), 0)));
+  FLinkPrm->SetDeviceAddress(static_cast<uint8_t>(cbAddress.ItemIndex() + 1));
+  FLinkPrm->SetSpeedIndex(static_cast<uint8_t>(cbSpeed.ItemIndex() >= 0 ? cbSpeed.ItemIndex() : 2));
+  FLinkPrm->SetFrameIndex(static_cast<uint8_t>(std::max(cbFrame.ItemIndex(), 0)));
+  FLinkPrm->SetNormalisationType(3);
+  FLinkPrm->SetThreeWire(rb3w.Checked());
+  FLinkPrm->SetIecLinkAddressLength(static_cast<uint8_t>(options.LinkAddressLength));
+  FLinkPrm->SetIecCotLength(static_cast<uint8_t>(options.CotLength));
+  FLinkPrm->SetIecCommonAddressLength(static_cast<uint8_t>(options.CommonAddressLength));
+  FLinkPrm->SetIecIoaLength(static_cast<uint8_t>(options.IoaLength));
+  FLinkPrm2->SetIecAsduType(static_cast<uint8_t>(options.AsduFormat));
+  FLinkPrm3->SetIecCyclic(options.CyclicTransmission ? 1 : 0);
+  FLinkPrm3->SetIecCycleInterval(static_cast<uint16_t>(options.CyclicInterval));
+  FLinkPrm4->SetIecCommonAddress(static_cast<uint16_t>(options.CommonAddress));
+  FMainPrm->SetNormalisationType(3);
+  FMainPrm->SetThreeWire(rb3w.Checked());
+}
+
+void TForm1::SetFactoryDefaults() {
+  cbProtocolType.SetItemIndex(0);
+  cbProtocolTypeClick();
+  SelectComboItem(cbSpeed, "38400");
+  cbFrame.SetItemIndex(0);
+  cbAddress.SetItemIndex(0);
+  IecDeviceOptions() = TIecDeviceOptions::Factory();
+  btnIecCfg.SetVisible(false);
+  btnIecCfg.SetEnabled(false);
+  rb4w.SetChecked(true);
+}
+
+void TForm1::ApplyFactoryLink() {
+  ComboBox2.SetItemIndex(0);
+  ComboBox2Click();
+  SelectComboItem(ComboBox3, "38400");
+  ComboBox3Click();
+  ComboBox4.SetItemIndex(0);
+  ComboBox4Click();
+  SelectComboItem(cbAddr, "1");
+  cbAddrClick();
+}
+
+}  // namespace vela

@@ -1,0 +1,297 @@
+// The job sequencer: one request at a time, each armed with its block's
+// response time-out; the time-out rule of the current job decides between
+// repeating, moving on and stopping.
+
+#include <cmath>
+
+#include "app/MainForm.h"
+#include "app/Messages.h"
+#include "common/ArkCmnUtils.h"
+#include "modbus/ModbusBlockOps.h"
+
+namespace vela {
+
+uint8_t TForm1::CurrentJob() const {
+  if (FJobIndex < 0 || FJobIndex >= kJobListSize) return jobNone;
+  return FJobs[FJobIndex];
+}
+
+void TForm1::Advance() {
+  ++FJobIndex;
+  if (FNetworkTypeKnown) {
+    // Per-phase power factors only for a 4-wire network whose device has them.
+    if (CurrentJob() == jobGetCos4 && FMainPrm->GetThreeWire()) ++FJobIndex;
+    if (CurrentJob() == jobGetCos4 && FCosSupport != 2) ++FJobIndex;
+  }
+  if (CurrentJob() == jobLoopAgain) {
+    // Every further cycle starts with the last prefix job, GetLinkPrm4.
+    FJobIndex = FPrefixLength - 1;
+    if (!FContinuousRunning) return;
+  }
+  StartCurrentJob();
+}
+
+void TForm1::StartCurrentJob() {
+  const uint8_t job = CurrentJob();
+  if (!IsBlockJob(job)) {
+    RunLocalJob(job);
+    return;
+  }
+  TraceJob(JobName(job, FMainPrm->GetThreeWire()));
+  if (!SendCurrentRequest(job)) {
+    Log(msg::kSendFailed);
+    StopOperation();
+  }
+}
+
+bool TForm1::SendCurrentRequest(uint8_t job) {
+  TModbusParams* params = nullptr;
+  TModbusValues* values = nullptr;
+  switch (job) {
+    case jobGetMainPrm:
+    case jobSetMainPrm:
+      params = FMainPrm.get();
+      break;
+    case jobFinalizePrm:
+      params = FFinalizePrm.get();
+      break;
+    case jobGetLinkPrm:
+    case jobSetLinkPrm:
+      params = FLinkPrm.get();
+      break;
+    case jobGetLinkPrm2:
+    case jobSetLinkPrm2:
+      params = FLinkPrm2.get();
+      break;
+    case jobGetLinkPrm3:
+    case jobSetLinkPrm3:
+      params = FLinkPrm3.get();
+      break;
+    case jobGetLinkPrm4:
+    case jobSetLinkPrm4:
+      params = FLinkPrm4.get();
+      break;
+    case jobGetTime:
+    case jobSetTime:
+      params = FTimePrm.get();
+      break;
+    case jobGetValues:
+      values = FMainPrm->GetThreeWire() ? static_cast<TModbusValues*>(FValues3Wire.get())
+                                        : FValues4Wire.get();
+      break;
+    case jobGetF:
+      values = FValuesF.get();
+      break;
+    case jobGetCos3:
+      values = FValues3Cos.get();
+      break;
+    case jobGetCos4:
+      values = FValues4Cos.get();
+      break;
+    case jobDevInfo:
+      values = FDevInfo.get();
+      break;
+    default:
+      return false;
+  }
+  Octets request;
+  switch (BlockAccessOf(job)) {
+    case TBlockAccess::ReadParams:
+      request = RequestParams(*FPacker, *params);
+      break;
+    case TBlockAccess::WriteParams:
+      request = RequestWriteParams(*FPacker, *params);
+      break;
+    case TBlockAccess::ReadValues:
+      request = RequestValues(*FPacker, *values);
+      break;
+    case TBlockAccess::None:
+      return false;
+  }
+  if (!FPort->Send(request)) return false;
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(static_cast<unsigned>(params ? params->Timeout : values->Timeout));
+  Timer1->SetEnabled(true);
+  return true;
+}
+
+void TForm1::RunLocalJob(uint8_t job) {
+  switch (job) {
+    case jobFinish:
+      if (!FVerifyMode) Log(msg::kReadDone);
+      StopOperation();
+      return;
+    case jobRecordCsv:
+      try {
+        WriteRecord();
+      } catch (const std::exception& e) {
+        Log(e.what());
+      }
+      Advance();
+      return;
+    case jobRedrawPanel:
+      try {
+        FPanel->Redraw();
+      } catch (const std::exception& e) {
+        Log(e.what());
+      }
+      Advance();
+      return;
+    case jobApplyFactoryLink:
+      ApplyFactoryLink();
+      Advance();
+      return;
+    case jobVerifyDevice:
+      VerifyDevice();
+      Advance();
+      return;
+    default:
+      return;  // no job, LoopAgain and unknown codes start nothing
+  }
+}
+
+void TForm1::PortRead(TArkComPort*, const Octets& data) {
+  Trace(" Rd: " + BytesToHex(data));
+  if (FNoAnswerSeen) {
+    FNoAnswerSeen = false;
+    Log(msg::kLinkRestored);
+  }
+  CompleteJob(CurrentJob(), data);  // a failure skips the advance: the time-out decides
+  Advance();
+}
+
+void TForm1::Timer1Timer() {
+  if (FClockSyncPending) {
+    ClockSyncTick();
+    return;
+  }
+  if (FSkipOnNextTick) {
+    FSkipOnNextTick = false;
+    Advance();
+    return;
+  }
+  if (!FConfigOperation) {
+    FPresenter->ClearStaleValues(*FMainPrm);
+    FPanel->Redraw();
+  }
+  RunTimeoutRule(CurrentJob());
+}
+
+void TForm1::RunTimeoutRule(uint8_t job) {
+  switch (TimeoutRuleOf(job)) {
+    case TTimeoutRule::ReadParameter:
+      Log(FSingleShot ? msg::kParamsNoAnswer : msg::kParamsNoAnswerEsc);
+      FNoAnswerSeen = true;
+      RetryOrStop();
+      return;
+    case TTimeoutRule::Identification:
+      Log(FSingleShot ? msg::kIdentNoAnswer : msg::kIdentNoAnswerEsc);
+      FNoAnswerSeen = true;
+      RetryOrStop();
+      return;
+    case TTimeoutRule::Repeat:
+      Log(msg::kRepeatRequest);
+      RetryOrStop();
+      return;
+    case TTimeoutRule::MoveOn:
+      Advance();
+      return;
+    case TTimeoutRule::Clock:
+      FPresenter->ClearDeviceClock();
+      Log(msg::kClockNoAnswer);
+      FNoAnswerSeen = true;
+      StopOperation();
+      return;
+    case TTimeoutRule::Nothing:
+      return;
+  }
+}
+
+void TForm1::RetryOrStop() {
+  if (FSingleShot) {
+    StopOperation();
+  } else {
+    StartCurrentJob();
+  }
+}
+
+void TForm1::ClearOperationFlags() {
+  // Every per-operation flag, so nothing of one operation leaks into the next.
+  FSingleShot = false;
+  FVerboseStatus = false;
+  FNetworkTypeKnown = false;
+  FClockSyncPending = false;
+  FSkipOnNextTick = false;
+  FVerifyMode = false;
+}
+
+void TForm1::StopOperation() {
+  ClearOperationFlags();
+  FPendingOldFirmware.clear();
+  if (!FPendingFormatErrors.empty()) {
+    const std::string text = std::move(FPendingFormatErrors);
+    FPendingFormatErrors.clear();
+    Log(text);
+  }
+  Timer1->SetEnabled(false);
+  try {
+    FPort->Close();
+  } catch (const std::exception& e) {
+    Log(e.what());
+  }
+  EnableControls(true);
+  Button5.SetCaption(msg::kReadContinuously);
+  FContinuousRunning = false;
+}
+
+void TForm1::CancelOperation() {
+  if (InIecMode()) {
+    FSingleShot = FVerboseStatus = FNetworkTypeKnown = false;
+    Button5.SetCaption(msg::kReadContinuously);
+    FContinuousRunning = false;
+    return;
+  }
+  StopOperation();
+}
+
+void TForm1::WriteJobs(const std::vector<uint8_t>& jobs) {
+  for (size_t i = 0; i < jobs.size() && FPrefixLength + i < FJobs.size(); ++i) {
+    FJobs[FPrefixLength + i] = jobs[i];
+  }
+}
+
+bool TForm1::OpenPortForOperation() {
+  // A failed open is reported as it is, outside any job.
+  FJobIndex = -1;
+  try {
+    FPort->Open();
+    return true;
+  } catch (const std::exception& e) {
+    ClearOperationFlags();
+    HandleException(this, e);
+    return false;
+  }
+}
+
+bool TForm1::StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix) {
+  WriteJobs(jobs);
+  if (!OpenPortForOperation()) return false;
+  FJobIndex = withPrefix ? -1 : FPrefixLength - 1;
+  EnableControls(false);
+  Advance();
+  return true;
+}
+
+void TForm1::ClockSyncTick() {
+  FClockSyncPending = false;
+  Timer1->SetEnabled(false);
+  LogStatus(msg::kClockSyncCommand);
+  // The device takes the value about 550 ms after this tick, on a whole second.
+  const TDateTime target = FSeams.clock.Now() + 550.0 / 86400000.0;
+  FTimePrm->SetSeconds(DateTimeToSeconds(target));
+  FJobIndex = FPrefixLength - 1;
+  WriteJobs(joblists::kSetClock);
+  Advance();
+}
+
+}  // namespace vela

@@ -1,0 +1,139 @@
+#include "tests/app/FormHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "iec101/IecDeviceOptions.h"
+#include "modbus/ArkCRC.h"
+
+namespace vela::test {
+
+FormHarness::FormHarness() {
+  IecDeviceOptions() = TIecDeviceOptions();
+  TForm1Seams seams{.clock = clock_, .timers = loop_};
+  seams.portFactory = [this](const std::string& name) {
+    auto backend = std::make_unique<ScriptedBackend>();
+    backend_ = backend.get();
+    return std::make_unique<TArkComPort>(name, std::move(backend));
+  };
+  seams.debugOutputFactory = [this] { return std::make_unique<TRecordingTrace>(trace_); };
+  seams.enumComPorts = [] { return std::vector<std::string>{"COM1", "COM3"}; };
+  seams.programVersion = "1.0.0.1";
+  seams.programDigest = [] { return std::string(64, 'A'); };
+  form_ = std::make_unique<TForm1>(std::move(seams));
+}
+
+FormHarness::~FormHarness() {
+  form_.reset();
+}
+
+bool FormHarness::LogHas(const std::string& line) const {
+  return LogCount(line) > 0;
+}
+
+int FormHarness::LogCount(const std::string& line) const {
+  const auto& lines = log();
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+void FormHarness::MakeSupportedVela() {
+  // Identification: serial 123, HID "AR", kind 1, modification 0; SID 2.3.
+  const uint16_t ident[8] = {0, 123, 0x4152, 0x0100, 0x0203, 0, 0, 0x00AB};
+  for (int i = 0; i < 8; ++i) input[768 + i] = ident[i];
+  holding[20666] = 2;  // normalisation type 2
+  holding[20667] = 0;  // 4-wire
+  for (uint16_t r = 20662; r < 20683; ++r) holding.try_emplace(r, 0);
+  holding[20662] = 0;    // MODBUS RTU
+  holding[20663] = 1;    // address 1
+  holding[20664] = 2;    // 38400
+  holding[20678] = 13;   // ASDU 13
+  holding[20682] = 1;    // common address
+  holding[27] = 0x5180;  // clock: 86400 s
+  holding[28] = 1;
+  for (uint16_t r = 0; r < 30; ++r) input.try_emplace(r, 0);
+  input[0] = 50000;   // 50.000 Гц
+  input[11] = 22000;  // Ua 220.00
+  input[29] = 10000;  // cos 1.0000
+}
+
+Octets FormHarness::Rtu(const Octets& body) {
+  const uint16_t crc = Crc16(body.data(), static_cast<int>(body.size()));
+  Octets frame = body;
+  frame += static_cast<char>(crc & 0xFF);
+  frame += static_cast<char>(crc >> 8);
+  return frame;
+}
+
+TRequest FormHarness::LastRequest() const {
+  const auto written = backend_->Written();
+  if (written.empty()) return {};
+  const Octets& f = written.back();
+  auto octet = [&](size_t i) { return static_cast<uint8_t>(f.at(i)); };
+  return {octet(0), octet(1), static_cast<uint16_t>(octet(2) << 8 | octet(3)),
+          static_cast<uint16_t>(octet(4) << 8 | octet(5))};
+}
+
+void FormHarness::Answer() {
+  const TRequest r = LastRequest();
+  Octets body;
+  body += static_cast<char>(r.address);
+  body += static_cast<char>(r.function);
+  if (r.function == 0x10) {
+    const Octets& f = backend_->Written().back();
+    for (int i = 0; i < r.count; ++i) {
+      holding[r.start + i] = static_cast<uint16_t>(static_cast<uint8_t>(f.at(7 + 2 * i)) << 8 |
+                                                   static_cast<uint8_t>(f.at(8 + 2 * i)));
+    }
+    body += f.substr(2, 4);
+  } else {
+    auto& table = r.function == 4 ? input : holding;
+    body += static_cast<char>(2 * r.count);
+    for (int i = 0; i < r.count; ++i) {
+      const uint16_t v = table.count(r.start + i) ? table[r.start + i] : 0;
+      body += static_cast<char>(v >> 8);
+      body += static_cast<char>(v & 0xFF);
+    }
+  }
+  Reply(Rtu(body));
+}
+
+void FormHarness::ReplyException(uint8_t code) {
+  const TRequest r = LastRequest();
+  Octets body;
+  body += static_cast<char>(r.address);
+  body += static_cast<char>(r.function | 0x80);
+  body += static_cast<char>(code);
+  Reply(Rtu(body));
+}
+
+void FormHarness::Reply(const Octets& frame) {
+  const size_t before = trace_.size();
+  backend_->PushRead(frame);
+  WaitForDelivery(before);
+}
+
+void FormHarness::WaitForDelivery(size_t traceCountBefore) {
+  // The port's worker hands the read to this thread; the trace's " Rd: " line
+  // shows that the form has taken it.
+  const bool delivered = loop_.RunUntil(
+      [&] {
+        for (size_t i = traceCountBefore; i < trace_.size(); ++i) {
+          if (trace_[i].rfind(" Rd: ", 0) == 0) return true;
+        }
+        return false;
+      },
+      5000);
+  ASSERT_TRUE(delivered) << "the response did not reach the form";
+  loop_.ProcessPending();
+}
+
+void FormHarness::AnswerAll(int maxAnswers) {
+  for (int i = 0; i < maxAnswers && form_->FBusy && form_->FPort->IsOpen(); ++i) {
+    const int sent = RequestCount();
+    Answer();
+    if (RequestCount() == sent && form_->FBusy) break;  // waiting on a timer
+  }
+}
+
+}  // namespace vela::test

@@ -1,0 +1,82 @@
+#pragma once
+// Builds TForm1 headless on a virtual clock with a scripted serial line, and
+// plays a small device: it answers each request the form sends from register
+// tables the test fills, or with what the test tells it to send instead.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "common/HeadlessEventLoop.h"
+#include "serial/ScriptedBackend.h"
+
+namespace vela::test {
+
+class TRecordingTrace : public TTraceTarget {
+ public:
+  explicit TRecordingTrace(std::vector<std::string>& lines) : lines_(lines) {}
+  bool Send(const std::string& text) override {
+    lines_.push_back(text);
+    return true;
+  }
+
+ private:
+  std::vector<std::string>& lines_;
+};
+
+// A request as the device sees it.
+struct TRequest {
+  uint8_t address = 0, function = 0;
+  uint16_t start = 0, count = 0;
+};
+
+class FormHarness {
+ public:
+  FormHarness();
+  ~FormHarness();
+
+  TForm1& form() { return *form_; }
+  ScriptedBackend& line() { return *backend_; }
+  VirtualClock& clock() { return clock_; }
+  HeadlessEventLoop& loop() { return loop_; }
+  const std::vector<std::string>& trace() const { return trace_; }
+  const std::vector<std::string>& log() const { return form_->Memo1.Lines(); }
+  bool LogHas(const std::string& line) const;
+  int LogCount(const std::string& line) const;
+
+  // Device registers (input: function 4, holding: functions 3 and 16).
+  std::map<uint16_t, uint16_t> input, holding;
+  // A device that is a supported Vela, 4-wire, normalisation type 2.
+  void MakeSupportedVela();
+
+  // The request sent last (the device's view).
+  TRequest LastRequest() const;
+  int RequestCount() const { return static_cast<int>(backend_->Written().size()); }
+
+  // The device answers the last request from its registers.
+  void Answer();
+  // The device answers with these raw octets (a whole frame).
+  void Reply(const Octets& frame);
+  // The device answers the last request with an exception response.
+  void ReplyException(uint8_t code);
+  // Answers every request until the operation stops, the form is idle, or
+  // maxAnswers have been given.
+  void AnswerAll(int maxAnswers = 100);
+
+  // Frames addressed from device 1 in RTU.
+  static Octets Rtu(const Octets& body);
+
+ private:
+  void WaitForDelivery(size_t traceCountBefore);
+
+  VirtualClock clock_;
+  HeadlessEventLoop loop_{clock_};
+  ScriptedBackend* backend_ = nullptr;
+  std::vector<std::string> trace_;
+  std::unique_ptr<TForm1> form_;
+};
+
+}  // namespace vela::test

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "app/DeviceIdentification.h"
+#include "app/Messages.h"
+#include "tests/app/FormHarness.h"
+
+namespace vela::test {
+namespace {
+
+struct IdentCase {
+  const char* name;
+  uint32_t hid, sid, serial;
+  TIdentVerdict verdict;
+  std::vector<std::string> lines;
+};
+
+const std::string kRejected1 =
+    "Программа VelaLink предназначена только для работы с \"СИРТА Vela\".";
+const std::string kRejected2 = "Проверьте правильность подключений.";
+
+class IdentifyDeviceTest : public testing::TestWithParam<IdentCase> {};
+
+TEST_P(IdentifyDeviceTest, VerdictAndLines) {
+  const IdentCase& c = GetParam();
+  const TIdentResult r = IdentifyDevice(c.hid, c.sid, c.serial);
+  EXPECT_EQ(r.verdict, c.verdict);
+  EXPECT_EQ(r.lines, c.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, IdentifyDeviceTest,
+    testing::Values(
+        IdentCase{"vela0", 0x41520100, 0, 5, TIdentVerdict::Supported, {}},
+        IdentCase{"vela1", 0x41520101, 0, 5, TIdentVerdict::Supported, {}},
+        IdentCase{"vela2",
+                  0x41520102,
+                  0,
+                  42,
+                  TIdentVerdict::NewerModification,
+                  {"Прибор идентифицируется как \"СИРТА Vela\" (модификация №3), серийный номер "
+                   "000042.",
+                   "Данная версия VelaLink не поддерживает эту модификацию прибора.",
+                   std::string("Обратитесь в ООО \"СИРТА\" за обновлённой версией ПО: ") +
+                       kSupportPhone + ", " + kSupportWeb}},
+        IdentCase{"kant255",
+                  0x415202FF,
+                  0,
+                  7,
+                  TIdentVerdict::Rejected,
+                  {"Прибор идентифицируется как \"СИРТА КАНТ\" (модификация №256), серийный номер "
+                   "000007.",
+                   kRejected1, kRejected2}},
+        IdentCase{"porta",
+                  0x41520300,
+                  0,
+                  1234567,
+                  TIdentVerdict::Rejected,
+                  {"Прибор идентифицируется как \"СИРТА ПОРТА\" (модификация №1), серийный номер "
+                   "1234567.",
+                   kRejected1, kRejected2}},
+        IdentCase{
+            "foreign",
+            0x00ab0100,
+            0x0203cdef,
+            42,
+            TIdentVerdict::Rejected,
+            {"Прибор не опознан HID=00AB0100, SID=0203CDEF, Serial= 42.", kRejected1, kRejected2}},
+        IdentCase{
+            "unknownKind",
+            0x41520400,
+            1,
+            0,
+            TIdentVerdict::Rejected,
+            {"Прибор не опознан HID=41520400, SID=00000001, Serial= 0.", kRejected1, kRejected2}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IdentificationFlowTest, NewerModificationStillReadsValues) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.input[771] = 0x0102;
+  h.form().Button4.Click();
+  h.AnswerAll();
+  EXPECT_TRUE(h.LogHas("Данная версия VelaLink не поддерживает эту модификацию прибора."));
+  EXPECT_TRUE(h.LogHas(msg::kReadDone));
+}
+
+TEST(IdentificationFlowTest, ReportShowsDeviceSoftware) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.input[775] = 0xFFFF;
+  h.form().btnVerify.Click();
+  h.AnswerAll();
+  EXPECT_TRUE(h.LogHas("Номер версии: 2.3"));
+  EXPECT_TRUE(h.LogHas("Цифровой идентификатор: 0x1977"));
+  EXPECT_FALSE(h.LogHas(msg::kReadDone));
+  EXPECT_FALSE(h.form().FBusy);
+}
+
+}  // namespace
+}  // namespace vela::test
