@@ -22,9 +22,9 @@ namespace {
 
 using serial_detail::ErrorText;
 
-int64_t NowMs() {
+int64_t NowUs() {
   using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 [[noreturn]] void RaiseOpenFailure(const std::string& portName, int error) {
@@ -104,11 +104,13 @@ void TermiosBackend::Close() {
   }
 }
 
-TermiosBackend::Ready TermiosBackend::WaitFor(short events, int timeoutMs, short& revents,
+TermiosBackend::Ready TermiosBackend::WaitFor(short events, int64_t timeoutUs, short& revents,
                                               int& error) {
   for (;;) {
     pollfd fds[2] = {{fd_, events, 0}, {wakeFd_, POLLIN, 0}};
-    const int count = ::poll(fds, 2, timeoutMs);
+    const timespec timeout{static_cast<time_t>(timeoutUs / 1000000),
+                           static_cast<long>(timeoutUs % 1000000) * 1000};
+    const int count = ::ppoll(fds, 2, timeoutUs < 0 ? nullptr : &timeout, nullptr);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
       error = errno;
@@ -133,7 +135,7 @@ bool TermiosBackend::ReadAvailable(size_t maxOctets, int& error) {
     const ssize_t count = ::read(fd_, buffer, room);
     if (count > 0) {
       collected_.append(buffer, static_cast<size_t>(count));
-      lastOctetMs_ = NowMs();
+      lastOctetUs_ = NowUs();
       continue;
     }
     if (count < 0 && errno == EAGAIN) return true;
@@ -149,14 +151,14 @@ ReadResult TermiosBackend::Read(size_t maxOctets, int gapMs) {
   ReadResult result{ReadStatus::Woken, {}, 0, session_};
   if (fd_ < 0 || closing_) return result;
   for (;;) {
-    int timeoutMs = -1;
+    int64_t timeoutUs = -1;
     if (!collected_.empty()) {
-      timeoutMs = static_cast<int>(std::max<int64_t>(0, lastOctetMs_ + gapMs - NowMs()));
-      if (timeoutMs == 0 || collected_.size() >= maxOctets) break;
+      timeoutUs = std::max<int64_t>(0, lastOctetUs_ + int64_t{gapMs} * 1000 - NowUs());
+      if (timeoutUs == 0 || collected_.size() >= maxOctets) break;
     }
     short revents = 0;
     int error = 0;
-    const Ready ready = WaitFor(POLLIN, timeoutMs, revents, error);
+    const Ready ready = WaitFor(POLLIN, timeoutUs, revents, error);
     if (ready == Ready::TimedOut) break;
     if (ready == Ready::Woken) return result;
     if (ready == Ready::Failed || (revents & POLLNVAL)) {

@@ -33,7 +33,7 @@ class TermiosBackend : public SerialBackend {
 
  private:
   enum class Ready { Device, Woken, TimedOut, Failed };
-  Ready WaitFor(short events, int timeoutMs, short& revents, int& error);
+  Ready WaitFor(short events, int64_t timeoutUs, short& revents, int& error);  // -1: no limit
   bool ReadAvailable(size_t maxOctets, int& error);
   WriteResult WriteAvailable(std::string_view data);
   LineErrorCounters RawCounters() const;
@@ -52,7 +52,7 @@ class TermiosBackend : public SerialBackend {
 
   // Worker thread, under the shared lock: the read being collected.
   Octets collected_;
-  int64_t lastOctetMs_ = 0;
+  int64_t lastOctetUs_ = 0;
 };
 
 }  // namespace vela
