@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "sim/SimOptions.h"
+
+namespace vela {
+namespace {
+
+SimOptions Parse(const std::vector<std::string>& args) {
+  SimOptions options;
+  std::string error;
+  EXPECT_TRUE(ParseSimOptions(args, options, error)) << error;
+  return options;
+}
+
+TEST(SimOptions, DefaultsAreAVelaNumberOneOnTheServiceInterface) {
+  const SimOptions o = Parse({});
+  EXPECT_EQ(o.com, 0);
+  EXPECT_FALSE(o.publishWorking);
+  EXPECT_EQ(o.serviceBaud, 38400);
+  EXPECT_DOUBLE_EQ(o.turnaroundMs, 2.0);
+  EXPECT_EQ(o.device.hid, 0x41520100u);
+  EXPECT_EQ(o.device.settings.normalisation, 3);
+  EXPECT_EQ(o.device.settings.link, LinkSettings{});
+  EXPECT_TRUE(o.checkPeerFormat);
+}
+
+TEST(SimOptions, EveryOptionLandsInItsField) {
+  const SimOptions o = Parse({"--com",
+                              "7",
+                              "--working-com=9",
+                              "--both",
+                              "--speed",
+                              "115200",
+                              "--turnaround",
+                              "0.5",
+                              "--trace",
+                              "--device",
+                              "porta",
+                              "--serial",
+                              "42",
+                              "--sid",
+                              "02010000",
+                              "--digital-id",
+                              "ffff",
+                              "--old-firmware",
+                              "--busy",
+                              "3",
+                              "--three-wire",
+                              "--norm",
+                              "4",
+                              "--protocol",
+                              "ascii",
+                              "--address",
+                              "247",
+                              "--link-speed",
+                              "76800",
+                              "--link-frame",
+                              "7N2",
+                              "--overrange",
+                              "Ia,cos",
+                              "--no-answer-every",
+                              "3",
+                              "--delay",
+                              "250",
+                              "--bad-checksum",
+                              "--wrong-address",
+                              "--split",
+                              "--noise",
+                              "--any-line-format"});
+  EXPECT_EQ(o.com, 7);
+  EXPECT_EQ(o.workingCom, 9);
+  EXPECT_TRUE(o.publishWorking);
+  EXPECT_EQ(o.serviceBaud, 115200);
+  EXPECT_DOUBLE_EQ(o.turnaroundMs, 0.5);
+  EXPECT_TRUE(o.trace);
+  EXPECT_EQ(o.device.hid, 0x41520300u);
+  EXPECT_EQ(o.device.serial, 42u);
+  EXPECT_EQ(o.device.sid, 0x02010000u);
+  EXPECT_EQ(o.device.digitalId, 0xFFFF);
+  EXPECT_TRUE(o.device.oldFirmware);
+  EXPECT_EQ(o.device.busyWrites, 3);
+  EXPECT_TRUE(o.device.settings.threeWire);
+  EXPECT_EQ(o.device.settings.normalisation, 4);
+  const LinkSettings link{LinkProtocol::ModbusAscii, 247, 4, 2};
+  EXPECT_EQ(o.device.settings.link, link);
+  EXPECT_EQ(o.device.outOfRange, (std::set<uint16_t>{7, 29}));
+  EXPECT_EQ(o.timingFaults.skipEvery, 3);
+  EXPECT_EQ(o.timingFaults.delayMs, 250);
+  EXPECT_TRUE(o.timingFaults.split && o.timingFaults.noise);
+  EXPECT_TRUE(o.answerFaults.badChecksum && o.answerFaults.wrongAddress);
+  EXPECT_FALSE(o.checkPeerFormat);
+}
+
+TEST(SimOptions, DeviceNamesGiveKindAndModification) {
+  const std::pair<const char*, uint32_t> cases[] = {{"vela1", 0x41520100}, {"vela2", 0x41520101},
+                                                    {"vela3", 0x41520102}, {"kant", 0x41520200},
+                                                    {"porta", 0x41520300}, {"foreign", 0x12345601}};
+  for (const auto& [name, hid] : cases) EXPECT_EQ(Parse({"--device", name}).device.hid, hid);
+}
+
+TEST(SimOptions, MistakesAreRefusedWithAMessage) {
+  const std::vector<std::string> mistakes[] = {{"--bogus"},           {"--com"},
+                                               {"--com", "0"},        {"--com", "x"},
+                                               {"--speed", "4800"},   {"--address", "0"},
+                                               {"--norm", "256"},     {"--device", "vela9"},
+                                               {"--overrange", "Iz"}, {"--trace=1"},
+                                               {"--link-frame", "3"}, {"--delay", "-1"},
+                                               {"--protocol", "tcp"}, {"--turnaround", "fast"}};
+  for (const auto& args : mistakes) {
+    SimOptions options;
+    std::string error;
+    EXPECT_FALSE(ParseSimOptions(args, options, error)) << args[0];
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace
+}  // namespace vela
