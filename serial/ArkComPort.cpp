@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "common/ArkSysUtils.h"
 #include "serial/PortNames.h"
-#include "serial/SystemErrorText.h"
 #include "serial/TermiosBackend.h"
 
 namespace vela {
@@ -216,7 +216,7 @@ void TArkComPort::ReadOnce() {
   }
   if (result.status == ReadStatus::Failed) {
     DeliverFailure(generation, "Не удалось прочитать данные из порта\r\n read(): " +
-                                   serial_detail::ErrorText(result.error));
+                                   SystemErrorText(result.error));
     return;
   }
   if (CheckLineErrors(generation, result.session)) return;
@@ -264,7 +264,7 @@ void TArkComPort::FinishWrite(const WorkerTask& task) {
     DeliverWrite(task.generation, task.data);
   } else {
     DeliverFailure(task.generation, "Не удалось записать данные в порт\r\n write(): " +
-                                        serial_detail::ErrorText(result.error));
+                                        SystemErrorText(result.error));
   }
 }
 

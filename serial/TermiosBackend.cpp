@@ -13,14 +13,12 @@
 #include <chrono>
 #include <mutex>
 
+#include "common/ArkSysUtils.h"
 #include "serial/PortNames.h"
-#include "serial/SystemErrorText.h"
 #include "serial/TermiosLine.h"
 
 namespace vela {
 namespace {
-
-using serial_detail::ErrorText;
 
 int64_t NowUs() {
   using namespace std::chrono;
@@ -29,12 +27,12 @@ int64_t NowUs() {
 
 [[noreturn]] void RaiseOpenFailure(const std::string& portName, int error) {
   throw TArkException("Не удалось открыть порт \"" + portName +
-                      "\"\r\n open(): " + ErrorText(error));
+                      "\"\r\n open(): " + SystemErrorText(error));
 }
 
 [[noreturn]] void RaiseSetupFailure(const char* call, int error) {
   throw TArkException(std::string("Не удалось настроить порт\r\n ") + call +
-                      "(): " + ErrorText(error));
+                      "(): " + SystemErrorText(error));
 }
 
 }  // namespace
@@ -100,7 +98,7 @@ void TermiosBackend::Close() {
   DrainWake();
   // EINTR from close still releases the descriptor on Linux.
   if (result != 0 && error != EINTR) {
-    throw TArkException("Не удалось закрыть порт\r\n close(): " + ErrorText(error));
+    throw TArkException("Не удалось закрыть порт\r\n close(): " + SystemErrorText(error));
   }
 }
 

@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "serial/SystemErrorText.h"
+#include "common/ArkSysUtils.h"
 
 namespace vela::serial_detail {
 namespace {
@@ -28,7 +28,7 @@ constexpr tcflag_t kFrameFlags = CSIZE | PARENB | PARODD | CSTOPB;
 
 [[noreturn]] void RaiseWriteFailure(const char* call, int error) {
   throw TArkException(std::string("Не удалось записать настройки порта\r\n ") + call +
-                      "(): " + ErrorText(error));
+                      "(): " + SystemErrorText(error));
 }
 
 speed_t SpeedCode(int baud) {
