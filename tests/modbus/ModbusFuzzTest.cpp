@@ -37,11 +37,11 @@ class LineNoise {
   }
 
   // Octets shaped like one response: raw noise, ASCII-looking text, a frame
-  // with a correct checksum around a random body, or a valid answer with one
-  // octet changed.
+  // with a correct checksum around a random body, a valid answer with one
+  // octet changed, or a valid answer cut short.
   Octets Frame(bool rtu, uint8_t address, const Octets& validAnswer) {
     const size_t length = static_cast<size_t>(Below(kMaxLength + 1));
-    switch (Below(4)) {
+    switch (Below(5)) {
       case 0:
         return RandomOctets(length);
       case 1:
@@ -51,6 +51,8 @@ class LineNoise {
         if (!body.empty() && Below(2) == 0) body[0] = static_cast<char>(address);
         return DeviceFrame(rtu, body);
       }
+      case 3:
+        return validAnswer.substr(0, static_cast<size_t>(Below(int(validAnswer.size()) + 1)));
       default: {
         Octets frame = validAnswer;
         if (!frame.empty()) frame[static_cast<size_t>(Below(int(frame.size())))] ^= 1 + Below(255);
@@ -113,7 +115,8 @@ TEST(ModbusFuzz, RandomResponsesRaiseOnlyModbusExceptions) {
         packer.RtuMode, packer.Address,
         ValidReadAnswer(packer.RtuMode, packer.Address, isValues ? 4 : 3, registers.size()));
     Outcome outcome;
-    switch (noise.Below(5)) {
+    const int operation = noise.Below(5);
+    switch (operation) {
       case 0: {
         Octets frame = received;
         outcome = Capture([&] { packer.UnwrapFrame(frame, noise.Below(320)); });
@@ -139,13 +142,19 @@ TEST(ModbusFuzz, RandomResponsesRaiseOnlyModbusExceptions) {
                                    static_cast<int>(registers.size()) - 1, registers);
         });
         break;
-      default:
+      case 4:
         outcome = Capture([&] { packer.ParseWriteResponse(received, 0x50B6, 16); });
         break;
     }
     ASSERT_NE(outcome.kind, Kind::kOther) << outcome.message << " at iteration " << i;
     if (outcome.kind == Kind::kNone) {
       ++successes;
+      // A body accepted as it stands must hold exactly what it announced.
+      if (operation == 3) {
+        ASSERT_EQ(received.size(), 3 + 2 * registers.size()) << i;
+      } else if (operation == 4) {
+        ASSERT_EQ(received.size(), 6u) << i;
+      }
     } else {
       ASSERT_EQ(registers, before) << "iteration " << i;
     }
