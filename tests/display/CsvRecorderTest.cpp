@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "common/DateTime.h"
+#include "display/CsvRecorder.h"
+#include "display/MeasurementPresenter.h"
+#include "display/RegionalSettings.h"
+
+namespace vela {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kHeader =
+    "\r\nTime;;Ua;Ub;Uc;Uo;;Ia;Ib;Ic;Io;;Uab;Ubc;Uca;;Pa;Pb;Pc;P;;Qa;Qb;Qc;Q;;Sa;Sb;Sc;S;;f";
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+class CsvRecorderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetCurrentRegionalSettings(RegionalSettingsOfLocale("ru_RU.UTF-8", "ru_RU.UTF-8"));
+    char pattern[] = "/tmp/velalink-csv-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    file = dir / "values.csv";
+  }
+  void TearDown() override {
+    fs::remove_all(dir);
+    SetCurrentRegionalSettings(RegionalSettingsOfLocale("C", "C"));
+  }
+
+  // A 3-wire reading under normalisation type 3 with one current out of range.
+  void FillThreeWireReading() {
+    TMeasurementPresenter presenter(cells, clock);
+    TModbusParamsMain mainPrm;
+    mainPrm.SetNormalisationType(3);
+    mainPrm.SetThreeWire(true);
+    TModbusValues3Wire values;
+    values.Registers = {0xFFC1, 10, 15, 11502, 11500, 11500, 25000, 25000, 0xFFFF};
+    presenter.ShowMainValues3(values, mainPrm);
+    TModbusValuesF frequency;
+    frequency.Registers[0] = 50012;
+    presenter.ShowFrequency(frequency, mainPrm);
+    TModbusValues3Cos cos;
+    cos.Registers[0] = 9800;
+    presenter.ShowTotalCos(cos, mainPrm);
+  }
+
+  fs::path dir, file;
+  VirtualClock clock{EncodeDateTime(2025, 12, 10, 12, 0, 0)};
+  TMeasurementCells cells;
+  TCsvRecorder recorder{cells, clock};
+};
+
+TEST_F(CsvRecorderTest, StartWritesTheHeaderWithLeadingLineBreak) {
+  recorder.Start(file.string());
+  EXPECT_TRUE(recorder.IsRecording());
+  EXPECT_EQ(recorder.FileName(), file.string());
+  EXPECT_EQ(ReadAll(file), kHeader);
+  EXPECT_EQ(TCsvRecorder::Header(), kHeader);
+}
+
+TEST_F(CsvRecorderTest, ThreeWireRecordByteForByte) {
+  FillThreeWireReading();
+  recorder.Start(file.string());
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  const std::string record = std::string("\r\n10.12.2025 12:00:00;;") +
+                             ";;;;;" +                                 // Ua Ub Uc Uo hidden
+                             "5,0000;5,0000;ovf;;;" +                  // Ia Ib Ic, Io hidden
+                             "230,04;230,00;230,00;;" +                // Uab Ubc Uca
+                             ";;;-12,6;;" + ";;;2,0;;" + ";;;3,0;;" +  // totals only
+                             "50,012";                                 // f; no power factors
+  EXPECT_EQ(ReadAll(file), kHeader + record);
+}
+
+TEST_F(CsvRecorderTest, FreshCellsGiveEmptyFields) {
+  // Two after the time, then 29 closing the 24 fields and 5 groups; f empty.
+  EXPECT_EQ(recorder.Record(clock.Now()), "\r\n10.12.2025 12:00:00" + std::string(31, ';'));
+}
+
+struct IntervalCase {
+  int item;
+  int seconds;
+};
+
+class RecordIntervalTest : public ::testing::TestWithParam<IntervalCase> {};
+
+TEST_P(RecordIntervalTest, ItemsMapToSeconds) {
+  EXPECT_DOUBLE_EQ(TCsvRecorder::RecordIntervalOfItem(GetParam().item) * 86400, GetParam().seconds);
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, RecordIntervalTest,
+                         ::testing::Values(IntervalCase{0, 0}, IntervalCase{1, 1},
+                                           IntervalCase{2, 2}, IntervalCase{3, 5},
+                                           IntervalCase{4, 10}, IntervalCase{5, 20},
+                                           IntervalCase{6, 30}, IntervalCase{7, 60},
+                                           IntervalCase{8, 120}, IntervalCase{9, 300},
+                                           IntervalCase{10, 600}, IntervalCase{11, 0},
+                                           IntervalCase{-1, 0}));
+
+struct RateCase {
+  int item;
+  std::vector<std::pair<int64_t, bool>> steps;  // ms to advance, then whether a record is written
+};
+
+class CsvRateLimitTest : public CsvRecorderTest, public ::testing::WithParamInterface<RateCase> {};
+
+TEST_P(CsvRateLimitTest, RecordsAreAtLeastOneIntervalApart) {
+  recorder.Start(file.string());
+  const TDateTime interval = TCsvRecorder::RecordIntervalOfItem(GetParam().item);
+  int written = 0;
+  for (const auto& [advance, expected] : GetParam().steps) {
+    clock.Advance(advance);
+    EXPECT_EQ(recorder.WriteRecord(interval), expected) << "after " << clock.MonotonicMs() << " ms";
+    written += expected;
+  }
+  const std::string content = ReadAll(file);
+  EXPECT_EQ(static_cast<int>(std::count(content.begin(), content.end(), '\n')), 1 + written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, CsvRateLimitTest,
+    ::testing::Values(RateCase{0, {{0, true}, {0, true}, {300, true}}},
+                      RateCase{4,
+                               {{0, true}, {300, false}, {9699, false}, {1, true}, {300, false}}},
+                      RateCase{1, {{5000, true}, {999, false}, {1, true}, {1000, true}}},
+                      RateCase{10, {{0, true}, {599999, false}, {1, true}}}));
+
+TEST_F(CsvRecorderTest, ClockSetBackDoesNotStopRecording) {
+  recorder.Start(file.string());
+  const TDateTime tenSeconds = TCsvRecorder::RecordIntervalOfItem(4);
+  ASSERT_TRUE(recorder.WriteRecord(tenSeconds));
+  clock.SetNow(46000.0);  // twelve hours back
+  EXPECT_TRUE(recorder.WriteRecord(tenSeconds));
+}
+
+TEST_F(CsvRecorderTest, StopEndsRecordingAndRestartTruncates) {
+  recorder.Start(file.string());
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  recorder.Stop();
+  EXPECT_FALSE(recorder.IsRecording());
+  EXPECT_FALSE(recorder.WriteRecord(0));
+  const TDateTime tenSeconds = TCsvRecorder::RecordIntervalOfItem(4);
+  recorder.Start(file.string());
+  EXPECT_EQ(ReadAll(file), kHeader);
+  EXPECT_TRUE(recorder.WriteRecord(tenSeconds));  // the first record after a start is never held
+}
+
+TEST_F(CsvRecorderTest, FailedStartLeavesRecordingOffWithARussianMessage) {
+  recorder.Start(file.string());
+  const std::string missing = (dir / "no-such-dir" / "values.csv").string();
+  try {
+    recorder.Start(missing);
+    FAIL() << "no exception";
+  } catch (const TArkException& e) {
+    EXPECT_EQ(e.Message(), "Не удалось создать файл записи показаний \"" + missing +
+                               "\": ошибка #2: " + std::strerror(ENOENT));
+  }
+  EXPECT_FALSE(recorder.IsRecording());
+  EXPECT_FALSE(recorder.WriteRecord(0));
+}
+
+TEST_F(CsvRecorderTest, DeletedFileSkipsTheRecordAndKeepsRecordingOn) {
+  recorder.Start(file.string());
+  fs::remove(file);
+  try {
+    recorder.WriteRecord(0);
+    FAIL() << "no exception";
+  } catch (const TArkException& e) {
+    EXPECT_EQ(e.Message(), "Запись показаний в файл \"" + file.string() +
+                               "\" пропущена: ошибка #2: " + std::strerror(ENOENT));
+  }
+  EXPECT_TRUE(recorder.IsRecording());
+  EXPECT_FALSE(fs::exists(file));  // the file is not created behind the operator's back
+}
+
+TEST_F(CsvRecorderTest, WriteFailureSkipsOneRecordAndKeepsEverythingWritten) {
+  const fs::path data = dir / "data.csv";
+  const fs::path link = dir / "link.csv";
+  fs::create_symlink(data, link);
+  recorder.Start(link.string());
+  const TDateTime tenSeconds = TCsvRecorder::RecordIntervalOfItem(4);
+  ASSERT_TRUE(recorder.WriteRecord(tenSeconds));
+  const std::string first = recorder.Record(clock.Now());
+
+  clock.Advance(10000);
+  fs::remove(link);
+  fs::create_symlink("/dev/full", link);
+  EXPECT_THROW(
+      {
+        try {
+          recorder.WriteRecord(tenSeconds);
+        } catch (const TArkException& e) {
+          EXPECT_NE(e.Message().find("ошибка #28"), std::string::npos) << e.Message();
+          throw;
+        }
+      },
+      TArkException);
+
+  fs::remove(link);
+  fs::create_symlink(data, link);
+  ASSERT_TRUE(recorder.WriteRecord(tenSeconds));  // tried again at once, not held back
+  EXPECT_EQ(ReadAll(data), kHeader + first + recorder.Record(clock.Now()));
+}
+
+TEST_F(CsvRecorderTest, RecordCutShortByAFileSizeLimitIsRemovedAgain) {
+  recorder.Start(file.string());
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  const std::string before = ReadAll(file);
+
+  struct sigaction ignore {
+  }, previousAction{};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &previousAction), 0);
+  rlimit previousLimit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previousLimit), 0);
+  rlimit limit = previousLimit;
+  limit.rlim_cur = before.size() + 7;  // room for part of a record only
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  bool thrown = false;
+  try {
+    recorder.WriteRecord(0);
+  } catch (const TArkException&) {
+    thrown = true;
+  }
+  setrlimit(RLIMIT_FSIZE, &previousLimit);
+  sigaction(SIGXFSZ, &previousAction, nullptr);
+
+  EXPECT_TRUE(thrown);
+  EXPECT_EQ(ReadAll(file), before);
+  EXPECT_TRUE(recorder.WriteRecord(0));
+}
+
+}  // namespace
+}  // namespace vela
