@@ -425,6 +425,53 @@ TEST_F(Iec101Master, OpenAndCloseGoToTheLink) {
   EXPECT_EQ(closed, 1);
 }
 
+// Timers that fire only when the test says so, also when stopped: the shape
+// of a coarse toolkit timer that may tick early or deliver a tick queued
+// before it was stopped.
+class ManualTimers : public TimerFactory {
+ public:
+  class ManualTimer : public Timer {
+   public:
+    void SetEnabled(bool enabled) override { enabled_ = enabled; }
+    bool Enabled() const override { return enabled_; }
+    void SetInterval(unsigned ms) override { interval_ = ms; }
+    unsigned Interval() const override { return interval_; }
+
+   private:
+    bool enabled_ = false;
+    unsigned interval_ = 0;
+  };
+  std::unique_ptr<Timer> CreateTimer() override {
+    auto timer = std::make_unique<ManualTimer>();
+    timers.push_back(timer.get());
+    return timer;
+  }
+  void Tick() {
+    for (Timer* timer : timers) timer->OnTimer();
+  }
+  std::vector<Timer*> timers;
+};
+
+TEST_F(Iec101Master, EarlyOrStaleTicksDoNotEndAService) {
+  ManualTimers timers;
+  master = std::make_unique<TArkSocket101Master>(timers, clock, Link(), 1);
+  master->ResetLink(3);
+  master->ReceiveOctets(Answer(11));
+  master->ReceiveOctets(Answer(0));
+  clock.Advance(50);
+  timers.Tick();             // a tick of the ended reset: dropped
+  master->RequestClass2(3);  // deadline 450
+  sent.clear();
+  clock.Advance(100);
+  timers.Tick();
+  EXPECT_TRUE(sent.empty());
+  EXPECT_EQ(timers.timers[0]->Interval(), 300u);  // waits for the rest
+  clock.Advance(300);
+  timers.Tick();
+  EXPECT_EQ(sent, std::vector<Octets>{kClass2Fcb1});
+  EXPECT_EQ(master->State(), S::lsDataRequested);
+}
+
 // A stand-in with the shape of the serial port's interface.
 struct LinePort {
   bool Send(const Octets& data) {
