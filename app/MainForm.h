@@ -53,6 +53,8 @@ class TTraceTarget {
 
 // What the main window needs from the world around it.
 struct TForm1Seams {
+  TForm1Seams(Clock& clockSeam, TimerFactory& timerSeam) : clock(clockSeam), timers(timerSeam) {}
+
   Clock& clock;
   TimerFactory& timers;
   TSaveDialog* saveDialog = nullptr;

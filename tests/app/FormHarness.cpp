@@ -11,7 +11,7 @@ namespace vela::test {
 
 FormHarness::FormHarness() {
   IecDeviceOptions() = TIecDeviceOptions();
-  TForm1Seams seams{.clock = clock_, .timers = loop_};
+  TForm1Seams seams(clock_, loop_);
   seams.portFactory = [this](const std::string& name) {
     auto backend = std::make_unique<ScriptedBackend>();
     backend_ = backend.get();
@@ -68,7 +68,7 @@ Octets FormHarness::Rtu(const Octets& body) {
 TRequest FormHarness::LastRequest() const {
   const auto written = backend_->Written();
   if (written.empty()) return {};
-  const Octets& f = written.back();
+  const Octets f = written.back();
   auto octet = [&](size_t i) { return static_cast<uint8_t>(f.at(i)); };
   return {octet(0), octet(1), static_cast<uint16_t>(octet(2) << 8 | octet(3)),
           static_cast<uint16_t>(octet(4) << 8 | octet(5))};
@@ -80,7 +80,7 @@ void FormHarness::Answer() {
   body += static_cast<char>(r.address);
   body += static_cast<char>(r.function);
   if (r.function == 0x10) {
-    const Octets& f = backend_->Written().back();
+    const Octets f = backend_->Written().back();
     for (int i = 0; i < r.count; ++i) {
       holding[r.start + i] = static_cast<uint16_t>(static_cast<uint8_t>(f.at(7 + 2 * i)) << 8 |
                                                    static_cast<uint8_t>(f.at(8 + 2 * i)));
