@@ -135,6 +135,7 @@ void GostInit(TGostContext& ctx, bool digest512) {
 }
 
 void GostUpdate(TGostContext& ctx, const void* data, size_t len) {
+  if (len == 0) return;  // data may then be null
   const auto* bytes = static_cast<const uint8_t*>(data);
   if (ctx.BufLen > 0) {
     const size_t take = std::min(len, static_cast<size_t>(64 - ctx.BufLen));
