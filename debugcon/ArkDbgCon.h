@@ -18,6 +18,8 @@
 #include "debugcon/ConsoleSocket.h"
 #include "debugcon/UniqueFd.h"
 
+struct pollfd;
+
 namespace vela {
 
 class TArkPipeBase {
@@ -64,7 +66,10 @@ class TArkPipeBase {
   void Execute();
   void WakeWorker();
   void ClearWake();
-  void AcceptViewer(int listenFd);
+  // Fills entry with the socket to watch; true when it is the viewer's.
+  bool WatchList(::pollfd& entry, bool acceptPaused);
+  // False when accepting failed and should pause.
+  bool AcceptViewer(int listenFd);
   void ServeViewer(int clientFd, short revents);
   bool ReadFromViewer(int clientFd);
   void Deliver(const std::string& data);

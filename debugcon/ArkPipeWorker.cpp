@@ -6,44 +6,59 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace vela {
 
+namespace {
+
+// Pause after accept failed for a reason that does not go away by itself
+// (out of descriptors): the listener stays readable, so retrying at once
+// would spin.
+constexpr int kAcceptPauseMs = 1000;
+
+bool AcceptFailureIsTransient(int error) {
+  return error == EAGAIN || error == EWOULDBLOCK || error == EINTR || error == ECONNABORTED;
+}
+
+}  // namespace
+
 void TArkPipeBase::Execute() {
+  bool acceptPaused = false;
   while (!worker_->Terminated()) {
     pollfd fds[2] = {{wakeEvent_.Get(), POLLIN, 0}, {-1, 0, 0}};
-    int clientFd = -1;
-    {
-      std::lock_guard lock(mutex_);
-      if (client_.Valid()) {
-        clientFd = client_.Get();
-        fds[1] = {clientFd, static_cast<short>(POLLIN | POLLRDHUP | (writePending_ ? POLLOUT : 0)),
-                  0};
-      } else if (listener_.socket.Valid()) {
-        fds[1] = {listener_.socket.Get(), POLLIN, 0};
-      }
-    }
+    const bool serving = WatchList(fds[1], acceptPaused);
     // Only this thread closes the sockets polled here.
-    if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0) {
+    if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, acceptPaused ? kAcceptPauseMs : -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
+    acceptPaused = false;
     if (fds[0].revents != 0) ClearWake();
     if (worker_->Terminated()) return;
     if (fds[1].revents == 0) continue;
-    if (clientFd >= 0) {
-      ServeViewer(clientFd, fds[1].revents);
+    if (serving) {
+      ServeViewer(fds[1].fd, fds[1].revents);
     } else {
-      AcceptViewer(fds[1].fd);
+      acceptPaused = !AcceptViewer(fds[1].fd);
     }
   }
 }
 
-void TArkPipeBase::AcceptViewer(int listenFd) {
+bool TArkPipeBase::WatchList(pollfd& entry, bool acceptPaused) {
+  std::lock_guard lock(mutex_);
+  if (client_.Valid()) {
+    const short events = POLLIN | POLLRDHUP | (writePending_ ? POLLOUT : 0);
+    entry = {client_.Get(), events, 0};
+    return true;
+  }
+  if (listener_.socket.Valid() && !acceptPaused) entry = {listener_.socket.Get(), POLLIN, 0};
+  return false;
+}
+
+bool TArkPipeBase::AcceptViewer(int listenFd) {
   UniqueFd client(::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-  if (!client.Valid()) return;
+  if (!client.Valid()) return AcceptFailureIsTransient(errno);
   TNotifyEvent onConnect;
   {
     std::lock_guard lock(mutex_);
@@ -53,6 +68,7 @@ void TArkPipeBase::AcceptViewer(int listenFd) {
     onConnect = onConnect_;
   }
   if (onConnect) HandOver([&] { onConnect(*this); });
+  return true;
 }
 
 void TArkPipeBase::ServeViewer(int clientFd, short revents) {

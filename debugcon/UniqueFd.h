@@ -1,8 +1,6 @@
 #pragma once
 // Owner of one file descriptor: closes it when it goes or is replaced.
 
-#include <unistd.h>
-
 #include <utility>
 
 namespace vela {
@@ -22,10 +20,8 @@ class UniqueFd {
 
   int Get() const { return fd_; }
   bool Valid() const { return fd_ >= 0; }
-  void Reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
+  // Closes the descriptor held, if any, and takes fd.
+  void Reset(int fd = -1);
 
  private:
   int fd_ = -1;
