@@ -36,6 +36,11 @@ void ScriptedBackend::HoldRemainders(bool hold) {
   changed_.notify_all();
 }
 
+void ScriptedBackend::FailRemainders(int error) {
+  std::lock_guard lock(mutex_);
+  remainderError_ = error;
+}
+
 void ScriptedBackend::SetQueues(const QueueLevels& queues) {
   std::lock_guard lock(mutex_);
   queues_ = queues;
@@ -129,6 +134,7 @@ WriteResult ScriptedBackend::WriteAll(const Octets& data, uint64_t session) {
     return {WriteStatus::Woken, 0, 0};
   }
   if (!open_ || session != session_) return {WriteStatus::Woken, 0, 0};
+  if (remainderError_ != 0) return {WriteStatus::Failed, 0, remainderError_};
   written_.push_back(data);
   return {WriteStatus::Done, data.size(), 0};
 }

@@ -26,7 +26,9 @@ class ScriptedBackend : public SerialBackend {
   void FailNextOpen(const std::string& message);
   void FailConfigure(std::optional<std::string> message);  // nullopt: accept again
   void TakeAtMostPerWrite(size_t octets);                  // WriteNow's room
-  void HoldRemainders(bool hold);  // WriteAll waits while held (until woken)
+  void HoldRemainders(bool hold);
+  void FailRemainders(int error);  // WriteAll fails with this errno (0: succeeds)  // WriteAll
+                                   // waits while held (until woken)
   void SetQueues(const QueueLevels& queues);
   std::vector<Octets> Written() const;  // one entry per write call, in order
   std::vector<LineSettings> Configured() const;
@@ -56,6 +58,7 @@ class ScriptedBackend : public SerialBackend {
   std::optional<std::string> configureFailure_;
   size_t writeRoom_ = SIZE_MAX;
   bool holdRemainders_ = false;
+  int remainderError_ = 0;
   QueueLevels queues_;
   LineErrorCounters errors_;
   std::vector<Octets> written_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -102,6 +103,21 @@ TEST_F(ScriptedPortTest, AWriteTakenInPartsIsPendingUntilTheWorkerFinishesIt) {
   EXPECT_EQ(backend_->Written(), (std::vector<Octets>{"ab", "cdef"}));
   backend_->TakeAtMostPerWrite(SIZE_MAX);
   EXPECT_TRUE(port_->Send("second"));
+}
+
+TEST_F(ScriptedPortTest, AFailedCompletionIsReportedAndFreesSend) {
+  backend_->TakeAtMostPerWrite(2);
+  backend_->FailRemainders(EIO);
+  port_->Open();
+  ASSERT_TRUE(port_->Send("abcdef"));
+  ASSERT_TRUE(Await([&] { return !exceptions_.empty(); }));
+  EXPECT_EQ(exceptions_[0],
+            "Не удалось записать данные в порт\r\n write(): ошибка #5: Input/output error");
+  EXPECT_TRUE(writes_.empty());
+  backend_->FailRemainders(0);
+  backend_->TakeAtMostPerWrite(SIZE_MAX);
+  EXPECT_TRUE(port_->Send("next"));
+  EXPECT_EQ(writes_, (std::vector<Octets>{"next"}));
 }
 
 TEST_F(ScriptedPortTest, CloseEndsAPendingWriteWithoutAnEventAndFreesSend) {
