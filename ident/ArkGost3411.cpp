@@ -33,22 +33,21 @@ inline void XorLps(const uint64_t* a, const uint64_t* b, uint64_t* out) {
   uint64_t o0 = 0, o1 = 0, o2 = 0, o3 = 0, o4 = 0, o5 = 0, o6 = 0, o7 = 0;
 #pragma GCC unroll 8
   for (int r = 0; r < 8; ++r) {
-    const uint64_t* table = kLpsTable[r].data();
     uint64_t word = a[r] ^ b[r];
-    o0 ^= table[word & 0xFF];
-    o1 ^= table[(word >> 8) & 0xFF];
+    o0 ^= kLpsTable[r][word & 0xFF];
+    o1 ^= kLpsTable[r][(word >> 8) & 0xFF];
     word >>= 16;
     OpaqueToOptimiser(word);
-    o2 ^= table[word & 0xFF];
-    o3 ^= table[(word >> 8) & 0xFF];
+    o2 ^= kLpsTable[r][word & 0xFF];
+    o3 ^= kLpsTable[r][(word >> 8) & 0xFF];
     word >>= 16;
     OpaqueToOptimiser(word);
-    o4 ^= table[word & 0xFF];
-    o5 ^= table[(word >> 8) & 0xFF];
+    o4 ^= kLpsTable[r][word & 0xFF];
+    o5 ^= kLpsTable[r][(word >> 8) & 0xFF];
     word >>= 16;
     OpaqueToOptimiser(word);
-    o6 ^= table[word & 0xFF];
-    o7 ^= table[word >> 8];
+    o6 ^= kLpsTable[r][word & 0xFF];
+    o7 ^= kLpsTable[r][word >> 8];
   }
   out[0] = o0, out[1] = o1, out[2] = o2, out[3] = o3;
   out[4] = o4, out[5] = o5, out[6] = o6, out[7] = o7;
