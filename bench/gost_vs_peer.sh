@@ -2,8 +2,9 @@
 # Speed of our GOST R 34.11-2012 (256-bit) file digest against the Streebog
 # implementations Debian offers: gost12sum (gostsum), rhash and openssl with
 # the GOST engine. Hashes one 64 MiB random file with each, checks that all
-# digests agree, prints MB/s (median of 5 runs) and the ratio of ours to the
-# fastest peer.
+# digests agree, prints MB/s (median of 5 runs) by wall time and by CPU time
+# (user + system), and ends with the ratio of ours to the fastest peer by CPU
+# time, which a busy machine disturbs less than wall time.
 #
 # Usage: bench/gost_vs_peer.sh [build-dir]   (default /work/main/build)
 set -euo pipefail
@@ -32,13 +33,11 @@ digest_gost12sum() { gost12sum "$1" | cut -c1-64; }
 digest_rhash() { rhash --gost12-256 "$1" | cut -c1-64; }
 digest_openssl() { openssl dgst -engine gost -md_gost12_256 "$1" 2>/dev/null | sed -n 's/.*= //p'; }
 
-# Wall time in seconds of one run of a digest function.
+# "wall cpu" seconds of one run of a digest function.
 seconds_of() {
-  local start end
-  start=$(date +%s.%N)
-  "$1" "$data" >/dev/null
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
+  local TIMEFORMAT='%R %U %S' report
+  report=$({ time "$1" "$data" >/dev/null; } 2>&1)
+  awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' <<<"$report"
 }
 
 reference=$(digest_ours "$data")
@@ -63,21 +62,30 @@ fi
 echo "digest $reference (all agree)"
 
 # Rounds interleave the programs so that a change in machine load hits all.
-declare -A times
+declare -A wall cpu
 for _ in $(seq $runs); do
   for name in "${names[@]}"; do
-    times[$name]+="$(seconds_of "digest_$name") "
+    read -r w c < <(seconds_of "digest_$name")
+    wall[$name]+="$w "
+    cpu[$name]+="$c "
   done
 done
 
-median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-declare -A speed
-fastest_peer=0
+median_speed() {  # seconds... -> MB/s of the median
+  tr ' ' '\n' | grep . | sort -g |
+    awk -v mib=$size_mib '{ v[NR] = $1 } END { printf "%.3f", mib * 1.048576 / v[int((NR + 1) / 2)] }'
+}
+best_peer() {  # name=speed lines -> the highest speed among the peers
+  awk -F= '$1 != "ours" && $2 > best { best = $2 } END { print best + 0 }'
+}
+declare -A wall_speed cpu_speed
+printf '%-10s %12s %12s\n' program "wall MB/s" "CPU MB/s"
 for name in "${names[@]}"; do
-  speed[$name]=$(median <<<"${times[$name]}" | awk -v mib=$size_mib '{ printf "%.3f", mib * 1.048576 / $1 }')
-  printf '%-10s %8.1f MB/s\n' "$name" "${speed[$name]}"
-  if [ "$name" != ours ]; then
-    fastest_peer=$(awk -v a="$fastest_peer" -v b="${speed[$name]}" 'BEGIN { print (b > a ? b : a) }')
-  fi
+  wall_speed[$name]=$(median_speed <<<"${wall[$name]}")
+  cpu_speed[$name]=$(median_speed <<<"${cpu[$name]}")
+  printf '%-10s %12.1f %12.1f\n' "$name" "${wall_speed[$name]}" "${cpu_speed[$name]}"
 done
-awk -v a="${speed[ours]}" -v b="$fastest_peer" 'BEGIN { printf "ratio %.2f\n", a / b }'
+wall_best=$(for n in "${names[@]}"; do echo "$n=${wall_speed[$n]}"; done | best_peer)
+cpu_best=$(for n in "${names[@]}"; do echo "$n=${cpu_speed[$n]}"; done | best_peer)
+awk -v a="${wall_speed[ours]}" -v b="$wall_best" 'BEGIN { printf "ratio by wall time %.2f\n", a / b }'
+awk -v a="${cpu_speed[ours]}" -v b="$cpu_best" 'BEGIN { printf "ratio %.2f\n", a / b }'
