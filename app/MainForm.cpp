@@ -71,6 +71,8 @@ TForm1::~TForm1() {
   FValues4Cos.reset();
   FValues3Cos.reset();
   FDevInfo.reset();
+  FIecTime.reset();
+  FRecorder.reset();
   FPanel.reset();
   FPresenter.reset();
   FCells.reset();
@@ -148,6 +150,7 @@ void TForm1::CreateBlocks() {
   FValues3Cos = std::make_unique<TModbusValues3Cos>();
   FValues4Cos = std::make_unique<TModbusValues4Cos>();
   FDevInfo = std::make_unique<TMbusDevInfo>();
+  FIecTime = std::make_unique<TArkIecTypeTime>();
 }
 
 void TForm1::CreateDisplay() {
@@ -157,6 +160,7 @@ void TForm1::CreateDisplay() {
   FPresenter->OnDeviceClockText = [this](const std::string& text) { edTime.SetText(text); };
   FPanel = std::make_unique<TMeasurementPanel>(*FCells, *Image1.Canvas(), kGroupBoxColor);
   FPanel->OnPainted = [this] { Image1.Invalidate(); };
+  FRecorder = std::make_unique<TCsvRecorder>(*FCells, FSeams.clock);
   Image1.OnMouseMove = [this](int x, int y) { FPanel->MouseMove(x, y); };
   Image1.OnClick = [this] { FPanel->Click(); };
 }

@@ -12,6 +12,7 @@
 //   JobCatalogue.cpp      job completions and the exception handler
 //   Operations.cpp        the operation buttons
 //   Keyboard.cpp          Escape, the hidden sequence, the service view
+//   Recording.cpp         CSV recording
 
 #include <array>
 #include <cstdint>
@@ -25,10 +26,12 @@
 #include "app/JobCodes.h"
 #include "common/Clock.h"
 #include "common/Timer.h"
+#include "display/CsvRecorder.h"
 #include "display/MeasurementCells.h"
 #include "display/MeasurementPanel.h"
 #include "display/MeasurementPresenter.h"
 #include "iec101/IecDeviceOptions.h"
+#include "iec101/IecTypes.h"
 #include "modbus/ModbusPacker.h"
 #include "modbus/ModbusParamBlocks.h"
 #include "modbus/ModbusValueBlocks.h"
@@ -104,6 +107,7 @@ class TForm1 : public TForm {
   void Button3Click();    // write settings
   void Button8Click();    // write factory defaults
   void btnVerifyClick();  // identification report
+  void BitBtn1Click();    // recording on/off
   void cbComPortClick();
   void cbInterfaceTypeClick();
   void ComboBox2Click();  // program-side protocol
@@ -181,9 +185,11 @@ class TForm1 : public TForm {
   std::unique_ptr<TModbusValues3Cos> FValues3Cos;
   std::unique_ptr<TModbusValues4Cos> FValues4Cos;
   std::unique_ptr<TMbusDevInfo> FDevInfo;
+  std::unique_ptr<TArkIecTypeTime> FIecTime;
   std::unique_ptr<TMeasurementCells> FCells;  // the 28 value cells
   std::unique_ptr<TMeasurementPresenter> FPresenter;
   std::unique_ptr<TMeasurementPanel> FPanel;
+  std::unique_ptr<TCsvRecorder> FRecorder;
   std::unique_ptr<TTraceTarget> FDebugOutput;
   std::unique_ptr<Timer> Timer1;
 

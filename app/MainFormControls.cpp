@@ -2,6 +2,7 @@
 // communication boxes and the device-side configuration boxes.
 
 #include <cstdio>
+#include <iterator>
 
 #include "app/MainForm.h"
 #include "app/Messages.h"
@@ -33,8 +34,8 @@ void TForm1::SetUpControls() {
   cbProtocolType.SetItemIndex(0);
   cbSpeed.SetItems({"9600", "19200", "38400", "57600", "76800", "115200", "230400"});
   cbSpeed.SetItemIndex(2);
-  ComboBox1.SetItems({" -", "1 сек", "2 сек", "5 сек", "10 сек", "20 сек", "30 сек", "1 мин",
-                      "2 мин", "5 мин", "10 мин"});
+  ComboBox1.SetItems(
+      std::vector<std::string>(std::begin(kRateLimitItems), std::end(kRateLimitItems)));
   ComboBox1.SetItemIndex(0);
   ComboBox1.SetVisible(false);
   Button4.SetCaption("прочитать однократно");
@@ -69,6 +70,7 @@ void TForm1::WireControlEvents() {
   Button3.OnClick = [this] { Button3Click(); };
   Button8.OnClick = [this] { Button8Click(); };
   btnVerify.OnClick = [this] { btnVerifyClick(); };
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
   cbInterfaceType.OnClick = [this] { cbInterfaceTypeClick(); };
   cbComPort.OnClick = [this] { cbComPortClick(); };
   ComboBox2.OnClick = [this] { ComboBox2Click(); };
@@ -239,11 +241,6 @@ void TForm1::LinkSettingsToControls() {
   options.CotLength = FLinkPrm->GetIecCotLength();
   options.CommonAddressLength = FLinkPrm->GetIecCommonAddressLength();
   options.IoaLength = FLinkPrm->GetIecIoaLength();
-}
-
-void TForm1::WriteRecord() {
-  // CSV recording is switched on by BitBtn1; until the recorder is attached
-  // there is nothing to append.
 }
 
 }  // namespace vela

@@ -20,6 +20,7 @@ FormHarness::FormHarness() {
   seams.debugOutputFactory = [this] { return std::make_unique<TRecordingTrace>(trace_); };
   seams.enumComPorts = [] { return std::vector<std::string>{"COM1", "COM3"}; };
   seams.programVersion = "1.0.0.1";
+  seams.saveDialog = &saveDialog_;
   seams.programDigest = [] { return std::string(64, 'A'); };
   form_ = std::make_unique<TForm1>(std::move(seams));
 }

@@ -27,6 +27,19 @@ class TRecordingTrace : public TTraceTarget {
   std::vector<std::string>& lines_;
 };
 
+class TScriptedSaveDialog : public TSaveDialog {
+ public:
+  bool Execute(const std::string& title, const std::string&, const std::string&,
+               std::string& fileName) override {
+    lastTitle = title;
+    if (answer.empty()) return false;
+    fileName = answer;
+    return true;
+  }
+  std::string answer;  // empty: the user cancels
+  std::string lastTitle;
+};
+
 // A request as the device sees it.
 struct TRequest {
   uint8_t address = 0, function = 0;
@@ -40,6 +53,7 @@ class FormHarness {
 
   TForm1& form() { return *form_; }
   ScriptedBackend& line() { return *backend_; }
+  TScriptedSaveDialog& saveDialog() { return saveDialog_; }
   VirtualClock& clock() { return clock_; }
   HeadlessEventLoop& loop() { return loop_; }
   const std::vector<std::string>& trace() const { return trace_; }
@@ -76,6 +90,7 @@ class FormHarness {
   HeadlessEventLoop loop_{clock_};
   ScriptedBackend* backend_ = nullptr;
   std::vector<std::string> trace_;
+  TScriptedSaveDialog saveDialog_;
   std::unique_ptr<TForm1> form_;
 };
 

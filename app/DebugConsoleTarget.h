@@ -1,0 +1,21 @@
+#pragma once
+// The trace target of a running program: the debug console endpoint
+// "dbg_VelaLink". Creation raises when no console endpoint can be made.
+
+#include <memory>
+
+#include "app/MainForm.h"
+#include "debugcon/ArkDbgCon.h"
+
+namespace vela {
+
+class TDebugConsoleTarget : public TTraceTarget {
+ public:
+  TDebugConsoleTarget() : output_(std::make_unique<TArkDebugOutput>()) {}
+  bool Send(const std::string& text) override { return output_->Send(text); }
+
+ private:
+  std::unique_ptr<TArkDebugOutput> output_;
+};
+
+}  // namespace vela
