@@ -47,6 +47,10 @@ bool DeviceModel::HasInput(uint16_t address) const {
   return !config_.oldFirmware && address >= reg::kIdent && address < reg::kIdent + reg::kIdentCount;
 }
 
+Measurements DeviceModel::CurrentMeasurements() const {
+  return Measure(clock_.MonotonicMs(), {settings_.ThreeWire(), config_.outOfRange});
+}
+
 uint16_t DeviceModel::IdentRegister(uint16_t address) const {
   switch (address - reg::kIdent) {
     case 0:

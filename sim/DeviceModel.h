@@ -46,6 +46,9 @@ class DeviceModel {
   ModbusError WriteRegisters(uint16_t start, const std::vector<uint16_t>& values);
 
   const DeviceSettings& Settings() const { return settings_; }
+  // The physical values at this moment, for protocols that send them as
+  // numbers rather than registers.
+  Measurements CurrentMeasurements() const;
   // Seconds since 01.01.2000 00:00:00, running with the clock.
   uint32_t ClockSeconds() const;
 

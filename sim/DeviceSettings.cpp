@@ -97,6 +97,21 @@ ModbusError DeviceSettings::Write(uint16_t start, const std::vector<uint16_t>& v
   return ModbusError::None;
 }
 
+IecOptions DeviceSettings::Iec() const {
+  IecOptions iec;
+  iec.linkAddressLength = link_[12];
+  iec.cotLength = link_[13];
+  iec.commonAddressLength = link_[14];
+  iec.ioaLength = link_[15];
+  if (!oldFirmware_) {
+    iec.asduType = link2_;
+    iec.cyclic = link3_[0];
+    iec.cycleInterval = link3_[1];
+    iec.commonAddress = link4_;
+  }
+  return iec;
+}
+
 void DeviceSettings::Finalize() {
   LinkSettings next;
   next.protocol = static_cast<LinkProtocol>(link_[0]);

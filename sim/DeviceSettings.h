@@ -72,6 +72,9 @@ class DeviceSettings {
   // Counts the changes of ActiveLink.
   uint32_t LinkGeneration() const { return generation_; }
   int Normalisation() const { return Get(reg::kNormalisation) & 0xFF; }
+  // The IEC 60870-5-101 options as the link blocks hold them now (link
+  // blocks 2..4 read as the factory values on old firmware).
+  IecOptions Iec() const;
   bool ThreeWire() const { return Get(reg::kThreeWire) != 0; }
 
  private:

@@ -8,6 +8,7 @@ namespace vela {
 namespace {
 constexpr int64_t kCharacterTimeoutUs = 1000000;  // an unfinished frame is dropped
 constexpr size_t kMinBodyLength = 2;              // address, function
+constexpr size_t kMaxFrameLength = 513;           // ":", 2 x 255 digits, CR LF
 
 bool AllHexDigits(const std::string& text) {
   for (char c : text) {
@@ -60,8 +61,9 @@ std::optional<Exchange> ModbusAsciiLine::Poll(int64_t nowUs) {
   if (buffer_.empty()) return std::nullopt;
   const size_t end = buffer_.find('\n');
   if (end == Octets::npos) {
-    if (nowUs - lastUs_ < kCharacterTimeoutUs) return std::nullopt;
-    Exchange dropped{buffer_, std::nullopt, "кадр не завершён"};
+    const bool tooLong = buffer_.size() > kMaxFrameLength;
+    if (!tooLong && nowUs - lastUs_ < kCharacterTimeoutUs) return std::nullopt;
+    Exchange dropped{buffer_, std::nullopt, tooLong ? "кадр слишком длинный" : "кадр не завершён"};
     buffer_.clear();
     return dropped;
   }

@@ -9,6 +9,7 @@ constexpr int64_t kMinGapUs = 3000;  // a pty delivers in bursts; never cut a fr
 constexpr size_t kReadFrameLength = 8;
 constexpr size_t kWriteFrameOverhead = 9;  // address .. byte count, CRC
 constexpr size_t kMinFrameLength = 4;      // address, function, CRC
+constexpr size_t kMaxFrameLength = 256;
 
 uint16_t CrcOf(const Octets& octets, size_t count) {
   return Crc16(octets.data(), static_cast<int>(count));
@@ -70,6 +71,11 @@ void ModbusRtuLine::Receive(const Octets& octets, int64_t nowUs) {
 
 std::optional<Exchange> ModbusRtuLine::Poll(int64_t nowUs) {
   if (buffer_.empty()) return std::nullopt;
+  if (buffer_.size() > kMaxFrameLength) {
+    Exchange dropped{std::move(buffer_), std::nullopt, "кадр длиннее 256 октетов"};
+    buffer_.clear();
+    return dropped;
+  }
   // A request of a known function is answered as soon as it is whole and
   // checks, without waiting for the gap that ends it.
   const std::optional<size_t> expected = ExpectedRequestLength(buffer_);

@@ -69,6 +69,8 @@ TEST_P(SimFault, RaisesTheCodecFailureItStandsFor) {
   SimMaster master(c.ascii ? sim.WorkingPort() : sim.ServicePort(),
                    c.ascii ? kAsciiLine : MasterLine{});
   EXPECT_EQ(RunJob(master, c.job), c.outcome);
+  EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 const char kChecksum[] = "link: Несовпадение контрольной суммы";

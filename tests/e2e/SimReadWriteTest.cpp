@@ -84,6 +84,8 @@ TEST_P(ReadsEveryBlock, AndDecodesWhatTheDeviceReports) {
   EXPECT_EQ(ReadParams<TModbusParamsLink3>(master).GetIecCycleInterval(), 1000);
   EXPECT_EQ(ReadParams<TModbusParamsLink4>(master).GetIecCommonAddress(), 1);
   EXPECT_TRUE(master.Failures().empty());
+  EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 INSTANTIATE_TEST_SUITE_P(

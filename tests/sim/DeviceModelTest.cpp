@@ -212,6 +212,20 @@ TEST(DeviceModel, IecBlocksCheckAsduTypeAndCommonAddress) {
   EXPECT_EQ(device.Holding(reg::kLink4, 1), (std::vector<uint16_t>{65533}));
 }
 
+TEST(DeviceModel, IecOptionsFollowTheLinkBlocks) {
+  Device device;
+  ASSERT_EQ(device.model.WriteRegisters(kLink + 12, {2, 2, 2, 3, 14, 1, 60}), ModbusError::None);
+  ASSERT_EQ(device.model.WriteRegisters(reg::kLink4, {5}), ModbusError::None);
+  const IecOptions iec = device.model.Settings().Iec();
+  EXPECT_EQ(iec.linkAddressLength, 2);
+  EXPECT_EQ(iec.ioaLength, 3);
+  EXPECT_EQ(iec.asduType, 14);
+  EXPECT_EQ(iec.cyclic, 1);
+  EXPECT_EQ(iec.cycleInterval, 60);
+  EXPECT_EQ(iec.commonAddress, 5);
+  EXPECT_EQ(Device(OldFirmware()).model.Settings().Iec().asduType, 13);
+}
+
 TEST(DeviceModel, SerialNumberWrittenBackDoesNotChange) {
   Device device;
   std::vector<uint16_t> link = device.Holding(kLink, 16);

@@ -200,6 +200,20 @@ TEST(ModbusAsciiLine, DropsAnUnfinishedFrameAfterASecond) {
   ASSERT_TRUE(exchange && exchange->answer);
 }
 
+TEST(LineProtocol, EndlessStreamWithoutFrameEndIsDroppedAtOnce) {
+  const std::pair<LinkProtocol, size_t> cases[] = {{LinkProtocol::ModbusRtu, 257},
+                                                   {LinkProtocol::ModbusAscii, 514}};
+  for (const auto& [protocol, length] : cases) {
+    Line l(protocol);
+    EXPECT_FALSE(l.Feed(Octets(length - 1, ':'), 0));
+    const auto dropped = l.Feed(Octets(1, ':'), 0);
+    ASSERT_TRUE(dropped);
+    EXPECT_FALSE(dropped->answer);
+    EXPECT_EQ(dropped->request.size(), length);
+    EXPECT_EQ(l.line->NextDeadlineUs(), kNever);
+  }
+}
+
 TEST(LineProtocol, IecWorkingInterfaceIsSilentUntilItIsBuilt) {
   VirtualClock clock;
   DeviceModel device({}, clock);

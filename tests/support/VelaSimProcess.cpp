@@ -96,6 +96,12 @@ std::string VelaSimProcess::ErrorOutput() const {
   return text.str();
 }
 
+bool VelaSimProcess::SanitizerReported() const {
+  const std::string text = ErrorOutput();
+  return text.find("Sanitizer") != std::string::npos ||
+         text.find("runtime error") != std::string::npos;
+}
+
 int VelaSimProcess::Stop() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);

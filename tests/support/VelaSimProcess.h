@@ -27,6 +27,8 @@ class VelaSimProcess {
   const std::string& PortsFolder() const { return portsFolder_; }
   // What velasim wrote to standard error so far (its --trace).
   std::string ErrorOutput() const;
+  // True when a sanitizer of an instrumented build reported on velasim.
+  bool SanitizerReported() const;
   // Sends SIGTERM and waits; the exit status as waitpid gives it.
   int Stop();
 
