@@ -184,6 +184,43 @@ TEST(JobCatalogueTest, UnknownNormalisationStillSetsRadioButtons) {
   EXPECT_TRUE(h.form().rb3w.Checked());
 }
 
+TEST(JobCatalogueTest, RefusedPhasePowerFactorsShowOverflow) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.form().Button4.Click();
+  for (int i = 0; i < 9; ++i) h.Answer();
+  ASSERT_EQ(h.LastRequest().start, 24);  // GetCos4
+  h.ReplyException(4);
+  for (TSlot slot : {slotCosA, slotCosB, slotCosC}) {
+    EXPECT_EQ((*h.form().FCells)[slot].State(), cvsOverflow);
+  }
+  EXPECT_EQ((*h.form().FCells)[slotCos].State(), cvsValue);
+}
+
+TEST(JobCatalogueTest, RefusedClockWriteIsLoggedThenTheClockRuleStops) {
+  FormHarness h;
+  h.form().Button1.Click();
+  h.loop().Advance(1500);
+  ASSERT_EQ(h.LastRequest().start, 27);
+  h.ReplyException(3);
+  EXPECT_TRUE(h.LogHas("Запись времени: MODBUS: Данные не корректны"));
+  EXPECT_TRUE(h.form().FBusy);
+  h.loop().Advance(360);
+  EXPECT_TRUE(h.LogHas(msg::kClockNoAnswer));
+  EXPECT_FALSE(h.form().FBusy);
+}
+
+TEST(JobCatalogueTest, RepeatRuleDoesNotAnnounceTheLinkAgain) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.form().Button3.Click();
+  h.loop().Advance(510);
+  ASSERT_TRUE(h.LogHas(msg::kRepeatRequest));
+  h.Answer();
+  EXPECT_FALSE(h.LogHas(msg::kLinkRestored));
+  h.form().FormKeyPress(27);
+}
+
 TEST(JobCatalogueTest, UnrequestedDataIsReported) {
   FormHarness h;
   h.form().Button5.Click();
