@@ -85,6 +85,8 @@ class TForm1 : public TForm {
  public:
   static constexpr int kFormWidth = 800;
   static constexpr int kMinFormHeight = 600;
+  // How long the front end keeps a hint shown.
+  static constexpr int kHintHidePauseMs = 30000;
 
   explicit TForm1(TForm1Seams seams);  // FormCreate
   ~TForm1() override;                  // FormDestroy

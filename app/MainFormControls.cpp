@@ -56,6 +56,9 @@ void TForm1::SetUpControls() {
   rb4w.SetCaption("4-х проводная сеть");
   TRadioButton::Group({&rb3w, &rb4w});
   rb4w.SetChecked(true);
+  GroupBox1.SetCaption(
+      "   используемый интерфейс                                              HELP - наведите "
+      "указатель мышки для подсказки");
   GroupBox3.SetCaption("конфигурация Vela");
   Image1.SetWidth(760);
   Image1.SetHeight(185);

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "app/Messages.h"
+#include "common/ArkCmnUtils.h"
+#include "tests/app/FormHarness.h"
+
+namespace vela::test {
+namespace {
+
+// Link block values outside the lists are shown as the defaults.
+struct LinkToControlsCase {
+  const char* name;
+  uint16_t protocol, address, speed, frame;
+  const char* protocolText;
+  const char* addressText;
+  const char* speedText;
+  const char* frameText;
+};
+
+class LinkToControlsTest : public testing::TestWithParam<LinkToControlsCase> {};
+
+TEST_P(LinkToControlsTest, SettingsReadFillsDeviceBoxes) {
+  const LinkToControlsCase& c = GetParam();
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.holding[20662] = c.protocol;
+  h.holding[20663] = c.address;
+  h.holding[20664] = c.speed;
+  h.holding[20665] = c.frame;
+  h.form().Button7.Click();
+  h.AnswerAll();
+  TForm1& f = h.form();
+  EXPECT_EQ(f.cbProtocolType.Text(), c.protocolText) << c.name;
+  EXPECT_EQ(f.cbAddress.Text(), c.addressText) << c.name;
+  EXPECT_EQ(f.cbSpeed.Text(), c.speedText) << c.name;
+  EXPECT_EQ(f.cbFrame.Text(), c.frameText) << c.name;
+  EXPECT_EQ(f.btnIecCfg.Visible(), c.protocol == 2) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LinkToControlsTest,
+                         testing::Values(LinkToControlsCase{"inRange", 1, 17, 6, 2, "MODBUS ASCII",
+                                                            "17", "230400", "7N2"},
+                                         LinkToControlsCase{"iec", 2, 247, 0, 1, "IEC 60870-5-101",
+                                                            "247", "9600", "8O1"},
+                                         LinkToControlsCase{"outOfRange", 5, 1, 9, 3, "MODBUS RTU",
+                                                            "1", "38400", "8E1"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OperationsTest, SecondPressOfContinuousReadingStops) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  f.Button5.Click();
+  EXPECT_EQ(f.Button5.Caption(), msg::kStopReading);
+  EXPECT_TRUE(f.Button5.Enabled());
+  EXPECT_FALSE(f.Button4.Enabled());
+  EXPECT_TRUE(h.LogHas(msg::kContinuousReading));
+  f.Button5.Click();
+  EXPECT_TRUE(h.LogHas(msg::kStopped));
+  EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
+  EXPECT_TRUE(f.Button4.Enabled());
+  EXPECT_FALSE(f.FPort->IsOpen());
+}
+
+TEST(OperationsTest, ChangingThePortDuringContinuousReadingRestartsWithDevInfo) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  f.Button5.Click();
+  for (int i = 0; i < 8; ++i) h.Answer();
+  f.cbComPort.ChooseText("COM3");
+  EXPECT_EQ(f.FPort->PortName(), "COM3");
+  EXPECT_EQ(f.CurrentJob(), jobDevInfo);
+  EXPECT_EQ(h.LastRequest().start, 768);
+  EXPECT_EQ(f.FCosSupport, 0);
+  f.FormKeyPress(27);
+}
+
+TEST(OperationsTest, WriteSendsControlsAndIecOptions) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  f.cbProtocolType.ChooseText("IEC 60870-5-101");
+  f.cbAddress.ChooseText("9");
+  f.cbSpeed.ChooseText("57600");
+  f.rb3w.Click();
+  IecDeviceOptions().CommonAddress = 300;
+  IecDeviceOptions().CyclicTransmission = true;
+  f.Button3.Click();
+  h.AnswerAll();
+  EXPECT_EQ(h.holding[20662], 2);
+  EXPECT_EQ(h.holding[20663], 9);
+  EXPECT_EQ(h.holding[20664], 3);
+  EXPECT_EQ(h.holding[20666], 3);  // normalisation type always 3
+  EXPECT_EQ(h.holding[20667], 1);
+  EXPECT_EQ(h.holding[20679], 1);
+  EXPECT_EQ(h.holding[20682], 300);
+  EXPECT_TRUE(h.LogHas(msg::kWritingLinkSettings));
+  EXPECT_TRUE(h.LogHas(msg::kOperationDone));
+}
+
+TEST(OperationsTest, FactoryDefaultsSwitchTheProgramLinkBeforeFinalize) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  f.cbInterfaceType.Choose(1);  // RS-485: the program-side boxes are free
+  f.ComboBox2.ChooseText("MODBUS ASCII");
+  f.ComboBox3.ChooseText("9600");
+  f.cbAddr.ChooseText("5");
+  f.Button8.Click();
+  // Five writes in ASCII to address 5, then ApplyFactoryLink.
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(h.line().Written().back().front(), ':');
+    const Octets frame = h.line().Written().back();
+    Octets body = HexToBytes(frame.substr(1, frame.size() - 5));
+    Octets reply = body.substr(0, 6);
+    uint8_t lrc = 0;
+    for (char c : reply) lrc = static_cast<uint8_t>(lrc + static_cast<uint8_t>(c));
+    reply += static_cast<char>(-lrc);
+    h.Reply(":" + BytesToHex(reply) + "\r\n");
+  }
+  EXPECT_TRUE(f.FPacker->RtuMode);
+  EXPECT_EQ(f.FPacker->Address, 1);
+  EXPECT_EQ(f.FPort->BaudRate(), 38400);
+  EXPECT_EQ(f.FPort->Parity(), 2);
+  EXPECT_EQ(h.LastRequest().start, 20580);  // FinalizePrm, now in RTU
+  h.Answer();
+  EXPECT_TRUE(h.LogHas(msg::kOperationDone));
+  EXPECT_EQ(h.holding[20664], 2);  // 38400 written to the device
+  EXPECT_TRUE(f.rb4w.Checked());
+}
+
+}  // namespace
+}  // namespace vela::test
