@@ -27,7 +27,7 @@ TForm1::TForm1(TForm1Seams seams)
   Timer1 = FSeams.timers.CreateTimer();
   Timer1->SetEnabled(false);
   Timer1->SetInterval(500);
-  Timer1->OnTimer = [this] { Timer1Timer(); };
+  Timer1->OnTimer = Guarded(&TForm1::Timer1Timer);
   SetUpControls();
   CreateDebugOutput();
   if (!LoadGlyphs()) {
@@ -168,6 +168,18 @@ void TForm1::CreateDisplay() {
 void TForm1::CentreOnScreen() {
   SetLeft((FSeams.screenWidth - Width()) / 2);
   SetTop((FSeams.screenHeight - Height()) / 2);
+}
+
+std::function<void()> TForm1::Guarded(void (TForm1::*handler)()) {
+  // What the toolkit's unhandled-exception hook does: every failure of an
+  // event handler reaches the exception handler instead of ending the program.
+  return [this, handler] {
+    try {
+      (this->*handler)();
+    } catch (const std::exception& e) {
+      HandleException(this, e);
+    }
+  };
 }
 
 bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {

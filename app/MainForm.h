@@ -132,6 +132,9 @@ class TForm1 : public TForm {
   void PortWrite(TArkComPort* sender, const Octets& data);
   void PortError(TArkComPort* sender, uint32_t errors, const TComStat& status);
   void HandleException(void* sender, const std::exception& e);
+  // The handler wrapped so that its exceptions reach HandleException, as the
+  // application-wide hook does; the front end binds events through it too.
+  std::function<void()> Guarded(void (TForm1::*handler)());
 
   // --- Activity log and trace ---
   void Log(const std::string& text) { FActivityLog.Log(text); }

@@ -66,21 +66,21 @@ void TForm1::SetUpControls() {
 }
 
 void TForm1::WireControlEvents() {
-  Button4.OnClick = [this] { Button4Click(); };
-  Button5.OnClick = [this] { Button5Click(); };
-  Button1.OnClick = [this] { Button1Click(); };
-  Button7.OnClick = [this] { Button7Click(); };
-  Button3.OnClick = [this] { Button3Click(); };
-  Button8.OnClick = [this] { Button8Click(); };
-  btnVerify.OnClick = [this] { btnVerifyClick(); };
-  BitBtn1.OnClick = [this] { BitBtn1Click(); };
-  cbInterfaceType.OnClick = [this] { cbInterfaceTypeClick(); };
-  cbComPort.OnClick = [this] { cbComPortClick(); };
-  ComboBox2.OnClick = [this] { ComboBox2Click(); };
-  ComboBox3.OnClick = [this] { ComboBox3Click(); };
-  ComboBox4.OnClick = [this] { ComboBox4Click(); };
-  cbAddr.OnClick = [this] { cbAddrClick(); };
-  cbProtocolType.OnClick = [this] { cbProtocolTypeClick(); };
+  Button4.OnClick = Guarded(&TForm1::Button4Click);
+  Button5.OnClick = Guarded(&TForm1::Button5Click);
+  Button1.OnClick = Guarded(&TForm1::Button1Click);
+  Button7.OnClick = Guarded(&TForm1::Button7Click);
+  Button3.OnClick = Guarded(&TForm1::Button3Click);
+  Button8.OnClick = Guarded(&TForm1::Button8Click);
+  btnVerify.OnClick = Guarded(&TForm1::btnVerifyClick);
+  BitBtn1.OnClick = Guarded(&TForm1::BitBtn1Click);
+  cbInterfaceType.OnClick = Guarded(&TForm1::cbInterfaceTypeClick);
+  cbComPort.OnClick = Guarded(&TForm1::cbComPortClick);
+  ComboBox2.OnClick = Guarded(&TForm1::ComboBox2Click);
+  ComboBox3.OnClick = Guarded(&TForm1::ComboBox3Click);
+  ComboBox4.OnClick = Guarded(&TForm1::ComboBox4Click);
+  cbAddr.OnClick = Guarded(&TForm1::cbAddrClick);
+  cbProtocolType.OnClick = Guarded(&TForm1::cbProtocolTypeClick);
 }
 
 void TForm1::SetHints() {

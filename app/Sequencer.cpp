@@ -150,13 +150,20 @@ void TForm1::RunLocalJob(uint8_t job) {
   }
 }
 
-void TForm1::PortRead(TArkComPort*, const Octets& data) {
+void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
   Trace(" Rd: " + BytesToHex(data));
   if (FNoAnswerSeen) {
     FNoAnswerSeen = false;
     Log(msg::kLinkRestored);
   }
-  CompleteJob(CurrentJob(), data);  // a failure skips the advance: the time-out decides
+  try {
+    CompleteJob(CurrentJob(), data);  // a failure skips the advance: the time-out decides
+  } catch (const TArkException&) {
+    throw;  // the port hands it to OnException
+  } catch (const std::exception& e) {
+    HandleException(sender, e);  // any other failure takes the same way
+    return;
+  }
   Advance();
 }
 
