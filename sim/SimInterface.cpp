@@ -41,7 +41,8 @@ LinkSettings SimInterface::CurrentLink() const {
 }
 
 // The working interface takes new settings once the answer that confirmed
-// them has been scheduled with the old ones.
+// them has been scheduled with the old ones, or before it reads anything
+// when they were finalized over the service interface.
 void SimInterface::FollowLink() {
   if (setup_.service || device_.Settings().LinkGeneration() == generation_) return;
   generation_ = device_.Settings().LinkGeneration();
@@ -54,6 +55,7 @@ void SimInterface::FollowLink() {
 }
 
 void SimInterface::OnReadable(int64_t nowUs) {
+  FollowLink();  // settings finalized over the other interface
   const Octets octets = line_.ReadAvailable();
   if (octets.empty()) return;
   if (setup_.checkPeerFormat) {

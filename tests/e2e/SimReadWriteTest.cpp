@@ -136,5 +136,23 @@ TEST(SimSettings, LinkWriteTakesEffectWithTheFinalizeWrite) {
   EXPECT_EQ(ReadParams<TModbusParamsLink>(service).GetDeviceAddress(), 9);
 }
 
+TEST(SimSettings, SettingsWrittenOverTheServiceInterfaceMoveTheWorkingOne) {
+  VelaSimProcess sim({"--both"});
+  {
+    SimMaster service(sim.ServicePort(), {});
+    auto link = ReadParams<TModbusParamsLink>(service);
+    link.SetDeviceAddress(33);
+    link.SetSpeedIndex(0);  // 9600
+    const Octets answer = service.Answer(RequestWriteParams(service.Packer(), link));
+    EXPECT_EQ(test::Outcome([&] { ParseWriteParams(service.Packer(), link, answer); }), "");
+    TModbusParamsFinalize finalize;
+    const Octets done = service.Answer(RequestWriteParams(service.Packer(), finalize));
+    EXPECT_EQ(test::Outcome([&] { ParseWriteParams(service.Packer(), finalize, done); }), "");
+  }
+  // The very first request at the new settings is answered.
+  SimMaster working(sim.WorkingPort(), {9600, 8, test::kEvenParity, test::kOneStopBit, true, 33});
+  EXPECT_EQ(ReadParams<TModbusParamsLink>(working).GetDeviceAddress(), 33);
+}
+
 }  // namespace
 }  // namespace vela
