@@ -70,7 +70,8 @@ struct TForm1Seams {
   std::function<std::unique_ptr<TTraceTarget>()> debugOutputFactory;
   // Whether a bitmap resource exists; empty: all exist.
   std::function<bool(const std::string& name)> hasResource;
-  // The serial ports present (may raise); empty: "COM1" to "COM99".
+  // The serial ports present (may raise; the list is then "COM1" to
+  // "COM99"); empty: the system's discovery.
   std::function<std::vector<std::string>()> enumComPorts;
   // File version of the program, four numbers joined by points.
   std::string programVersion = "?.?.?.?";
@@ -117,6 +118,11 @@ class TForm1 : public TForm {
   void ComboBox4Click();  // program-side frame
   void cbAddrClick();
   void cbProtocolTypeClick();  // device-side protocol
+  // Serial devices were added or removed: list the ports again and keep the
+  // one shown selected when it is still there. Other event codes are ignored.
+  static constexpr uint32_t kDeviceArrived = 0x8000;
+  static constexpr uint32_t kDeviceRemoved = 0x8004;
+  void DeviceChange(uint32_t eventCode);
 
   // --- Sequencer ---
   void Advance();
@@ -237,6 +243,7 @@ class TForm1 : public TForm {
   void SetUpCommunicationBoxes();
   void SetHints();
   void FillComPortList();
+  std::vector<std::string> DiscoverComPorts() const;
   void CentreOnScreen();
   void ConnectPortEvents();
 

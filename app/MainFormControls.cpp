@@ -6,6 +6,7 @@
 
 #include "app/MainForm.h"
 #include "app/Messages.h"
+#include "serial/PortNames.h"
 
 namespace vela {
 namespace {
@@ -113,19 +114,37 @@ void TForm1::SetHints() {
   ComboBox1.SetHint("Ограничение на скорость записи данных в файл");
 }
 
+std::vector<std::string> TForm1::DiscoverComPorts() const {
+  return FSeams.enumComPorts ? FSeams.enumComPorts() : EnumComPorts();
+}
+
 void TForm1::FillComPortList() {
   std::vector<std::string> ports;
   try {
-    if (FSeams.enumComPorts) ports = FSeams.enumComPorts();
+    ports = DiscoverComPorts();
   } catch (...) {
-    ports.clear();
-  }
-  if (ports.empty() && !FSeams.enumComPorts) {
+    // Without a list of the ports present, offer every name.
     for (int n = 1; n <= 99; ++n) ports.push_back("COM" + std::to_string(n));
   }
   cbComPort.SetItems(ports);
   cbComPort.SetItemIndex(0);
   cbComPortClick();
+}
+
+void TForm1::DeviceChange(uint32_t eventCode) {
+  if (eventCode != kDeviceArrived && eventCode != kDeviceRemoved) return;
+  // With no entry shown (the port was unplugged), the port the user picked
+  // last is the one to select again when it comes back.
+  const std::string shown = cbComPort.ItemIndex() >= 0 ? cbComPort.Text() : FPort->PortName();
+  try {
+    cbComPort.SetItems(DiscoverComPorts());
+  } catch (const std::exception& e) {
+    HandleException(this, e);
+  }
+  // The port object keeps its name until the user picks an entry.
+  SelectComboItem(cbComPort, shown);
+  FNetworkTypeKnown = false;
+  FCosSupport = 0;
 }
 
 void TForm1::SetUpCommunicationBoxes() {

@@ -132,3 +132,53 @@ TEST(OperationsTest, FactoryDefaultsSwitchTheProgramLinkBeforeFinalize) {
 
 }  // namespace
 }  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+TEST(PortListTest, DeviceChangeKeepsTheShownPortWhenPresent) {
+  std::vector<std::string> present = {"COM1", "COM3"};
+  VirtualClock clock;
+  HeadlessEventLoop loop(clock);
+  TForm1Seams seams(clock, loop);
+  seams.portFactory = [](const std::string& name) {
+    return std::make_unique<TArkComPort>(name, std::make_unique<ScriptedBackend>());
+  };
+  seams.enumComPorts = [&present] { return present; };
+  TForm1 form(std::move(seams));
+  form.cbComPort.ChooseText("COM3");
+  struct Step {
+    std::vector<std::string> ports;
+    uint32_t code;
+    const char* shown;
+  };
+  const Step steps[] = {{{"COM1"}, TForm1::kDeviceRemoved, ""},
+                        {{"COM1", "COM3"}, 0x8001, ""},  // other codes ignored
+                        {{"COM1", "COM3"}, TForm1::kDeviceArrived, "COM3"}};
+  for (const Step& step : steps) {
+    present = step.ports;
+    form.DeviceChange(step.code);
+    EXPECT_EQ(form.cbComPort.Text(), step.shown);
+  }
+  present = {"COM1", "COM3", "COM4"};
+  form.DeviceChange(TForm1::kDeviceArrived);
+  EXPECT_EQ(form.cbComPort.Text(), "COM3");
+  EXPECT_EQ(form.FPort->PortName(), "COM3");
+}
+
+TEST(PortListTest, FailedDiscoveryAtStartupOffersEveryName) {
+  VirtualClock clock;
+  HeadlessEventLoop loop(clock);
+  TForm1Seams seams(clock, loop);
+  seams.portFactory = [](const std::string& name) {
+    return std::make_unique<TArkComPort>(name, std::make_unique<ScriptedBackend>());
+  };
+  seams.enumComPorts = []() -> std::vector<std::string> { throw TArkException("нет списка"); };
+  TForm1 form(std::move(seams));
+  ASSERT_EQ(form.cbComPort.Count(), 99);
+  EXPECT_EQ(form.cbComPort.Items().back(), "COM99");
+  EXPECT_EQ(form.cbComPort.Text(), "COM1");
+}
+
+}  // namespace
+}  // namespace vela::test
