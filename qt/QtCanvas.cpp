@@ -5,10 +5,11 @@
 
 namespace vela {
 
-QColor ToQColor(TColor color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
+QColor ToQColor(TColor color) {
+  return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+}
 
-QtCanvas::QtCanvas(int width, int height)
-    : image_(width, height, QImage::Format_RGB32) {
+QtCanvas::QtCanvas(int width, int height) : image_(width, height, QImage::Format_RGB32) {
   image_.fill(Qt::white);
   painter_.begin(&image_);
   ApplyPen();
@@ -19,19 +20,32 @@ QFont QtCanvas::MakeFont(const std::string& name, int pointSize, uint8_t style) 
   QFont font(QString::fromStdString(name));
   if (name == "Lucida Console" || name == "Courier New") {
     font.setStyleHint(QFont::Monospace);
-    font.setFamilies({QString::fromStdString(name), "DejaVu Sans Mono", "Liberation Mono",
-                      "monospace"});
+    font.setFamilies(
+        {QString::fromStdString(name), "DejaVu Sans Mono", "Liberation Mono", "monospace"});
   } else if (name == "Times New Roman") {
     font.setStyleHint(QFont::Serif);
   } else {
     font.setStyleHint(QFont::SansSerif);
   }
-  font.setPointSize(pointSize > 0 ? pointSize : 10);
+  // Points at 96 dots per inch, so that the panel's layout in pixels does not
+  // depend on the screen's resolution.
+  font.setPixelSize(PointsToPixels(pointSize > 0 ? pointSize : 10));
   font.setBold(style & fsBold);
   font.setItalic(style & fsItalic);
   font.setUnderline(style & fsUnderline);
   font.setStrikeOut(style & fsStrikeOut);
   return font;
+}
+
+int PointsToPixels(int points) {
+  return (points * 96 + 36) / 72;
+}
+
+void SetFontQuality(QFont& font) {
+  // Antialiased glyphs with natural (unhinted) advances and light vertical
+  // hinting: the counterpart of ClearType natural quality.
+  font.setStyleStrategy(QFont::PreferAntialias);
+  font.setHintingPreference(QFont::PreferVerticalHinting);
 }
 
 void QtCanvas::ApplyPen() {
@@ -92,7 +106,9 @@ int TextExtent(const QFont& font, const std::string& text, bool width) {
 }
 }  // namespace
 
-int QtCanvas::TextWidth(const std::string& text) { return TextExtent(painter_.font(), text, true); }
+int QtCanvas::TextWidth(const std::string& text) {
+  return TextExtent(painter_.font(), text, true);
+}
 
 int QtCanvas::TextHeight(const std::string& text) {
   return TextExtent(painter_.font(), text, false);
@@ -104,8 +120,7 @@ void QtCanvas::Rectangle(const TRect& rect) {
 }
 
 void QtCanvas::FillRect(const TRect& rect) {
-  painter_.fillRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()),
-                    ToQColor(brushColor_));
+  painter_.fillRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), ToQColor(brushColor_));
 }
 
 void QtCanvas::RoundRect(const TRect& rect, int cornerWidth, int cornerHeight) {
@@ -113,7 +128,9 @@ void QtCanvas::RoundRect(const TRect& rect, int cornerWidth, int cornerHeight) {
                            cornerWidth / 2.0, cornerHeight / 2.0);
 }
 
-void QtCanvas::MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
+void QtCanvas::MoveTo(int x, int y) {
+  penPos_ = QPoint(x, y);
+}
 
 void QtCanvas::LineTo(int x, int y) {
   const QPoint to(x, y);

@@ -50,4 +50,11 @@ class QtCanvas : public TCanvas {
 
 QColor ToQColor(TColor color);
 
+// Pixels of a font size in points at 96 dots per inch.
+int PointsToPixels(int points);
+
+// The window font's output quality: antialiased, natural widths, light
+// vertical hinting.
+void SetFontQuality(QFont& font);
+
 }  // namespace vela

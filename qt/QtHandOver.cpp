@@ -11,7 +11,8 @@ void InstallQtHandOver() {
   handover::BindGuiThread();
   handover::SetWakeHook([] {
     if (QCoreApplication* app = QCoreApplication::instance()) {
-      QMetaObject::invokeMethod(app, [] { handover::Drain(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          app, [] { handover::Drain(); }, Qt::QueuedConnection);
     }
   });
 }

@@ -1,0 +1,86 @@
+#include "qt/QtAutoRead.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QWidget>
+#include <cstdio>
+
+#include "app/Messages.h"
+
+namespace vela {
+
+bool SaveScreenshot(QWidget& widget, const QString& path) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  return widget.grab().save(path, "PNG");
+}
+
+QtAutoRead::QtAutoRead(TForm1& form, QWidget& window, QtAutoReadOptions options)
+    : form_(form), window_(window), options_(std::move(options)) {
+  poll_.setInterval(50);
+  QObject::connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
+}
+
+void QtAutoRead::Start() {
+  QTimer::singleShot(0, this, [this] { Press(); });
+}
+
+void QtAutoRead::Press() {
+  if (!options_.port.empty() && !form_.cbComPort.ChooseText(options_.port)) {
+    form_.Log("Порт " + options_.port + " не найден.");
+  }
+  startedMs_ = QDateTime::currentMSecsSinceEpoch();
+  if (options_.continuous) {
+    form_.Button5.Click();
+  } else if (options_.readOnce) {
+    form_.Button4.Click();
+  }
+  poll_.start();
+}
+
+void QtAutoRead::Poll() {
+  const qint64 elapsed = QDateTime::currentMSecsSinceEpoch() - startedMs_;
+  if (options_.continuous) {
+    if (options_.runSeconds > 0 && elapsed >= options_.runSeconds * 1000LL) {
+      if (form_.FContinuousRunning) form_.Button5.Click();  // stop
+      if (!form_.FBusy) Finish();
+    }
+    return;
+  }
+  if (form_.FBusy && elapsed < options_.timeoutMs) return;
+  if (form_.FBusy) form_.CancelOperation();
+  Finish();
+}
+
+bool QtAutoRead::ReadSucceeded() const {
+  for (const std::string& line : form_.Memo1.Lines()) {
+    if (line == msg::kReadDone) return true;
+  }
+  return false;
+}
+
+void QtAutoRead::Finish() {
+  poll_.stop();
+  const bool ok = options_.continuous || ReadSucceeded();
+  if (!ok) {
+    std::fprintf(stderr, "velalink: чтение не выполнено:\n");
+    for (const std::string& line : form_.Memo1.Lines())
+      std::fprintf(stderr, "  %s\n", line.c_str());
+  }
+  if (!options_.screenshot.isEmpty()) {
+    QCoreApplication::processEvents();
+    if (SaveScreenshot(window_, options_.screenshot)) {
+      std::printf("screenshot: %s\n",
+                  QFileInfo(options_.screenshot).absoluteFilePath().toLocal8Bit().constData());
+    } else {
+      std::fprintf(stderr, "velalink: не удалось сохранить снимок окна в %s\n",
+                   options_.screenshot.toLocal8Bit().constData());
+    }
+  }
+  std::fflush(stdout);
+  QCoreApplication::exit(ok ? 0 : 1);
+}
+
+}  // namespace vela

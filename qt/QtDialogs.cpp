@@ -1,0 +1,51 @@
+#include "qt/QtDialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace vela {
+
+QString QtText(const std::string& text) {
+  QString result = QString::fromStdString(text);
+  result.replace("\r\n", "\n");
+  return result;
+}
+
+QString QtFileFilter(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  }
+  return filters.join(";;");
+}
+
+bool QtSaveDialog::Execute(const std::string& title, const std::string& filter,
+                           const std::string& defaultExt, std::string& fileName) {
+  QFileDialog dialog(parent_, QString::fromStdString(title), QString::fromStdString(fileName),
+                     QtFileFilter(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!defaultExt.empty()) dialog.setDefaultSuffix(QString::fromStdString(defaultExt));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  fileName = dialog.selectedFiles().first().toStdString();
+  return true;
+}
+
+void QtMessageBox::Show(const std::string& caption, const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QtText(text),
+                  QMessageBox::Ok);
+  box.exec();
+}
+
+bool QtBitmaps::Has(const std::string& name) const {
+  return QFile::exists(folder_ + '/' + QString::fromStdString(name));
+}
+
+QPixmap QtBitmaps::Load(const std::string& name) const {
+  return QPixmap(folder_ + '/' + QString::fromStdString(name));
+}
+
+}  // namespace vela

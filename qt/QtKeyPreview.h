@@ -1,0 +1,37 @@
+#pragma once
+// Key preview and hints of the main window. An application-wide event filter
+// gives every key pressed in the main window to TForm1::FormKeyDown and
+// FormKeyPress before the focused widget sees it, and shows a widget's hint
+// for 30 seconds.
+
+#include <QObject>
+
+#include "app/MainForm.h"
+
+class QWidget;
+class QKeyEvent;
+
+namespace vela {
+
+constexpr int kHintShowMs = 30000;
+
+class QtKeyPreview : public QObject {
+ public:
+  QtKeyPreview(QWidget& window, TForm1& form);
+  ~QtKeyPreview() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool InWindow(QObject* watched) const;
+  bool PreviewKey(const QKeyEvent& key);
+
+  QWidget& window_;
+  TForm1& form_;
+};
+
+// Modifier keys and mouse buttons as the form's shift state.
+TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
+
+}  // namespace vela

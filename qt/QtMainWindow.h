@@ -1,0 +1,53 @@
+#pragma once
+// The main window: a Qt widget for every control of TForm1, laid out at the
+// design size, each bound to its control in both directions; the panel image
+// drawn through the QPainter canvas; the size rule of TForm1::FormCanResize.
+// Keys and hints go through QtKeyPreview.
+
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "app/MainForm.h"
+#include "qt/QtBindings.h"
+#include "qt/QtDialogs.h"
+
+namespace vela {
+
+class QtKeyPreview;
+
+class QtMainWindow : public QWidget {
+ public:
+  QtMainWindow(TForm1& form, const QtBitmaps& bitmaps);
+  ~QtMainWindow() override;
+
+  TForm1& Form() { return form_; }
+  ImageWidget& Image() { return *image_; }
+  // The widget bound to a control of the form; null for none.
+  QWidget* WidgetOf(const TControl& control) const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  template <typename Widget, typename Control>
+  Widget* Add(Control& control, QWidget* parent, const QRect& place);
+  void BuildGroups();
+  void BuildInterfaceGroup();
+  void BuildMeasurementGroup();
+  void BuildConfigurationGroup();
+  void FollowForm();
+  void ApplySizeRule();
+
+  TForm1& form_;
+  const QtBitmaps& bitmaps_;
+  std::map<const TControl*, QWidget*> widgets_;
+  ImageWidget* image_ = nullptr;
+  std::unique_ptr<QtKeyPreview> keyPreview_;
+};
+
+// The font of the window: Arial 16 pixels (Liberation Sans stands in), with
+// the output quality of SetFontQuality.
+QFont WindowFont();
+
+}  // namespace vela

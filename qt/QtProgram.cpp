@@ -1,0 +1,121 @@
+#include "qt/QtProgram.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "common/ArkSysUtils.h"
+#include "debugcon/ArkDbgCon.h"
+#include "ident/ArkGost3411.h"
+#include "qt/QtCanvas.h"
+#include "qt/QtHandOver.h"
+#include "serial/PortNames.h"
+
+// The glyphs live in a static library: pull their resource file in.
+static void InitGlyphResources() {
+  Q_INIT_RESOURCE(glyphs);
+}
+
+namespace vela {
+namespace {
+
+class DebugConsoleTarget : public TTraceTarget {
+ public:
+  bool Send(const std::string& text) override { return output_.Send(text); }
+
+ private:
+  TArkDebugOutput output_;
+};
+
+}  // namespace
+
+QtApplication::QtApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool QtApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    if (OnException) OnException(e);
+  }
+  return false;
+}
+
+QtProgram::QtProgram(const QtProgramOptions& options)
+    : options_(options), bitmaps_(options.bitmapFolder) {
+  InitGlyphResources();
+  InstallQtHandOver();
+  form_ = std::make_unique<TForm1>(MakeSeams());
+  if (form_->StartupFailed()) return;
+  window_ = std::make_unique<QtMainWindow>(*form_, bitmaps_);
+  saveDialog_.SetParent(window_.get());
+  optionsDialog_ = std::make_unique<QtIecOptionsDialog>(window_.get());
+  optionsDialog_->OnStoreFailed = [this](const std::exception& e) {
+    form_->HandleException(optionsDialog_.get(), e);
+  };
+  if (!form_->btnIecCfg.OnClick) {
+    form_->btnIecCfg.OnClick = [this] { optionsDialog_->Show(TIecCfgMode::Device); };
+  }
+  if (auto* app = dynamic_cast<QtApplication*>(QCoreApplication::instance())) {
+    app->OnException = [this](const std::exception& e) { form_->HandleException(nullptr, e); };
+  }
+  if (options_.watchPorts) WatchPorts();
+}
+
+QtProgram::~QtProgram() {
+  portWatcher_.reset();
+  if (auto* app = dynamic_cast<QtApplication*>(QCoreApplication::instance())) {
+    app->OnException = nullptr;
+  }
+  optionsDialog_.reset();
+  window_.reset();
+  form_.reset();
+}
+
+TForm1Seams QtProgram::MakeSeams() {
+  TForm1Seams seams(clock_, timers_);
+  seams.saveDialog = &saveDialog_;
+  seams.messageBox = options_.messageBox ? options_.messageBox : &messageBox_;
+  seams.canvasFactory = [] { return std::make_unique<QtCanvas>(kPanelWidth, kPanelHeight); };
+  if (options_.debugConsole) {
+    seams.debugOutputFactory = [] { return std::make_unique<DebugConsoleTarget>(); };
+  }
+  seams.hasResource = [this](const std::string& name) { return bitmaps_.Has(name); };
+  seams.enumComPorts = [] { return EnumComPorts(); };
+  const std::string self = OwnExecutablePath();
+  seams.programVersion = FileVersionText(self);
+  seams.programDigest = [self] { return HashFileGost256(self); };
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    seams.screenWidth = screen->geometry().width();
+    seams.screenHeight = screen->geometry().height();
+  }
+  return seams;
+}
+
+void QtProgram::WatchPorts() {
+  try {
+    portWatcher_ = std::make_unique<PortWatcher>();
+  } catch (const std::exception& e) {
+    form_->HandleException(nullptr, e);  // the list stays as found at start-up
+    return;
+  }
+  portWatcher_->OnDeviceArrived = [this](const std::string&) { PortsChanged(); };
+  portWatcher_->OnDeviceRemoved = [this](const std::string&) { PortsChanged(); };
+}
+
+void QtProgram::PortsChanged() {
+  try {
+    RefreshComPortList(*form_);
+  } catch (const std::exception& e) {
+    form_->HandleException(nullptr, e);
+  }
+}
+
+void RefreshComPortList(TForm1& form) {
+  const std::string shown = form.cbComPort.Text();
+  std::vector<std::string> ports = EnumComPorts();
+  if (ports != form.cbComPort.Items()) form.cbComPort.SetItems(std::move(ports));
+  SelectComboItem(form.cbComPort, shown);
+  form.FNetworkTypeKnown = false;
+  form.FCosSupport = 0;
+}
+
+}  // namespace vela
