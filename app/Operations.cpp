@@ -93,6 +93,11 @@ void TForm1::btnVerifyClick() {
   }
   Log("Алгоритм вычисления: хэширование по ГОСТ Р 34.11-2012");
   Log("\r\n[Идентификация прибора]");
+  if (InIecMode()) {
+    Log("Верификация прибора возможна только посредством протокола Modbus.");
+    ClearOperationFlags();
+    return;
+  }
   StartOperation(joblists::kIdentificationReport, true);
 }
 
