@@ -48,6 +48,15 @@ void SetFontQuality(QFont& font) {
   font.setHintingPreference(QFont::PreferVerticalHinting);
 }
 
+QFont WindowFont() {
+  QFont font("Arial");
+  font.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(16);
+  SetFontQuality(font);
+  return font;
+}
+
 void QtCanvas::ApplyPen() {
   QPen pen(ToQColor(penColor_));
   pen.setWidth(penWidth_);

@@ -57,4 +57,8 @@ int PointsToPixels(int points);
 // vertical hinting.
 void SetFontQuality(QFont& font);
 
+// The font of the windows: Arial 16 pixels (Liberation Sans stands in), with
+// the output quality of SetFontQuality.
+QFont WindowFont();
+
 }  // namespace vela

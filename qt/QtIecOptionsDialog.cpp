@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include "qt/QtCanvas.h"
+
 namespace vela {
 namespace {
 
@@ -26,6 +28,7 @@ int SelectedValue(const QComboBox& box) {
 
 QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Настройки протокола ГОСТ Р МЭК 60870-5-101");
+  setFont(WindowFont());
   QStringList addresses;
   addresses.reserve(kIecCfgMaxCommonAddress);
   for (int a = 1; a <= kIecCfgMaxCommonAddress; ++a) addresses << QString::number(a);
@@ -50,7 +53,7 @@ QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent) : QDialog(parent) {
   interval_->setGeometry(kFieldLeft, kRowTop + 6 * kRowStep, kFieldWidth, kRowHeight);
   asduFormat_ =
       AddRow(7, "формат данных (ASDU):", {"<13> - M_ME_NC_1", "<14> - M_ME_TC_1"}, &asduLabel_);
-  asduFormat_->setGeometry(kFieldLeft - 60, kRowTop + 7 * kRowStep, kFieldWidth + 60, kRowHeight);
+  asduFormat_->setGeometry(kFieldLeft - 84, kRowTop + 7 * kRowStep, kFieldWidth + 84, kRowHeight);
   ok_ = new QPushButton("OK", this);
   ok_->setDefault(true);
   cancel_ = new QPushButton("Отмена", this);

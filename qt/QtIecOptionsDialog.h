@@ -31,6 +31,7 @@ class QtIecOptionsDialog : public QDialog {
   QComboBox& CommonAddressBox() { return *commonAddress_; }
   QLineEdit& IntervalEdit() { return *interval_; }
   QCheckBox& CyclicBox() { return *cyclic_; }
+  QPushButton& OkButton() { return *ok_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

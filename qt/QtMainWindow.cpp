@@ -20,15 +20,6 @@ constexpr int kMemoTop = 458;
 
 }  // namespace
 
-QFont WindowFont() {
-  QFont font("Arial");
-  font.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(16);
-  SetFontQuality(font);
-  return font;
-}
-
 QtMainWindow::QtMainWindow(TForm1& form, const QtBitmaps& bitmaps)
     : QWidget(nullptr), form_(form), bitmaps_(bitmaps) {
   setFont(WindowFont());

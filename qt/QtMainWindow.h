@@ -46,8 +46,4 @@ class QtMainWindow : public QWidget {
   std::unique_ptr<QtKeyPreview> keyPreview_;
 };
 
-// The font of the window: Arial 16 pixels (Liberation Sans stands in), with
-// the output quality of SetFontQuality.
-QFont WindowFont();
-
 }  // namespace vela

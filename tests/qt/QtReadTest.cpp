@@ -1,0 +1,105 @@
+// The whole window against the simulated device: a read fills the panel, and
+// pictures of the overview and of the zoom view with its trend go to
+// build/artifacts for a person to look at.
+
+#include <gtest/gtest.h>
+
+#include <QMouseEvent>
+
+#include "app/Messages.h"
+#include "qt/QtAutoRead.h"
+#include "qt/QtCanvas.h"
+#include "qt/QtProgram.h"
+#include "tests/qt/QtTestApp.h"
+#include "tests/support/VelaSimProcess.h"
+
+namespace vela {
+namespace {
+
+constexpr int kReadLimitMs = 20000;
+
+bool LogHas(const TForm1& form, const std::string& text) {
+  for (const std::string& line : form.Memo1.Lines()) {
+    if (line == text) return true;
+  }
+  return false;
+}
+
+// Presses "прочитать однократно" and lets the loop run until the read ended.
+bool ReadOnce(TForm1& form) {
+  form.Button4.Click();
+  return test::RunEventsUntil([&] { return !form.FBusy; }, kReadLimitMs) &&
+         LogHas(form, msg::kReadDone);
+}
+
+void SendMouse(QWidget& widget, QEvent::Type type, const QPoint& at) {
+  QMouseEvent event(type, at, widget.mapToGlobal(at),
+                    type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                    type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&widget, &event);
+}
+
+class QtReadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::EnsureQtApplication();
+    sim_ = std::make_unique<test::VelaSimProcess>();
+    QtProgramOptions options;
+    options.debugConsole = false;
+    program_ = std::make_unique<QtProgram>(options);
+    ASSERT_FALSE(program_->Failed());
+    program_->Window().show();
+    ASSERT_TRUE(program_->Form().cbComPort.ChooseText(sim_->ServicePort()));
+  }
+  void TearDown() override {
+    program_.reset();
+    sim_.reset();
+  }
+  TForm1& Form() { return program_->Form(); }
+
+  std::unique_ptr<test::VelaSimProcess> sim_;
+  std::unique_ptr<QtProgram> program_;
+};
+
+TEST_F(QtReadTest, ReadFillsThePanelAndTheClockField) {
+  ASSERT_TRUE(ReadOnce(Form())) << Form().Memo1.Text();
+  const TMeasurementCells& cells = *Form().FCells;
+  EXPECT_EQ(cells[slotF].State(), cvsValue);
+  EXPECT_NEAR(cells[slotF].Value(), 50.0, 1.0);
+  EXPECT_NEAR(cells[slotUa].Value(), 230.0, 20.0);
+  EXPECT_FALSE(Form().edTime.Text().empty());
+  EXPECT_TRUE(Form().Button4.Enabled());
+  // The panel's picture has the cells in it: the image is no longer plain.
+  // The value of f is drawn in the cells' dark grey on the panel image.
+  auto* canvas = dynamic_cast<QtCanvas*>(Form().Image1.Canvas());
+  ASSERT_NE(canvas, nullptr);
+  const TRect cell = cells.CellRect(slotF);
+  int valuePixels = 0;
+  for (int y = cell.Top; y < cell.Bottom; ++y) {
+    for (int x = cell.Left + 45; x < cell.Right; ++x) {
+      valuePixels += canvas->Image().pixelColor(x, y) == ToQColor(0x414141);
+    }
+  }
+  EXPECT_GT(valuePixels, 20);
+  EXPECT_TRUE(SaveScreenshot(program_->Window(), test::ArtifactPath("overview")));
+}
+
+TEST_F(QtReadTest, ZoomViewCollectsATrendFromRepeatedReads) {
+  ASSERT_TRUE(ReadOnce(Form())) << Form().Memo1.Text();
+  ImageWidget& image = program_->Window().Image();
+  const TRect cell = Form().FCells->CellRect(slotF);
+  SendMouse(image, QEvent::MouseMove, QPoint(cell.Left + 20, cell.Top + 8));
+  ASSERT_TRUE(Form().FPanel->Hover());
+  SendMouse(image, QEvent::MouseButtonPress, QPoint(cell.Left + 20, cell.Top + 8));
+  ASSERT_TRUE(Form().FPanel->Zoomed());
+  for (int i = 0; i < 6; ++i) ASSERT_TRUE(ReadOnce(Form())) << Form().Memo1.Text();
+  EXPECT_GE(Form().FPanel->Plot().Count(), 7);
+  EXPECT_TRUE(Form().FPanel->Plot().HasData());
+  EXPECT_TRUE(SaveScreenshot(program_->Window(), test::ArtifactPath("zoom-trend")));
+  // A click in the zoom view returns to the overview.
+  SendMouse(image, QEvent::MouseButtonPress, QPoint(10, 10));
+  EXPECT_FALSE(Form().FPanel->Zoomed());
+}
+
+}  // namespace
+}  // namespace vela

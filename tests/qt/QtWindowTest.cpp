@@ -1,0 +1,169 @@
+// The main window without a device: caption and version, the size rule, the
+// glyph resources, key preview, and the two directions of the bindings.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include "app/Messages.h"
+#include "common/ArkSysUtils.h"
+#include "qt/QtKeyPreview.h"
+#include "qt/QtProgram.h"
+#include "tests/qt/QtTestApp.h"
+
+namespace vela {
+namespace {
+
+class RecordingMessageBox : public TMessageBox {
+ public:
+  void Show(const std::string& caption, const std::string& text) override {
+    shown.push_back(caption + "|" + text);
+  }
+  std::vector<std::string> shown;
+};
+
+QtProgramOptions Quiet() {
+  QtProgramOptions options;
+  options.debugConsole = false;
+  options.watchPorts = false;
+  return options;
+}
+
+class QtWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test::EnsureQtApplication(); }
+};
+
+TEST_F(QtWindowTest, CaptionCarriesTheVersionOfTheProgramFile) {
+  QtProgram program(Quiet());
+  ASSERT_FALSE(program.Failed());
+  const std::string version = FileVersionText(OwnExecutablePath());
+  EXPECT_NE(version, "?.?.?.?");  // the build stamps every executable
+  const QString expected =
+      QString(msg::kDesignCaption) + " (версия " + QString::fromStdString(version) + ")";
+  EXPECT_EQ(program.Window().windowTitle(), expected);
+}
+
+struct ResizeCase {
+  int width, height;
+  int expectedWidth, expectedHeight;
+};
+
+class QtResizeTest : public QtWindowTest, public ::testing::WithParamInterface<ResizeCase> {};
+
+TEST_P(QtResizeTest, WindowStaysEightHundredWideAndAtLeastSixHundredHigh) {
+  QtProgram program(Quiet());
+  QtMainWindow& window = program.Window();
+  window.show();
+  window.resize(GetParam().width, GetParam().height);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window.width(), GetParam().expectedWidth);
+  EXPECT_EQ(window.height(), GetParam().expectedHeight);
+  // The activity log takes the height the window gains.
+  QWidget* memo = window.WidgetOf(program.Form().Memo1);
+  ASSERT_NE(memo, nullptr);
+  EXPECT_EQ(memo->geometry().bottom() + 1, window.height() - 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, QtResizeTest,
+                         ::testing::Values(ResizeCase{500, 300, 800, 600},
+                                           ResizeCase{1200, 900, 800, 900},
+                                           ResizeCase{801, 599, 800, 600},
+                                           ResizeCase{799, 601, 800, 601}));
+
+TEST_F(QtWindowTest, MissingGlyphsStopStartUpWithTheMessageBox) {
+  RecordingMessageBox box;
+  QtProgramOptions options = Quiet();
+  options.bitmapFolder = ":/no-such-folder";
+  options.messageBox = &box;
+  QtProgram program(options);
+  EXPECT_TRUE(program.Failed());
+  ASSERT_EQ(box.shown.size(), 1u);
+  EXPECT_NE(box.shown[0].find(msg::kMissingResources), std::string::npos);
+}
+
+TEST_F(QtWindowTest, RecordingButtonShowsTheGlyphFromTheResources) {
+  QtProgram program(Quiet());
+  auto* record = qobject_cast<QPushButton*>(program.Window().WidgetOf(program.Form().BitBtn1));
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(program.Form().BitBtn1.Glyph(), "CHK0");
+  EXPECT_FALSE(record->icon().isNull());
+}
+
+TEST_F(QtWindowTest, ControlChangesShowInTheWidgets) {
+  QtProgram program(Quiet());
+  TForm1& form = program.Form();
+  QtMainWindow& window = program.Window();
+  form.Button4.SetEnabled(false);
+  form.Button5.SetCaption("остановить чтение");
+  form.ComboBox1.SetVisible(true);
+  form.cbSpeed.SetItemIndex(5);
+  EXPECT_FALSE(window.WidgetOf(form.Button4)->isEnabled());
+  EXPECT_EQ(qobject_cast<QPushButton*>(window.WidgetOf(form.Button5))->text(), "остановить чтение");
+  EXPECT_FALSE(window.WidgetOf(form.ComboBox1)->isHidden());
+  EXPECT_EQ(qobject_cast<QComboBox*>(window.WidgetOf(form.cbSpeed))->currentText(), "115200");
+  // Hints keep their line breaks, in Qt's form.
+  EXPECT_EQ(window.WidgetOf(form.ComboBox4)->toolTip().count('\n'), 6);
+  EXPECT_EQ(window.WidgetOf(form.ComboBox4)->toolTip().count('\r'), 0);
+}
+
+TEST_F(QtWindowTest, UserChoiceReachesTheControlAndItsHandler) {
+  QtProgram program(Quiet());
+  TForm1& form = program.Form();
+  auto* box = qobject_cast<QComboBox*>(program.Window().WidgetOf(form.cbInterfaceType));
+  ASSERT_NE(box, nullptr);
+  box->setCurrentIndex(1);
+  Q_EMIT box->activated(1);  // as the user's choice of RS-485
+  EXPECT_EQ(form.cbInterfaceType.ItemIndex(), 1);
+  EXPECT_TRUE(form.cbAddr.Visible());  // the form's handler ran
+  EXPECT_FALSE(program.Window().WidgetOf(form.cbAddr)->isHidden());
+}
+
+TEST_F(QtWindowTest, EscapeReachesTheFormBeforeTheFocusedWidget) {
+  QtProgram program(Quiet());
+  TForm1& form = program.Form();
+  QtMainWindow& window = program.Window();
+  window.show();
+  QWidget* combo = window.WidgetOf(form.cbComPort);
+  combo->setFocus();
+  QCoreApplication::processEvents();
+  // Zoom into the first cell, then Escape leaves the zoom view and keeps the window.
+  form.FPanel->MouseMove(600, 10);
+  form.FPanel->Click();
+  ASSERT_TRUE(form.FPanel->Zoomed());
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+  QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : combo,
+                          &escape);
+  EXPECT_FALSE(form.FPanel->Zoomed());
+  EXPECT_FALSE(form.CloseRequested());
+  // With nothing running and the port closed, Escape closes the window.
+  QKeyEvent again(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+  QApplication::sendEvent(&window, &again);
+  EXPECT_TRUE(form.CloseRequested());
+  EXPECT_FALSE(window.isVisible());
+}
+
+struct ShiftCase {
+  Qt::KeyboardModifiers modifiers;
+  Qt::MouseButtons buttons;
+  TShiftState expected;
+};
+
+TEST(QtShiftStateTest, ModifiersAndButtonsMapToTheFormsShiftState) {
+  const ShiftCase cases[] = {
+      {Qt::NoModifier, Qt::NoButton, 0},
+      {Qt::ControlModifier, Qt::NoButton, ssCtrl},
+      {Qt::ControlModifier | Qt::ShiftModifier, Qt::NoButton, ssCtrl | ssShift},
+      {Qt::AltModifier, Qt::LeftButton, ssAlt | ssLeft},
+      {Qt::NoModifier, Qt::RightButton | Qt::MiddleButton, ssRight | ssMiddle},
+  };
+  for (const ShiftCase& c : cases) {
+    EXPECT_EQ(ShiftStateOf(c.modifiers, c.buttons), c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace vela
