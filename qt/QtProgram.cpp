@@ -97,25 +97,12 @@ void QtProgram::WatchPorts() {
     form_->HandleException(nullptr, e);  // the list stays as found at start-up
     return;
   }
-  portWatcher_->OnDeviceArrived = [this](const std::string&) { PortsChanged(); };
-  portWatcher_->OnDeviceRemoved = [this](const std::string&) { PortsChanged(); };
-}
-
-void QtProgram::PortsChanged() {
-  try {
-    RefreshComPortList(*form_);
-  } catch (const std::exception& e) {
-    form_->HandleException(nullptr, e);
-  }
-}
-
-void RefreshComPortList(TForm1& form) {
-  const std::string shown = form.cbComPort.Text();
-  std::vector<std::string> ports = EnumComPorts();
-  if (ports != form.cbComPort.Items()) form.cbComPort.SetItems(std::move(ports));
-  SelectComboItem(form.cbComPort, shown);
-  form.FNetworkTypeKnown = false;
-  form.FCosSupport = 0;
+  portWatcher_->OnDeviceArrived = [this](const std::string&) {
+    form_->DeviceChange(TForm1::kDeviceArrived);
+  };
+  portWatcher_->OnDeviceRemoved = [this](const std::string&) {
+    form_->DeviceChange(TForm1::kDeviceRemoved);
+  };
 }
 
 }  // namespace vela

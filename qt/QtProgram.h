@@ -47,7 +47,6 @@ class QtProgram {
  private:
   TForm1Seams MakeSeams();
   void WatchPorts();
-  void PortsChanged();
 
   QtProgramOptions options_;
   SystemClock clock_;
@@ -60,9 +59,5 @@ class QtProgram {
   std::unique_ptr<QtIecOptionsDialog> optionsDialog_;
   std::unique_ptr<PortWatcher> portWatcher_;
 };
-
-// The device list changed: list the ports again and keep the one shown
-// selected when it is still there.
-void RefreshComPortList(TForm1& form);
 
 }  // namespace vela

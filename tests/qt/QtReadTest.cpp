@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QMouseEvent>
 
 #include "app/Messages.h"
@@ -99,6 +100,22 @@ TEST_F(QtReadTest, ZoomViewCollectsATrendFromRepeatedReads) {
   // A click in the zoom view returns to the overview.
   SendMouse(image, QEvent::MouseButtonPress, QPoint(10, 10));
   EXPECT_FALSE(Form().FPanel->Zoomed());
+}
+
+TEST_F(QtReadTest, PortListFollowsDevicesComingAndGoing) {
+  auto* box = qobject_cast<QComboBox*>(program_->Window().WidgetOf(Form().cbComPort));
+  ASSERT_NE(box, nullptr);
+  const auto listed = [&](const std::string& port) {
+    return box->findText(QString::fromStdString(port)) >= 0;
+  };
+  auto second =
+      std::make_unique<test::VelaSimProcess>(std::vector<std::string>{}, sim_->PortsFolder());
+  const std::string added = second->ServicePort();
+  EXPECT_TRUE(test::RunEventsUntil([&] { return listed(added); }, kReadLimitMs));
+  EXPECT_EQ(Form().cbComPort.Text(), sim_->ServicePort());  // the choice stays
+  second.reset();
+  EXPECT_TRUE(test::RunEventsUntil([&] { return !listed(added); }, kReadLimitMs));
+  EXPECT_EQ(box->currentText().toStdString(), sim_->ServicePort());
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QToolTip>
 
 #include "app/Messages.h"
 #include "common/ArkSysUtils.h"
@@ -108,6 +110,18 @@ TEST_F(QtWindowTest, ControlChangesShowInTheWidgets) {
   // Hints keep their line breaks, in Qt's form.
   EXPECT_EQ(window.WidgetOf(form.ComboBox4)->toolTip().count('\n'), 6);
   EXPECT_EQ(window.WidgetOf(form.ComboBox4)->toolTip().count('\r'), 0);
+}
+
+TEST_F(QtWindowTest, HintShowsTheControlsTextOnRequest) {
+  QtProgram program(Quiet());
+  QtMainWindow& window = program.Window();
+  window.show();
+  QWidget* button = window.WidgetOf(program.Form().Button4);
+  QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(button, &help);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text().toStdString(), program.Form().Button4.Hint());
+  QToolTip::hideText();
 }
 
 TEST_F(QtWindowTest, UserChoiceReachesTheControlAndItsHandler) {
