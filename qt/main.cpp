@@ -12,7 +12,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 
 #include "app/Messages.h"
@@ -87,6 +87,9 @@ int main(int argc, char** argv) {
   vela::QtProgram program;
   if (program.Failed()) return 1;
   vela::QtMainWindow& window = program.Window();
+  // The application's title names the program where the desktop lists it
+  // (the icon name), without changing the window's caption.
+  window.setWindowIconText(QString::fromUtf8(vela::msg::kApplicationTitle));
   FirstPaintReporter paintReporter;
   if (line.reportPaint) window.installEventFilter(&paintReporter);
   window.show();

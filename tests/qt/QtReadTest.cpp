@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
+#include <QImage>
 #include <QMouseEvent>
+#include <QProcess>
 
 #include "app/Messages.h"
 #include "qt/QtAutoRead.h"
@@ -116,6 +119,36 @@ TEST_F(QtReadTest, PortListFollowsDevicesComingAndGoing) {
   second.reset();
   EXPECT_TRUE(test::RunEventsUntil([&] { return !listed(added); }, kReadLimitMs));
   EXPECT_EQ(box->currentText().toStdString(), sim_->ServicePort());
+}
+
+// The program itself, as scripts/run starts it on a machine without a display.
+TEST(QtProgramRunTest, UnattendedReadSavesAScreenshotAndSucceeds) {
+  test::VelaSimProcess sim;
+  const QString shot = test::ArtifactPath("unattended-read");
+  QFile::remove(shot);
+  QProcess velalink;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  velalink.setProcessEnvironment(env);
+  velalink.start(VELALINK_EXE, {"--port", QString::fromStdString(sim.ServicePort()), "--autoread",
+                                "--screenshot", shot});
+  ASSERT_TRUE(velalink.waitForFinished(kReadLimitMs + 10000));
+  EXPECT_EQ(velalink.exitCode(), 0) << velalink.readAllStandardError().toStdString();
+  EXPECT_EQ(QString(velalink.readAllStandardOutput()).trimmed(), "screenshot: " + shot);
+  EXPECT_TRUE(QImage(shot).size() == QSize(800, 600));
+}
+
+// No device on the port: the read fails, the program says so and ends with 1.
+TEST(QtProgramRunTest, UnattendedReadWithoutAnswerFails) {
+  test::VelaSimProcess sim({"--no-answer"});
+  QProcess velalink;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  velalink.setProcessEnvironment(env);
+  velalink.start(VELALINK_EXE, {"--port", QString::fromStdString(sim.ServicePort()), "--autoread"});
+  ASSERT_TRUE(velalink.waitForFinished(kReadLimitMs + 10000));
+  EXPECT_EQ(velalink.exitCode(), 1);
+  EXPECT_TRUE(velalink.readAllStandardError().contains("чтение не выполнено"));
 }
 
 }  // namespace
