@@ -50,9 +50,17 @@ bool QtKeyPreview::PreviewKey(const QKeyEvent& key) {
 bool QtKeyPreview::eventFilter(QObject* watched, QEvent* event) {
   if (!InWindow(watched)) return false;
   if (event->type() == QEvent::KeyPress) {
-    // Each key once: Qt passes an unhandled key on to the parent widgets.
-    if (watched != QApplication::focusWidget() && watched != &window_) return false;
-    return PreviewKey(*static_cast<QKeyEvent*>(event));
+    // Each key once: Qt passes a key the widget ignored on to its parents.
+    auto* widget = static_cast<QWidget*>(watched);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool onItsWayUp = event == lastKey_ && key->timestamp() == lastTimestamp_ &&
+                            lastTarget_ && widget != lastTarget_ &&
+                            widget->isAncestorOf(lastTarget_);
+    if (onItsWayUp) return false;
+    lastKey_ = event;
+    lastTimestamp_ = key->timestamp();
+    lastTarget_ = widget;
+    return PreviewKey(*key);
   }
   if (event->type() == QEvent::ToolTip) {
     auto* widget = static_cast<QWidget*>(watched);

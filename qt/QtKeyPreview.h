@@ -5,10 +5,11 @@
 // for 30 seconds.
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 #include "app/MainForm.h"
 
-class QWidget;
 class QKeyEvent;
 
 namespace vela {
@@ -29,6 +30,10 @@ class QtKeyPreview : public QObject {
 
   QWidget& window_;
   TForm1& form_;
+  // The key last previewed, to recognise it when Qt hands it to the parents.
+  const QEvent* lastKey_ = nullptr;
+  quint64 lastTimestamp_ = 0;
+  QPointer<QWidget> lastTarget_;
 };
 
 // Modifier keys and mouse buttons as the form's shift state.

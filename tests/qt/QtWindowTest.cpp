@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QToolTip>
 
+#include "app/HiddenKeySequence.h"
 #include "app/Messages.h"
 #include "common/ArkSysUtils.h"
 #include "qt/QtKeyPreview.h"
@@ -159,6 +160,49 @@ TEST_F(QtWindowTest, EscapeReachesTheFormBeforeTheFocusedWidget) {
   EXPECT_TRUE(form.CloseRequested());
   EXPECT_FALSE(window.isVisible());
 }
+
+struct ServiceViewCase {
+  const char* name;
+  Qt::KeyboardModifiers modifiers;
+  bool serviceView;
+};
+
+class QtServiceViewTest : public QtWindowTest,
+                          public ::testing::WithParamInterface<ServiceViewCase> {};
+
+// The hidden key sequence typed into the window, with the focus on a button.
+TEST_P(QtServiceViewTest, HiddenSequenceReachesTheFormThroughKeyPreview) {
+  QtProgram program(Quiet());
+  TForm1& form = program.Form();
+  QtMainWindow& window = program.Window();
+  window.show();
+  QWidget* focus = window.WidgetOf(form.Button7);
+  focus->setFocus();
+  QCoreApplication::processEvents();
+  for (const uint16_t key : THiddenKeySequence::kKeys) {
+    QKeyEvent press(QEvent::KeyPress, key, GetParam().modifiers);
+    QApplication::sendEvent(focus, &press);
+  }
+  EXPECT_EQ(form.FServiceView, GetParam().serviceView);
+  QWidget* rate = window.WidgetOf(form.ComboBox1);
+  QWidget* factory = window.WidgetOf(form.Button8);
+  EXPECT_EQ(rate->isHidden(), !GetParam().serviceView);
+  EXPECT_EQ(factory->x(), GetParam().serviceView ? 601 : 519);
+  EXPECT_EQ(factory->width(), GetParam().serviceView ? 168 : 250);
+  // The rate box and the factory-defaults button share the row without overlap.
+  if (GetParam().serviceView) {
+    EXPECT_LE(rate->geometry().right(), factory->x());
+  }
+  const QFontInfo memoFont(window.WidgetOf(form.Memo1)->font());
+  EXPECT_EQ(memoFont.fixedPitch(), GetParam().serviceView);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modifiers, QtServiceViewTest,
+    ::testing::Values(ServiceViewCase{"ctrl", Qt::ControlModifier, true},
+                      ServiceViewCase{"ctrl_shift", Qt::ControlModifier | Qt::ShiftModifier, false},
+                      ServiceViewCase{"none", Qt::NoModifier, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct ShiftCase {
   Qt::KeyboardModifiers modifiers;
