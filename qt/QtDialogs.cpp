@@ -17,7 +17,9 @@ QString QtFileFilter(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split('|');
   QStringList filters;
   for (int i = 0; i + 1 < parts.size(); i += 2) {
-    filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    const QString patterns = "(" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    // A description that shows its patterns already keeps them once.
+    filters << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + " " + patterns);
   }
   return filters.join(";;");
 }
