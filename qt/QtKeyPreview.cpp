@@ -66,7 +66,8 @@ bool QtKeyPreview::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     auto* help = static_cast<QHelpEvent*>(event);
     if (widget->toolTip().isEmpty()) return false;
-    QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), kHintShowMs);
+    QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(),
+                       TForm1::kHintHidePauseMs);
     return true;
   }
   return false;

@@ -14,8 +14,6 @@ class QKeyEvent;
 
 namespace vela {
 
-constexpr int kHintShowMs = 30000;
-
 class QtKeyPreview : public QObject {
  public:
   QtKeyPreview(QWidget& window, TForm1& form);

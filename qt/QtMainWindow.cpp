@@ -58,9 +58,6 @@ void QtMainWindow::BuildGroups() {
 }
 
 void QtMainWindow::BuildInterfaceGroup() {
-  form_.GroupBox1.SetCaption(
-      "   используемый интерфейс                                              HELP - наведите "
-      "указатель мышки для подсказки");
   auto* group = Add<QGroupBox>(form_.GroupBox1, this, kInterfaceGroup);
   const int y = 26;
   Add<QComboBox>(form_.cbInterfaceType, group, QRect(10, y, 230, kRowHeight));
