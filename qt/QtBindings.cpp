@@ -28,7 +28,9 @@ void Follow(Control& control, Widget& widget, Apply apply) {
     ApplyCommon(control, widget);
     apply(control, widget);
   };
-  control.OnChanged.Add(update);
+  const int id = control.OnChanged.Add(update);
+  // The window may go before the form: the control then stops following it.
+  QObject::connect(&widget, &QObject::destroyed, [&control, id] { control.OnChanged.Remove(id); });
   update(control);
 }
 
@@ -134,11 +136,15 @@ void Bind(TGroupBox& control, QGroupBox& widget) {
 
 ImageWidget::ImageWidget(TImage& image, QWidget* parent) : QWidget(parent), image_(image) {
   setMouseTracking(true);
-  image_.OnChanged.Add([this](TControl&) {
+  changedId_ = image_.OnChanged.Add([this](TControl&) {
     ApplyCommon(image_, *this);
     update();
   });
   ApplyCommon(image_, *this);
+}
+
+ImageWidget::~ImageWidget() {
+  image_.OnChanged.Remove(changedId_);
 }
 
 void ImageWidget::paintEvent(QPaintEvent*) {

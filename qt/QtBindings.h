@@ -37,6 +37,7 @@ void Bind(TGroupBox& control, QGroupBox& widget);
 class ImageWidget : public QWidget {
  public:
   ImageWidget(TImage& image, QWidget* parent);
+  ~ImageWidget() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -45,6 +46,7 @@ class ImageWidget : public QWidget {
 
  private:
   TImage& image_;
+  int changedId_ = 0;
 };
 
 // The common properties: enabled, visible, hint and, when the control has a

@@ -28,7 +28,9 @@ QtMainWindow::QtMainWindow(TForm1& form, const QtBitmaps& bitmaps)
   keyPreview_ = std::make_unique<QtKeyPreview>(*this, form_);
 }
 
-QtMainWindow::~QtMainWindow() = default;
+QtMainWindow::~QtMainWindow() {
+  form_.OnChanged.Remove(formChangedId_);
+}
 
 template <typename Widget, typename Control>
 Widget* QtMainWindow::Add(Control& control, QWidget* parent, const QRect& place) {
@@ -112,7 +114,7 @@ void QtMainWindow::FollowForm() {
     setWindowTitle(QString::fromStdString(form_.Caption()));
     if (form_.CloseRequested()) close();
   };
-  form_.OnChanged.Add(update);
+  formChangedId_ = form_.OnChanged.Add(update);
   update(form_);
   // The window's size rule, as Qt constraints: the width fixed, a least height.
   int width = TForm1::kFormWidth, height = 0;

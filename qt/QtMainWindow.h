@@ -44,6 +44,7 @@ class QtMainWindow : public QWidget {
   std::map<const TControl*, QWidget*> widgets_;
   ImageWidget* image_ = nullptr;
   std::unique_ptr<QtKeyPreview> keyPreview_;
+  int formChangedId_ = 0;
 };
 
 }  // namespace vela

@@ -125,6 +125,24 @@ TEST_F(QtWindowTest, HintShowsTheControlsTextOnRequest) {
   QToolTip::hideText();
 }
 
+// A window that goes before its form leaves no handler behind on the
+// controls (the sanitizer build catches a stale one).
+TEST_F(QtWindowTest, ControlsOutliveASecondWindowOnTheSameForm) {
+  QtProgram program(Quiet());
+  TForm1& form = program.Form();
+  const QtBitmaps bitmaps;
+  {
+    QtMainWindow second(form, bitmaps);
+    form.Button4.SetCaption("первое");
+    EXPECT_EQ(qobject_cast<QPushButton*>(second.WidgetOf(form.Button4))->text(), "первое");
+  }
+  form.Button4.SetCaption("второе");
+  form.Image1.Invalidate();
+  form.SetCaption("другой заголовок");
+  EXPECT_EQ(program.Window().windowTitle(), "другой заголовок");
+  EXPECT_EQ(qobject_cast<QPushButton*>(program.Window().WidgetOf(form.Button4))->text(), "второе");
+}
+
 TEST_F(QtWindowTest, UserChoiceReachesTheControlAndItsHandler) {
   QtProgram program(Quiet());
   TForm1& form = program.Form();
