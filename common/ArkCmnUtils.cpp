@@ -97,6 +97,9 @@ std::string SecondsToText(uint32_t seconds) {
 uint32_t DateTimeToSeconds(TDateTime t) {
   // nearbyint rounds halves to the even neighbour in the default mode.
   const double seconds = std::nearbyint((t - 36526.0) * 86400.0);
+  // Outside the 64-bit range (or NaN) the conversion would be undefined; such
+  // a date-time cannot come from a clock, so it gives 0.
+  if (!(seconds > -9.2e18 && seconds < 9.2e18)) return 0;
   return static_cast<uint32_t>(static_cast<int64_t>(seconds));
 }
 

@@ -29,7 +29,7 @@ class SystemClock : public Clock {
 // A clock that moves only when told to. Safe to read from any thread.
 class VirtualClock : public Clock {
  public:
-  explicit VirtualClock(TDateTime start = 46000.5);  // 10.12.2025 12:00:00
+  explicit VirtualClock(TDateTime start = 46000.5);  // 09.12.2025 12:00:00
   TDateTime Now() const override;
   int64_t MonotonicMs() const override;
   void Advance(int64_t ms);
