@@ -1,5 +1,7 @@
 #include "sim/DeviceModel.h"
 
+#include <cmath>
+
 #include "common/ArkCmnUtils.h"
 #include "sim/MeasuredValues.h"
 #include "sim/ValueEncoding.h"
@@ -8,6 +10,7 @@ namespace vela {
 namespace {
 constexpr uint16_t kMaxReadCount = 125;  // Modbus limit of functions 3 and 4
 constexpr uint16_t kMaxWriteCount = 123;
+constexpr double kMsPerDay = 86400000.0;
 
 SettingsInit WithDevice(SettingsInit init, const DeviceConfig& config) {
   init.serial = config.serial;
@@ -38,7 +41,26 @@ DeviceModel::DeviceModel(const DeviceConfig& config, const Clock& clock)
 
 uint32_t DeviceModel::ClockSeconds() const {
   const int64_t host = DateTimeToSeconds(clock_.Now());
-  return static_cast<uint32_t>(host + clockOffset_);
+  const int64_t offset =
+      clockOffsetMs_ >= 0 ? clockOffsetMs_ / 1000 : -((999 - clockOffsetMs_) / 1000);
+  return static_cast<uint32_t>(host + offset);
+}
+
+TDateTime DeviceModel::ClockTime() const {
+  return clock_.Now() + static_cast<double>(clockOffsetMs_) / kMsPerDay;
+}
+
+void DeviceModel::SetClockTime(TDateTime time) {
+  clockOffsetMs_ = std::llround((time - clock_.Now()) * kMsPerDay);
+}
+
+bool DeviceModel::Measures(const QuantityInfo& quantity) const {
+  if (config_.oldFirmware && quantity.powerFactor) return false;
+  return !(settings_.ThreeWire() && quantity.fourWireOnly);
+}
+
+bool DeviceModel::ForcedOutOfRange(const QuantityInfo& quantity) const {
+  return config_.outOfRange.count(quantity.reg) != 0;
 }
 
 bool DeviceModel::HasInput(uint16_t address) const {
@@ -126,7 +148,7 @@ void DeviceModel::WriteClock(uint16_t address, uint16_t value) {
   } else {
     seconds = (seconds & 0xFFFFu) | static_cast<uint32_t>(value) << 16;
   }
-  clockOffset_ = static_cast<int64_t>(seconds) - DateTimeToSeconds(clock_.Now());
+  clockOffsetMs_ = (static_cast<int64_t>(seconds) - DateTimeToSeconds(clock_.Now())) * 1000;
 }
 
 ModbusError DeviceModel::WriteRegisters(uint16_t start, const std::vector<uint16_t>& values) {

@@ -51,6 +51,13 @@ class DeviceModel {
   Measurements CurrentMeasurements() const;
   // Seconds since 01.01.2000 00:00:00, running with the clock.
   uint32_t ClockSeconds() const;
+  // The device clock as a local date-time, to the millisecond.
+  TDateTime ClockTime() const;
+  void SetClockTime(TDateTime time);
+  // Whether the device measures this quantity (not on a 3-wire network when
+  // it needs the neutral, no power factors on old firmware).
+  bool Measures(const QuantityInfo& quantity) const;
+  bool ForcedOutOfRange(const QuantityInfo& quantity) const;
 
  private:
   bool HasInput(uint16_t address) const;
@@ -62,7 +69,7 @@ class DeviceModel {
   DeviceConfig config_;
   const Clock& clock_;
   DeviceSettings settings_;
-  int64_t clockOffset_ = 0;  // device clock minus host clock, seconds
+  int64_t clockOffsetMs_ = 0;  // device clock minus host clock
   int busyLeft_;
 };
 

@@ -9,6 +9,11 @@ namespace vela {
 struct AnswerFaults {
   bool badChecksum = false;   // the checksum of every answer is wrong
   bool wrongAddress = false;  // every answer carries another address
+  // IEC 60870-5-101 only.
+  bool iecSingleChar = false;  // E5h instead of the ACK and "no data" frames
+  bool iecDfc = false;         // DFC = 1 (no more messages accepted) in every answer
+  bool iecNack = false;        // user data refused with NACK (link busy)
+  uint8_t iecQuality = 0;      // QDS bits set on every measured value
 };
 
 // Faults in when and how an answer goes out.

@@ -1,29 +1,13 @@
 #include "sim/ModbusLine.h"
 
+#include "sim/Iec101Line.h"
+
 namespace vela {
 namespace {
 
 uint8_t OtherAddress(uint8_t address) {
   return static_cast<uint8_t>(address % 247 + 1);
 }
-
-// A protocol the device does not speak yet: it hears the line and stays silent.
-class SilentLine : public LineProtocol {
- public:
-  explicit SilentLine(std::string note) : note_(std::move(note)) {}
-  void Receive(const Octets& octets, int64_t) override { pending_ += octets; }
-  std::optional<Exchange> Poll(int64_t) override {
-    if (pending_.empty()) return std::nullopt;
-    Exchange exchange{std::move(pending_), std::nullopt, note_};
-    pending_.clear();
-    return exchange;
-  }
-  int64_t NextDeadlineUs() const override { return kNever; }
-
- private:
-  std::string note_;
-  Octets pending_;
-};
 
 }  // namespace
 
@@ -56,7 +40,7 @@ std::unique_ptr<LineProtocol> MakeLineProtocol(const LinkSettings& link, DeviceM
     case LinkProtocol::Iec101:
       break;
   }
-  return std::make_unique<SilentLine>("протокол IEC 60870-5-101 в симуляторе не реализован");
+  return std::make_unique<Iec101Line>(device, link.address, link.Format(), faults);
 }
 
 }  // namespace vela

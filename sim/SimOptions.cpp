@@ -96,6 +96,37 @@ bool ApplyOutOfRange(const std::string& text, SimOptions& o) {
   return true;
 }
 
+// "L,C,A,I": link address, cause of transmission, common address and
+// information object address lengths, as the link block orders them.
+bool ApplyIecLengths(const std::string& text, SimOptions& o) {
+  static const long long kLow[] = {0, 1, 1, 1}, kHigh[] = {2, 2, 2, 3};
+  std::stringstream list(text);
+  std::string item;
+  uint16_t lengths[4] = {};
+  size_t count = 0;
+  while (std::getline(list, item, ',')) {
+    long long value = 0;
+    if (count == 4 || !ToNumber(item, kLow[count], kHigh[count], value)) return false;
+    lengths[count++] = static_cast<uint16_t>(value);
+  }
+  if (count != 4 || text.back() == ',') return false;
+  IecOptions& iec = o.device.settings.iec;
+  iec.linkAddressLength = lengths[0];
+  iec.cotLength = lengths[1];
+  iec.commonAddressLength = lengths[2];
+  iec.ioaLength = lengths[3];
+  return true;
+}
+
+Option IecNumber(long long low, long long high, uint16_t IecOptions::*field) {
+  return {true, [=](const std::string& text, SimOptions& o) {
+            long long value = 0;
+            if (!ToNumber(text, low, high, value)) return false;
+            o.device.settings.iec.*field = static_cast<uint16_t>(value);
+            return true;
+          }};
+}
+
 bool ApplyBaud(const std::string& text, int& baud) {
   long long value = 0;
   if (!ToNumber(text, 1, 10000000, value) || IndexOfSpeed(static_cast<int>(value)) < 0)
@@ -177,6 +208,35 @@ const std::map<std::string, Option>& OptionTable() {
       {"--wrong-address", Flag([](SimOptions& o) { o.answerFaults.wrongAddress = true; })},
       {"--split", Flag([](SimOptions& o) { o.timingFaults.split = true; })},
       {"--noise", Flag([](SimOptions& o) { o.timingFaults.noise = true; })},
+      {"--iec-lengths", {true, ApplyIecLengths}},
+      {"--iec-asdu",
+       {true,
+        [](const std::string& t, SimOptions& o) {
+          if (t != "13" && t != "14") return false;
+          o.device.settings.iec.asduType = static_cast<uint16_t>(std::stoi(t));
+          return true;
+        }}},
+      {"--iec-common-address", IecNumber(1, 65533, &IecOptions::commonAddress)},
+      {"--iec-cyclic",
+       {true,
+        [](const std::string& t, SimOptions& o) {
+          long long value = 0;
+          if (!ToNumber(t, 0, 65535, value)) return false;
+          o.device.settings.iec.cyclic = 1;
+          o.device.settings.iec.cycleInterval = static_cast<uint16_t>(value);
+          return true;
+        }}},
+      {"--iec-e5", Flag([](SimOptions& o) { o.answerFaults.iecSingleChar = true; })},
+      {"--iec-dfc", Flag([](SimOptions& o) { o.answerFaults.iecDfc = true; })},
+      {"--iec-nack", Flag([](SimOptions& o) { o.answerFaults.iecNack = true; })},
+      {"--iec-quality",
+       {true,
+        [](const std::string& t, SimOptions& o) {
+          long long value = 0;
+          if (!ToNumber(t, 0, 0xFF, value, 16)) return false;
+          o.answerFaults.iecQuality = static_cast<uint8_t>(value);
+          return true;
+        }}},
       {"--help", Flag([](SimOptions& o) { o.help = true; })},
   };
   return kTable;
@@ -220,7 +280,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
 }
 
 std::string SimUsage() {
-  return R"(velasim — имитатор измерительного преобразователя Vela (MODBUS RTU/ASCII)
+  return R"(velasim — имитатор измерительного преобразователя Vela (MODBUS RTU/ASCII, МЭК 60870-5-101)
 
 Открывает псевдотерминал и публикует его ссылкой COMn в папке портов
 ($VELALINK_PORTS_DIR, иначе $XDG_CONFIG_HOME/velalink/ports или
@@ -244,6 +304,13 @@ std::string SimUsage() {
   --overrange LIST      величины вне диапазона, например Ia,P,cos
 Рабочий интерфейс (начальные настройки):
   --protocol rtu|ascii|iec  --address N  --link-speed БОД  --link-frame 0|1|2
+МЭК 60870-5-101 (рабочий интерфейс с --protocol iec; адрес канала = --address):
+  --iec-lengths L,C,A,I длины полей: адрес канала 0-2, причина передачи 1-2,
+                        общий адрес 1-2, адрес объекта 1-3 (1,1,1,2)
+  --iec-asdu 13|14      формат измеряемых величин: M_ME_NC_1 или M_ME_TC_1 (13)
+  --iec-common-address N  общий адрес ASDU (1)
+  --iec-cyclic МС       циклическая передача: данные класса 2 раз в МС мс,
+                        между циклами "нет данных" (без параметра: при каждом запросе)
 Неисправности:
   --no-answer           не отвечать
   --no-answer-every K   не отвечать на каждый K-й запрос
@@ -252,6 +319,11 @@ std::string SimUsage() {
   --wrong-address       чужой адрес в ответе
   --split               ответ двумя частями с паузой 80 мс
   --noise               лишний октет после ответа
+  --bad-checksum и --wrong-address действуют и на кадры МЭК 60870-5-101;
+  --iec-e5              E5h вместо подтверждения и ответа "нет данных"
+  --iec-dfc             DFC = 1 во всех ответах
+  --iec-nack            данные пользователя отклоняются (NACK)
+  --iec-quality HEX     биты описателя качества QDS у всех величин, например 80 (IV)
 )";
 }
 

@@ -214,7 +214,7 @@ TEST(LineProtocol, EndlessStreamWithoutFrameEndIsDroppedAtOnce) {
   }
 }
 
-TEST(LineProtocol, IecWorkingInterfaceIsSilentUntilItIsBuilt) {
+TEST(LineProtocol, IecWorkingInterfaceAnswersAsASecondaryStation) {
   VirtualClock clock;
   DeviceModel device({}, clock);
   LinkSettings link;
@@ -222,8 +222,8 @@ TEST(LineProtocol, IecWorkingInterfaceIsSilentUntilItIsBuilt) {
   auto line = MakeLineProtocol(link, device, {});
   line->Receive(Bytes({0x10, 0x49, 0x01, 0x4A, 0x16}), 0);
   const auto exchange = line->Poll(0);
-  ASSERT_TRUE(exchange);
-  EXPECT_FALSE(exchange->answer);
+  ASSERT_TRUE(exchange && exchange->answer);
+  EXPECT_EQ(*exchange->answer, Bytes({0x10, 0x0B, 0x01, 0x0C, 0x16}));  // status of link
 }
 
 }  // namespace

@@ -1,0 +1,183 @@
+#include "sim/Iec101Line.h"
+
+#include <algorithm>
+
+#include "iec101/IecSettings.h"
+
+namespace vela {
+namespace {
+
+// An unfinished frame is dropped after this much silence: a pseudo-terminal
+// delivers in bursts, and a primary station sends a frame in one go.
+constexpr int64_t kMinGapUs = 50000;
+constexpr size_t kBadHeader = SIZE_MAX;
+constexpr size_t kVariableHeaderLength = 4;  // 68h L L 68h
+constexpr size_t kVariableOverhead = 6;      // header, checksum, 16h
+constexpr uint8_t kResetUserProcess = 1;
+constexpr uint8_t kUserDataNoReply = 4;
+constexpr uint8_t kRequestAccessDemand = 8;
+
+uint8_t OctetAt(const Octets& octets, size_t i) {
+  return static_cast<uint8_t>(octets[i]);
+}
+
+bool IsStart(char octet) {
+  const auto value = static_cast<uint8_t>(octet);
+  return value == kFt12FixedStart || value == kFt12VariableStart;
+}
+
+}  // namespace
+
+Iec101Line::Iec101Line(DeviceModel& device, uint8_t linkAddress, const LineFormat& format,
+                       const AnswerFaults& faults)
+    : device_(device),
+      linkAddress_(linkAddress),
+      faults_(faults),
+      station_(device, faults.iecQuality),
+      gapUs_(std::max<int64_t>(kMinGapUs, format.WireTimeUs(10))) {}
+
+void Iec101Line::UseLengthsOf(const IecOptions& iec) {
+  SetLinkAddressLength(iec.linkAddressLength);
+  SetCotLength(iec.cotLength);
+  SetCommonAddressLength(iec.commonAddressLength);
+  SetIoaLength(iec.ioaLength);
+}
+
+void Iec101Line::Receive(const Octets& octets, int64_t nowUs) {
+  if (octets.empty()) return;
+  buffer_ += octets;
+  lastUs_ = nowUs;
+}
+
+size_t Iec101Line::FrameLength() const {
+  if (OctetAt(buffer_, 0) == kFt12FixedStart) return 4 + LinkAddressLength();
+  if (buffer_.size() < kVariableHeaderLength) return 0;
+  if (buffer_[1] != buffer_[2] || OctetAt(buffer_, 3) != kFt12VariableStart) return kBadHeader;
+  return OctetAt(buffer_, 1) + kVariableOverhead;
+}
+
+std::optional<Exchange> Iec101Line::Poll(int64_t nowUs) {
+  if (buffer_.empty()) return std::nullopt;
+  const size_t start =
+      static_cast<size_t>(std::find_if(buffer_.begin(), buffer_.end(), IsStart) - buffer_.begin());
+  if (start > 0) {
+    Exchange noise{buffer_.substr(0, start), std::nullopt, "не начало кадра FT 1.2"};
+    buffer_.erase(0, start);
+    return noise;
+  }
+  UseLengthsOf(device_.Settings().Iec());
+  const size_t length = FrameLength();
+  if (length == kBadHeader) {
+    Exchange bad{std::move(buffer_), std::nullopt, "неверный заголовок кадра FT 1.2"};
+    buffer_.clear();
+    return bad;
+  }
+  if (length != 0 && buffer_.size() >= length) {
+    const Octets frame = buffer_.substr(0, length);
+    buffer_.erase(0, length);
+    return Process(frame, nowUs);
+  }
+  if (nowUs - lastUs_ < gapUs_) return std::nullopt;
+  Exchange torn{std::move(buffer_), std::nullopt, "обрывок кадра"};
+  buffer_.clear();
+  return torn;
+}
+
+int64_t Iec101Line::NextDeadlineUs() const {
+  return buffer_.empty() ? kNever : lastUs_ + gapUs_;
+}
+
+Exchange Iec101Line::Process(const Octets& frame, int64_t nowUs) {
+  Exchange exchange{frame, std::nullopt, {}};
+  const TArkInPacket request(frame);
+  if (!request.HasControl()) {
+    exchange.note = "кадр не принят: контрольная сумма, длина или формат";
+    return exchange;
+  }
+  if (!request.Prm()) {
+    exchange.note = "кадр вторичной станции";
+    return exchange;
+  }
+  if (!request.AddressMatches(linkAddress_)) {
+    exchange.note = "запрос другому адресу";
+    return exchange;
+  }
+  if (request.Fcv() && lastFcb_ == request.Fcb() && lastAnswer_) {
+    exchange.answer = lastAnswer_;
+    exchange.note = "повтор кадра (тот же FCB): прежний ответ";
+    return exchange;
+  }
+  if (request.Fcv()) lastFcb_ = request.Fcb();
+  exchange.note = FunctionDescription(true, request.Function());
+  exchange.note.erase(0, exchange.note.find_first_not_of(' '));
+  std::string note;
+  const std::optional<TArkOutPacket> answer = Answer(request, nowUs, note);
+  if (!note.empty()) exchange.note += "; " + note;
+  if (answer) exchange.answer = WithFaults(*answer);
+  if (request.Fcv()) lastAnswer_ = exchange.answer;
+  return exchange;
+}
+
+std::optional<TArkOutPacket> Iec101Line::Answer(const TArkInPacket& request, int64_t nowUs,
+                                                std::string& note) {
+  switch (request.Function()) {
+    case fc::kRequestStatus:
+    case kRequestAccessDemand:
+      return Frame(fc::kLinkStatus);
+    case fc::kResetRemoteLink:
+      lastFcb_ = false;  // the next new frame carries FCB = 1
+      lastAnswer_.reset();
+      return Short(fc::kAck);
+    case kResetUserProcess:
+      station_.Clear();
+      return Short(fc::kAck);
+    case fc::kUserDataConfirm:
+      return UserData(request, note);
+    case kUserDataNoReply:
+      if (request.HasData()) note = station_.Accept(request.UserData());
+      return std::nullopt;
+    case fc::kRequestClass1:
+      return DataAnswer(station_.TakeClass1());
+    case fc::kRequestClass2:
+      return DataAnswer(station_.TakeClass2(nowUs));
+    default:
+      note = "служба не встроена";
+      return Frame(fc::kServiceNotImplemented);
+  }
+}
+
+std::optional<TArkOutPacket> Iec101Line::UserData(const TArkInPacket& request, std::string& note) {
+  if (!request.HasData()) {
+    note = "нет данных пользователя";
+    return Frame(fc::kNack);
+  }
+  if (faults_.iecNack) {
+    note = "данные отклонены";
+    return Frame(fc::kNack);
+  }
+  note = station_.Accept(request.UserData());
+  return Short(fc::kAck);
+}
+
+TArkOutPacket Iec101Line::DataAnswer(const std::optional<Octets>& asdu) {
+  return asdu ? Frame(fc::kUserData, *asdu) : Short(fc::kNoData);
+}
+
+TArkOutPacket Iec101Line::Frame(uint8_t function, const Octets& asdu) const {
+  const uint32_t address = faults_.wrongAddress ? linkAddress_ + 1u : linkAddress_;
+  return TArkOutPacket::Secondary(function, address, station_.HasClass1(), faults_.iecDfc, asdu);
+}
+
+TArkOutPacket Iec101Line::Short(uint8_t function) const {
+  return faults_.iecSingleChar ? TArkOutPacket::SingleChar(kFt12Ack) : Frame(function);
+}
+
+Octets Iec101Line::WithFaults(const TArkOutPacket& answer) const {
+  Octets octets = answer.Frame();
+  if (faults_.badChecksum && answer.Kind() != TFrameKind::fkSingleChar) {
+    octets[octets.size() - 2] = static_cast<char>(OctetAt(octets, octets.size() - 2) ^ 0x5A);
+  }
+  return octets;
+}
+
+}  // namespace vela

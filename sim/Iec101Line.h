@@ -1,0 +1,57 @@
+#pragma once
+// IEC 60870-5-101 on the device side: a secondary station in unbalanced
+// transmission. It cuts FT 1.2 frames out of the line, answers the link
+// services (status of link, reset of remote link, user data, class 1 and
+// class 2 requests) and leaves the application to IecStation. A frame with
+// FCV = 1 whose FCB equals that of the last accepted one is a repeat: it gets
+// the last answer again and is not carried out twice.
+//
+// The field lengths are the link blocks' IEC options, put in force (as the
+// process-wide settings of IecSettings.h) before every frame is read.
+
+#include <optional>
+
+#include "iec101/IecPacket.h"
+#include "sim/IecStation.h"
+#include "sim/LineProtocol.h"
+
+namespace vela {
+
+class Iec101Line : public LineProtocol {
+ public:
+  Iec101Line(DeviceModel& device, uint8_t linkAddress, const LineFormat& format,
+             const AnswerFaults& faults);
+  void Receive(const Octets& octets, int64_t nowUs) override;
+  std::optional<Exchange> Poll(int64_t nowUs) override;
+  int64_t NextDeadlineUs() const override;
+
+  // The link-address and field lengths of the device's IEC options in force.
+  static void UseLengthsOf(const IecOptions& iec);
+
+ private:
+  // Octets the next frame needs from the buffer; 0 while unknown.
+  size_t FrameLength() const;
+  Exchange Process(const Octets& frame, int64_t nowUs);
+  // The answer to a usable request to this station, before the faults.
+  std::optional<TArkOutPacket> Answer(const TArkInPacket& request, int64_t nowUs,
+                                      std::string& note);
+  std::optional<TArkOutPacket> UserData(const TArkInPacket& request, std::string& note);
+  TArkOutPacket DataAnswer(const std::optional<Octets>& asdu);
+  // A frame of this station with its ACD and DFC.
+  TArkOutPacket Frame(uint8_t function, const Octets& asdu = {}) const;
+  // ACK or "no data"; E5h instead when told to.
+  TArkOutPacket Short(uint8_t function) const;
+  Octets WithFaults(const TArkOutPacket& answer) const;
+
+  DeviceModel& device_;
+  uint8_t linkAddress_;
+  AnswerFaults faults_;
+  IecStation station_;
+  int64_t gapUs_;  // silence after which an unfinished frame is dropped
+  Octets buffer_;
+  int64_t lastUs_ = 0;
+  std::optional<bool> lastFcb_;  // of the last accepted FCV = 1 frame
+  std::optional<Octets> lastAnswer_;
+};
+
+}  // namespace vela

@@ -1,0 +1,172 @@
+#include "sim/IecStation.h"
+
+#include "common/DateTime.h"
+#include "iec101/IecAsdu.h"
+#include "iec101/IecSettings.h"
+#include "sim/IecMeasuredAsdu.h"
+
+namespace vela {
+namespace {
+
+// Causes of transmission the device sends.
+namespace cause {
+constexpr uint8_t kPeriodic = 1;
+constexpr uint8_t kBackground = 2;
+constexpr uint8_t kSpontaneous = 3;
+constexpr uint8_t kActivationTermination = 10;
+constexpr uint8_t kUnknownType = 44;
+constexpr uint8_t kUnknownCause = 45;
+constexpr uint8_t kUnknownCommonAddress = 46;
+constexpr uint8_t kUnknownObjectAddress = 47;
+}  // namespace cause
+
+constexpr uint32_t kNegativeBit = 0x40;
+constexpr int kInterrogationElementSize = 1;  // QOI
+
+uint32_t CommonAddressMask() {
+  return CommonAddressLength() == 1 ? 0xFFu : 0xFFFFu;
+}
+
+uint32_t FirstObjectAddress(const Octets& asdu) {
+  uint32_t address = 0;
+  for (size_t i = 0; i < IoaLength(); ++i) {
+    address |= static_cast<uint32_t>(static_cast<uint8_t>(asdu[AsduHeaderLength() + i])) << (8 * i);
+  }
+  return address;
+}
+
+// The date-time a clock command carries, unless its fields cannot be a time.
+std::optional<TDateTime> TimeOf(const TArkIecTypeTime& t) {
+  const int year = 2000 + t.Year();
+  if (t.Invalid() || t.Month() < 1 || t.Month() > 12 || t.Day() < 1 ||
+      t.Day() > DaysInMonth(year, t.Month()) || t.Hour() > 23 || t.Minute() > 59 ||
+      t.Milliseconds() > 59999) {
+    return std::nullopt;
+  }
+  return EncodeDateTime(year, t.Month(), t.Day(), t.Hour(), t.Minute(), t.Milliseconds() / 1000,
+                        t.Milliseconds() % 1000);
+}
+
+}  // namespace
+
+IecStation::IecStation(DeviceModel& device, uint8_t quality) : device_(device), quality_(quality) {}
+
+void IecStation::Clear() {
+  class1_.clear();
+  class2_.clear();
+  nextCycleUs_.reset();
+}
+
+bool IecStation::ForUs(uint32_t commonAddress) const {
+  const uint32_t mask = CommonAddressMask();
+  return commonAddress == mask || commonAddress == (device_.Settings().Iec().commonAddress & mask);
+}
+
+void IecStation::Mirror(const Octets& asdu, uint8_t causeCode, bool negative) {
+  TArkInAsdu reply(asdu);
+  reply.SetCot((reply.Cot() & 0xFF00u) | causeCode | (negative ? kNegativeBit : 0));
+  if (reply.CommonAddress() == CommonAddressMask()) {
+    reply.SetCommonAddress(device_.Settings().Iec().commonAddress);
+  }
+  class1_.push_back(reply.AsOctets());
+}
+
+std::string IecStation::Accept(const Octets& asdu) {
+  const TArkInAsdu command(asdu);
+  if (!command.FormatValid()) return "ASDU короче заголовка";
+  const uint8_t type = command.TypeId();
+  const int elementSize = type == asdu_type::kInterrogation ? kInterrogationElementSize
+                          : type == asdu_type::kClockSync   ? TArkIecTypeTime::kSize
+                                                            : 0;
+  if (elementSize == 0) {
+    Mirror(asdu, cause::kUnknownType, true);
+    return "неизвестный тип ASDU " + std::to_string(type);
+  }
+  if (command.IsSequence() || command.ObjectCount() != 1 ||
+      command.ElementCountFor(elementSize) != 1) {
+    return "неверный формат команды";
+  }
+  if (command.Cause() != asdu_cause::kActivation) {
+    Mirror(asdu, cause::kUnknownCause, true);
+    return "недопустимая причина передачи " + std::to_string(command.Cause());
+  }
+  if (!ForUs(command.CommonAddress())) {
+    Mirror(asdu, cause::kUnknownCommonAddress, true);
+    return "чужой общий адрес ASDU " + std::to_string(command.CommonAddress());
+  }
+  if (FirstObjectAddress(asdu) != 0) {
+    Mirror(asdu, cause::kUnknownObjectAddress, true);
+    return "неизвестный адрес объекта " + std::to_string(FirstObjectAddress(asdu));
+  }
+  return type == asdu_type::kInterrogation ? AcceptInterrogation(asdu) : AcceptClockSync(asdu);
+}
+
+// Station interrogation: confirmation, every value with cause 20, termination.
+// The values go without time tags, as interrogated data does.
+std::string IecStation::AcceptInterrogation(const Octets& asdu) {
+  const uint8_t qualifier = static_cast<uint8_t>(asdu[AsduHeaderLength() + IoaLength()]);
+  if (qualifier != asdu_cause::kStationInterrogation) {
+    Mirror(asdu, asdu_cause::kActivationConfirmation, true);
+    return "опрос группы " + std::to_string(qualifier) + " не поддерживается";
+  }
+  Mirror(asdu, asdu_cause::kActivationConfirmation, false);
+  MeasuredAsduSetup setup;
+  setup.type = asdu_type::kMeasuredFloat;
+  setup.cause = asdu_cause::kStationInterrogation;
+  setup.commonAddress = device_.Settings().Iec().commonAddress;
+  setup.quality = quality_;
+  setup.maxLength = MaxAsduLength();
+  for (Octets& values : MeasuredAsdus(device_, setup)) class1_.push_back(std::move(values));
+  Mirror(asdu, cause::kActivationTermination, false);
+  return {};
+}
+
+// The clock takes the time of the command; the confirmation carries it back.
+std::string IecStation::AcceptClockSync(const Octets& asdu) {
+  const std::optional<TDateTime> time = TimeOf(TArkInAsdu(asdu).GetClockTime());
+  if (!time) {
+    Mirror(asdu, asdu_cause::kActivationConfirmation, true);
+    return "недопустимое время в команде";
+  }
+  device_.SetClockTime(*time);
+  Mirror(asdu, asdu_cause::kActivationConfirmation, false);
+  return {};
+}
+
+std::optional<Octets> IecStation::TakeClass1() {
+  if (class1_.empty()) return std::nullopt;
+  Octets asdu = std::move(class1_.front());
+  class1_.pop_front();
+  return asdu;
+}
+
+bool IecStation::CycleDue(int64_t nowUs) {
+  const IecOptions iec = device_.Settings().Iec();
+  if (!iec.cyclic) return true;
+  if (nextCycleUs_ && nowUs < *nextCycleUs_) return false;
+  nextCycleUs_ = nowUs + static_cast<int64_t>(iec.cycleInterval) * 1000;
+  return true;
+}
+
+std::optional<Octets> IecStation::TakeClass2(int64_t nowUs) {
+  if (!class1_.empty()) return TakeClass1();
+  if (class2_.empty() && CycleDue(nowUs)) {
+    const IecOptions iec = device_.Settings().Iec();
+    MeasuredAsduSetup setup;
+    setup.type = static_cast<uint8_t>(iec.asduType);
+    // Time-tagged values go as spontaneous data, the others as a scan.
+    setup.cause = iec.cyclic                                    ? cause::kPeriodic
+                  : setup.type == asdu_type::kMeasuredFloatTime ? cause::kSpontaneous
+                                                                : cause::kBackground;
+    setup.commonAddress = iec.commonAddress;
+    setup.quality = quality_;
+    setup.maxLength = MaxAsduLength();
+    for (Octets& values : MeasuredAsdus(device_, setup)) class2_.push_back(std::move(values));
+  }
+  if (class2_.empty()) return std::nullopt;
+  Octets asdu = std::move(class2_.front());
+  class2_.pop_front();
+  return asdu;
+}
+
+}  // namespace vela

@@ -1,0 +1,56 @@
+#pragma once
+// The application side of the device's IEC 60870-5-101 interface: it carries
+// out the commands that arrive as user data (general interrogation, clock
+// synchronisation) and keeps what it has to send.
+//
+// Class 1 holds the answers to commands, in order: the activation
+// confirmation, the interrogated values, the activation termination, the
+// clock confirmation, or a negative mirror of a command it cannot carry out.
+// Class 2 holds the measured values: with cyclic transmission off they are
+// there at every request (background scan); with it on, once per cycle
+// interval (periodic), and "no data" in between. A class 2 request is served
+// from class 1 first while class 1 holds anything, since the master may never
+// ask for class 1 itself.
+//
+// Reads the field lengths in force (IecSettings.h) and the IEC options of the
+// link blocks at every call.
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "common/ArkTypes.h"
+#include "sim/DeviceModel.h"
+
+namespace vela {
+
+class IecStation {
+ public:
+  IecStation(DeviceModel& device, uint8_t quality);
+
+  // A command ASDU taken from user data; returns a note for the trace (empty
+  // when the command is carried out).
+  std::string Accept(const Octets& asdu);
+  std::optional<Octets> TakeClass1();
+  std::optional<Octets> TakeClass2(int64_t nowUs);
+  bool HasClass1() const { return !class1_.empty(); }
+  // Reset of the user process: everything queued is dropped.
+  void Clear();
+
+ private:
+  std::string AcceptInterrogation(const Octets& asdu);
+  std::string AcceptClockSync(const Octets& asdu);
+  // The command sent back with cause (and P/N), the originator address kept.
+  void Mirror(const Octets& asdu, uint8_t cause, bool negative);
+  bool ForUs(uint32_t commonAddress) const;
+  bool CycleDue(int64_t nowUs);
+
+  DeviceModel& device_;
+  uint8_t quality_;
+  std::deque<Octets> class1_;
+  std::deque<Octets> class2_;  // the rest of a cycle cut into several ASDUs
+  std::optional<int64_t> nextCycleUs_;
+};
+
+}  // namespace vela
