@@ -98,14 +98,50 @@ TEST(SimOptions, DeviceNamesGiveKindAndModification) {
   for (const auto& [name, hid] : cases) EXPECT_EQ(Parse({"--device", name}).device.hid, hid);
 }
 
+TEST(SimOptions, IecOptionsFillTheLinkBlocksAndTheFaults) {
+  const SimOptions o = Parse({"--protocol", "iec", "--iec-lengths", "2,2,2,3", "--iec-asdu", "14",
+                              "--iec-common-address", "65533", "--iec-cyclic", "250", "--iec-e5",
+                              "--iec-dfc", "--iec-nack", "--iec-quality", "c1"});
+  EXPECT_EQ(o.device.settings.link.protocol, LinkProtocol::Iec101);
+  const IecOptions& iec = o.device.settings.iec;
+  EXPECT_EQ((std::vector<int>{iec.linkAddressLength, iec.cotLength, iec.commonAddressLength,
+                              iec.ioaLength, iec.asduType, iec.cyclic, iec.cycleInterval,
+                              iec.commonAddress}),
+            (std::vector<int>{2, 2, 2, 3, 14, 1, 250, 65533}));
+  EXPECT_TRUE(o.answerFaults.iecSingleChar && o.answerFaults.iecDfc && o.answerFaults.iecNack);
+  EXPECT_EQ(o.answerFaults.iecQuality, 0xC1);
+  EXPECT_EQ(Parse({"--iec-lengths", "0,1,1,1"}).device.settings.iec.linkAddressLength, 0);
+}
+
 TEST(SimOptions, MistakesAreRefusedWithAMessage) {
-  const std::vector<std::string> mistakes[] = {{"--bogus"},           {"--com"},
-                                               {"--com", "0"},        {"--com", "x"},
-                                               {"--speed", "4800"},   {"--address", "0"},
-                                               {"--norm", "256"},     {"--device", "vela9"},
-                                               {"--overrange", "Iz"}, {"--trace=1"},
-                                               {"--link-frame", "3"}, {"--delay", "-1"},
-                                               {"--protocol", "tcp"}, {"--turnaround", "fast"}};
+  const std::vector<std::string> mistakes[] = {{"--bogus"},
+                                               {"--com"},
+                                               {"--com", "0"},
+                                               {"--com", "x"},
+                                               {"--speed", "4800"},
+                                               {"--address", "0"},
+                                               {"--norm", "256"},
+                                               {"--device", "vela9"},
+                                               {"--overrange", "Iz"},
+                                               {"--trace=1"},
+                                               {"--link-frame", "3"},
+                                               {"--delay", "-1"},
+                                               {"--protocol", "tcp"},
+                                               {"--turnaround", "fast"},
+                                               {"--iec-lengths", "1,1,1"},
+                                               {"--iec-lengths", "3,1,1,2"},
+                                               {"--iec-lengths", "1,0,1,2"},
+                                               {"--iec-lengths", "1,1,3,2"},
+                                               {"--iec-lengths", "1,1,1,4"},
+                                               {"--iec-lengths", "1,1,1,2,"},
+                                               {"--iec-lengths", "1,1,1,2,1"},
+                                               {"--iec-asdu", "15"},
+                                               {"--iec-common-address", "0"},
+                                               {"--iec-common-address", "65534"},
+                                               {"--iec-cyclic", "-5"},
+                                               {"--iec-quality", "100"},
+                                               {"--iec-quality", "zz"},
+                                               {"--iec-e5=1"}};
   for (const auto& args : mistakes) {
     SimOptions options;
     std::string error;

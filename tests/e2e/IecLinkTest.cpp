@@ -1,0 +1,200 @@
+// The IEC 60870-5-101 link master on the real serial port against velasim's
+// working interface over a pseudo-terminal, in real time.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "common/ArkCmnUtils.h"
+#include "common/DateTime.h"
+#include "common/HeadlessEventLoop.h"
+#include "iec101/Iec101PortSession.h"
+#include "iec101/IecSettings.h"
+#include "modbus/ModbusBlockOps.h"
+#include "modbus/ModbusParamBlocks.h"
+#include "serial/ArkComPort.h"
+#include "tests/e2e/SimMaster.h"
+#include "tests/support/VelaSimProcess.h"
+
+namespace vela {
+namespace {
+
+using test::VelaSimProcess;
+
+constexpr int kRetries = 3;
+constexpr int64_t kWaitMs = 3000;  // well above three 400 ms time-outs
+
+struct LinkReport {
+  TLinkResult result = TLinkResult::lrNone;
+  Octets asdu;
+};
+
+// The program's side: port 38400 8E1 (the working interface's factory
+// settings), the master at link address 1, results collected on the loop.
+class IecLink {
+ public:
+  explicit IecLink(const std::string& portName) : loop_(SystemClock::Instance()), port_(portName) {
+    RestoreDefaultIecSettings();
+    port_.SetBaudRate(38400);
+    port_.SetByteSize(8);
+    port_.SetParity(test::kEvenParity);
+    port_.SetStopBits(test::kOneStopBit);
+    session_ =
+        std::make_unique<TIec101PortSession<TArkComPort>>(port_, loop_, SystemClock::Instance(), 1);
+    Master().OnLinkResult = [this](TArkSocket101Master*, TLinkResult result, const TArkInAsdu* asdu,
+                                   bool) {
+      reports_.push_back({result, asdu ? asdu->AsOctets() : Octets()});
+    };
+    Master().OpenPort();
+  }
+  ~IecLink() { Master().ClosePort(); }
+
+  TArkSocket101Master& Master() { return session_->Master(); }
+
+  // Starts a service and serves the loop until its one result arrives.
+  template <class Start>
+  LinkReport Run(Start start) {
+    reports_.clear();
+    start(Master());
+    loop_.RunUntil([&] { return !reports_.empty(); }, kWaitMs);
+    return reports_.empty() ? LinkReport{} : reports_.front();
+  }
+  LinkReport Reset() {
+    return Run([](TArkSocket101Master& m) { m.ResetLink(kRetries); });
+  }
+  LinkReport Class2() {
+    return Run([](TArkSocket101Master& m) { m.RequestClass2(kRetries); });
+  }
+  LinkReport Send(const TArkOutAsdu& asdu) {
+    return Run([&](TArkSocket101Master& m) { m.SendUserData(asdu, kRetries); });
+  }
+
+ private:
+  HeadlessEventLoop loop_;
+  TArkComPort port_;
+  std::unique_ptr<TIec101PortSession<TArkComPort>> session_;
+  std::vector<LinkReport> reports_;
+};
+
+std::vector<std::string> IecArgs(std::vector<std::string> extra = {}) {
+  std::vector<std::string> args = {"--both", "--protocol", "iec"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+float ValueAt(const TArkInAsdu& asdu, uint32_t address) {
+  for (uint32_t i = 0; auto value = asdu.GetMeasuredValue(i); ++i) {
+    if (value->address == address) return value->element.Value();
+  }
+  return -1;
+}
+
+TEST(IecLinkE2E, ResetThenClass2GivesTheMeasuredValues) {
+  VelaSimProcess sim(IecArgs());
+  IecLink link(sim.WorkingPort());
+  ASSERT_EQ(link.Reset().result, TLinkResult::lrAck);
+  ASSERT_TRUE(link.Master().IsReady());
+  const LinkReport data = link.Class2();
+  ASSERT_EQ(data.result, TLinkResult::lrUserData);
+  const TArkInAsdu asdu(data.asdu);
+  EXPECT_EQ(asdu.TypeId(), asdu_type::kMeasuredFloat);
+  EXPECT_EQ(asdu.CommonAddress(), 1u);
+  EXPECT_EQ(asdu.ObjectCount(), 28);
+  EXPECT_NEAR(ValueAt(asdu, 1), 50.0, 0.05);     // f
+  EXPECT_NEAR(ValueAt(asdu, 12), 230.0, 3.0);    // Ua
+  EXPECT_NEAR(ValueAt(asdu, 6), 398.4, 5.0);     // Ubc
+  EXPECT_NEAR(ValueAt(asdu, 9), 5.0, 1.0);       // Ic
+  EXPECT_NEAR(ValueAt(asdu, 2), 3100.0, 600.0);  // P
+  EXPECT_EQ(link.Class2().result, TLinkResult::lrUserData) << "the next FCB is new data too";
+  EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+TEST(IecLinkE2E, GeneralInterrogationIsConfirmedAnsweredAndTerminated) {
+  VelaSimProcess sim(IecArgs());
+  IecLink link(sim.WorkingPort());
+  ASSERT_EQ(link.Reset().result, TLinkResult::lrAck);
+  const auto command = TArkOutAsdu::CreateInterrogation(asdu_cause::kActivation, 1,
+                                                        asdu_cause::kStationInterrogation);
+  ASSERT_EQ(link.Send(command).result, TLinkResult::lrAck);
+  std::vector<std::pair<int, int>> typesAndCauses;
+  for (int i = 0; i < 3; ++i) {
+    const LinkReport report = link.Class2();
+    ASSERT_EQ(report.result, TLinkResult::lrUserData) << i;
+    const TArkInAsdu asdu(report.asdu);
+    typesAndCauses.emplace_back(asdu.TypeId(), asdu.Cause());
+    if (asdu.Cause() == asdu_cause::kStationInterrogation) {
+      EXPECT_NEAR(ValueAt(asdu, 13), 230.0, 3.0);  // Ub
+    }
+  }
+  EXPECT_EQ(typesAndCauses, (std::vector<std::pair<int, int>>{{100, 7}, {13, 20}, {100, 10}}));
+  EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(IecLinkE2E, ClockSynchronisationSetsTheDeviceClock) {
+  VelaSimProcess sim(IecArgs());
+  IecLink link(sim.WorkingPort());
+  ASSERT_EQ(link.Reset().result, TLinkResult::lrAck);
+  TArkIecTypeTime time;
+  time.FillFrom(EncodeDateTime(2031, 5, 17, 8, 9, 10, 500));
+  ASSERT_EQ(link.Send(TArkOutAsdu::CreateClockSync(asdu_cause::kActivation, 1, time)).result,
+            TLinkResult::lrAck);
+  const LinkReport report = link.Class2();
+  ASSERT_EQ(report.result, TLinkResult::lrUserData);
+  const TArkInAsdu confirmation(report.asdu);
+  EXPECT_EQ(confirmation.TypeId(), asdu_type::kClockSync);
+  EXPECT_EQ(confirmation.Cause(), asdu_cause::kActivationConfirmation);
+  EXPECT_FALSE(confirmation.IsNegative());
+  EXPECT_EQ(confirmation.GetClockTime().ClockText(), "17.05.2031 08:09:10");
+
+  // The same device, read over its service interface, runs on from that time.
+  test::SimMaster service(sim.ServicePort(), test::MasterLine{});
+  TModbusParamsTime clock;
+  ParseParams(service.Packer(), clock, service.Answer(RequestParams(service.Packer(), clock)));
+  const int64_t set = DateTimeToSeconds(EncodeDateTime(2031, 5, 17, 8, 9, 10));
+  EXPECT_LE(std::llabs(static_cast<int64_t>(clock.GetSeconds()) - set), 3);
+  EXPECT_EQ(sim.Stop(), 0);
+}
+
+struct FaultCase {
+  const char* name;
+  std::vector<std::string> args;
+  TLinkResult reset;  // result of the reset
+  TLinkResult data;   // then of sending an interrogation, when the reset passed
+};
+
+class IecLinkFault : public testing::TestWithParam<FaultCase> {};
+
+TEST_P(IecLinkFault, EndsTheServiceWithTheResultItStandsFor) {
+  const FaultCase& c = GetParam();
+  VelaSimProcess sim(IecArgs(c.args));
+  IecLink link(sim.WorkingPort());
+  EXPECT_EQ(link.Reset().result, c.reset);
+  if (c.reset != TLinkResult::lrAck) return;
+  if (c.data == TLinkResult::lrUserData) {
+    EXPECT_EQ(link.Class2().result, c.data);
+  } else {
+    EXPECT_EQ(link.Send(TArkOutAsdu::CreateInterrogation(6, 1, 20)).result, c.data);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, IecLinkFault,
+    testing::Values(
+        FaultCase{"Silence", {"--no-answer"}, TLinkResult::lrFailed, {}},
+        FaultCase{"SingleCharacterForTheConfirmation", {"--iec-e5"}, TLinkResult::lrFailed, {}},
+        FaultCase{"DfcSet", {"--iec-dfc"}, TLinkResult::lrFailed, {}},
+        FaultCase{"OtherLinkAddress", {"--wrong-address"}, TLinkResult::lrFailed, {}},
+        FaultCase{"BadChecksum", {"--bad-checksum"}, TLinkResult::lrFailed, {}},
+        FaultCase{"UserDataRefused", {"--iec-nack"}, TLinkResult::lrAck, TLinkResult::lrNack},
+        // Status 1, reset 2, the class 2 answer 3 is lost: the repeat with the
+        // same FCB gets it.
+        FaultCase{"LostAnswerRepeated",
+                  {"--no-answer-every", "3"},
+                  TLinkResult::lrAck,
+                  TLinkResult::lrUserData}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vela
