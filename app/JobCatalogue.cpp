@@ -38,7 +38,7 @@ void TForm1::CompleteJob(uint8_t job, const Octets& data) {
       return;
     case jobGetLinkPrm:
       ParseParams(*FPacker, *FLinkPrm, data);
-      LinkSettingsToControls();
+      CompleteLinkRead();
       LogStatus(msg::kLinkSettingsRead);
       return;
     case jobSetLinkPrm:
@@ -112,10 +112,22 @@ void TForm1::CompleteReadJob(uint8_t job, const Octets& data) {
       return;
     case jobDevInfo:
       ParseValues(*FPacker, *FDevInfo, data);
+      FDevInfoRead = true;
       CompleteDevInfo();
       return;
     default:
       return;  // local jobs have no completion
+  }
+}
+
+void TForm1::CompleteLinkRead() {
+  FLinkPrmSource = LinkSource();
+  // Read ahead of a write: the words the controls set are taken from the
+  // controls again; the others keep what the device sent.
+  if (FWriteOperation) {
+    FillWriteBlocks();
+  } else {
+    LinkSettingsToControls();
   }
 }
 
@@ -202,6 +214,7 @@ void TForm1::HandleMissingLinkBlock(uint8_t job) {
         if (speed == "76800" || speed == "115200" || speed == "230400") {
           FPendingSpeedNote = msg::kSpeedNote;
           SelectComboItem(cbSpeed, "38400");
+          FLinkPrm->SetSpeedIndex(2);  // the link block written later carries it too
         }
       }
       break;

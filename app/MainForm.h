@@ -224,6 +224,14 @@ class TForm1 : public TForm {
   bool FServiceView = false;
   THiddenKeySequence FKeySequence;  // FKeySequenceState: FKeySequence.Expected()
   bool FContinuousRunning = false;  // the continuous-read button's running mark
+  // The port and address the link block was last read from ("" when it was
+  // not read since the port was chosen): a write sends back what the device
+  // holds in the words the controls do not set, so it reads them first when
+  // they come from elsewhere.
+  std::string FLinkPrmSource;
+  bool FWriteOperation = false;       // settings or factory defaults are written
+  bool FDevInfoRead = false;          // the identification block was read in this operation
+  bool FFactoryLinkSwitched = false;  // the factory write changed the program's own link
   bool FStartupFailed = false;
 
   Clock& GetClock() const { return FSeams.clock; }
@@ -274,6 +282,9 @@ class TForm1 : public TForm {
   void SetFactoryDefaults();
   void ApplyFactoryLink();
   void VerifyDevice();
+  void StartWrite(const std::vector<uint8_t>& jobs);
+  std::string LinkSource() const;
+  void CompleteLinkRead();
   bool InIecMode() const { return false; }  // the IEC master comes with the IEC workflows
 
   // Keyboard.

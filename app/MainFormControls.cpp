@@ -143,6 +143,7 @@ void TForm1::DeviceChange(uint32_t eventCode) {
   }
   // The port object keeps its name until the user picks an entry.
   SelectComboItem(cbComPort, shown);
+  FLinkPrmSource.clear();  // another device may sit behind the same name now
   FNetworkTypeKnown = false;
   FCosSupport = 0;
 }
@@ -186,6 +187,7 @@ void TForm1::cbInterfaceTypeClick() {
 
 void TForm1::cbComPortClick() {
   FPort->SetPortName(cbComPort.Text());
+  FLinkPrmSource.clear();
   FNetworkTypeKnown = false;
   FCosSupport = 0;
   if (FContinuousRunning) {
@@ -195,6 +197,11 @@ void TForm1::cbComPortClick() {
 }
 
 void TForm1::ComboBox2Click() {
+  if (ComboBox2.ItemIndex() == 2) {
+    // IEC mode is not built into this version: as if its dialog were cancelled.
+    Log(msg::kIecUnavailable);
+    ComboBox2.SetItemIndex(0);
+  }
   try {
     const bool ascii = ComboBox2.ItemIndex() == 1;
     FPacker->RtuMode = !ascii;

@@ -68,6 +68,14 @@ inline constexpr const char* kClockSyncCommand = "команда синхрон�
 inline constexpr const char* kContinuousReading = "Непрерывное чтение...";
 inline constexpr const char* kStopped = "Остановлено.";
 
+inline constexpr const char* kVerifyFailed = "Верификация прибора не прошла.";
+inline constexpr const char* kFactoryLinkNoAnswer =
+    "Прибор не отвечает на заводских параметрах связи программы (MODBUS RTU, 38400, 8E1, адрес "
+    "1).\r\nЧерез рабочий интерфейс (RS-485) прибор переходит на них только после завершения "
+    "записи:\r\nзапишите заводские установки через технологический интерфейс (USB).";
+inline constexpr const char* kIecUnavailable =
+    "Протокол IEC 60870-5-101 в этой версии программы недоступен: выбран MODBUS RTU.";
+
 // Captions.
 inline constexpr const char* kReadContinuously = "читать непрерывно";
 inline constexpr const char* kStopReading = "остановить чтение";

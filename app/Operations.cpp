@@ -61,7 +61,7 @@ void TForm1::Button3Click() {
   FVerboseStatus = true;
   Memo1.Clear();
   FillWriteBlocks();
-  StartOperation(joblists::kWriteSettings, false);
+  StartWrite(joblists::kWriteSettings);
 }
 
 void TForm1::Button8Click() {
@@ -70,7 +70,25 @@ void TForm1::Button8Click() {
   FVerboseStatus = true;
   Memo1.Clear();
   FillWriteBlocks();
-  StartOperation(joblists::kWriteFactoryDefaults, false);
+  StartWrite(joblists::kWriteFactoryDefaults);
+}
+
+std::string TForm1::LinkSource() const {
+  return FPort->PortName() + "#" + std::to_string(FPacker->Address);
+}
+
+void TForm1::StartWrite(const std::vector<uint8_t>& jobs) {
+  // The link block also carries words the controls do not set (the serial
+  // number among them): unless it was read from this device, read it first
+  // so that the write sends back what the device holds.
+  FWriteOperation = true;
+  if (FLinkPrmSource == LinkSource()) {
+    StartOperation(jobs, false);
+    return;
+  }
+  std::vector<uint8_t> withRead(jobs.size() + 1, jobGetLinkPrm);
+  std::copy(jobs.begin(), jobs.end(), withRead.begin() + 1);
+  StartOperation(withRead, false);
 }
 
 void TForm1::btnVerifyClick() {
@@ -102,8 +120,9 @@ void TForm1::btnVerifyClick() {
 }
 
 void TForm1::VerifyDevice() {
-  if ((FDevInfo->GetHID() & 0xFFFFFF00u) != kVelaHardwareCode) {
-    Log("Верификация прибора не прошла.");
+  // Only identification data read in this operation may vouch for the device.
+  if (!FDevInfoRead || (FDevInfo->GetHID() & 0xFFFFFF00u) != kVelaHardwareCode) {
+    Log(msg::kVerifyFailed);
     return;
   }
   const uint32_t sid = FDevInfo->GetSID();
@@ -135,7 +154,9 @@ void TForm1::EnableControls(bool enable) {
 void TForm1::FillWriteBlocks() {
   const TIecDeviceOptions& options = IecDeviceOptions();
   FLinkPrm->SetProtocol(static_cast<uint8_t>(std::max(cbProtocolType.ItemIndex(), 0)));
-  FLinkPrm->SetDeviceAddress(static_cast<uint8_t>(cbAddress.ItemIndex() + 1));
+  // No valid address selected: the default 1, never 0 (broadcast).
+  const int address = cbAddress.ItemIndex();
+  FLinkPrm->SetDeviceAddress(static_cast<uint8_t>(address >= 0 && address < 247 ? address + 1 : 1));
   FLinkPrm->SetSpeedIndex(static_cast<uint8_t>(cbSpeed.ItemIndex() >= 0 ? cbSpeed.ItemIndex() : 2));
   FLinkPrm->SetFrameIndex(static_cast<uint8_t>(std::max(cbFrame.ItemIndex(), 0)));
   FLinkPrm->SetNormalisationType(3);
@@ -165,6 +186,7 @@ void TForm1::SetFactoryDefaults() {
 }
 
 void TForm1::ApplyFactoryLink() {
+  const std::string before = ComboBox2.Text() + ComboBox3.Text() + ComboBox4.Text() + cbAddr.Text();
   ComboBox2.SetItemIndex(0);
   ComboBox2Click();
   SelectComboItem(ComboBox3, "38400");
@@ -173,6 +195,8 @@ void TForm1::ApplyFactoryLink() {
   ComboBox4Click();
   SelectComboItem(cbAddr, "1");
   cbAddrClick();
+  FFactoryLinkSwitched =
+      before != ComboBox2.Text() + ComboBox3.Text() + ComboBox4.Text() + cbAddr.Text();
 }
 
 }  // namespace vela

@@ -197,6 +197,12 @@ void TForm1::RunTimeoutRule(uint8_t job) {
       RetryOrStop();
       return;
     case TTimeoutRule::Repeat:
+      if (job == jobFinalizePrm && FFactoryLinkSwitched) {
+        // Over the working interface the device keeps its old link until
+        // finalize, which now goes out with the factory link: say so once.
+        FFactoryLinkSwitched = false;
+        Log(msg::kFactoryLinkNoAnswer);
+      }
       Log(msg::kRepeatRequest);
       RetryOrStop();
       return;
@@ -230,6 +236,8 @@ void TForm1::ClearOperationFlags() {
   FClockSyncPending = false;
   FSkipOnNextTick = false;
   FVerifyMode = false;
+  FWriteOperation = false;
+  FFactoryLinkSwitched = false;
 }
 
 void TForm1::StopOperation() {
@@ -281,6 +289,7 @@ bool TForm1::OpenPortForOperation() {
 }
 
 bool TForm1::StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix) {
+  FDevInfoRead = false;
   WriteJobs(jobs);
   if (!OpenPortForOperation()) return false;
   FJobIndex = withPrefix ? -1 : FPrefixLength - 1;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/ArkCmnUtils.h"
 #include "iec101/IecDeviceOptions.h"
 #include "modbus/ArkCRC.h"
 
@@ -58,6 +59,12 @@ void FormHarness::MakeSupportedVela() {
   input[29] = 10000;  // cos 1.0000
 }
 
+void FormHarness::ReadSettings() {
+  form_->Button7.Click();
+  AnswerAll();
+  ASSERT_FALSE(form_->FBusy);
+}
+
 Octets FormHarness::Rtu(const Octets& body) {
   const uint16_t crc = Crc16(body.data(), static_cast<int>(body.size()));
   Octets frame = body;
@@ -66,10 +73,19 @@ Octets FormHarness::Rtu(const Octets& body) {
   return frame;
 }
 
-TRequest FormHarness::LastRequest() const {
+Octets FormHarness::LastRequestBody() const {
   const auto written = backend_->Written();
   if (written.empty()) return {};
-  const Octets f = written.back();
+  const Octets& f = written.back();
+  if (!f.empty() && f.front() == ':') {  // ASCII: hex between ':' and LRC CR LF
+    return f.size() < 7 ? Octets() : HexToBytes(f.substr(1, f.size() - 5));
+  }
+  return f.size() < 2 ? Octets() : f.substr(0, f.size() - 2);
+}
+
+TRequest FormHarness::LastRequest() const {
+  const Octets f = LastRequestBody();
+  if (f.size() < 6) return {};
   auto octet = [&](size_t i) { return static_cast<uint8_t>(f.at(i)); };
   return {octet(0), octet(1), static_cast<uint16_t>(octet(2) << 8 | octet(3)),
           static_cast<uint16_t>(octet(4) << 8 | octet(5))};
@@ -81,7 +97,7 @@ void FormHarness::Answer() {
   body += static_cast<char>(r.address);
   body += static_cast<char>(r.function);
   if (r.function == 0x10) {
-    const Octets f = backend_->Written().back();
+    const Octets f = LastRequestBody();
     for (int i = 0; i < r.count; ++i) {
       holding[r.start + i] = static_cast<uint16_t>(static_cast<uint8_t>(f.at(7 + 2 * i)) << 8 |
                                                    static_cast<uint8_t>(f.at(8 + 2 * i)));
@@ -96,7 +112,19 @@ void FormHarness::Answer() {
       body += static_cast<char>(v & 0xFF);
     }
   }
-  Reply(Rtu(body));
+  Reply(Frame(body));
+}
+
+Octets FormHarness::Frame(const Octets& body) const {
+  const auto written = backend_->Written();
+  if (written.empty() || written.back().empty() || written.back().front() != ':') {
+    return Rtu(body);
+  }
+  uint8_t lrc = 0;
+  for (char c : body) lrc = static_cast<uint8_t>(lrc + static_cast<uint8_t>(c));
+  Octets withLrc = body;
+  withLrc += static_cast<char>(-lrc);
+  return ":" + BytesToHex(withLrc) + "\r\n";
 }
 
 void FormHarness::ReplyException(uint8_t code) {
@@ -105,7 +133,7 @@ void FormHarness::ReplyException(uint8_t code) {
   body += static_cast<char>(r.address);
   body += static_cast<char>(r.function | 0x80);
   body += static_cast<char>(code);
-  Reply(Rtu(body));
+  Reply(Frame(body));
 }
 
 void FormHarness::Reply(const Octets& frame) {

@@ -66,8 +66,12 @@ class FormHarness {
   // A device that is a supported Vela, 4-wire, normalisation type 2.
   void MakeSupportedVela();
 
-  // The request sent last (the device's view).
+  // The request sent last (the device's view), RTU or ASCII.
   TRequest LastRequest() const;
+  // Its address, function and data, without the framing.
+  Octets LastRequestBody() const;
+  // A frame for body in the framing of the last request.
+  Octets Frame(const Octets& body) const;
   int RequestCount() const { return static_cast<int>(backend_->Written().size()); }
 
   // The device answers the last request from its registers.
@@ -79,6 +83,10 @@ class FormHarness {
   // Answers every request until the operation stops, the form is idle, or
   // maxAnswers have been given.
   void AnswerAll(int maxAnswers = 100);
+
+  // Reads the settings from the device, so that a write that follows sends
+  // without reading the link block first.
+  void ReadSettings();
 
   // Frames addressed from device 1 in RTU.
   static Octets Rtu(const Octets& body);

@@ -121,6 +121,7 @@ TEST(JobCatalogueTest, GetCos3OtherCodeKeepsSupportAndShowsOverflow) {
 TEST(JobCatalogueTest, BusyWriteIsReportedAndRepeated) {
   FormHarness h;
   h.MakeSupportedVela();
+  h.ReadSettings();
   h.form().Button3.Click();
   for (int i = 0; i < 3; ++i) h.Answer();   // link blocks 2 to 4
   ASSERT_EQ(h.LastRequest().start, 20666);  // SetMainPrm
@@ -136,6 +137,7 @@ TEST(JobCatalogueTest, BusyWriteIsReportedAndRepeated) {
 TEST(JobCatalogueTest, OldDeviceWriteCorrectsAsduAndHoldsBackSpeedNote) {
   FormHarness h;
   h.MakeSupportedVela();
+  h.ReadSettings();
   h.form().cbProtocolType.Choose(2);
   IecDeviceOptions().AsduFormat = 14;
   h.form().cbSpeed.ChooseText("115200");
@@ -156,6 +158,7 @@ TEST(JobCatalogueTest, OldDeviceWriteCorrectsAsduAndHoldsBackSpeedNote) {
   EXPECT_EQ(log[log.size() - 2], msg::kOperationEnded);
   EXPECT_EQ(log.back(), msg::kReadDone);
   EXPECT_FALSE(h.LogHas(msg::kOperationDone));
+  EXPECT_EQ(h.holding[20664], 2);  // the corrected speed is also what was written
 }
 
 TEST(JobCatalogueTest, BadChecksumToGetLinkPrm) {
@@ -213,6 +216,7 @@ TEST(JobCatalogueTest, RefusedClockWriteIsLoggedThenTheClockRuleStops) {
 TEST(JobCatalogueTest, RepeatRuleDoesNotAnnounceTheLinkAgain) {
   FormHarness h;
   h.MakeSupportedVela();
+  h.ReadSettings();
   h.form().Button3.Click();
   h.loop().Advance(510);
   ASSERT_TRUE(h.LogHas(msg::kRepeatRequest));

@@ -107,26 +107,32 @@ TEST(OperationsTest, FactoryDefaultsSwitchTheProgramLinkBeforeFinalize) {
   f.ComboBox2.ChooseText("MODBUS ASCII");
   f.ComboBox3.ChooseText("9600");
   f.cbAddr.ChooseText("5");
+  h.holding[20672] = 0x1234;  // serial number, low half
   f.Button8.Click();
-  // Five writes in ASCII to address 5, then ApplyFactoryLink.
-  for (int i = 0; i < 5; ++i) {
+  // The link block read, five writes in ASCII to address 5, then ApplyFactoryLink.
+  const uint16_t expected[] = {20662, 20678, 20679, 20682, 20666, 20662};
+  for (uint16_t start : expected) {
     ASSERT_EQ(h.line().Written().back().front(), ':');
-    const Octets frame = h.line().Written().back();
-    Octets body = HexToBytes(frame.substr(1, frame.size() - 5));
-    Octets reply = body.substr(0, 6);
-    uint8_t lrc = 0;
-    for (char c : reply) lrc = static_cast<uint8_t>(lrc + static_cast<uint8_t>(c));
-    reply += static_cast<char>(-lrc);
-    h.Reply(":" + BytesToHex(reply) + "\r\n");
+    ASSERT_EQ(h.LastRequest().address, 5);
+    ASSERT_EQ(h.LastRequest().start, start);
+    h.Answer();
   }
   EXPECT_TRUE(f.FPacker->RtuMode);
   EXPECT_EQ(f.FPacker->Address, 1);
   EXPECT_EQ(f.FPort->BaudRate(), 38400);
   EXPECT_EQ(f.FPort->Parity(), 2);
-  EXPECT_EQ(h.LastRequest().start, 20580);  // FinalizePrm, now in RTU
+  EXPECT_EQ(f.ComboBox4.Text(), "8E1");
+  EXPECT_EQ(h.line().Written().back().front(), 0x01);  // FinalizePrm, now in RTU
+  EXPECT_EQ(h.LastRequest().start, 20580);
   h.Answer();
   EXPECT_TRUE(h.LogHas(msg::kOperationDone));
-  EXPECT_EQ(h.holding[20664], 2);  // 38400 written to the device
+  EXPECT_EQ(h.holding[20662], 0);  // MODBUS RTU
+  EXPECT_EQ(h.holding[20663], 1);
+  EXPECT_EQ(h.holding[20664], 2);       // 38400
+  EXPECT_EQ(h.holding[20665], 0);       // 8E1
+  EXPECT_EQ(h.holding[20672], 0x1234);  // the serial number went back unchanged
+  EXPECT_EQ(h.holding[20678], 13);
+  EXPECT_EQ(h.holding[20680], 1000);
   EXPECT_TRUE(f.rb4w.Checked());
 }
 

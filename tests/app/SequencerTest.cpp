@@ -259,6 +259,7 @@ TEST(SequencerTest, ClockRuleEmptiesFieldAndStops) {
 TEST(SequencerTest, WriteRepeatRule) {
   FormHarness h;
   h.MakeSupportedVela();
+  h.ReadSettings();
   h.form().Button3.Click();
   const TRequest first = h.LastRequest();
   h.loop().Advance(510);
