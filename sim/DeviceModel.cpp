@@ -40,10 +40,10 @@ DeviceModel::DeviceModel(const DeviceConfig& config, const Clock& clock)
 }
 
 uint32_t DeviceModel::ClockSeconds() const {
-  const int64_t host = DateTimeToSeconds(clock_.Now());
-  const int64_t offset =
-      clockOffsetMs_ >= 0 ? clockOffsetMs_ / 1000 : -((999 - clockOffsetMs_) / 1000);
-  return static_cast<uint32_t>(host + offset);
+  // Whole seconds (set over Modbus) add exactly; a time set to the
+  // millisecond (over IEC 60870-5-101) is rounded like the host's.
+  if (clockOffsetMs_ % 1000 != 0) return DateTimeToSeconds(ClockTime());
+  return static_cast<uint32_t>(DateTimeToSeconds(clock_.Now()) + clockOffsetMs_ / 1000);
 }
 
 TDateTime DeviceModel::ClockTime() const {
