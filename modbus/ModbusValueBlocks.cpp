@@ -6,11 +6,11 @@ TModbusValuesF::TModbusValuesF() : TModbusValues(0, 1) {
   Timeout = 250;
 }
 
-TModbusValues4Wire::TModbusValues4Wire() : TModbusValues(1, 23) {
+TModbusValues4Wire::TModbusValues4Wire() : TModbusValuesMain(1, 23) {
   Timeout = 300;
 }
 
-TModbusValues3Wire::TModbusValues3Wire() : TModbusValues(1, 9) {
+TModbusValues3Wire::TModbusValues3Wire() : TModbusValuesMain(1, 9) {
   Timeout = 250;
 }
 

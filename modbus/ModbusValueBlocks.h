@@ -16,10 +16,11 @@ class TModbusValuesF : public TModbusValues {
   uint16_t GetFrequency() const { return RegisterAt(0); }
 };
 
-// Registers 1..23: totals, line and phase quantities of a 4-wire network.
-class TModbusValues4Wire : public TModbusValues {
+// Registers 1..9, the same in both network types: totals, line voltages
+// and phase currents.
+class TModbusValuesMain : public TModbusValues {
  public:
-  TModbusValues4Wire();
+  using TModbusValues::TModbusValues;
   uint16_t GetP() const { return RegisterAt(1); }
   uint16_t GetQ() const { return RegisterAt(2); }
   uint16_t GetS() const { return RegisterAt(3); }
@@ -29,6 +30,12 @@ class TModbusValues4Wire : public TModbusValues {
   uint16_t GetIa() const { return RegisterAt(7); }
   uint16_t GetIb() const { return RegisterAt(8); }
   uint16_t GetIc() const { return RegisterAt(9); }
+};
+
+// Registers 1..23: totals, line and phase quantities of a 4-wire network.
+class TModbusValues4Wire : public TModbusValuesMain {
+ public:
+  TModbusValues4Wire();
   uint16_t GetIo() const { return RegisterAt(10); }
   uint16_t GetUa() const { return RegisterAt(11); }
   uint16_t GetUb() const { return RegisterAt(12); }
@@ -46,18 +53,9 @@ class TModbusValues4Wire : public TModbusValues {
 };
 
 // Registers 1..9: totals and line quantities of a 3-wire network.
-class TModbusValues3Wire : public TModbusValues {
+class TModbusValues3Wire : public TModbusValuesMain {
  public:
   TModbusValues3Wire();
-  uint16_t GetP() const { return RegisterAt(1); }
-  uint16_t GetQ() const { return RegisterAt(2); }
-  uint16_t GetS() const { return RegisterAt(3); }
-  uint16_t GetUab() const { return RegisterAt(4); }
-  uint16_t GetUbc() const { return RegisterAt(5); }
-  uint16_t GetUca() const { return RegisterAt(6); }
-  uint16_t GetIa() const { return RegisterAt(7); }
-  uint16_t GetIb() const { return RegisterAt(8); }
-  uint16_t GetIc() const { return RegisterAt(9); }
 };
 
 // Registers 24..26: phase power factors.
