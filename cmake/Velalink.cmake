@@ -29,7 +29,14 @@ function(velalink_test name)
   target_compile_definitions(${name} PRIVATE VELALINK_BINARY_DIR="${PROJECT_BINARY_DIR}"
                                              VELALINK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  if("threads" IN_LIST ARG_LABELS)
+    add_dependencies(threaded_tests ${name})
+  endif()
 endfunction()
+
+# The test programs labelled "threads" and the programs they start: what the
+# ThreadSanitizer build needs to build.
+add_custom_target(threaded_tests)
 
 # Adds every subdirectory of the current one that has a CMakeLists.txt.
 function(velalink_add_subdirectories)
