@@ -2,6 +2,7 @@
 // reacts to a failed response, job by job.
 
 #include <cstdio>
+#include <utility>
 
 #include "app/DeviceIdentification.h"
 #include "app/MainForm.h"
@@ -148,9 +149,17 @@ void TForm1::CompleteDevInfo() {
   if (result.verdict == TIdentVerdict::Rejected) StopOperation();
 }
 
-void TForm1::HandleException(void*, const std::exception& e) {
+void TForm1::HandleException(void* sender, const std::exception& e) {
   Trace(std::string("Exc: ") + e.what());
   FSkipOnNextTick = false;
+  const bool fromCompletion = std::exchange(FCompletionFailed, false);
+  if (sender == FPort.get() && !fromCompletion && FBusy) {
+    // The port itself failed (a device unplugged, a read or write refused):
+    // no answer can come any more, so say why and end the operation.
+    Log(e.what());
+    StopOperation();
+    return;
+  }
   HandleJobException(CurrentJob(), e);
 }
 

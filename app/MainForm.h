@@ -232,6 +232,7 @@ class TForm1 : public TForm {
   bool FWriteOperation = false;       // settings or factory defaults are written
   bool FDevInfoRead = false;          // the identification block was read in this operation
   bool FFactoryLinkSwitched = false;  // the factory write changed the program's own link
+  bool FCompletionFailed = false;     // the exception on its way comes from a completion
   bool FStartupFailed = false;
 
   Clock& GetClock() const { return FSeams.clock; }

@@ -159,6 +159,7 @@ void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
   try {
     CompleteJob(CurrentJob(), data);  // a failure skips the advance: the time-out decides
   } catch (const TArkException&) {
+    FCompletionFailed = true;
     throw;  // the port hands it to OnException
   } catch (const std::exception& e) {
     HandleException(sender, e);  // any other failure takes the same way

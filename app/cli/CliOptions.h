@@ -1,0 +1,60 @@
+#pragma once
+// The command line of velalink-cli: the program-side link (as the main
+// window's interface group sets it), one command, and for `configure` the
+// device-side settings to write. Parsing checks every value against the
+// lists the window offers and raises TCliUsageError with a Russian text.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vela::cli {
+
+class TCliUsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class TCommand { Read, Watch, SyncClock, Settings, Configure, Factory, Verify };
+
+// What `configure` writes; an empty field keeps what the device holds.
+struct TDeviceSettings {
+  std::optional<int> protocol;  // 0 MODBUS RTU, 1 MODBUS ASCII, 2 IEC 60870-5-101
+  std::optional<std::string> speed;
+  std::optional<int> frame;  // 0 even parity, 1 odd parity, 2 no parity with 2 stop bits
+  int frameDataBits = 8;     // as the frame text gave them
+  std::optional<int> address;
+  std::optional<bool> threeWire;
+  bool Empty() const { return !protocol && !speed && !frame && !address && !threeWire; }
+};
+
+struct TCliOptions {
+  TCommand command = TCommand::Read;
+  std::string port;    // empty: the first port found
+  bool rs485 = false;  // false: USB, the service interface
+  bool ascii = false;  // program-side MODBUS ASCII
+  std::string speed = "38400";
+  int frame = 0;  // index in the frame list
+  int address = 1;
+  std::string csvFile;         // watch: record into this file
+  double seconds = 0;          // watch: stop after this long; 0 until a signal
+  double timeoutSeconds = 60;  // one-shot commands: give up after this long
+  bool stats = false;          // watch: print the cycle figures at the end
+  bool trace = false;          // print the exchange trace to standard error
+  TDeviceSettings set;
+};
+
+// argv without the program name. Throws TCliUsageError.
+TCliOptions ParseCliOptions(const std::vector<std::string>& args);
+// The usage text, Russian, ending with a line break.
+std::string UsageText();
+
+// "8E1" and the others; index 0..2 by parity and stop bits, data bits 7 or 8.
+struct TFrameText {
+  int dataBits;
+  int index;
+};
+std::optional<TFrameText> ParseFrameText(const std::string& text);
+
+}  // namespace vela::cli

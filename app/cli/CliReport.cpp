@@ -1,0 +1,61 @@
+#include "app/cli/CliReport.h"
+
+#include "iec101/IecDeviceOptions.h"
+
+namespace vela::cli {
+
+std::vector<std::string> CellLines(const TMeasurementCells& cells) {
+  std::vector<std::string> lines;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const TClrValue& cell = cells[slot];
+    std::string text = cell.Name() + " = ";
+    switch (cell.State()) {
+      case cvsNone:
+        continue;
+      case cvsEmpty:
+        text += "нет значения";
+        break;
+      case cvsValue:
+        text += cell.GetText();
+        if (!cell.Unit().empty()) text += " " + cell.Unit();
+        break;
+      default:
+        text += cell.GetText();  // the quality mark
+        break;
+    }
+    lines.push_back(text);
+  }
+  return lines;
+}
+
+std::string ClockLine(const TForm1& form) {
+  const std::string shown = form.edTime.Text();
+  return shown.empty() ? std::string() : "Часы прибора: " + shown;
+}
+
+std::vector<std::string> SettingsLines(const TForm1& form) {
+  const TIecDeviceOptions& iec = IecDeviceOptions();
+  std::vector<std::string> lines = {
+      "Протокол: " + form.cbProtocolType.Text(),
+      "Скорость: " + form.cbSpeed.Text(),
+      "Формат: " + form.cbFrame.Text(),
+      "Адрес: " + (form.cbAddress.ItemIndex() >= 0 ? form.cbAddress.Text() : "не задан"),
+      "Сеть: " + (form.rb3w.Checked() ? form.rb3w.Caption() : form.rb4w.Caption()),
+  };
+  if (!form.GroupBox2.Caption().empty()) {
+    lines.insert(lines.begin(), form.GroupBox2.Caption());  // the serial number
+  }
+  if (form.cbProtocolType.ItemIndex() == 2) {
+    lines.push_back(
+        "IEC 60870-5-101: длина адреса канального уровня " + std::to_string(iec.LinkAddressLength) +
+        ", общего адреса ASDU " + std::to_string(iec.CommonAddressLength) + ", причины передачи " +
+        std::to_string(iec.CotLength) + ", адреса объекта " + std::to_string(iec.IoaLength));
+    lines.push_back("ASDU " + std::to_string(iec.AsduFormat) + ", общий адрес ASDU " +
+                    std::to_string(iec.CommonAddress) + ", циклическая передача " +
+                    (iec.CyclicTransmission ? "вкл, интервал " + std::to_string(iec.CyclicInterval)
+                                            : std::string("выкл")));
+  }
+  return lines;
+}
+
+}  // namespace vela::cli

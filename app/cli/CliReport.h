@@ -1,0 +1,20 @@
+#pragma once
+// What velalink-cli prints besides the activity log: the value cells after a
+// read and the device-side settings after a settings read.
+
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+
+namespace vela::cli {
+
+// One "label = value unit" line per cell the panel shows (hidden cells left
+// out); a cell without a value says so, a quality mark stands for the value.
+std::vector<std::string> CellLines(const TMeasurementCells& cells);
+// The device clock field, when it shows anything.
+std::string ClockLine(const TForm1& form);
+// The device-side configuration as the settings read left it in the window.
+std::vector<std::string> SettingsLines(const TForm1& form);
+
+}  // namespace vela::cli

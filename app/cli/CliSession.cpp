@@ -1,0 +1,267 @@
+#include "app/cli/CliSession.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/DebugConsoleTarget.h"
+#include "app/Messages.h"
+#include "app/cli/CliReport.h"
+#include "app/cli/StopSignal.h"
+#include "common/ArkSysUtils.h"
+#include "ident/ArkGost3411.h"
+#include "serial/PortNames.h"
+
+namespace vela::cli {
+namespace {
+
+const char* const kVerifyDone = "Алгоритм вычисления: хэширование";
+
+// The file name the recording button asks for comes from --csv.
+class TFixedSaveDialog : public TSaveDialog {
+ public:
+  explicit TFixedSaveDialog(std::string fileName) : fileName_(std::move(fileName)) {}
+  bool Execute(const std::string&, const std::string&, const std::string&,
+               std::string& fileName) override {
+    fileName = fileName_;
+    return true;
+  }
+
+ private:
+  std::string fileName_;
+};
+
+std::string WithLineBreaks(std::string text) {
+  for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+  return text;
+}
+
+}  // namespace
+
+TCliSession::TCliSession(const TCliOptions& options, HeadlessEventLoop& loop,
+                         const TStopSignal* stop)
+    : options_(options), loop_(loop), stop_(stop) {}
+
+TCliSession::~TCliSession() = default;
+
+TForm1Seams TCliSession::MakeSeams() {
+  TForm1Seams seams(loop_.GetClock(), loop_);
+  const std::string port = options_.port;
+  seams.enumComPorts = [port] {
+    std::vector<std::string> ports = EnumComPorts();
+    if (!port.empty() && std::find(ports.begin(), ports.end(), port) == ports.end()) {
+      ports.push_back(port);  // opening it tells what is wrong with it
+    }
+    return ports;
+  };
+  seams.debugOutputFactory = [this]() -> std::unique_ptr<TTraceTarget> {
+    std::unique_ptr<TTraceTarget> console;
+    try {
+      console = std::make_unique<TDebugConsoleTarget>();
+    } catch (...) {
+      // Without a console the trace still counts the cycles.
+    }
+    auto trace = std::make_unique<TCliTrace>(loop_.GetClock(), std::move(console), options_.trace);
+    trace_ = trace.get();
+    return trace;
+  };
+  if (!options_.csvFile.empty()) {
+    saveDialog_ = std::make_unique<TFixedSaveDialog>(options_.csvFile);
+    seams.saveDialog = saveDialog_.get();
+  }
+  seams.programVersion = FileVersionText(OwnExecutablePath());
+  seams.programDigest = [] {
+    const std::string path = OwnExecutablePath();
+    if (path.empty()) throw TArkException("Не удалось определить файл программы.");
+    return HashFileGost256(path);
+  };
+  return seams;
+}
+
+int TCliSession::Run() {
+  form_ = std::make_unique<TForm1>(MakeSeams());
+  if (form_->StartupFailed()) return Fail("Программа не может быть запущена.");
+  form_->Memo1.OnChanged.Add([this](TControl&) { PrintNewLogLines(); });
+  if (!SetProgramLink()) return 1;
+  switch (options_.command) {
+    case TCommand::Read:
+      return RunRead();
+    case TCommand::Watch:
+      return RunWatch();
+    case TCommand::SyncClock:
+      return RunSyncClock();
+    case TCommand::Settings:
+      return RunSettings();
+    case TCommand::Configure:
+      return RunConfigure();
+    case TCommand::Factory:
+      return RunWrite(form_->Button8);
+    case TCommand::Verify:
+      return RunVerify();
+  }
+  return 1;
+}
+
+bool TCliSession::SetProgramLink() {
+  TForm1& f = *form_;
+  if (!options_.port.empty()) f.cbComPort.ChooseText(options_.port);
+  if (f.cbComPort.Text().empty()) {
+    Fail("Последовательные порты не найдены; укажите порт: --port COMn.");
+    return false;
+  }
+  if (options_.rs485) {
+    f.cbInterfaceType.Choose(1);
+    f.ComboBox2.Choose(options_.ascii ? 1 : 0);
+    f.ComboBox3.ChooseText(options_.speed);
+    f.ComboBox4.Choose(options_.frame);
+    f.cbAddr.ChooseText(std::to_string(options_.address));
+  }
+  f.Memo1.Clear();  // start-up notes belong to no command
+  return true;
+}
+
+bool TCliSession::Stopped() const {
+  return stop_ && stop_->Requested();
+}
+
+bool TCliSession::RunOperation(const std::function<void()>& start) {
+  start();
+  const auto timeoutMs = static_cast<int64_t>(options_.timeoutSeconds * 1000);
+  loop_.RunUntil([&] { return !form_->FBusy || Stopped(); }, timeoutMs);
+  if (!form_->FBusy) return true;
+  const bool interrupted = Stopped();
+  form_->FormKeyPress(static_cast<char>(kVkEscape));  // cancel: stop and close the port
+  loop_.ProcessPending();
+  char timeout[160];
+  std::snprintf(timeout, sizeof timeout, "Операция не завершилась за %g с и прервана.",
+                options_.timeoutSeconds);
+  Fail(interrupted ? std::string("Операция прервана пользователем.") : std::string(timeout));
+  return false;
+}
+
+int TCliSession::RunRead() {
+  if (!RunOperation([&] { form_->Button4.Click(); })) return 1;
+  if (!LogHas(msg::kReadDone)) return Fail("Чтение не выполнено.");
+  for (const std::string& line : CellLines(*form_->FCells)) Print(line);
+  const std::string clock = ClockLine(*form_);
+  if (!clock.empty()) Print(clock);
+  return 0;
+}
+
+int TCliSession::RunWatch() {
+  TForm1& f = *form_;
+  if (!options_.csvFile.empty()) {
+    f.BitBtn1.Click();
+    if (f.BitBtn1.Glyph() != "CHK1") return Fail("Запись в файл не начата.");
+  }
+  f.Button5.Click();
+  const auto done = [&] { return !f.FContinuousRunning || Stopped(); };
+  if (options_.seconds > 0) {
+    loop_.RunUntil(done, static_cast<int64_t>(options_.seconds * 1000));
+  } else {
+    while (!loop_.RunUntil(done, 3600 * 1000)) {
+    }
+  }
+  const bool endedByItself = !f.FContinuousRunning;
+  if (f.FContinuousRunning) f.Button5.Click();  // "Остановлено.", the port is closed
+  loop_.ProcessPending();
+  if (!options_.csvFile.empty() && f.BitBtn1.Glyph() == "CHK1") f.BitBtn1.Click();
+  for (const std::string& line : CellLines(*f.FCells)) Print(line);
+  if (options_.stats && trace_) {
+    const TCycleFigures c = trace_->Figures();
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "Циклов чтения: %d; среднее время цикла: %.1f мс; обменов за цикл: %d; "
+                  "октетов за цикл: запросы %lld, ответы %lld",
+                  c.cycles, c.meanCycleMs, c.exchangesPerCycle,
+                  static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
+    Print(text);
+  }
+  return endedByItself ? Fail("Непрерывное чтение остановлено.") : 0;
+}
+
+int TCliSession::RunSyncClock() {
+  if (!RunOperation([&] { form_->Button1.Click(); })) return 1;
+  if (!LogHas(msg::kClockSet)) return Fail("Часы прибора не установлены.");
+  Print(ClockLine(*form_));
+  return 0;
+}
+
+int TCliSession::RunSettings() {
+  if (!RunOperation([&] { form_->Button7.Click(); })) return 1;
+  if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
+    return Fail("Установки прибора не прочитаны.");
+  }
+  for (const std::string& line : SettingsLines(*form_)) Print(line);
+  return 0;
+}
+
+int TCliSession::RunConfigure() {
+  // What is not given keeps the device's own value: read them first.
+  if (!RunOperation([&] { form_->Button7.Click(); })) return 1;
+  if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
+    return Fail("Установки прибора не прочитаны; запись не выполнялась.");
+  }
+  if (!ApplyDeviceSettings()) return 2;
+  return RunWrite(form_->Button3);
+}
+
+bool TCliSession::ApplyDeviceSettings() {
+  TForm1& f = *form_;
+  const TDeviceSettings& s = options_.set;
+  if (s.protocol) {
+    f.cbProtocolType.Choose(*s.protocol);
+  }
+  if (s.frame) {
+    const bool ascii = f.cbProtocolType.ItemIndex() == 1;
+    if (s.frameDataBits != (ascii ? 7 : 8)) {
+      Fail(std::string("Формат --set-frame не подходит к протоколу прибора ") +
+           f.cbProtocolType.Text() + ": нужно " + (ascii ? "7" : "8") + " бит данных.");
+      return false;
+    }
+    f.cbFrame.Choose(*s.frame);
+  }
+  if (s.speed) f.cbSpeed.ChooseText(*s.speed);
+  if (s.address) f.cbAddress.ChooseText(std::to_string(*s.address));
+  if (s.threeWire) (*s.threeWire ? f.rb3w : f.rb4w).Click();
+  return true;
+}
+
+int TCliSession::RunWrite(TButton& button) {
+  if (!RunOperation([&] { button.Click(); })) return 1;
+  if (!LogHas(msg::kOperationDone) && !LogHas(msg::kOperationEnded)) {
+    return Fail("Установки не записаны.");
+  }
+  for (const std::string& line : SettingsLines(*form_)) Print(line);
+  return 0;
+}
+
+int TCliSession::RunVerify() {
+  if (!RunOperation([&] { form_->btnVerify.Click(); })) return 1;
+  const auto& lines = form_->Memo1.Lines();
+  if (lines.empty() || lines.back() != kVerifyDone) return Fail("Верификация не выполнена.");
+  return 0;
+}
+
+bool TCliSession::LogHas(const std::string& line) const {
+  const auto& lines = form_->Memo1.Lines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void TCliSession::PrintNewLogLines() {
+  const auto& lines = form_->Memo1.Lines();
+  // Emptied by a new operation, or its oldest lines dropped at the cap.
+  if (lines.size() < printed_) printed_ = lines.size();
+  for (; printed_ < lines.size(); ++printed_) Print(lines[printed_]);
+}
+
+void TCliSession::Print(const std::string& text) const {
+  std::fputs((WithLineBreaks(text) + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+int TCliSession::Fail(const std::string& reason) const {
+  std::fputs(("velalink-cli: " + reason + "\n").c_str(), stderr);
+  return 1;
+}
+
+}  // namespace vela::cli

@@ -1,0 +1,55 @@
+#pragma once
+// One run of velalink-cli: builds the main window's logic on the headless
+// event loop, sets the program-side link as the options say, runs the
+// command through the window's own buttons and prints the activity log as it
+// grows, then what the command read. Returns the exit code.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/MainForm.h"
+#include "app/cli/CliOptions.h"
+#include "app/cli/CliTrace.h"
+#include "common/HeadlessEventLoop.h"
+
+namespace vela::cli {
+
+class TStopSignal;
+
+class TCliSession {
+ public:
+  // stop may be null (no signals watched).
+  TCliSession(const TCliOptions& options, HeadlessEventLoop& loop, const TStopSignal* stop);
+  ~TCliSession();
+
+  int Run();
+
+ private:
+  TForm1Seams MakeSeams();
+  bool SetProgramLink();
+  bool RunOperation(const std::function<void()>& start);
+  bool Stopped() const;
+  int RunRead();
+  int RunWatch();
+  int RunSyncClock();
+  int RunSettings();
+  int RunConfigure();
+  int RunWrite(TButton& button);
+  int RunVerify();
+  bool ApplyDeviceSettings();
+  bool LogHas(const std::string& line) const;
+  void PrintNewLogLines();
+  void Print(const std::string& text) const;
+  int Fail(const std::string& reason) const;
+
+  const TCliOptions& options_;
+  HeadlessEventLoop& loop_;
+  const TStopSignal* stop_;
+  TCliTrace* trace_ = nullptr;  // owned by the form
+  std::unique_ptr<TSaveDialog> saveDialog_;
+  std::unique_ptr<TForm1> form_;
+  size_t printed_ = 0;
+};
+
+}  // namespace vela::cli
