@@ -1,0 +1,287 @@
+// The operation buttons in Modbus mode: the job list each writes, where it
+// starts, its flags, the first request; the controls an operation disables;
+// a port that cannot be opened; the writes that must send back what the
+// device holds.
+
+#include <gtest/gtest.h>
+
+#include "app/Messages.h"
+#include "common/ArkCmnUtils.h"
+#include "common/DateTime.h"
+#include "tests/app/FormHarness.h"
+
+namespace vela::test {
+namespace {
+
+struct OperationCase {
+  const char* name;
+  TButton TForm1::*button;
+  bool readSettingsFirst;     // the link block is known before the press
+  std::vector<uint8_t> jobs;  // written from entry 6
+  int firstJob;               // the job that sends the first request
+  bool singleShot, configOperation, verbose, verifyMode;
+};
+
+const OperationCase kOperations[] = {
+    {"readOnce", &TForm1::Button4, false, joblists::kReadOnce, jobDevInfo, true, false, false,
+     false},
+    {"readContinuously", &TForm1::Button5, false, joblists::kReadContinuously, jobDevInfo, false,
+     false, false, false},
+    {"readSettings", &TForm1::Button7, false, joblists::kReadSettings, jobDevInfo, false, true,
+     true, false},
+    {"writeKnownLink", &TForm1::Button3, true, joblists::kWriteSettings, jobSetLinkPrm2, false,
+     true, true, false},
+    {"writeUnknownLink",
+     &TForm1::Button3,
+     false,
+     {jobGetLinkPrm, jobSetLinkPrm2, jobSetLinkPrm3, jobSetLinkPrm4, jobSetMainPrm, jobSetLinkPrm,
+      jobFinalizePrm, jobFinish},
+     jobGetLinkPrm,
+     false,
+     true,
+     true,
+     false},
+    {"factoryKnownLink", &TForm1::Button8, true, joblists::kWriteFactoryDefaults, jobSetLinkPrm2,
+     false, true, true, false},
+    {"factoryUnknownLink",
+     &TForm1::Button8,
+     false,
+     {jobGetLinkPrm, jobSetLinkPrm2, jobSetLinkPrm3, jobSetLinkPrm4, jobSetMainPrm, jobSetLinkPrm,
+      jobApplyFactoryLink, jobFinalizePrm, jobFinish},
+     jobGetLinkPrm,
+     false,
+     true,
+     true,
+     false},
+    {"verify", &TForm1::btnVerify, false, joblists::kIdentificationReport, jobDevInfo, true, false,
+     false, true},
+};
+
+class OperationStartTest : public testing::TestWithParam<OperationCase> {};
+
+TEST_P(OperationStartTest, WritesItsJobsAndFlags) {
+  const OperationCase& c = GetParam();
+  FormHarness h;
+  h.MakeSupportedVela();
+  if (c.readSettingsFirst) h.ReadSettings();
+  TForm1& f = h.form();
+  (f.*c.button).Click();
+  for (size_t i = 0; i < c.jobs.size(); ++i) {
+    EXPECT_EQ(f.FJobs[kPrefixLength + i], c.jobs[i]) << "entry " << kPrefixLength + i;
+  }
+  EXPECT_EQ(f.CurrentJob(), c.firstJob);
+  EXPECT_EQ(f.FSingleShot, c.singleShot);
+  EXPECT_EQ(f.FConfigOperation, c.configOperation);
+  EXPECT_EQ(f.FVerboseStatus, c.verbose);
+  EXPECT_EQ(f.FVerifyMode, c.verifyMode);
+  EXPECT_TRUE(f.FBusy);
+  EXPECT_TRUE(f.FPort->IsOpen());
+  EXPECT_TRUE(f.Timer1->Enabled());
+  f.FormKeyPress(27);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, OperationStartTest, testing::ValuesIn(kOperations),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every button, when the port cannot be opened: the port's message, nothing
+// sent, controls enabled, port closed.
+TEST(OperationStartTest, FailedOpenLeavesTheControlsEnabled) {
+  for (TButton TForm1::*button : {&TForm1::Button4, &TForm1::Button5, &TForm1::Button1,
+                                  &TForm1::Button7, &TForm1::Button3, &TForm1::Button8}) {
+    FormHarness h;
+    h.line().FailNextOpen("Порт занят");
+    TForm1& f = h.form();
+    (f.*button).Click();
+    SCOPED_TRACE((f.*button).Name());
+    EXPECT_EQ(h.log().back(), "Порт занят");
+    EXPECT_EQ(h.RequestCount(), 0);
+    EXPECT_FALSE(f.FBusy);
+    EXPECT_FALSE(f.FClockSyncPending);
+    EXPECT_FALSE(f.Timer1->Enabled());
+    for (TControl* c : {static_cast<TControl*>(&f.Button1), static_cast<TControl*>(&f.Button4),
+                        static_cast<TControl*>(&f.Button5), static_cast<TControl*>(&f.Button7),
+                        static_cast<TControl*>(&f.Button3), static_cast<TControl*>(&f.cbSpeed)}) {
+      EXPECT_TRUE(c->Enabled()) << c->Name();
+    }
+    EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
+  }
+}
+
+TEST(OperationStartTest, DisablesTheOperationControlsAndEnablesThemAgain) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  f.cbInterfaceType.Choose(1);  // RS-485: the protocol box is enabled between operations
+  f.Button4.Click();
+  const std::vector<TControl*> disabled = {&f.Button1,   &f.Button4,        &f.Button5,  &f.Button8,
+                                           &f.btnVerify, &f.cbProtocolType, &f.cbSpeed,  &f.cbFrame,
+                                           &f.cbAddress, &f.btnIecCfg,      &f.rb3w,     &f.rb4w,
+                                           &f.Button7,   &f.Button3,        &f.ComboBox2};
+  const std::vector<TControl*> stay = {&f.cbComPort, &f.ComboBox3, &f.ComboBox4, &f.cbAddr,
+                                       &f.cbInterfaceType};
+  for (TControl* c : disabled) EXPECT_FALSE(c->Enabled()) << c->Name();
+  for (TControl* c : stay) EXPECT_TRUE(c->Enabled()) << c->Name();
+  h.AnswerAll();
+  ASSERT_FALSE(f.FBusy);
+  for (TControl* c : disabled) {
+    if (c != &f.btnIecCfg) {
+      EXPECT_TRUE(c->Enabled()) << c->Name();
+    }
+  }
+  f.cbInterfaceType.Choose(0);  // USB: the program-side protocol is fixed
+  f.Button4.Click();
+  h.AnswerAll();
+  EXPECT_FALSE(f.ComboBox2.Enabled());
+}
+
+TEST(OperationStartTest, ClockButtonTicksAfterTheNextWholeSecondWithoutThePrefix) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  h.clock().SetNow(EncodeDateTime(2026, 3, 1, 23, 59, 59, 999));
+  f.Button1.Click();
+  EXPECT_TRUE(h.LogHas(msg::kClockSyncStart));
+  EXPECT_EQ(f.Timer1->Interval(), 451u);
+  EXPECT_FALSE(f.Button4.Enabled());
+  EXPECT_EQ(h.RequestCount(), 0);
+  h.loop().Advance(451);
+  ASSERT_EQ(h.RequestCount(), 1);  // SetTime at once: no identification first
+  EXPECT_EQ(h.LastRequest().start, 27);
+  h.Answer();
+  // 00:00:00.450 + 550 ms: 00:00:01 of the next day.
+  EXPECT_EQ(h.holding[27] | (h.holding[28] << 16),
+            DateTimeToSeconds(EncodeDateTime(2026, 3, 2, 0, 0, 1)));
+  EXPECT_EQ(f.edTime.Text(), "02.03.2026 00:00:01");
+  EXPECT_EQ(h.log().back(), msg::kReadDone);
+}
+
+// --- Writes send back what the device holds ---
+
+TEST(WriteContentsTest, UnreadLinkBlockIsReadFirstAndItsOtherWordsGoBack) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  for (uint16_t r = 20668; r <= 20673; ++r) h.holding[r] = static_cast<uint16_t>(r - 20000);
+  TForm1& f = h.form();
+  f.cbSpeed.ChooseText("9600");
+  f.cbAddress.ChooseText("12");
+  f.Button3.Click();
+  EXPECT_EQ(h.LastRequest().function, 3);  // the link block read
+  h.AnswerAll();
+  EXPECT_TRUE(h.LogHas(msg::kOperationDone));
+  for (uint16_t r = 20668; r <= 20673; ++r) EXPECT_EQ(h.holding[r], r - 20000) << r;
+  EXPECT_EQ(h.holding[20664], 0);  // 9600 from the box, not from the read
+  EXPECT_EQ(h.holding[20663], 12);
+  EXPECT_EQ(f.cbSpeed.Text(), "9600");
+}
+
+TEST(WriteContentsTest, AnotherDeviceOrPortReadsAgain) {
+  struct Step {
+    const char* name;
+    std::function<void(TForm1&)> change;
+    bool readAgain;
+  };
+  const Step steps[] = {
+      {"nothing", [](TForm1&) {}, false},
+      {"address", [](TForm1& f) { f.cbAddr.ChooseText("2"); }, true},
+      {"port", [](TForm1& f) { f.cbComPort.ChooseText("COM3"); }, true},
+      {"deviceChange", [](TForm1& f) { f.DeviceChange(TForm1::kDeviceArrived); }, true},
+  };
+  for (const Step& step : steps) {
+    FormHarness h;
+    h.MakeSupportedVela();
+    h.form().cbInterfaceType.Choose(1);
+    h.ReadSettings();
+    step.change(h.form());
+    h.form().Button3.Click();
+    EXPECT_EQ(h.LastRequest().function, step.readAgain ? 3 : 16) << step.name;
+    h.form().FormKeyPress(27);
+  }
+}
+
+TEST(WriteContentsTest, AddressBoxWithoutSelectionWritesOne) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.holding[20663] = 0;  // the device reports address 0: no valid entry
+  h.ReadSettings();
+  ASSERT_EQ(h.form().cbAddress.ItemIndex(), -1);
+  h.form().Button3.Click();
+  h.AnswerAll();
+  EXPECT_EQ(h.holding[20663], 1);
+}
+
+TEST(WriteContentsTest, OlderDeviceWithoutReadFirstEndsWithTheSpeedNote) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  f.cbProtocolType.Choose(2);
+  IecDeviceOptions().AsduFormat = 14;
+  f.cbSpeed.ChooseText("115200");
+  f.Button3.Click();
+  h.Answer();  // the link block read keeps the boxes
+  EXPECT_EQ(f.cbSpeed.Text(), "115200");
+  h.ReplyException(2);  // SetLinkPrm2
+  EXPECT_EQ(h.log().back(), msg::kOnlyAsdu13);
+  EXPECT_EQ(f.cbSpeed.Text(), "38400");
+  for (int i = 0; i < 2; ++i) {  // SetLinkPrm3, SetLinkPrm4
+    h.loop().Advance(510);
+    h.ReplyException(2);
+  }
+  h.loop().Advance(510);
+  h.AnswerAll();
+  const auto& log = h.log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[log.size() - 3], msg::kSpeedNote);
+  EXPECT_EQ(log[log.size() - 2], msg::kOperationEnded);
+  EXPECT_EQ(h.holding[20664], 2);
+  EXPECT_EQ(IecDeviceOptions().AsduFormat, 13);
+}
+
+TEST(WriteContentsTest, FactoryFinalizeUnansweredAfterTheLinkSwitchIsExplained) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  f.cbInterfaceType.Choose(1);
+  f.ComboBox3.ChooseText("9600");
+  h.ReadSettings();
+  f.Button8.Click();
+  for (int i = 0; i < 5; ++i) h.Answer();
+  ASSERT_EQ(h.LastRequest().start, 20580);  // FinalizePrm at 38400 now
+  for (int i = 0; i < 2; ++i) h.loop().Advance(510);
+  const std::string text = msg::kFactoryLinkNoAnswer;
+  EXPECT_EQ(h.LogCount(text.substr(0, text.find("\r\n"))), 1);
+  EXPECT_EQ(h.LogCount(msg::kRepeatRequest), 2);
+  f.FormKeyPress(27);
+}
+
+TEST(WriteContentsTest, FactoryOverUsbChangesNothingOnTheProgramSide) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.ReadSettings();
+  h.form().Button8.Click();
+  for (int i = 0; i < 5; ++i) h.Answer();
+  h.loop().Advance(510);
+  const std::string text = msg::kFactoryLinkNoAnswer;
+  EXPECT_FALSE(h.LogHas(text.substr(0, text.find("\r\n"))));
+  EXPECT_TRUE(h.LogHas(msg::kRepeatRequest));
+  h.form().FormKeyPress(27);
+}
+
+// --- Identification report ---
+
+TEST(VerifyTest, FailedIdentificationReadIsNeverVouchedForByAnEarlierOne) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  f.btnVerify.Click();
+  h.AnswerAll();
+  ASSERT_EQ(h.log().back(), "Алгоритм вычисления: хэширование");
+  f.btnVerify.Click();
+  h.ReplyException(2);  // this device has no identification block
+  h.loop().Advance(260);
+  h.AnswerAll();
+  EXPECT_EQ(h.log().back(), msg::kVerifyFailed);
+  EXPECT_FALSE(h.LogHas("Идентификационное наименование: Vela_sappl"));
+}
+
+}  // namespace
+}  // namespace vela::test
