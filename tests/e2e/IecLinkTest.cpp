@@ -130,6 +130,7 @@ TEST(IecLinkE2E, GeneralInterrogationIsConfirmedAnsweredAndTerminated) {
   }
   EXPECT_EQ(typesAndCauses, (std::vector<std::pair<int, int>>{{100, 7}, {13, 20}, {100, 10}}));
   EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 TEST(IecLinkE2E, ClockSynchronisationSetsTheDeviceClock) {
@@ -155,6 +156,7 @@ TEST(IecLinkE2E, ClockSynchronisationSetsTheDeviceClock) {
   const int64_t set = DateTimeToSeconds(EncodeDateTime(2031, 5, 17, 8, 9, 10));
   EXPECT_LE(std::llabs(static_cast<int64_t>(clock.GetSeconds()) - set), 3);
   EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 struct FaultCase {
@@ -171,12 +173,14 @@ TEST_P(IecLinkFault, EndsTheServiceWithTheResultItStandsFor) {
   VelaSimProcess sim(IecArgs(c.args));
   IecLink link(sim.WorkingPort());
   EXPECT_EQ(link.Reset().result, c.reset);
-  if (c.reset != TLinkResult::lrAck) return;
-  if (c.data == TLinkResult::lrUserData) {
-    EXPECT_EQ(link.Class2().result, c.data);
-  } else {
-    EXPECT_EQ(link.Send(TArkOutAsdu::CreateInterrogation(6, 1, 20)).result, c.data);
+  if (c.reset == TLinkResult::lrAck) {
+    const TLinkResult data = c.data == TLinkResult::lrUserData
+                                 ? link.Class2().result
+                                 : link.Send(TArkOutAsdu::CreateInterrogation(6, 1, 20)).result;
+    EXPECT_EQ(data, c.data);
   }
+  EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 INSTANTIATE_TEST_SUITE_P(
