@@ -6,9 +6,10 @@
 // Class 1 holds the answers to commands, in order: the activation
 // confirmation, the interrogated values, the activation termination, the
 // clock confirmation, or a negative mirror of a command it cannot carry out.
-// Class 2 holds the measured values: with cyclic transmission off they are
-// there at every request (background scan); with it on, once per cycle
-// interval (periodic), and "no data" in between. A class 2 request is served
+// Class 2 holds the measured values in the ASDU format of the link block: with
+// cyclic transmission off they are there at every request (background scan,
+// or spontaneous for the time-tagged format); with it on, once per cycle
+// interval in milliseconds (periodic), and "no data" in between. A class 2 request is served
 // from class 1 first while class 1 holds anything, since the master may never
 // ask for class 1 itself.
 //
