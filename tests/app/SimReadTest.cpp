@@ -71,5 +71,18 @@ TEST_F(SimReadTest, ContinuousReadingRunsCyclesUntilEscape) {
   EXPECT_EQ(TraceCount("    <" + std::string(msg::kIdentNoAnswerEsc) + ">"), 0);
 }
 
+TEST_F(SimReadTest, UnpluggedDeviceEndsContinuousReadingWithTheReason) {
+  TForm1& f = *form_;
+  f.Button5.Click();
+  ASSERT_TRUE(loop_.RunUntil([&] { return TraceCount("    <GetLinkPrm4>") >= 3; }, 20000));
+  sim_.Stop();  // the other end of the line goes away
+  ASSERT_TRUE(loop_.RunUntil([&] { return !f.FBusy; }, 5000)) << f.Memo1.Text();
+  EXPECT_NE(f.Memo1.Text().find("Не удалось прочитать данные из порта"), std::string::npos)
+      << f.Memo1.Text();
+  EXPECT_FALSE(f.FPort->IsOpen());
+  EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
+  EXPECT_TRUE(f.Button4.Enabled());
+}
+
 }  // namespace
 }  // namespace vela::test
