@@ -1,0 +1,205 @@
+// velalink-cli against velasim over pseudo-terminals: each command as the
+// operator runs it, checked by what it prints and by what the simulated
+// device then holds.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "tests/cli/CliProcess.h"
+#include "tests/support/VelaSimProcess.h"
+
+namespace vela::test {
+namespace {
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::vector<std::string> With(std::vector<std::string> args, const std::string& port) {
+  args.insert(args.begin(), {"--port", port, "--timeout", "20"});
+  return args;
+}
+
+TEST(CliEndToEndTest, ReadPrintsTheCellsAndTheClock) {
+  VelaSimProcess sim;
+  const CliResult r = RunCli(With({"read"}, sim.ServicePort()));
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out, "Чтение выполнено.\n")) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("\nf = \\d+[.,]\\d{3} Гц\n"))) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("\nUab = \\d+[.,]\\d{2} В\n"))) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("\ncos = -?\\d[.,]\\d{4}\n"))) << r.out;
+  EXPECT_TRUE(Has(r.out, "Часы прибора: ")) << r.out;
+}
+
+TEST(CliEndToEndTest, ThreeWireReadLeavesTheHiddenCellsOut) {
+  VelaSimProcess sim({"--three-wire"});
+  const CliResult r = RunCli(With({"read"}, sim.ServicePort()));
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out, "\nIa = ")) << r.out;
+  EXPECT_FALSE(Has(r.out, "\nUa = ")) << r.out;
+  EXPECT_FALSE(Has(r.out, "\nPa = ")) << r.out;
+}
+
+TEST(CliEndToEndTest, SilentDeviceFailsWithTheReason) {
+  VelaSimProcess sim({"--no-answer"});
+  const CliResult r = RunCli(With({"read"}, sim.ServicePort()));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(Has(r.out, "Чтение идентификационной информации: нет ответа")) << r.out;
+  EXPECT_TRUE(Has(r.err, "velalink-cli: ")) << r.err;
+}
+
+TEST(CliEndToEndTest, UsageErrorsExitWithTwo) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"reed"}, {"read", "--protocol", "iec101"}}) {
+    const CliResult r = RunCli(args);
+    EXPECT_EQ(r.exitCode, 2) << args[0];
+    EXPECT_TRUE(Has(r.err, "Использование: velalink-cli")) << r.err;
+  }
+}
+
+TEST(CliEndToEndTest, ConfigureThenTheDeviceAnswersWithTheNewSettings) {
+  VelaSimProcess sim({"--both"});
+  const CliResult written =
+      RunCli(With({"configure", "--set-protocol", "ascii", "--set-speed", "57600", "--set-frame",
+                   "7O1", "--set-address", "9", "--set-network", "3"},
+                  sim.ServicePort()));
+  ASSERT_EQ(written.exitCode, 0) << written.out << written.err;
+  EXPECT_TRUE(Has(written.out, "Операция выполнена.")) << written.out;
+  const CliResult settings = RunCli(With({"settings"}, sim.ServicePort()));
+  ASSERT_EQ(settings.exitCode, 0) << settings.out << settings.err;
+  for (const char* line : {"Протокол: MODBUS ASCII\n", "Скорость: 57600\n", "Формат: 7O1\n",
+                           "Адрес: 9\n", "Сеть: 3-х проводная сеть\n"}) {
+    EXPECT_TRUE(Has(settings.out, line)) << line << "\n" << settings.out;
+  }
+  // The working interface now talks the new settings, and only those.
+  const CliResult working = RunCli(With({"read", "--interface", "rs485", "--protocol", "ascii",
+                                         "--speed", "57600", "--frame", "7O1", "--address", "9"},
+                                        sim.WorkingPort()));
+  EXPECT_EQ(working.exitCode, 0) << working.out << working.err;
+  const CliResult old = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
+  EXPECT_EQ(old.exitCode, 1) << old.out;
+}
+
+TEST(CliEndToEndTest, FactoryRestoresTheDefaults) {
+  VelaSimProcess sim({"--both", "--protocol", "ascii", "--address", "7", "--link-speed", "9600"});
+  const CliResult r = RunCli(With({"factory"}, sim.ServicePort()));
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  const CliResult settings = RunCli(With({"settings"}, sim.ServicePort()));
+  for (const char* line : {"Протокол: MODBUS RTU\n", "Скорость: 38400\n", "Формат: 8E1\n",
+                           "Адрес: 1\n", "Сеть: 4-х проводная сеть\n"}) {
+    EXPECT_TRUE(Has(settings.out, line)) << line << "\n" << settings.out;
+  }
+  const CliResult working = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
+  EXPECT_EQ(working.exitCode, 0) << working.out << working.err;
+}
+
+std::time_t DeviceClock(const std::string& out) {
+  std::smatch m;
+  if (!std::regex_search(out, m,
+                         std::regex("Часы прибора: (\\d\\d)\\.(\\d\\d)\\.(\\d{4}) "
+                                    "(\\d\\d):(\\d\\d):(\\d\\d)"))) {
+    return -1;
+  }
+  std::tm t{};
+  t.tm_mday = std::stoi(m[1]);
+  t.tm_mon = std::stoi(m[2]) - 1;
+  t.tm_year = std::stoi(m[3]) - 1900;
+  t.tm_hour = std::stoi(m[4]);
+  t.tm_min = std::stoi(m[5]);
+  t.tm_sec = std::stoi(m[6]);
+  t.tm_isdst = -1;
+  return std::mktime(&t);  // the device keeps the computer's local time
+}
+
+TEST(CliEndToEndTest, SyncClockSetsTheDeviceToTheHostsTime) {
+  VelaSimProcess sim;
+  const CliResult sync = RunCli(With({"sync-clock"}, sim.ServicePort()));
+  ASSERT_EQ(sync.exitCode, 0) << sync.out << sync.err;
+  EXPECT_TRUE(Has(sync.out, "Дата и время Vela установлены.")) << sync.out;
+  const std::time_t before = std::time(nullptr);
+  const CliResult read = RunCli(With({"read"}, sim.ServicePort()));
+  const std::time_t after = std::time(nullptr);
+  ASSERT_EQ(read.exitCode, 0) << read.err;
+  const std::time_t device = DeviceClock(read.out);
+  EXPECT_GE(device, before - 1) << read.out;
+  EXPECT_LE(device, after + 1) << read.out;
+}
+
+std::string Gost12SumStandardOrder(const std::string& path) {
+  FILE* pipe = ::popen(("gost12sum '" + path + "'").c_str(), "r");
+  if (!pipe) return {};
+  char line[512] = {};
+  const bool got = std::fgets(line, sizeof line, pipe) != nullptr;
+  ::pclose(pipe);
+  if (!got) return {};
+  // The tool prints the digest bytes in reverse order.
+  const std::string printed(line, 64);
+  std::string standard;
+  for (int i = 62; i >= 0; i -= 2) standard += printed.substr(i, 2);
+  for (char& c : standard) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return standard;
+}
+
+TEST(CliEndToEndTest, VerifyPrintsTheDigestOfItsOwnFile) {
+  VelaSimProcess sim;
+  const CliResult r = RunCli(With({"verify"}, sim.ServicePort()));
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  const std::string expected = Gost12SumStandardOrder(VELALINK_CLI_PATH);
+  ASSERT_EQ(expected.size(), 64u) << "gost12sum missing?";
+  EXPECT_TRUE(Has(r.out, "Цифровой идентификатор: " + expected + "\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Идентификационное наименование: Vela_sappl\n")) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("Номер версии: \\d+\\.\\d+\\.\\d+\\.\\d+\n")))
+      << r.out;
+}
+
+TEST(CliEndToEndTest, VerifyOfAForeignDeviceFails) {
+  VelaSimProcess sim({"--device", "foreign"});
+  const CliResult r = RunCli(With({"verify"}, sim.ServicePort()));
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+}
+
+int CountRecords(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  int count = -1;  // the header's line
+  const std::string s = text.str();
+  for (size_t at = 0; (at = s.find("\r\n", at)) != std::string::npos; at += 2) ++count;
+  return count;
+}
+
+TEST(CliEndToEndTest, WatchRecordsOneLinePerCycleUntilCtrlC) {
+  VelaSimProcess sim;
+  const std::string csv = sim.PortsFolder() + "/../watch.csv";
+  CliProcess watch(With({"watch", "--csv", csv, "--trace"}, sim.ServicePort()));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (CountRecords(csv) < 4 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the device's pace
+  }
+  watch.Signal(SIGINT);
+  const CliResult r = watch.Wait();
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out, "Непрерывное чтение...\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Остановлено.\n")) << r.out;
+  // One record per completed cycle; each cycle opens with GetLinkPrm4.
+  int cycles = 0;
+  for (size_t at = 0; (at = r.err.find("    <GetLinkPrm4>", at)) != std::string::npos; ++at) {
+    ++cycles;
+  }
+  const int records = CountRecords(csv);
+  EXPECT_GE(records, 4);
+  EXPECT_TRUE(records == cycles || records == cycles - 1) << records << " " << cycles;
+  std::filesystem::remove(csv);
+}
+
+}  // namespace
+}  // namespace vela::test

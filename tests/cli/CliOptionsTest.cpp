@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "app/cli/CliOptions.h"
+
+namespace vela::cli {
+namespace {
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  size_t at = 0;
+  while (at < line.size()) {
+    const size_t end = line.find(' ', at);
+    words.push_back(line.substr(at, end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return words;
+}
+
+struct RefusedCase {
+  const char* args;
+  const char* messagePart;
+};
+
+class RefusedOptionsTest : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedOptionsTest, SayWhatIsWrong) {
+  try {
+    ParseCliOptions(Words(GetParam().args));
+    FAIL() << "accepted: " << GetParam().args;
+  } catch (const TCliUsageError& e) {
+    EXPECT_NE(std::string(e.what()).find(GetParam().messagePart), std::string::npos) << e.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedOptionsTest,
+    testing::Values(
+        RefusedCase{"", "Не указана команда"}, RefusedCase{"reed", "Неизвестная команда \"reed\""},
+        RefusedCase{"read settings", "Лишний аргумент"},
+        RefusedCase{"read --port", "не указано значение"},
+        RefusedCase{"read --colour red", "Неизвестный параметр --colour"},
+        RefusedCase{"read --port COM1 --port COM2", "указан дважды"},
+        RefusedCase{"read --interface wifi", "usb или rs485"},
+        RefusedCase{"read --protocol iec101", "IEC 60870-5-101"},
+        RefusedCase{"read --protocol modbus", "rtu, ascii или iec101"},
+        RefusedCase{"read --interface rs485 --speed 76800", "Недопустимая скорость --speed"},
+        RefusedCase{"read --interface rs485 --frame 8E2", "Недопустимый формат --frame"},
+        RefusedCase{"read --interface rs485 --protocol ascii --frame 8E1", "7 бит данных"},
+        RefusedCase{"read --interface rs485 --address 0", "от 1 до 247"},
+        RefusedCase{"read --interface rs485 --address 248", "от 1 до 247"},
+        RefusedCase{"read --interface rs485 --address 1x", "от 1 до 247"},
+        RefusedCase{"read --speed 115200", "--interface rs485"},
+        RefusedCase{"read --address 5", "--interface rs485"},
+        RefusedCase{"configure", "хотя бы один"},
+        RefusedCase{"read --set-speed 9600", "только к команде configure"},
+        RefusedCase{"configure --set-speed 14400", "Недопустимая скорость --set-speed"},
+        RefusedCase{"configure --set-protocol ascii --set-frame 8N2", "7 бит данных"},
+        RefusedCase{"configure --set-network 5", "3 или 4"},
+        RefusedCase{"read --csv x.csv", "только к команде watch"},
+        RefusedCase{"watch --seconds -1", "больше 0"},
+        RefusedCase{"read --timeout 0", "больше 0"}));
+
+TEST(CliOptionsTest, DefaultsAreTheProgramsStartUpValues) {
+  const TCliOptions o = ParseCliOptions({"read"});
+  EXPECT_EQ(o.command, TCommand::Read);
+  EXPECT_FALSE(o.rs485);
+  EXPECT_FALSE(o.ascii);
+  EXPECT_EQ(o.speed, "38400");
+  EXPECT_EQ(o.frame, 0);
+  EXPECT_EQ(o.address, 1);
+  EXPECT_TRUE(o.port.empty());
+  // The defaults stated outright are accepted over USB too.
+  EXPECT_NO_THROW(ParseCliOptions(Words("read --speed 38400 --frame 8E1 --address 1")));
+}
+
+TEST(CliOptionsTest, WorkingInterfaceAndConfigureSettings) {
+  const TCliOptions o = ParseCliOptions(
+      Words("configure --port COM7 --interface rs485 --protocol ascii --speed 115200 --frame 7N2 "
+            "--address 200 --set-protocol iec101 --set-speed 230400 --set-frame 8O1 "
+            "--set-address 17 --set-network 3 --timeout 5"));
+  EXPECT_EQ(o.command, TCommand::Configure);
+  EXPECT_EQ(o.port, "COM7");
+  EXPECT_TRUE(o.rs485);
+  EXPECT_TRUE(o.ascii);
+  EXPECT_EQ(o.speed, "115200");
+  EXPECT_EQ(o.frame, 2);
+  EXPECT_EQ(o.address, 200);
+  EXPECT_EQ(o.set.protocol, 2);
+  EXPECT_EQ(o.set.speed, "230400");
+  EXPECT_EQ(o.set.frame, 1);
+  EXPECT_EQ(o.set.address, 17);
+  EXPECT_EQ(o.set.threeWire, true);
+  EXPECT_EQ(o.timeoutSeconds, 5);
+}
+
+TEST(CliOptionsTest, WatchOptions) {
+  const TCliOptions o = ParseCliOptions(Words("watch --csv out.csv --seconds 2.5 --stats"));
+  EXPECT_EQ(o.command, TCommand::Watch);
+  EXPECT_EQ(o.csvFile, "out.csv");
+  EXPECT_EQ(o.seconds, 2.5);
+  EXPECT_TRUE(o.stats);
+}
+
+TEST(CliOptionsTest, FrameTexts) {
+  struct Case {
+    const char* text;
+    int dataBits, index;
+  };
+  for (const Case c : {Case{"8E1", 8, 0}, Case{"8O1", 8, 1}, Case{"8N2", 8, 2}, Case{"7E1", 7, 0},
+                       Case{"7O1", 7, 1}, Case{"7N2", 7, 2}}) {
+    const auto frame = ParseFrameText(c.text);
+    ASSERT_TRUE(frame) << c.text;
+    EXPECT_EQ(frame->dataBits, c.dataBits);
+    EXPECT_EQ(frame->index, c.index);
+  }
+  for (const char* bad : {"", "8E", "9E1", "8e1", "8N1", "8E1 "}) {
+    EXPECT_FALSE(ParseFrameText(bad)) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace vela::cli

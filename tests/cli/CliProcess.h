@@ -1,0 +1,37 @@
+#pragma once
+// velalink-cli as a child process: its exit code and what it printed.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace vela::test {
+
+struct CliResult {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+class CliProcess {
+ public:
+  // Starts velalink-cli with args; standard output and error go to files.
+  explicit CliProcess(const std::vector<std::string>& args);
+  ~CliProcess();
+  CliProcess(const CliProcess&) = delete;
+  CliProcess& operator=(const CliProcess&) = delete;
+
+  void Signal(int number) const;
+  // Waits for the end and collects the output.
+  CliResult Wait();
+  std::string OutputSoFar() const;
+
+ private:
+  std::string folder_;
+  pid_t pid_ = -1;
+};
+
+// Runs it to the end.
+CliResult RunCli(const std::vector<std::string>& args);
+
+}  // namespace vela::test
