@@ -12,7 +12,7 @@
 #include "display/MeasurementPanel.h"
 #include "display/SimplePlot.h"
 #include "qt/QtCanvas.h"
-#include "tests/qt/QtTestApp.h"
+#include "qt/tests/QtTestApp.h"
 
 namespace vela {
 namespace {

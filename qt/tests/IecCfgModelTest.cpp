@@ -15,7 +15,7 @@
 #include "qt/IecCfgModel.h"
 #include "qt/QtAutoRead.h"
 #include "qt/QtIecOptionsDialog.h"
-#include "tests/qt/QtTestApp.h"
+#include "qt/tests/QtTestApp.h"
 
 namespace vela {
 namespace {

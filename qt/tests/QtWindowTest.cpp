@@ -15,7 +15,7 @@
 #include "common/ArkSysUtils.h"
 #include "qt/QtKeyPreview.h"
 #include "qt/QtProgram.h"
-#include "tests/qt/QtTestApp.h"
+#include "qt/tests/QtTestApp.h"
 
 namespace vela {
 namespace {

@@ -11,7 +11,7 @@
 #include "qt/QtDialogs.h"
 #include "qt/QtHandOver.h"
 #include "qt/QtTimer.h"
-#include "tests/qt/QtTestApp.h"
+#include "qt/tests/QtTestApp.h"
 
 namespace vela {
 namespace {

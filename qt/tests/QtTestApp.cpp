@@ -1,4 +1,4 @@
-#include "tests/qt/QtTestApp.h"
+#include "qt/tests/QtTestApp.h"
 
 #include <unistd.h>
 

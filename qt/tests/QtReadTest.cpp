@@ -14,7 +14,7 @@
 #include "qt/QtAutoRead.h"
 #include "qt/QtCanvas.h"
 #include "qt/QtProgram.h"
-#include "tests/qt/QtTestApp.h"
+#include "qt/tests/QtTestApp.h"
 #include "tests/support/VelaSimProcess.h"
 
 namespace vela {
