@@ -37,6 +37,8 @@ void TArkThread::WaitFor() {
   thread_.join();
 }
 
-void TArkThread::Synchronize(const std::function<void()>& call) { handover::Synchronize(call); }
+void TArkThread::Synchronize(const std::function<void()>& call) {
+  handover::Synchronize(call);
+}
 
 }  // namespace vela

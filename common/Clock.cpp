@@ -12,7 +12,8 @@ TDateTime SystemClock::Now() const {
   using namespace std::chrono;
   const auto now = system_clock::now();
   const std::time_t seconds = system_clock::to_time_t(now);
-  const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+  const int ms =
+      static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
   std::tm local{};
   localtime_r(&seconds, &local);
   return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
@@ -35,7 +36,9 @@ TDateTime VirtualClock::Now() const {
   return static_cast<double>(startMs_.load() + monotonicMs_.load()) / 86400000.0;
 }
 
-int64_t VirtualClock::MonotonicMs() const { return monotonicMs_.load(); }
+int64_t VirtualClock::MonotonicMs() const {
+  return monotonicMs_.load();
+}
 
 void VirtualClock::Advance(int64_t ms) {
   if (ms > 0) monotonicMs_ += ms;

@@ -10,8 +10,8 @@ struct DateTimeParts {
   int hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
-TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0,
-                         int second = 0, int millisecond = 0);
+TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                         int millisecond = 0);
 // Rounds to the nearest millisecond first, so 12:00:00.9999 is 12:00:01.000.
 DateTimeParts DecodeDateTime(TDateTime t);
 bool IsLeapYear(int year);

@@ -43,11 +43,15 @@ class HeadlessEventLoop::LoopTimer : public Timer {
   unsigned interval_ = 1000;
 };
 
-HeadlessEventLoop::HeadlessEventLoop(Clock& clock) : clock_(clock) { handover::BindGuiThread(); }
+HeadlessEventLoop::HeadlessEventLoop(Clock& clock) : clock_(clock) {
+  handover::BindGuiThread();
+}
 
 HeadlessEventLoop::~HeadlessEventLoop() = default;
 
-std::unique_ptr<Timer> HeadlessEventLoop::CreateTimer() { return std::make_unique<LoopTimer>(*this); }
+std::unique_ptr<Timer> HeadlessEventLoop::CreateTimer() {
+  return std::make_unique<LoopTimer>(*this);
+}
 
 int64_t HeadlessEventLoop::NextDeadline() const {
   int64_t next = INT64_MAX;
@@ -116,7 +120,9 @@ bool HeadlessEventLoop::RunUntil(const std::function<bool()>& done, int64_t time
   }
 }
 
-void HeadlessEventLoop::RunFor(int64_t ms) { RunUntil(nullptr, ms); }
+void HeadlessEventLoop::RunFor(int64_t ms) {
+  RunUntil(nullptr, ms);
+}
 
 void HeadlessEventLoop::Run() {
   quit_ = false;
