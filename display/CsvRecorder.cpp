@@ -38,8 +38,10 @@ int AppendAll(int fd, const std::string& text) {
 }
 
 // Opens fileName with flags, appends text and closes it; 0 or the errno.
+// Non-blocking, so that a name that is a FIFO or a device cannot freeze the
+// program (it has no effect on a regular file).
 int WriteFile(const std::string& fileName, int flags, const std::string& text) {
-  const int fd = ::open(fileName.c_str(), flags | O_WRONLY | O_CLOEXEC, 0666);
+  const int fd = ::open(fileName.c_str(), flags | O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return errno;
   const int writeError = AppendAll(fd, text);
   const int closeError = ::close(fd) == 0 ? 0 : errno;

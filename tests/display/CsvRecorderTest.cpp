@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -215,6 +216,21 @@ TEST_F(CsvRecorderTest, WriteFailureSkipsOneRecordAndKeepsEverythingWritten) {
   fs::create_symlink(data, link);
   ASSERT_TRUE(recorder.WriteRecord(tenSeconds));  // tried again at once, not held back
   EXPECT_EQ(ReadAll(data), kHeader + first + recorder.Record(clock.Now()));
+}
+
+// A name that is a FIFO nobody reads would block open() for ever; it is
+// refused at once instead, both when recording starts and when a record is due.
+TEST_F(CsvRecorderTest, FifoWithoutReaderIsRefusedWithoutBlocking) {
+  const fs::path fifo = dir / "fifo.csv";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_THROW(recorder.Start(fifo.string()), TArkException);
+  EXPECT_FALSE(recorder.IsRecording());
+
+  recorder.Start(file.string());
+  fs::remove(file);
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  EXPECT_THROW(recorder.WriteRecord(0), TArkException);
+  EXPECT_TRUE(recorder.IsRecording());
 }
 
 TEST_F(CsvRecorderTest, RecordCutShortByAFileSizeLimitIsRemovedAgain) {
