@@ -38,6 +38,7 @@ TEST(CliEndToEndTest, ReadPrintsTheCellsAndTheClock) {
   EXPECT_TRUE(std::regex_search(r.out, std::regex("\nUab = \\d+[.,]\\d{2} В\n"))) << r.out;
   EXPECT_TRUE(std::regex_search(r.out, std::regex("\ncos = -?\\d[.,]\\d{4}\n"))) << r.out;
   EXPECT_TRUE(Has(r.out, "Часы прибора: ")) << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 TEST(CliEndToEndTest, ThreeWireReadLeavesTheHiddenCellsOut) {
@@ -47,6 +48,7 @@ TEST(CliEndToEndTest, ThreeWireReadLeavesTheHiddenCellsOut) {
   EXPECT_TRUE(Has(r.out, "\nIa = ")) << r.out;
   EXPECT_FALSE(Has(r.out, "\nUa = ")) << r.out;
   EXPECT_FALSE(Has(r.out, "\nPa = ")) << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 TEST(CliEndToEndTest, SilentDeviceFailsWithTheReason) {
@@ -55,6 +57,7 @@ TEST(CliEndToEndTest, SilentDeviceFailsWithTheReason) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(Has(r.out, "Чтение идентификационной информации: нет ответа")) << r.out;
   EXPECT_TRUE(Has(r.err, "velalink-cli: ")) << r.err;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 TEST(CliEndToEndTest, UsageErrorsExitWithTwo) {
@@ -87,6 +90,7 @@ TEST(CliEndToEndTest, ConfigureThenTheDeviceAnswersWithTheNewSettings) {
   EXPECT_EQ(working.exitCode, 0) << working.out << working.err;
   const CliResult old = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
   EXPECT_EQ(old.exitCode, 1) << old.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 TEST(CliEndToEndTest, FactoryRestoresTheDefaults) {
@@ -100,6 +104,7 @@ TEST(CliEndToEndTest, FactoryRestoresTheDefaults) {
   }
   const CliResult working = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
   EXPECT_EQ(working.exitCode, 0) << working.out << working.err;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 std::time_t DeviceClock(const std::string& out) {
@@ -132,6 +137,7 @@ TEST(CliEndToEndTest, SyncClockSetsTheDeviceToTheHostsTime) {
   const std::time_t device = DeviceClock(read.out);
   EXPECT_GE(device, before - 1) << read.out;
   EXPECT_LE(device, after + 1) << read.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 std::string Gost12SumStandardOrder(const std::string& path) {
@@ -159,12 +165,14 @@ TEST(CliEndToEndTest, VerifyPrintsTheDigestOfItsOwnFile) {
   EXPECT_TRUE(Has(r.out, "Идентификационное наименование: Vela_sappl\n")) << r.out;
   EXPECT_TRUE(std::regex_search(r.out, std::regex("Номер версии: \\d+\\.\\d+\\.\\d+\\.\\d+\n")))
       << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 TEST(CliEndToEndTest, VerifyOfAForeignDeviceFails) {
   VelaSimProcess sim({"--device", "foreign"});
   const CliResult r = RunCli(With({"verify"}, sim.ServicePort()));
   EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 int CountRecords(const std::string& file) {
@@ -199,6 +207,7 @@ TEST(CliEndToEndTest, WatchRecordsOneLinePerCycleUntilCtrlC) {
   EXPECT_GE(records, 4);
   EXPECT_TRUE(records == cycles || records == cycles - 1) << records << " " << cycles;
   std::filesystem::remove(csv);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 }  // namespace
