@@ -185,7 +185,9 @@ int CountRecords(const std::string& file) {
   return count;
 }
 
-TEST(CliEndToEndTest, WatchRecordsOneLinePerCycleUntilCtrlC) {
+class WatchStopTest : public testing::TestWithParam<int> {};
+
+TEST_P(WatchStopTest, RecordsOneLinePerCycleUntilTheSignal) {
   VelaSimProcess sim;
   const std::string csv = sim.PortsFolder() + "/../watch.csv";
   CliProcess watch(With({"watch", "--csv", csv, "--trace"}, sim.ServicePort()));
@@ -193,7 +195,7 @@ TEST(CliEndToEndTest, WatchRecordsOneLinePerCycleUntilCtrlC) {
   while (CountRecords(csv) < 4 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the device's pace
   }
-  watch.Signal(SIGINT);
+  watch.Signal(GetParam());
   const CliResult r = watch.Wait();
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "Непрерывное чтение...\n")) << r.out;
@@ -209,6 +211,11 @@ TEST(CliEndToEndTest, WatchRecordsOneLinePerCycleUntilCtrlC) {
   std::filesystem::remove(csv);
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, WatchStopTest, testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) {
+                           return std::string(info.param == SIGINT ? "ctrlC" : "sigterm");
+                         });
 
 }  // namespace
 }  // namespace vela::test
