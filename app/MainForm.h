@@ -286,6 +286,9 @@ class TForm1 : public TForm {
   void StartWrite(const std::vector<uint8_t>& jobs);
   std::string LinkSource() const;
   void CompleteLinkRead();
+  // A failure outside the job list (a button's own step, port discovery):
+  // traced and logged as it is, leaving the running job's state alone.
+  void ReportOutsideJob(const std::exception& e);
   bool InIecMode() const { return false; }  // the IEC master comes with the IEC workflows
 
   // Keyboard.

@@ -139,7 +139,7 @@ void TForm1::DeviceChange(uint32_t eventCode) {
   try {
     cbComPort.SetItems(DiscoverComPorts());
   } catch (const std::exception& e) {
-    HandleException(this, e);
+    ReportOutsideJob(e);
   }
   // The port object keeps its name until the user picks an entry.
   SelectComboItem(cbComPort, shown);

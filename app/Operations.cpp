@@ -106,7 +106,7 @@ void TForm1::btnVerifyClick() {
     Log("Цифровой идентификатор: " + digest);
   } catch (const std::exception& e) {
     ClearOperationFlags();
-    HandleException(this, e);
+    ReportOutsideJob(e);
     return;
   }
   Log("Алгоритм вычисления: хэширование по ГОСТ Р 34.11-2012");
@@ -117,6 +117,13 @@ void TForm1::btnVerifyClick() {
     return;
   }
   StartOperation(joblists::kIdentificationReport, true);
+}
+
+void TForm1::ReportOutsideJob(const std::exception& e) {
+  // The job left current by the last operation, or the one running now, has
+  // nothing to do with this failure: its exception rule must not apply.
+  Trace(std::string("Exc: ") + e.what());
+  Log(e.what());
 }
 
 void TForm1::VerifyDevice() {

@@ -15,7 +15,7 @@ void TForm1::BitBtn1Click() {
       try {
         FRecorder->Start(fileName);
       } catch (const std::exception& e) {
-        HandleException(this, e);
+        ReportOutsideJob(e);
       }
     }
   }

@@ -19,10 +19,16 @@ FormHarness::FormHarness() {
     return std::make_unique<TArkComPort>(name, std::move(backend));
   };
   seams.debugOutputFactory = [this] { return std::make_unique<TRecordingTrace>(trace_); };
-  seams.enumComPorts = [] { return std::vector<std::string>{"COM1", "COM3"}; };
+  seams.enumComPorts = [this] {
+    if (!discoveryFailure.empty()) throw TArkException(discoveryFailure);
+    return std::vector<std::string>{"COM1", "COM3"};
+  };
   seams.programVersion = "1.0.0.1";
   seams.saveDialog = &saveDialog_;
-  seams.programDigest = [] { return std::string(64, 'A'); };
+  seams.programDigest = [this] {
+    if (!digestFailure.empty()) throw TArkException(digestFailure);
+    return std::string(64, 'A');
+  };
   form_ = std::make_unique<TForm1>(std::move(seams));
 }
 

@@ -61,6 +61,9 @@ class FormHarness {
   bool LogHas(const std::string& line) const;
   int LogCount(const std::string& line) const;
 
+  // Not empty: listing the ports, or hashing the program file, raises this.
+  std::string discoveryFailure, digestFailure;
+
   // Device registers (input: function 4, holding: functions 3 and 16).
   std::map<uint16_t, uint16_t> input, holding;
   // A device that is a supported Vela, 4-wire, normalisation type 2.

@@ -283,5 +283,84 @@ TEST(VerifyTest, FailedIdentificationReadIsNeverVouchedForByAnEarlierOne) {
   EXPECT_FALSE(h.LogHas("Идентификационное наименование: Vela_sappl"));
 }
 
+// A failure of a button's own step or of port discovery is not a response to
+// the job that happens to be current (left from the last operation, or
+// running now): its message reaches the log, and the job's exception rule
+// (old firmware note, skip at the next tick) stays out of it.
+enum class Trigger { RecordFile, ProgramDigest, Discovery };
+enum class JobState { IdleAfterSilentDevInfo, ContinuousAtDevInfo, ContinuousAtGetValues };
+
+struct OutsideFailureCase {
+  const char* name;
+  JobState state;
+  Trigger trigger;
+};
+
+const OutsideFailureCase kOutsideFailures[] = {
+    {"recordAfterSilentDevice", JobState::IdleAfterSilentDevInfo, Trigger::RecordFile},
+    {"digestAfterSilentDevice", JobState::IdleAfterSilentDevInfo, Trigger::ProgramDigest},
+    {"discoveryAfterSilentDevice", JobState::IdleAfterSilentDevInfo, Trigger::Discovery},
+    {"recordWhileDevInfoRuns", JobState::ContinuousAtDevInfo, Trigger::RecordFile},
+    {"discoveryWhileDevInfoRuns", JobState::ContinuousAtDevInfo, Trigger::Discovery},
+    {"recordWhileValuesRun", JobState::ContinuousAtGetValues, Trigger::RecordFile},
+    {"discoveryWhileValuesRun", JobState::ContinuousAtGetValues, Trigger::Discovery},
+};
+
+class OutsideJobFailureTest : public testing::TestWithParam<OutsideFailureCase> {};
+
+TEST_P(OutsideJobFailureTest, IsLoggedAndLeavesTheJobAlone) {
+  const OutsideFailureCase& c = GetParam();
+  FormHarness h;
+  h.MakeSupportedVela();
+  TForm1& f = h.form();
+  if (c.state == JobState::IdleAfterSilentDevInfo) {
+    f.Button4.Click();
+    h.loop().Advance(250);
+    ASSERT_FALSE(f.FBusy);
+  } else {
+    f.Button5.Click();
+    if (c.state == JobState::ContinuousAtGetValues) {
+      for (int i = 0; i < kPrefixLength; ++i) h.Answer();
+    }
+  }
+  const uint8_t jobBefore = f.CurrentJob();
+  std::string message;
+  switch (c.trigger) {
+    case Trigger::RecordFile:
+      message = "/nonexistent-velalink-dir/values.csv";
+      h.saveDialog().answer = message;
+      f.BitBtn1.Click();
+      EXPECT_EQ(f.BitBtn1.Glyph(), "CHK0");
+      break;
+    case Trigger::ProgramDigest:
+      message = h.digestFailure = "Файл программы недоступен";
+      f.btnVerify.Click();
+      break;
+    case Trigger::Discovery:
+      message = h.discoveryFailure = "Список портов недоступен";
+      f.DeviceChange(TForm1::kDeviceArrived);
+      break;
+  }
+  EXPECT_NE(f.Memo1.Text().find(message), std::string::npos) << f.Memo1.Text();
+  EXPECT_EQ(f.CurrentJob(), jobBefore);
+  EXPECT_FALSE(f.FSkipOnNextTick);
+  EXPECT_TRUE(f.FPendingOldFirmware.empty());
+  if (c.state == JobState::IdleAfterSilentDevInfo) {
+    // The next read against the silent device stops at its own time-out.
+    f.Button4.Click();
+    h.loop().Advance(250);
+    EXPECT_FALSE(f.FBusy);
+    EXPECT_EQ(h.log(), std::vector<std::string>{msg::kIdentNoAnswer});
+  } else {
+    h.AnswerAll(12);
+    EXPECT_FALSE(h.LogHas(msg::kOldFirmware));
+    EXPECT_TRUE(f.FContinuousRunning);
+    f.Button5.Click();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OutsideJobFailureTest, testing::ValuesIn(kOutsideFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace vela::test
