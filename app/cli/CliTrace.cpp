@@ -16,12 +16,16 @@ TCliTrace::TCliTrace(Clock& clock, std::unique_ptr<TTraceTarget> console, bool t
 
 bool TCliTrace::Send(const std::string& text) {
   if (text == "    <GetLinkPrm4>") {
-    cycles_.push_back({clock_.MonotonicMs(), 0, 0, 0});
-  } else if (!cycles_.empty() && StartsWith(text, " Wr: ")) {
-    ++cycles_.back().exchanges;
-    cycles_.back().written += static_cast<int64_t>((text.size() - 5) / 2);
-  } else if (!cycles_.empty() && StartsWith(text, " Rd: ")) {
-    cycles_.back().read += static_cast<int64_t>((text.size() - 5) / 2);
+    const int64_t now = clock_.MonotonicMs();
+    if (cycleCount_ < 2) firstStartsMs_[cycleCount_] = now;
+    previous_ = current_;
+    current_ = {now, 0, 0, 0};
+    ++cycleCount_;
+  } else if (cycleCount_ > 0 && StartsWith(text, " Wr: ")) {
+    ++current_.exchanges;
+    current_.written += static_cast<int64_t>((text.size() - 5) / 2);
+  } else if (cycleCount_ > 0 && StartsWith(text, " Rd: ")) {
+    current_.read += static_cast<int64_t>((text.size() - 5) / 2);
   }
   if (toStandardError_) std::fprintf(stderr, "%s\n", text.c_str());
   return console_ ? console_->Send(text) : toStandardError_;
@@ -29,14 +33,14 @@ bool TCliTrace::Send(const std::string& text) {
 
 TCycleFigures TCliTrace::Figures() const {
   TCycleFigures figures;
-  if (cycles_.size() < 2) return figures;
+  if (cycleCount_ < 2) return figures;
   // The first cycle also ran the rest of the prefix: measure from the second.
-  const size_t first = cycles_.size() > 2 ? 1 : 0;
-  const size_t last = cycles_.size() - 1;  // started, perhaps not finished
+  const int64_t first = cycleCount_ > 2 ? 1 : 0;
+  const int64_t last = cycleCount_ - 1;  // started, perhaps not finished
   figures.cycles = static_cast<int>(last - first);
   figures.meanCycleMs =
-      static_cast<double>(cycles_[last].startMs - cycles_[first].startMs) / figures.cycles;
-  const TCycle& whole = cycles_[last - 1];
+      static_cast<double>(current_.startMs - firstStartsMs_[first]) / figures.cycles;
+  const TCycle& whole = previous_;
   figures.exchangesPerCycle = whole.exchanges;
   figures.octetsWritten = whole.written;
   figures.octetsRead = whole.read;

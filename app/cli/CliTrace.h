@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/MainForm.h"
 #include "common/Clock.h"
@@ -39,7 +38,10 @@ class TCliTrace : public TTraceTarget {
   Clock& clock_;
   std::unique_ptr<TTraceTarget> console_;
   bool toStandardError_;
-  std::vector<TCycle> cycles_;  // the last one is still running
+  // Watching may go on for days: only what the figures need is kept.
+  int64_t cycleCount_ = 0;
+  int64_t firstStartsMs_[2] = {0, 0};  // of the first two cycles
+  TCycle previous_, current_;          // current_ is still running
 };
 
 }  // namespace vela::cli

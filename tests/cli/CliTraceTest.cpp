@@ -5,29 +5,42 @@
 namespace vela::cli {
 namespace {
 
+// The first cycle (with the rest of the prefix) takes firstMs, every later
+// one cycleMs; each has six exchanges of 8 octets out and 7 back.
+struct CycleCase {
+  int started;  // cycles begun, the last one still running
+  int firstMs, cycleMs;
+  int measured;
+  double meanMs;
+};
+
 TEST(CliTraceTest, CycleFiguresComeFromWholeCyclesAfterTheFirst) {
-  VirtualClock clock;
-  TCliTrace trace(clock, nullptr, false);
-  EXPECT_EQ(trace.Figures().cycles, 0);
-  // The first cycle (with the rest of the prefix) takes longer.
-  const int starts[] = {0, 900, 1250, 1600, 1950};
-  int now = 0;
-  for (int i = 0; i < 5; ++i) {
-    clock.Advance(starts[i] - now);
-    now = starts[i];
-    trace.Send("    <GetLinkPrm4>");
-    for (int exchange = 0; exchange < 6; ++exchange) {
-      trace.Send(" Wr: 0103506A0001ABCD");  // 8 octets
-      trace.Send(" Rd: 01030200010203");    // 7 octets
-      trace.Send("    <Значения прочитаны.>");
+  const CycleCase cases[] = {{0, 900, 350, 0, 0},
+                             {1, 900, 350, 0, 0},
+                             {2, 900, 350, 1, 900},  // only the first is whole
+                             {5, 900, 350, 3, 350},
+                             {100000, 900, 350, 99998, 350}};  // a long watch
+  for (const CycleCase& c : cases) {
+    VirtualClock clock;
+    TCliTrace trace(clock, nullptr, false);
+    for (int i = 0; i < c.started; ++i) {
+      if (i > 0) clock.Advance(i == 1 ? c.firstMs : c.cycleMs);
+      trace.Send("    <GetLinkPrm4>");
+      for (int exchange = 0; exchange < 6; ++exchange) {
+        trace.Send(" Wr: 0103506A0001ABCD");  // 8 octets
+        trace.Send(" Rd: 01030200010203");    // 7 octets
+        trace.Send("    <Значения прочитаны.>");
+      }
     }
+    const TCycleFigures f = trace.Figures();
+    SCOPED_TRACE(c.started);
+    EXPECT_EQ(f.cycles, c.measured);
+    EXPECT_DOUBLE_EQ(f.meanCycleMs, c.meanMs);
+    if (c.measured == 0) continue;
+    EXPECT_EQ(f.exchangesPerCycle, 6);
+    EXPECT_EQ(f.octetsWritten, 48);
+    EXPECT_EQ(f.octetsRead, 42);
   }
-  const TCycleFigures f = trace.Figures();
-  EXPECT_EQ(f.cycles, 3);
-  EXPECT_DOUBLE_EQ(f.meanCycleMs, 350.0);
-  EXPECT_EQ(f.exchangesPerCycle, 6);
-  EXPECT_EQ(f.octetsWritten, 48);
-  EXPECT_EQ(f.octetsRead, 42);
 }
 
 }  // namespace
