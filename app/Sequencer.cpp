@@ -156,8 +156,9 @@ void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
     FNoAnswerSeen = false;
     Log(msg::kLinkRestored);
   }
+  const uint8_t job = CurrentJob();
   try {
-    CompleteJob(CurrentJob(), data);  // a failure skips the advance: the time-out decides
+    CompleteJob(job, data);  // a failure skips the advance: the time-out decides
   } catch (const TArkException&) {
     FCompletionFailed = true;
     throw;  // the port hands it to OnException
@@ -165,6 +166,9 @@ void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
     HandleException(sender, e);  // any other failure takes the same way
     return;
   }
+  // Octets nobody asked for start nothing: during the wait for the clock tick
+  // they would otherwise send the first prefix job and move the tick.
+  if (job == jobNone) return;
   Advance();
 }
 

@@ -246,6 +246,40 @@ TEST(SequencerTest, ClockSettingWritesOnTheWholeSecond) {
   EXPECT_FALSE(h.form().FPort->IsOpen());
 }
 
+// Octets that arrive while no job is current are reported and start nothing:
+// during the wait for the clock tick they must not send a request of their
+// own nor move the tick off the whole second.
+struct UnrequestedCase {
+  const char* name;
+  int msBeforeData;  // after the button, within the 1150 ms wait
+};
+
+class UnrequestedDuringClockWaitTest : public testing::TestWithParam<UnrequestedCase> {};
+
+TEST_P(UnrequestedDuringClockWaitTest, ReportedAndTheClockIsStillWrittenOnTime) {
+  const UnrequestedCase& c = GetParam();
+  FormHarness h;
+  h.clock().SetNow(EncodeDateTime(2025, 12, 10, 12, 0, 0, 300));
+  h.form().Button1.Click();
+  h.loop().Advance(c.msBeforeData);
+  h.Reply("\x01\x02");
+  EXPECT_TRUE(h.LogHas("Технология \"запрос-ответ\" не может быть выдержана.")) << c.name;
+  EXPECT_EQ(h.RequestCount(), 0) << c.name;
+  h.loop().Advance(1150 - c.msBeforeData);
+  ASSERT_EQ(h.RequestCount(), 1) << c.name;
+  ASSERT_EQ(h.LastRequest().function, 0x10) << c.name;
+  h.Answer();
+  const uint32_t expected = DateTimeToSeconds(EncodeDateTime(2025, 12, 10, 12, 0, 2));
+  EXPECT_EQ(h.holding[27] | (h.holding[28] << 16), expected) << c.name;
+  EXPECT_TRUE(h.LogHas(msg::kClockSet)) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, UnrequestedDuringClockWaitTest,
+                         testing::Values(UnrequestedCase{"atOnce", 0},
+                                         UnrequestedCase{"midway", 600},
+                                         UnrequestedCase{"justBeforeTheTick", 1100}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(SequencerTest, ClockRuleEmptiesFieldAndStops) {
   FormHarness h;
   h.form().Button1.Click();
