@@ -28,7 +28,8 @@ function(velalink_test name)
   velalink_executable(${name} SOURCES ${ARG_SOURCES} DEPS ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE VELALINK_BINARY_DIR="${PROJECT_BINARY_DIR}"
                                              VELALINK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  # NO_PRETTY_VALUES: parameter dumps (with addresses in them) stay out of the names.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES LABELS "${ARG_LABELS}")
   if("threads" IN_LIST ARG_LABELS)
     add_dependencies(threaded_tests ${name})
   endif()
