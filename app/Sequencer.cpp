@@ -163,6 +163,7 @@ void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
     FCompletionFailed = true;
     throw;  // the port hands it to OnException
   } catch (const std::exception& e) {
+    FCompletionFailed = true;    // handled per job, like the program's own failures
     HandleException(sender, e);  // any other failure takes the same way
     return;
   }
