@@ -14,9 +14,10 @@
 namespace vela::test {
 namespace {
 
-class SimReadTest : public testing::Test {
+// The form on the simulator's service port, with the trace kept in trace_.
+class SimFormTest {
  protected:
-  SimReadTest() {
+  explicit SimFormTest(const std::vector<std::string>& simArgs = {}) : sim_(simArgs) {
     TForm1Seams seams(SystemClock::Instance(), loop_);
     const std::string port = sim_.ServicePort();
     seams.enumComPorts = [port] { return std::vector<std::string>{port}; };
@@ -43,6 +44,8 @@ class SimReadTest : public testing::Test {
   std::vector<std::string> trace_;
   std::unique_ptr<TForm1> form_;
 };
+
+class SimReadTest : public SimFormTest, public testing::Test {};
 
 TEST_F(SimReadTest, ReadOnceFillsAllCells) {
   TForm1& f = *form_;
@@ -83,6 +86,58 @@ TEST_F(SimReadTest, UnpluggedDeviceEndsContinuousReadingWithTheReason) {
   EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
   EXPECT_TRUE(f.Button4.Enabled());
 }
+
+// Device variants read once: what the log says and which cells get values.
+struct TVariant {
+  const char* name;
+  std::vector<std::string> simArgs;
+  std::vector<std::string> expectedLines;  // consecutive lines of the log
+  bool readDone;                           // ends with "Чтение выполнено."
+  bool fourWireCellsShown;                 // phase values other than the power factors
+};
+
+class SimVariantTest : public SimFormTest, public testing::TestWithParam<TVariant> {
+ protected:
+  SimVariantTest() : SimFormTest(GetParam().simArgs) {}
+};
+
+TEST_P(SimVariantTest, ReadOnceReportsTheDevice) {
+  const TVariant& v = GetParam();
+  TForm1& f = *form_;
+  f.Button4.Click();
+  ASSERT_TRUE(loop_.RunUntil([&] { return !f.FBusy; }, 15000)) << f.Memo1.Text();
+  const std::vector<std::string>& lines = f.Memo1.Lines();
+  const auto found =
+      std::search(lines.begin(), lines.end(), v.expectedLines.begin(), v.expectedLines.end());
+  EXPECT_NE(found, lines.end()) << f.Memo1.Text();
+  EXPECT_EQ(lines.back() == msg::kReadDone, v.readDone) << f.Memo1.Text();
+  EXPECT_EQ((*f.FCells)[slotUab].State(), v.readDone ? cvsValue : cvsEmpty);
+  for (TSlot slot : kFourWireOnlySlots) {
+    if (slot >= slotCosA) continue;  // phase power factors also need newer firmware
+    EXPECT_EQ((*f.FCells)[slot].State() == cvsValue, v.fourWireCellsShown) << "slot " << slot;
+  }
+  EXPECT_FALSE(f.FPort->IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, SimVariantTest,
+    testing::Values(
+        TVariant{
+            "OldFirmware",
+            {"--old-firmware"},
+            {"В приборе установлено устаревшее ПО.", "Рекомендуется обновить прошивку прибора."},
+            true,
+            true},
+        TVariant{"Kant",
+                 {"--device", "kant", "--serial", "4242"},
+                 {"Прибор идентифицируется как \"СИРТА КАНТ\" (модификация №1), серийный номер "
+                  "004242.",
+                  "Программа VelaLink предназначена только для работы с \"СИРТА Vela\".",
+                  "Проверьте правильность подключений."},
+                 false,
+                 false},
+        TVariant{"ThreeWire", {"--three-wire"}, {std::string(msg::kReadDone)}, true, false}),
+    [](const testing::TestParamInfo<TVariant>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vela::test
