@@ -9,6 +9,7 @@
 #include "modbus/ModbusBlockOps.h"
 #include "modbus/ModbusParamBlocks.h"
 #include "modbus/ModbusValueBlocks.h"
+#include "tests/modbus/AllBlocks.h"
 #include "tests/modbus/ModbusTestUtils.h"
 
 namespace vela {
@@ -57,21 +58,9 @@ TEST(ModbusBlockOps, WriteSendsAllRegistersAsTheyAre) {
 
 // Every block, both framings: the device's answer lands in the registers.
 TEST(ModbusBlockOps, ReadsEveryBlockInBothModes) {
-  TModbusValuesF f;
-  TModbusValues4Wire four;
-  TModbusValues3Wire three;
-  TModbusValues4Cos cos4;
-  TModbusValues3Cos cos3;
-  TMbusDevInfo info;
-  TModbusParamsTime time;
-  TModbusParamsFinalize finalize;
-  TModbusParamsLink link;
-  TModbusParamsMain main;
-  TModbusParamsLink2 link2;
-  TModbusParamsLink3 link3;
-  TModbusParamsLink4 link4;
-  TModbusValues* values[] = {&f, &four, &three, &cos4, &cos3, &info};
-  TModbusParams* params[] = {&time, &finalize, &link, &main, &link2, &link3, &link4};
+  test::AllBlocks blocks;
+  const auto& values = blocks.values;
+  const auto& params = blocks.params;
   for (bool rtu : {true, false}) {
     TModbusPacker packer(0x2A);
     packer.RtuMode = rtu;

@@ -12,6 +12,7 @@
 #include "modbus/ModbusBlockOps.h"
 #include "modbus/ModbusParamBlocks.h"
 #include "modbus/ModbusValueBlocks.h"
+#include "tests/modbus/AllBlocks.h"
 #include "tests/modbus/ModbusTestUtils.h"
 
 namespace vela {
@@ -72,23 +73,7 @@ class LineNoise {
   std::mt19937 random_;
 };
 
-struct Blocks {
-  TModbusValuesF f;
-  TModbusValues4Wire four;
-  TModbusValues3Wire three;
-  TModbusValues4Cos cos4;
-  TModbusValues3Cos cos3;
-  TMbusDevInfo info;
-  TModbusParamsTime time;
-  TModbusParamsFinalize finalize;
-  TModbusParamsLink link;
-  TModbusParamsMain main;
-  TModbusParamsLink2 link2;
-  TModbusParamsLink3 link3;
-  TModbusParamsLink4 link4;
-  std::vector<TModbusValues*> values{&f, &four, &three, &cos4, &cos3, &info};
-  std::vector<TModbusParams*> params{&time, &finalize, &link, &main, &link2, &link3, &link4};
-};
+using Blocks = test::AllBlocks;
 
 // A correct answer to a read of count registers, for mutation.
 Octets ValidReadAnswer(bool rtu, uint8_t address, uint8_t function, size_t count) {
