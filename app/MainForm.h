@@ -62,6 +62,8 @@ struct TForm1Seams {
   TimerFactory& timers;
   TSaveDialog* saveDialog = nullptr;
   TMessageBox* messageBox = nullptr;
+  // The IEC options dialog; none: it is never confirmed.
+  TIecOptionsDialog* iecOptionsDialog = nullptr;
   // Creates the serial port for a name; empty: a real port on the system.
   std::function<std::unique_ptr<TArkComPort>(const std::string& portName)> portFactory;
   // The drawing surface of the measurement panel; empty: drawing is dropped.
