@@ -7,6 +7,7 @@
 #include "common/ArkCmnUtils.h"
 #include "common/HandOver.h"
 #include "iec101/IecMessages.h"
+#include "iec101/IecSettings.h"
 
 namespace vela {
 
@@ -32,6 +33,9 @@ const TArkSocket101Master::TReceiveRule TArkSocket101Master::kReceiveRules[] = {
     {S::lsStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
     {S::lsResetSent, Codes({0}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsResetSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
+    {S::lsLinkStatusRequested, Codes({11}), TCondition::kAny, TReaction::kReport, R::lrAck},
+    {S::lsLinkStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kReport,
+     R::lrLinkNotReady},
     {S::lsUserDataSent, Codes({0}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsUserDataSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kReport, R::lrNack},
     {S::lsDataRequested, Codes({8}), TCondition::kWithData, TReaction::kReport, R::lrUserData},
@@ -67,7 +71,33 @@ TArkSocket101Master::~TArkSocket101Master() {
 
 bool TArkSocket101Master::IsBusy() const {
   return state_ == S::lsStatusRequested || state_ == S::lsResetSent ||
-         state_ == S::lsUserDataSent || state_ == S::lsDataRequested;
+         state_ == S::lsUserDataSent || state_ == S::lsDataRequested ||
+         state_ == S::lsClass1Requested || state_ == S::lsLinkStatusRequested;
+}
+
+void TArkSocket101Master::SetLineTiming(uint32_t baud, unsigned bitsPerCharacter,
+                                        unsigned endSilenceMs) {
+  baud_ = baud;
+  bitsPerCharacter_ = bitsPerCharacter;
+  endSilenceMs_ = endSilenceMs;
+}
+
+unsigned TArkSocket101Master::ResponseTimeoutMs() const {
+  return IsBusy() ? timeoutMs_ : kResponseTimeoutMs;
+}
+
+unsigned TArkSocket101Master::WireMs(std::size_t octets) const {
+  const uint64_t bits = static_cast<uint64_t>(octets) * bitsPerCharacter_;
+  return static_cast<unsigned>((bits * 1000 + baud_ - 1) / baud_);
+}
+
+unsigned TArkSocket101Master::TimeoutFor(TLinkState state) const {
+  if (baud_ == 0) return kResponseTimeoutMs;
+  const bool dataRequest = state == S::lsDataRequested || state == S::lsClass1Requested;
+  const std::size_t longestAnswer =
+      dataRequest ? std::size_t{kFt12MaxLength} + 6 : std::size_t{LinkAddressLength()} + 4;
+  const std::size_t request = current_ ? current_->Frame().size() : 0;
+  return WireMs(request) + kResponseTimeoutMs + WireMs(longestAnswer) + endSilenceMs_;
 }
 
 void TArkSocket101Master::SetLinkAddress(uint32_t address) {
@@ -108,6 +138,18 @@ void TArkSocket101Master::RequestClass2(int retries) {
   StartCountedService(fc::kRequestClass2, {}, retries, S::lsDataRequested);
 }
 
+void TArkSocket101Master::RequestLinkStatus(int retries) {
+  CheckReadyForData();
+  current_.emplace(fc::kRequestStatus, linkAddress_, 0, false);
+  retriesLeft_ = retries;
+  Transmit(S::lsLinkStatusRequested);
+}
+
+void TArkSocket101Master::RequestClass1(int retries) {
+  CheckReadyForData();
+  StartCountedService(fc::kRequestClass1, {}, retries, S::lsClass1Requested);
+}
+
 void TArkSocket101Master::SendUserData(const TArkAsduBase& asdu, int retries) {
   CheckReadyForData();
   StartCountedService(fc::kUserDataConfirm, asdu.AsOctets(), retries, S::lsUserDataSent);
@@ -136,14 +178,15 @@ void TArkSocket101Master::Transmit(TLinkState state) {
   // State and time-out are set before the frame leaves, so that a response,
   // however early, finds the service it belongs to.
   state_ = state;
+  timeoutMs_ = TimeoutFor(state);
   Arm();
   if (link_.Send) link_.Send(current_->Frame());
 }
 
 void TArkSocket101Master::Arm() {
-  deadlineMs_ = clock_.MonotonicMs() + kResponseTimeoutMs;
+  deadlineMs_ = clock_.MonotonicMs() + timeoutMs_;
   timer_->SetEnabled(false);
-  timer_->SetInterval(kResponseTimeoutMs);
+  timer_->SetInterval(timeoutMs_);
   timer_->SetEnabled(true);
 }
 
@@ -217,7 +260,8 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
       return;
     case TReaction::kReport:
       Finish(S::lsReady, decision.result,
-             decision.result == R::lrUserData ? packet.UserData() : Octets(), packet.Acd());
+             decision.result == R::lrUserData ? packet.UserData() : Octets(), packet.Acd(),
+             packet.Dfc());
       return;
   }
 }
@@ -227,8 +271,10 @@ TArkSocket101Master::TDecision TArkSocket101Master::Decide(const TArkInPacket& p
   if (!packet.HasControl()) return {TReaction::kRepeat, R::lrNone};
   if (packet.Prm() || !packet.AddressMatches(linkAddress_)) return {TReaction::kIgnore, R::lrNone};
   const uint8_t function = packet.Function();
+  // Class 1 and class 2 requests are answered alike.
+  const S state = state_ == S::lsClass1Requested ? S::lsDataRequested : state_;
   for (const TReceiveRule& rule : kReceiveRules) {
-    if (rule.state != state_ || (rule.functions & (1u << function)) == 0) continue;
+    if (rule.state != state || (rule.functions & (1u << function)) == 0) continue;
     const bool fits = rule.condition == C::kAny || (rule.condition == C::kDfcSet && packet.Dfc()) ||
                       (rule.condition == C::kDfcClear && !packet.Dfc()) ||
                       (rule.condition == C::kWithData && packet.HasData()) ||
@@ -238,14 +284,15 @@ TArkSocket101Master::TDecision TArkSocket101Master::Decide(const TArkInPacket& p
   return {TReaction::kIgnore, R::lrNone};
 }
 
-void TArkSocket101Master::Finish(TLinkState state, TLinkResult result, const Octets& asdu,
-                                 bool acd) {
+void TArkSocket101Master::Finish(TLinkState state, TLinkResult result, const Octets& asdu, bool acd,
+                                 bool dfc) {
   Disarm();
   state_ = state;
-  Report(result, asdu, acd);
+  Report(result, asdu, acd, dfc);
 }
 
-void TArkSocket101Master::Report(TLinkResult result, const Octets& asdu, bool acd) {
+void TArkSocket101Master::Report(TLinkResult result, const Octets& asdu, bool acd, bool dfc) {
+  lastDfc_ = dfc;
   if (!OnLinkResult) return;
   lastResult_ = result;
   lastAsdu_ = asdu;

@@ -79,6 +79,8 @@ class Iec101Master : public iectest::IecSettingsTest {
       master->SendUserData(TArkOutAsdu::CreateInterrogation(6, 1, 20), 3);
     }
     if (state == S::lsDataRequested) master->RequestClass2(3);
+    if (state == S::lsClass1Requested) master->RequestClass1(3);
+    if (state == S::lsLinkStatusRequested) master->RequestLinkStatus(3);
     ASSERT_EQ(master->State(), state);
     sent.clear();
     reports.clear();
@@ -150,6 +152,22 @@ TEST_F(Iec101Master, ReceiveTable) {
       {"class 2: 14", S::lsDataRequested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
       {"class 2: 15", S::lsDataRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
       {"class 2: 0 ignored", S::lsDataRequested, Answer(0), {}, R::lrNone, S::lsDataRequested},
+      {"class 1: 8 with ASDU",
+       S::lsClass1Requested,
+       Answer(8, false, kMeasuredAsdu),
+       {},
+       R::lrUserData,
+       S::lsReady},
+      {"class 1: 9", S::lsClass1Requested, Answer(9), {}, R::lrNoData, S::lsReady},
+      {"class 1: 14", S::lsClass1Requested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
+      {"link status: 11", S::lsLinkStatusRequested, Answer(11), {}, R::lrAck, S::lsReady},
+      {"link status: 15", S::lsLinkStatusRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
+      {"link status: 0 ignored",
+       S::lsLinkStatusRequested,
+       Answer(0),
+       {},
+       R::lrNone,
+       S::lsLinkStatusRequested},
   };
   for (const ReceiveRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -174,6 +192,18 @@ TEST_F(Iec101Master, ReportCarriesTheAcdBit) {
   Receive(Answer(9, false, {}, 1, true));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_TRUE(reports[0].acd);
+}
+
+TEST_F(Iec101Master, LinkStatusOnAResetLinkReportsDfcAndKeepsTheCount) {
+  BringTo(S::lsReady);
+  master->RequestLinkStatus(3);
+  Receive(Answer(11, true));
+  EXPECT_TRUE(master->Dfc());
+  master->RequestLinkStatus(3);
+  Receive(Answer(11));
+  EXPECT_FALSE(master->Dfc());
+  master->RequestClass2(3);
+  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kStatus, kClass2Fcb1}));
 }
 
 TEST_F(Iec101Master, ClassTwoAnsweredWithE5FailsAfterThreeTransmissions) {
@@ -269,6 +299,39 @@ TEST_F(Iec101Master, FrameCountBitTogglesPerServiceAndRepeatsUnchanged) {
   Receive(Answer(0));
   master->RequestClass2(3);
   EXPECT_EQ(sent.back(), kClass2Fcb1);
+}
+
+TEST_F(Iec101Master, ClassOneRequestCountsFramesLikeClassTwo) {
+  BringTo(S::lsReady);
+  master->RequestClass1(3);
+  Receive(Answer(9));
+  master->RequestClass2(3);
+  EXPECT_EQ(sent, (std::vector<Octets>{Hex("10 7A 01 7B 16"), kClass2Fcb0}));
+}
+
+TEST_F(Iec101Master, TimeOutCoversTheWireTimeOfRequestAndLongestAnswer) {
+  const struct {
+    uint32_t baud;
+    S state;
+    unsigned timeoutMs;
+  } cases[] = {
+      {0, S::lsDataRequested, 400},  // line not known: plain 400 ms
+      {9600, S::lsDataRequested, 6 + 400 + 300 + 50},
+      {9600, S::lsClass1Requested, 6 + 400 + 300 + 50},
+      {9600, S::lsStatusRequested, 6 + 400 + 6 + 50},
+      {115200, S::lsDataRequested, 1 + 400 + 25 + 50},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.baud);
+    Rebuild(Link());
+    master->SetLineTiming(c.baud, 11);
+    BringTo(c.state);
+    EXPECT_EQ(master->ResponseTimeoutMs(), c.timeoutMs);
+    loop.Advance(c.timeoutMs - 1);
+    EXPECT_TRUE(sent.empty() && reports.empty());
+    loop.Advance(1);
+    EXPECT_EQ(sent.size() + reports.size(), 1u);
+  }
 }
 
 TEST_F(Iec101Master, NothingIsReportedWithoutAResultHandler) {
