@@ -13,6 +13,8 @@
 //   Operations.cpp        the operation buttons
 //   Keyboard.cpp          Escape, the hidden sequence, the service view
 //   Recording.cpp         CSV recording
+//   IecMode.cpp           entering and leaving IEC 60870-5-101 mode
+//   IecWorkflows.cpp      the operations over IEC 60870-5-101 (TIecWorkflows)
 
 #include <array>
 #include <cstdint>
@@ -45,6 +47,8 @@
 #include "ui/Toggles.h"
 
 namespace vela {
+
+class TIecWorkflows;
 
 // Where trace messages go: the debug console endpoint.
 class TTraceTarget {
@@ -120,6 +124,8 @@ class TForm1 : public TForm {
   void ComboBox4Click();  // program-side frame
   void cbAddrClick();
   void cbProtocolTypeClick();  // device-side protocol
+  // The IEC options dialog from now on (a front end running unattended).
+  void SetIecOptionsDialog(TIecOptionsDialog* dialog) { FSeams.iecOptionsDialog = dialog; }
   // Serial devices were added or removed: list the ports again and keep the
   // one shown selected when it is still there. Other event codes are ignored.
   static constexpr uint32_t kDeviceArrived = 0x8000;
@@ -205,6 +211,8 @@ class TForm1 : public TForm {
   std::unique_ptr<TCsvRecorder> FRecorder;
   std::unique_ptr<TTraceTarget> FDebugOutput;
   std::unique_ptr<Timer> Timer1;
+  // Present exactly in IEC mode: the IEC operations with their link master.
+  std::unique_ptr<TIecWorkflows> FIec;
 
   // --- State ---
   TJobList FJobs{};
@@ -291,13 +299,22 @@ class TForm1 : public TForm {
   // A failure outside the job list (a button's own step, port discovery):
   // traced and logged as it is, leaving the running job's state alone.
   void ReportOutsideJob(const std::exception& e);
-  bool InIecMode() const { return false; }  // the IEC master comes with the IEC workflows
+  bool InIecMode() const { return FIec != nullptr; }
+
+  // IEC mode.
+  bool ChooseIecProtocol();
+  void EnterIecMode();
+  void LeaveIecMode();
+  void EnableIecControls(bool enable);
+  bool RefusedInIecMode();
 
   // Keyboard.
   void ApplyServiceView();
 
   TForm1Seams FSeams;
   TActivityLog FActivityLog;
+
+  friend class TIecWorkflows;
 };
 
 }  // namespace vela

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "app/IecWorkflows.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
 #include "common/ArkCmnUtils.h"
@@ -247,6 +248,7 @@ void TForm1::ClearOperationFlags() {
 }
 
 void TForm1::StopOperation() {
+  if (FIec) FIec->Forget();
   ClearOperationFlags();
   FPendingOldFirmware.clear();
   if (!FPendingFormatErrors.empty()) {
