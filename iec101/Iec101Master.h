@@ -1,8 +1,11 @@
 #pragma once
 // The primary station of IEC 60870-5-101 unbalanced transmission for one
-// secondary station: one link service at a time, a 400 ms response time-out,
-// repeats within a retry budget set by the caller, the frame count bit, and
-// exactly one result per service.
+// secondary station: one link service at a time, a response time-out of
+// 400 ms plus the wire times of the line, repeats within a retry budget set
+// by the caller (for every service, the reset too), the frame count bit, and
+// exactly one result per service. Answers are assembled from the received
+// chunks until one whole FT 1.2 frame is there; octets that cannot begin a
+// frame are skipped.
 //
 // Threads: every method runs on the GUI thread except ReceiveOctets, which
 // may be called from any thread and hands the octets to the GUI thread. The
@@ -130,13 +133,13 @@ class TArkSocket101Master {
 
  private:
   enum class TReaction : uint8_t { kIgnore, kRepeat, kStartReset, kReport };
-  enum class TCondition : uint8_t { kAny, kDfcSet, kDfcClear, kWithData, kWithoutData };
+  enum class TCondition : uint8_t { kAny, kWithData, kWithoutData };
   // One row of the receive table: in state, a usable response to the master's
   // address whose function code is in the functions mask and that meets the
   // condition leads to reaction (and, for kReport, to result).
   struct TReceiveRule {
     TLinkState state;
-    uint16_t functions;
+    uint32_t functions;
     TCondition condition;
     TReaction reaction;
     TLinkResult result;
@@ -157,6 +160,11 @@ class TArkSocket101Master {
   void Disarm();
   void HandleTimer();
   void HandleReceived(const Octets& data);
+  // Drops octets that cannot begin a frame; the length of the whole frame
+  // then at the start of the assembly, or 0 when more octets are needed.
+  std::size_t NextFrameLength();
+  // Handles one whole frame; false when it changed nothing.
+  bool Act(const TArkInPacket& packet);
   TDecision Decide(const TArkInPacket& packet) const;
   void Finish(TLinkState state, TLinkResult result, const Octets& asdu, bool acd, bool dfc);
   void Report(TLinkResult result, const Octets& asdu, bool acd, bool dfc = false);
@@ -175,6 +183,7 @@ class TArkSocket101Master {
   unsigned bitsPerCharacter_ = 0;
   unsigned endSilenceMs_ = 0;
   std::optional<TArkOutPacket> current_;
+  Octets assembly_;  // octets of the answer received so far
   TLinkResult lastResult_ = TLinkResult::lrNone;
   Octets lastAsdu_;
   bool lastAcd_ = false;

@@ -25,6 +25,10 @@ inline constexpr uint8_t kFt12FixedStart = 0x10;
 inline constexpr uint8_t kFt12VariableStart = 0x68;
 inline constexpr uint8_t kFt12Stop = 0x16;
 inline constexpr int kFt12MaxLength = 255;  // largest L of a variable frame
+// Every octet a frame can begin with.
+inline constexpr char kFrameStarts[] = {static_cast<char>(kFt12Ack), static_cast<char>(kFt12Nack),
+                                        static_cast<char>(kFt12FixedStart),
+                                        static_cast<char>(kFt12VariableStart), '\0'};
 
 // Function codes of the control field.
 namespace fc {
