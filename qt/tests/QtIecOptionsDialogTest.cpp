@@ -16,16 +16,11 @@
 #include "iec101/IecSettings.h"
 #include "qt/QtAutoRead.h"
 #include "qt/QtIecOptionsDialog.h"
+#include "qt/QtProgram.h"
 #include "qt/tests/QtTestApp.h"
 
 namespace vela {
 namespace {
-
-class RecordingMessageBox : public TMessageBox {
- public:
-  void Show(const std::string&, const std::string& text) override { texts.push_back(text); }
-  std::vector<std::string> texts;
-};
 
 class QtIecDialogTest : public ::testing::Test {
  protected:
@@ -121,7 +116,7 @@ TEST_F(QtIecDialogTest, CancelChangesNothingInEitherMode) {
 TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOpen) {
   for (TIecOptionsMode mode : {TIecOptionsMode::Device, TIecOptionsMode::Connection}) {
     Reset();
-    RecordingMessageBox messages;
+    test::RecordingMessageBox messages;
     QtIecOptionsDialog dialog(nullptr, &messages);
     bool openAfterRefusal = false;
     QTimer::singleShot(0, &dialog, [&] {
@@ -135,8 +130,11 @@ TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOp
     });
     EXPECT_TRUE(dialog.Execute(mode));
     EXPECT_TRUE(openAfterRefusal);
-    ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_NE(messages.texts[0].find("Общий адрес ASDU 300 не помещается"), std::string::npos);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              "Настройки протокола ГОСТ Р МЭК 60870-5-101|Общий адрес ASDU 300 не помещается в "
+              "поле длиной 1 байт: допустимы значения от 1 до 255. Укажите адрес из этого "
+              "диапазона или выберите длину общего адреса ASDU 2 байта.");
     if (mode == TIecOptionsMode::Device) {
       EXPECT_EQ(IecDeviceOptions().CommonAddress, 300);
       EXPECT_EQ(IecDeviceOptions().CommonAddressLength, 2);
@@ -145,6 +143,21 @@ TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOp
       EXPECT_EQ(CommonAddressLength(), 2u);
     }
   }
+}
+
+TEST_F(QtIecDialogTest, TheOptionsButtonOpensTheProgramsDialogInDeviceMode) {
+  QtProgram program(test::Quiet());
+  ASSERT_FALSE(program.Failed());
+  QtIecOptionsDialog& dialog = program.OptionsDialog();
+  EXPECT_EQ(dialog.parentWidget(), &program.Window());
+  bool shownInDeviceMode = false;
+  QTimer::singleShot(0, &dialog, [&] {
+    shownInDeviceMode = dialog.isVisible() && !dialog.IntervalEdit().isHidden();
+    dialog.reject();
+  });
+  ASSERT_TRUE(program.Form().btnIecCfg.OnClick);
+  program.Form().btnIecCfg.OnClick();
+  EXPECT_TRUE(shownInDeviceMode);
 }
 
 TEST_F(QtIecDialogTest, ConnectionModeHidesTheDeviceRows) {
