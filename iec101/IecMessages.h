@@ -21,6 +21,11 @@ inline constexpr const char* kCommonAddressDoesNotFitTwoOctets =
     "Общий адрес ASDU %u не помещается в поле длиной 2 байта: допустимы значения от 1 до "
     "65533. Укажите адрес из этого диапазона.";
 
+// Options dialog: an interval that is not an integer; filled with the
+// rejected text and the old interval.
+inline constexpr const char* kBadCyclicInterval =
+    "Ошибка ввода. Некорректное значение таймаута \"%s\" заменено на \"%d\".";
+
 // FT 1.2 frames.
 inline constexpr const char* kNoControlField =
     "формат пакета не позволяет обратиться к полю управления [C]";
