@@ -58,8 +58,33 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"configure --set-protocol ascii --set-frame 8N2", "7 бит данных"},
         RefusedCase{"configure --set-network 5", "3 или 4"},
         RefusedCase{"read --csv x.csv", "только к команде watch"},
-        RefusedCase{"watch --seconds -1", "больше 0"},
-        RefusedCase{"read --timeout 0", "больше 0"}));
+        RefusedCase{"watch --seconds -1", "больше 0"}, RefusedCase{"read --timeout 0", "больше 0"},
+        RefusedCase{"read --iec-lengths 1,1,1,2", "только к --protocol iec101"},
+        RefusedCase{"settings --interface rs485 --protocol iec101", "read, watch и sync-clock"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-lengths 1,1,3,2",
+                    "LA,COT,CA,IOA"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-lengths 1,1,1",
+                    "LA,COT,CA,IOA"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 300",
+                    "не помещается"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 0", "от 1 до"}));
+
+TEST(CliOptionsTest, IecConnection) {
+  const TCliOptions o = ParseCliOptions(
+      Words("sync-clock --interface rs485 --protocol iec101 --address 7 --iec-lengths 2,2,2,3 "
+            "--iec-common-address 300"));
+  ASSERT_TRUE(o.iec);
+  EXPECT_EQ(o.address, 7);
+  EXPECT_EQ(o.iec->linkAddressLength, 2);
+  EXPECT_EQ(o.iec->cotLength, 2);
+  EXPECT_EQ(o.iec->commonAddressLength, 2);
+  EXPECT_EQ(o.iec->ioaLength, 3);
+  EXPECT_EQ(o.iec->commonAddress, 300);
+  const TCliOptions d = ParseCliOptions(Words("read --interface rs485 --protocol iec101"));
+  ASSERT_TRUE(d.iec);
+  EXPECT_EQ(d.iec->ioaLength, 2);
+  EXPECT_EQ(d.iec->commonAddress, 1);
+}
 
 TEST(CliOptionsTest, DefaultsAreTheProgramsStartUpValues) {
   const TCliOptions o = ParseCliOptions({"read"});
