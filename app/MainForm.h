@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ActivityLog.h"
@@ -124,8 +125,11 @@ class TForm1 : public TForm {
   void ComboBox4Click();  // program-side frame
   void cbAddrClick();
   void cbProtocolTypeClick();  // device-side protocol
-  // The IEC options dialog from now on (a front end running unattended).
-  void SetIecOptionsDialog(TIecOptionsDialog* dialog) { FSeams.iecOptionsDialog = dialog; }
+  // The IEC options dialog from now on (a front end running unattended);
+  // returns the one used so far.
+  TIecOptionsDialog* SetIecOptionsDialog(TIecOptionsDialog* dialog) {
+    return std::exchange(FSeams.iecOptionsDialog, dialog);
+  }
   // Serial devices were added or removed: list the ports again and keep the
   // one shown selected when it is still there. Other event codes are ignored.
   static constexpr uint32_t kDeviceArrived = 0x8000;

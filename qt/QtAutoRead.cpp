@@ -31,6 +31,7 @@ void QtAutoRead::Press() {
   if (!options_.port.empty() && !form_.cbComPort.ChooseText(options_.port)) {
     form_.Log("Порт " + options_.port + " не найден.");
   }
+  ChooseLink();
   startedMs_ = QDateTime::currentMSecsSinceEpoch();
   if (options_.continuous) {
     form_.Button5.Click();
@@ -38,6 +39,26 @@ void QtAutoRead::Press() {
     form_.Button4.Click();
   }
   poll_.start();
+}
+
+namespace {
+
+// Confirms the IEC options as loaded, as an operator pressing OK would.
+class TAcceptingIecDialog : public TIecOptionsDialog {
+ public:
+  bool Execute(TIecOptionsMode) override { return true; }
+};
+
+}  // namespace
+
+void QtAutoRead::ChooseLink() {
+  if (options_.rs485) form_.cbInterfaceType.Choose(1);
+  if (!options_.iec) return;
+  TAcceptingIecDialog accept;
+  TIecOptionsDialog* shown = form_.SetIecOptionsDialog(&accept);
+  form_.ComboBox2.Choose(2);
+  form_.SetIecOptionsDialog(shown);
+  if (!form_.FIec) form_.Log("Режим IEC 60870-5-101 не включён.");
 }
 
 void QtAutoRead::Poll() {

@@ -1,13 +1,14 @@
 // velalink: the VelaLink main window.
 //
-//   velalink [--port COMn] [--autoread] [--continuous SECONDS] [--screenshot PATH]
-//            [--report-paint]
+//   velalink [--port COMn] [--interface usb|rs485] [--protocol rtu|iec101] [--autoread]
+//            [--continuous SECONDS] [--screenshot PATH] [--report-paint]
 //
-// --port selects the port at start; --autoread presses "прочитать однократно",
-// waits for the read to end, saves the picture given by --screenshot and ends
-// (exit status 0 when the read succeeded); --continuous reads continuously for
-// SECONDS and ends the same way; --report-paint prints the wall-clock time of
-// the first painted window as "first-paint-epoch-ms: N".
+// --port selects the port at start, --interface and --protocol the program's
+// link (iec101 over rs485 confirms the IEC options as the device has them); --autoread presses
+// "прочитать однократно", waits for the read to end, saves the picture given by --screenshot and
+// ends (exit status 0 when the read succeeded); --continuous reads continuously for SECONDS and
+// ends the same way; --report-paint prints the wall-clock time of the first painted window as
+// "first-paint-epoch-ms: N".
 
 #include <QDateTime>
 #include <QEvent>
@@ -34,6 +35,14 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == "--port" && hasValue) {
       line.autoRead.port = argv[++i];
+    } else if (arg == "--interface" && hasValue) {
+      const std::string value = argv[++i];
+      line.autoRead.rs485 = value == "rs485";
+      line.valid = line.valid && (value == "rs485" || value == "usb");
+    } else if (arg == "--protocol" && hasValue) {
+      const std::string value = argv[++i];
+      line.autoRead.iec = value == "iec101";
+      line.valid = line.valid && (value == "iec101" || value == "rtu");
     } else if (arg == "--autoread") {
       line.autoRead.readOnce = true;
     } else if (arg == "--continuous" && hasValue) {
@@ -80,7 +89,8 @@ int main(int argc, char** argv) {
   const CommandLine line = ParseCommandLine(argc, argv);
   if (!line.valid) {
     std::fprintf(stderr,
-                 "velalink [--port COMn] [--autoread] [--continuous SECONDS] "
+                 "velalink [--port COMn] [--interface usb|rs485] [--protocol rtu|iec101] "
+                 "[--autoread] [--continuous SECONDS] "
                  "[--screenshot PATH] [--report-paint]\n");
     return 2;
   }
