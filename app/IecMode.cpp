@@ -57,7 +57,9 @@ void TForm1::EnableIecControls(bool enable) {
                                         &cbProtocolType, &cbSpeed, &cbFrame, &cbAddress}) {
     c->SetEnabled(enable);
   }
-  btnIecCfg.SetEnabled(enable && cbProtocolType.ItemIndex() == 2);
+  // The device's IEC options are written over the service interface only.
+  btnIecCfg.SetEnabled(enable && cbProtocolType.ItemIndex() == 2 &&
+                       cbInterfaceType.ItemIndex() == 0);
 }
 
 }  // namespace vela
