@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "iec101/IecMessages.h"
 #include "iec101/IecPacket.h"
 #include "tests/iec101/IecTestSupport.h"
@@ -35,6 +37,43 @@ TEST_F(IecPacket, SettingsRejectValuesOutOfRangeAndKeepTheOldOne) {
   }
   SetLinkAddressLength(0);
   EXPECT_EQ(LinkAddressLength(), 0u);
+}
+
+TEST_F(IecPacket, CommonAddressMustFitItsFieldLength) {
+  struct Case {
+    uint32_t address;
+    int length;
+    const char* message;  // nullptr: accepted
+  };
+  const char* tooBigForOne = iec_messages::kCommonAddressDoesNotFitOneOctet;
+  const char* tooBigForTwo = iec_messages::kCommonAddressDoesNotFitTwoOctets;
+  const Case cases[] = {
+      {1, 1, nullptr},
+      {255, 1, nullptr},
+      {256, 1, tooBigForOne},
+      {300, 1, tooBigForOne},
+      {0, 1, tooBigForOne},
+      {300, 2, nullptr},
+      {65533, 2, nullptr},
+      {65534, 2, tooBigForTwo},
+      {0, 2, tooBigForTwo},
+      {1, 0, iec_messages::kBadCommonAddressLength},
+      {1, 3, iec_messages::kBadCommonAddressLength},
+  };
+  for (const Case& c : cases) {
+    std::string expected = "<no exception>";
+    if (c.message != nullptr) {
+      char text[320];
+      std::snprintf(text, sizeof text, c.message, static_cast<unsigned>(c.address));
+      expected = c.message == iec_messages::kBadCommonAddressLength ? c.message : text;
+    }
+    EXPECT_EQ(MessageOf([&] { CheckCommonAddressFits(c.address, c.length); }), expected)
+        << c.address << " in " << c.length;
+  }
+  EXPECT_EQ(MessageOf([] { CheckCommonAddressFits(300, 1); }),
+            "Общий адрес ASDU 300 не помещается в поле длиной 1 байт: допустимы значения от 1 "
+            "до 255. Укажите адрес из этого диапазона или выберите длину общего адреса ASDU 2 "
+            "байта.");
 }
 
 TEST_F(IecPacket, DefaultHeaderAndElementCounts) {
