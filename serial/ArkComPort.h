@@ -3,7 +3,8 @@
 // owner; a worker thread keeps one read outstanding while the port is open and
 // hands every event to the GUI thread, waiting until it has run there.
 //
-// A read completes after 50 ms of silence on the line or with 1024 octets.
+// A read completes after 50 ms of silence on the line or with 1024 octets; in
+// the fast exchange also as soon as the owner's answer test accepts it.
 // Line errors (parity 4, framing 8, overrun 2, receive queue overflow 1) come
 // as one OnError; the receive queue is then discarded and reading goes on.
 
@@ -50,6 +51,12 @@ class TArkComPort : public TArkThread {
   // False, without sending, when the port is closed, data is empty or a write
   // is still pending. Any thread.
   bool Send(const Octets& data);
+  // Fast exchange: while a test is set, the octets gathered so far are
+  // delivered as soon as it accepts them; what it refuses still ends with the
+  // silence. Empty, as after construction: silence only. Any thread; the test
+  // runs in the worker thread, so it must own everything it looks at.
+  void SetAnswerComplete(AnswerCompleteTest test);
+  bool FastExchange() const;
 
   void SetBaudRate(int value);
   void SetByteSize(uint8_t value);
@@ -88,6 +95,7 @@ class TArkComPort : public TArkThread {
   void DeliverWrite(uint64_t generation, const Octets& data);
   void DeliverFailure(uint64_t generation, const std::string& message);
   void ReportException(const TArkException& e);
+  bool AnswerIsComplete(const Octets& received) const;
 
   std::unique_ptr<SerialBackend> backend_;
   std::string portName_;
@@ -105,6 +113,12 @@ class TArkComPort : public TArkThread {
   Octets remainderData_;  // a write the driver did not take at once
   size_t remainderWritten_ = 0;
   bool remainderPending_ = false;
+
+  mutable std::mutex answerMutex_;
+  AnswerCompleteTest answerComplete_;  // under answerMutex_
+  const AnswerCompleteTest askAnswerComplete_ = [this](const Octets& received) {
+    return AnswerIsComplete(received);
+  };
 
   // Worker thread only.
   LineErrorCounters seenErrors_;
