@@ -57,6 +57,8 @@ class TArkComPort : public TArkThread {
   // runs in the worker thread, so it must own everything it looks at.
   void SetAnswerComplete(AnswerCompleteTest test);
   bool FastExchange() const;
+  // Whether the test now set accepts received; false without one.
+  bool AnswerIsComplete(const Octets& received) const;
 
   void SetBaudRate(int value);
   void SetByteSize(uint8_t value);
@@ -95,7 +97,6 @@ class TArkComPort : public TArkThread {
   void DeliverWrite(uint64_t generation, const Octets& data);
   void DeliverFailure(uint64_t generation, const std::string& message);
   void ReportException(const TArkException& e);
-  bool AnswerIsComplete(const Octets& received) const;
 
   std::unique_ptr<SerialBackend> backend_;
   std::string portName_;
