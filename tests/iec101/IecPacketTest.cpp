@@ -99,6 +99,47 @@ TEST_F(IecPacket, RecognisesReceivedFrames) {
   }
 }
 
+TEST_F(IecPacket, FrameLengthOfTheOctetsAtTheStart) {
+  constexpr size_t kMore = 0;
+  constexpr size_t kNot = kNotFt12Frame;
+  const struct {
+    const char* octets;
+    uint32_t linkLength;
+    size_t length;
+  } cases[] = {
+      {"", 1, kMore},
+      {"E5", 1, 1},
+      {"A2 10", 1, 1},
+      {"FF 10 0B 01 0C 16", 1, kNot},  // garbage first
+      {"10", 1, kMore},
+      {"10 0B 01", 1, kMore},
+      {"10 0B 01 0C", 1, kMore},
+      {"10 0B 01 0D", 1, kNot},  // checksum already wrong
+      {"10 0B 01 0C 16", 1, 5},
+      {"10 0B 01 0C 15", 1, kNot},  // no stop octet
+      {"10 0B 01 0C 16 E5", 1, 5},  // what follows does not matter
+      {"10 0B 34 12", 2, kMore},
+      {"10 0B 01 0C 16", 2, kNot},  // sum of three octets is not 16h
+      {"10 0B 34 12 51 16", 2, 6},
+      {"10 0B 0B 16", 0, 4},
+      {"68", 1, kMore},
+      {"68 03 03 68 08 01", 1, kMore},
+      {"68 03 03 68 08 01 AA B3", 1, kMore},
+      {"68 03 03 68 08 01 AA B3 16", 1, 9},
+      {"68 02 02 68 08 01 09 16", 1, 8},  // no ASDU, still a whole frame
+      {"68 01 01 68 08 08 16", 1, kNot},  // L leaves no room for the address
+      {"68 03 04", 1, kNot},              // L octets differ
+      {"68 03 03 10", 1, kNot},           // second start octet wrong
+      {"68 03 03 68 08 01 AA B4", 1, kNot},
+      {"68 03 03 68 08 01 AA B3 10", 1, kNot},
+      {"68 FF FF 68", 1, kMore},
+  };
+  for (const auto& c : cases) {
+    SetLinkAddressLength(c.linkLength);
+    EXPECT_EQ(Ft12FrameLength(Hex(c.octets)), c.length) << c.octets << " / " << c.linkLength;
+  }
+}
+
 TEST_F(IecPacket, AccessorsOfMissingFieldsFailWithTheirMessages) {
   const TArkInPacket single(Hex("E5"));
   EXPECT_EQ(MessageOf([&] { single.Control(); }), iec_messages::kNoControlField);
