@@ -3,8 +3,7 @@
 // owner; a worker thread keeps one read outstanding while the port is open and
 // hands every event to the GUI thread, waiting until it has run there.
 //
-// A read completes after 50 ms of silence on the line or with 1024 octets; in
-// the fast exchange also as soon as the owner's answer test accepts it.
+// A read completes after 50 ms of silence on the line or with 1024 octets.
 // Line errors (parity 4, framing 8, overrun 2, receive queue overflow 1) come
 // as one OnError; the receive queue is then discarded and reading goes on.
 
