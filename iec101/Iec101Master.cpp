@@ -88,7 +88,7 @@ void TArkSocket101Master::SetLineTiming(uint32_t baud, unsigned bitsPerCharacter
 }
 
 unsigned TArkSocket101Master::ResponseTimeoutMs() const {
-  return IsBusy() ? timeoutMs_ : kResponseTimeoutMs;
+  return timeoutMs_;
 }
 
 unsigned TArkSocket101Master::WireMs(std::size_t octets) const {

@@ -104,7 +104,7 @@ class TArkSocket101Master {
   // port's end-of-answer silence. Until it is called (or with baud 0) the
   // time-out is a plain 400 ms.
   void SetLineTiming(uint32_t baud, unsigned bitsPerCharacter, unsigned endSilenceMs = 50);
-  // The time-out of the current service (of the next one when idle).
+  // The time-out of the current or the last service (400 before the first).
   unsigned ResponseTimeoutMs() const;
   void SetLinkAddress(uint32_t address);
   uint32_t LinkAddress() const { return linkAddress_; }

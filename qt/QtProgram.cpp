@@ -87,6 +87,7 @@ TForm1Seams QtProgram::MakeSeams() {
   seams.enumComPorts = [] { return EnumComPorts(); };
   const std::string self = OwnExecutablePath();
   seams.programVersion = FileVersionText(self);
+  seams.fastExchange = options_.fastExchange;
   seams.programDigest = [self] { return HashFileGost256(self); };
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     seams.screenWidth = screen->geometry().width();

@@ -11,10 +11,11 @@
 
 namespace vela::test {
 
-FormHarness::FormHarness() {
+FormHarness::FormHarness(bool fastExchange) {
   IecDeviceOptions() = TIecDeviceOptions();
   RestoreDefaultIecSettings();
   TForm1Seams seams(clock_, loop_);
+  seams.fastExchange = fastExchange;
   seams.portFactory = [this](const std::string& name) {
     auto backend = std::make_unique<ScriptedBackend>();
     backend_ = backend.get();
@@ -147,6 +148,7 @@ void FormHarness::ReplyException(uint8_t code) {
 
 void FormHarness::Reply(const Octets& frame) {
   const size_t before = trace_.size();
+  if (onReply) onReply(frame);
   backend_->PushRead(frame);
   WaitForDelivery(before, {" Rd: "});
 }

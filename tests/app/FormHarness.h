@@ -62,7 +62,8 @@ struct TRequest {
 
 class FormHarness {
  public:
-  FormHarness();
+  // fastExchange: the form's fast exchange seam.
+  explicit FormHarness(bool fastExchange = false);
   ~FormHarness();
 
   TForm1& form() { return *form_; }
@@ -98,6 +99,8 @@ class FormHarness {
   void Reply(const Octets& frame);
   // The same in IEC mode, where the link master takes the octets.
   void ReplyIec(const Octets& frame);
+  // Called with every frame just before the device sends it.
+  std::function<void(const Octets& frame)> onReply;
   // The device answers the last request with an exception response.
   void ReplyException(uint8_t code);
   // Answers every request until the operation stops, the form is idle, or

@@ -131,6 +131,17 @@ TEST_F(IecCfgTest, BadIntervalKeepsTheOldOneAndStoresTheRest) {
   }
 }
 
+TEST_F(IecCfgTest, ALongRejectedIntervalIsShortenedOnACharacterBoundary) {
+  TIecCfgForm form;
+  std::string typed;
+  for (int i = 0; i < 150; ++i) typed += "ю";  // two octets each
+  form.View().interval = "x" + typed;          // the cut falls inside a letter
+  const std::string message = MessageOf([&] { form.Store(); });
+  const std::string kept = "\"x" + typed.substr(0, 198) + "\" заменено на \"1000\".";
+  ASSERT_GE(message.size(), kept.size());
+  EXPECT_EQ(message.substr(message.size() - kept.size()), kept);
+}
+
 TEST_F(IecCfgTest, ConnectionModeSetsTheFieldLengthsAndExpectedAddress) {
   TIecCfgForm form;
   form.Load(TIecOptionsMode::Connection);
