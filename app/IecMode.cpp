@@ -4,6 +4,7 @@
 #include "app/IecWorkflows.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
+#include "iec101/Ft12AnswerComplete.h"
 #include "iec101/IecDeviceOptions.h"
 #include "iec101/IecSettings.h"
 
@@ -39,6 +40,8 @@ void TForm1::EnterIecMode() {
       std::make_unique<TIecWorkflows>(*this, static_cast<uint32_t>(address >= 0 ? address + 1 : 1));
   EnableIecControls(false);
   cbAddrClick();
+  // Fast exchange: an answer ends as soon as it is one whole FT 1.2 frame.
+  if (FSeams.fastExchange) FPort->SetAnswerComplete(Ft12AnswerComplete);
 }
 
 void TForm1::LeaveIecMode() {

@@ -335,6 +335,7 @@ INSTANTIATE_TEST_SUITE_P(
                     IecCase{"SingleCharacterAnswers", {"--iec-e5"}, {}},
                     IecCase{"TimeTaggedValues", {"--iec-asdu", "14"}, {}},
                     IecCase{"SplitAnswers", {"--split"}, {}, false},
+                    IecCase{"FastExchange", {}, {"--fast"}},
                     IecCase{"LateAnswersAt9600",
                             {"--link-speed", "9600", "--delay", "150"},
                             {"--speed", "9600"}}),
