@@ -141,13 +141,19 @@ int FreeNumberFor(const SerialPortInfo& port, const std::map<std::string, std::s
 // Gives each USB adapter with a by-id name the link that keeps its number.
 void RememberAdapters(const std::vector<SerialPortInfo>& hardware, const DiscoveryRoots& roots,
                       std::map<std::string, std::string>& links) {
-  std::set<std::string> present;
-  for (const auto& port : hardware) present.insert(port.name);
   std::set<std::string> linkedTargets;
   for (const auto& [name, target] : links) linkedTargets.insert(target);
+  const auto byIdPath = [&](const SerialPortInfo& port) {
+    return (fs::path(roots.byId) / port.byId).string();
+  };
+  // Rule names still in use: devices that no link names.
+  std::set<std::string> present;
+  for (const auto& port : hardware) {
+    if (port.byId.empty() || !linkedTargets.count(byIdPath(port))) present.insert(port.name);
+  }
   for (const auto& port : hardware) {
     if (!port.usb || port.byId.empty()) continue;
-    const std::string target = (fs::path(roots.byId) / port.byId).string();
+    const std::string target = byIdPath(port);
     if (linkedTargets.count(target)) continue;
     const int number = FreeNumberFor(port, links, present);
     if (number < 0) continue;
@@ -178,11 +184,13 @@ std::vector<SerialPortInfo> ListSerialPorts(const DiscoveryRoots& roots) {
   std::set<fs::path> linkedNodes;
   for (const auto& [name, target] : links) {
     const fs::path node = Canonical(fs::path(PortsDirectory()) / name);
-    if (node.empty() || !IsTerminalNode(node, roots)) continue;
+    if (node.empty()) continue;
     SerialPortInfo port;
+    bool known = false;
     for (const auto& device : hardware) {
-      if (Canonical(device.node) == node) port = device;
+      if (Canonical(device.node) == node) port = device, known = true;
     }
+    if (!known && !IsTerminalNode(node, roots)) continue;
     port.name = name;
     port.node = node.string();
     port.accessible = MayOpen(port.node);
