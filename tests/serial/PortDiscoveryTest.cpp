@@ -26,7 +26,7 @@ class PortDiscoveryTest : public ::testing::Test {
               root_ + "/dev/serial/by-id"};
     fs::create_directories(roots_.byId);
     AddUart("ttyS0", "4");
-    AddUart("ttyS1", "0");  // a legacy node with no UART behind it
+    AddUart("ttyS1", "0");                              // a legacy node with no UART behind it
     fs::create_directories(roots_.classTty + "/tty0");  // a console: no device
   }
   ~PortDiscoveryTest() override { fs::remove_all(root_); }
