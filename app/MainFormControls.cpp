@@ -6,6 +6,7 @@
 
 #include "app/MainForm.h"
 #include "app/Messages.h"
+#include "serial/PortDiscovery.h"
 #include "serial/PortNames.h"
 
 namespace vela {
@@ -179,6 +180,10 @@ void TForm1::cbInterfaceTypeClick() {
     SelectComboItem(cbAddr, "1");
     btnIecCfg.SetEnabled(cbProtocolType.ItemIndex() == 2);
   }
+  try {  // a mode the open port cannot have is reported by the next Open
+    FPort->SetRtsControl(cbInterfaceType.ItemIndex() == 1 ? FSeams.rs485Rts : RtsControl::Off);
+  } catch (...) {
+  }
   ComboBox2Click();
   ComboBox3Click();
   ComboBox4Click();
@@ -186,7 +191,7 @@ void TForm1::cbInterfaceTypeClick() {
 }
 
 void TForm1::cbComPortClick() {
-  FPort->SetPortName(cbComPort.Text());
+  FPort->SetPortName(PortNameOfItem(cbComPort.Text()));  // "COM5 (нет доступа)" opens COM5
   FLinkPrmSource.clear();
   FNetworkTypeKnown = false;
   FCosSupport = 0;

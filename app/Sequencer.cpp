@@ -8,6 +8,7 @@
 #include "app/Messages.h"
 #include "common/ArkCmnUtils.h"
 #include "modbus/ModbusBlockOps.h"
+#include "serial/PortFailures.h"
 
 namespace vela {
 
@@ -286,6 +287,10 @@ bool TForm1::OpenPortForOperation() {
   FJobIndex = -1;
   try {
     FPort->Open();
+    if (const std::string device = FPort->DevicePath(); !device.empty()) {
+      Trace("    <" + PortAndDevice(FPort->PortName(), device) + ": " +
+            FPort->DirectionControlText() + ">");
+    }
     return true;
   } catch (const std::exception& e) {
     ClearOperationFlags();

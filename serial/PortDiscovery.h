@@ -37,6 +37,11 @@ struct SerialPortInfo {
   bool accessible = true;  // this user may read and write the node
 };
 
+// The window's port list item: the name, marked when this user may not open it.
+std::string PortListItem(const SerialPortInfo& port);
+// The port name an item of that list stands for.
+std::string PortNameOfItem(const std::string& item);
+
 // The ports present, sorted by number; makes the remembered links as needed.
 std::vector<SerialPortInfo> ListSerialPorts(const DiscoveryRoots& roots);
 std::vector<SerialPortInfo> ListSerialPorts();

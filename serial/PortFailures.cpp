@@ -52,22 +52,27 @@ std::string PortAndDevice(const std::string& portName, const std::string& device
   return portName + " (" + devicePath + ")";
 }
 
+std::string NodeOwnership(const std::string& devicePath) {
+  struct stat status {};
+  if (devicePath.empty() || ::stat(devicePath.c_str(), &status) != 0) return {};
+  char mode[8];
+  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+  return "группа " + GroupName(status.st_gid) + ", права " + mode;
+}
+
 std::string AccessAdvice(const std::string& devicePath) {
   struct stat status {};
   if (devicePath.empty() || ::stat(devicePath.c_str(), &status) != 0) return {};
   const std::string group = GroupName(status.st_gid);
-  char mode[8];
-  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
-  const std::string owner =
-      "Устройство " + devicePath + " принадлежит группе " + group + " (права " + mode + ")";
+  const std::string owner = "Устройство " + devicePath + " (" + NodeOwnership(devicePath) + ")";
   const bool groupMayUse = (status.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
   if (groupMayUse && status.st_gid != 0) {
-    return owner + ". Добавьте пользователя в эту группу: sudo usermod -aG " + group +
+    return owner + " открывают члены группы " + group +
+           ". Добавьте пользователя в эту группу: sudo usermod -aG " + group +
            " $USER, затем войдите в систему заново.";
   }
-  return owner +
-         ": группа не может им пользоваться. Доступ даёт правило udev или "
-         "администратор (sudo chmod 0660 " +
+  return owner + " недоступно и группе. Доступ даёт правило udev или администратор "
+                 "(sudo chmod 0660 " +
          devicePath + ").";
 }
 

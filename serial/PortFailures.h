@@ -15,6 +15,9 @@ std::string PortErrorText(int error);
 // the name itself.
 std::string PortAndDevice(const std::string& portName, const std::string& devicePath);
 
+// "группа dialout, права 0660"; empty when the node cannot be examined.
+std::string NodeOwnership(const std::string& devicePath);
+
 // For a device the user may not open: who may, and what to do about it;
 // empty when the device cannot be examined.
 std::string AccessAdvice(const std::string& devicePath);
