@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 
@@ -80,25 +82,28 @@ uint64_t TermiosBackend::Open(const std::string& portName) {
     throw TArkException("Не удалось открыть порт \"" + portName +
                         "\"\r\n open(): " + SystemErrorText(ENOENT));
   }
+  // Messages name the device node itself, not the link to it.
+  char resolved[PATH_MAX];
+  const std::string node = ::realpath(path.c_str(), resolved) ? resolved : path;
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) RaiseOpenFailure(portName, path, "open", errno);
+  if (fd < 0) RaiseOpenFailure(portName, node, "open", errno);
   termios attributes{};
   if (tcgetattr(fd, &attributes) != 0) {
     const int error = errno;
     ::close(fd);
-    RaiseOpenFailure(portName, path, "tcgetattr", error);
+    RaiseOpenFailure(portName, node, "tcgetattr", error);
   }
   // No sharing: a second open of the line fails with EBUSY (Close clears it).
   if (ioctl(fd, TIOCEXCL) != 0) {
     const int error = errno;
     ::close(fd);
-    RaiseOpenFailure(portName, path, "ioctl(TIOCEXCL)", error);
+    RaiseOpenFailure(portName, node, "ioctl(TIOCEXCL)", error);
   }
   // What arrived while nobody had the line open is no answer to anything.
   tcflush(fd, TCIFLUSH);
   std::unique_lock lock(deviceMutex_);
   fd_ = fd;
-  devicePath_ = path;
+  devicePath_ = node;
   pseudoTerminal_ = serial_detail::IsPseudoTerminal(fd);
   countersAtOpen_ = RawCounters();
   collected_.clear();
