@@ -82,7 +82,7 @@ TEST_P(LeftoverTest, WhatAnotherProgramLeftOnTheLineIsCleared) {
   // Octets that a translating or flow-controlled line would change pass as they are.
   const Octets octets("\r\n\x11\x13\x03\x7f", 6);
   pty.Write(octets);
-  const ReadResult read = backend.Read(64, 50);
+  const ReadResult read = backend.Read(64, 50, {});
   EXPECT_EQ(read.data, octets);
   ASSERT_EQ(backend.WriteNow(octets).status, WriteStatus::Done);
   EXPECT_EQ(pty.Read(octets.size()), octets);
