@@ -13,6 +13,14 @@ class TDebugConsoleTarget : public TTraceTarget {
  public:
   TDebugConsoleTarget() : output_(std::make_unique<TArkDebugOutput>()) {}
   bool Send(const std::string& text) override { return output_->Send(text); }
+  // Another copy holds the first socket: say which one this copy took.
+  std::string StartNote() const override {
+    const int index = output_->InstanceIndex();
+    if (index == 0) return {};
+    return "    <Отладочная консоль: первый сокет занят другой копией программы; трассировка "
+           "идёт в " +
+           output_->SocketPath() + " (velalink-console " + std::to_string(index) + ")>";
+  }
 
  private:
   std::unique_ptr<TArkDebugOutput> output_;

@@ -107,7 +107,10 @@ void TForm1::WriteJobPrefix() {
 void TForm1::CreateDebugOutput() {
   try {
     if (FSeams.debugOutputFactory) FDebugOutput = FSeams.debugOutputFactory();
-    if (FDebugOutput) return;
+    if (FDebugOutput) {
+      if (const std::string note = FDebugOutput->StartNote(); !note.empty()) Trace(note);
+      return;
+    }
   } catch (...) {
   }
   if (!FSeams.debugOutputFactory) return;

@@ -57,6 +57,8 @@ class TTraceTarget {
   virtual ~TTraceTarget() = default;
   // One message; false when it was not sent.
   virtual bool Send(const std::string& text) = 0;
+  // What the target has to say at start (where its trace goes); may be empty.
+  virtual std::string StartNote() const { return {}; }
 };
 
 // What the main window needs from the world around it.
@@ -80,6 +82,9 @@ struct TForm1Seams {
   // The serial ports present (may raise; the list is then "COM1" to
   // "COM99"); empty: the system's discovery.
   std::function<std::vector<std::string>()> enumComPorts;
+  // How the RS-485 direction follows the writes on the working interface
+  // (the USB service interface never drives it).
+  RtsControl rs485Rts = RtsControl::Auto;
   // File version of the program, four numbers joined by points.
   std::string programVersion = "?.?.?.?";
   // GOST R 34.11-2012 digest of the program file as 64 hexadecimal digits

@@ -7,6 +7,7 @@
 #include "app/IecWorkflows.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
+#include "serial/PortDiscovery.h"
 #include "serial/PortNames.h"
 
 namespace vela {
@@ -180,6 +181,10 @@ void TForm1::cbInterfaceTypeClick() {
     SelectComboItem(cbAddr, "1");
     btnIecCfg.SetEnabled(cbProtocolType.ItemIndex() == 2);
   }
+  try {  // a mode the open port cannot have is reported by the next Open
+    FPort->SetRtsControl(cbInterfaceType.ItemIndex() == 1 ? FSeams.rs485Rts : RtsControl::Off);
+  } catch (...) {
+  }
   ComboBox2Click();
   ComboBox3Click();
   ComboBox4Click();
@@ -189,7 +194,7 @@ void TForm1::cbInterfaceTypeClick() {
 void TForm1::cbComPortClick() {
   // An IEC operation ends on the old port; the master then starts anew.
   if (FIec) FIec->EndOperation(msg::kIecEndedByPort);
-  FPort->SetPortName(cbComPort.Text());
+  FPort->SetPortName(PortNameOfItem(cbComPort.Text()));  // "COM5 (нет доступа)" opens COM5
   FLinkPrmSource.clear();
   FNetworkTypeKnown = false;
   FCosSupport = 0;

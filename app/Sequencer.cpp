@@ -10,6 +10,7 @@
 #include "common/ArkCmnUtils.h"
 #include "modbus/ModbusAnswerComplete.h"
 #include "modbus/ModbusBlockOps.h"
+#include "serial/PortFailures.h"
 
 namespace vela {
 
@@ -293,6 +294,10 @@ bool TForm1::OpenPortForOperation() {
   Trace(FSeams.fastExchange ? msg::kFastExchangeTrace : msg::kSilenceExchangeTrace);
   try {
     FPort->Open();
+    if (const std::string device = FPort->DevicePath(); !device.empty()) {
+      Trace("    <" + PortAndDevice(FPort->PortName(), device) + ": " +
+            FPort->DirectionControlText() + ">");
+    }
     return true;
   } catch (const std::exception& e) {
     ClearOperationFlags();

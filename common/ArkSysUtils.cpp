@@ -1,6 +1,8 @@
 #include "common/ArkSysUtils.h"
 
 #include <fcntl.h>
+#include <libintl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -191,6 +193,16 @@ std::string ParseVersionStamp(const std::string& data) {
 }  // namespace
 
 std::string SystemErrorText(int code) {
+  // The text comes in the user's language for messages; the program's own
+  // locale (numbers, dates) is left alone. The C library's texts are asked
+  // for in UTF-8 whatever the program's character set is.
+  static const bool utf8 = bind_textdomain_codeset("libc", "UTF-8") != nullptr;
+  (void)utf8;
+  if (const locale_t messages = newlocale(LC_MESSAGES_MASK, "", nullptr)) {
+    std::string text = "ошибка #" + std::to_string(code) + ": " + strerror_l(code, messages);
+    freelocale(messages);
+    return text;
+  }
   char buffer[256] = {};
   const char* text = ErrorMessage(strerror_r(code, buffer, sizeof buffer), buffer);
   return "ошибка #" + std::to_string(code) + ": " + text;

@@ -54,7 +54,11 @@ bool TArkPipeBase::Send(const std::string& text) {
   TDataEvent onWrite;
   {
     std::lock_guard lock(mutex_);
-    if (!connected_ || text.empty() || writePending_) return false;
+    if (!connected_ || text.empty()) return false;
+    if (writePending_) {
+      ++dropped_;
+      return false;
+    }
     // Pending is in force before the write is issued and cleared on every
     // way out, so no completion can be overwritten and no failure can leave
     // the endpoint refusing all later texts.
@@ -70,6 +74,15 @@ bool TArkPipeBase::Send(const std::string& text) {
     writeBuffer_.clear();
     if (sent < 0) return false;  // the viewer is going; the worker disconnects it
     onWrite = onWrite_;
+    if (dropped_ > 0) {
+      // After the text that got through, so the viewer sees where the gap was.
+      const std::string notice =
+          "    <Пропущено сообщений трассировки: " + std::to_string(dropped_) +
+          " (консоль не успевала их читать)>";
+      if (::send(client_.Get(), notice.data(), notice.size(), MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) {
+        dropped_ = 0;
+      }
+    }
   }
   if (onWrite) onWrite(*this, text);
   return true;

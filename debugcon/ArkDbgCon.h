@@ -9,6 +9,7 @@
 // take at once, and reads and discards whatever the viewer sends. The handlers
 // (all optional) run in the GUI thread through the blocking hand-over.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -29,6 +30,10 @@ class TArkPipeBase {
 
   // Data from the viewer reaches OnRead in parts of at most this size.
   static constexpr size_t kReadBufferSize = 4096;
+  // A message that begins with this octet is the endpoint's word to a
+  // viewer it refuses (another viewer is connected, another user); it is
+  // followed by the Russian text, and the endpoint then hangs up.
+  static constexpr char kRefusalMark = '\x01';
 
   TArkPipeBase(const TArkPipeBase&) = delete;
   TArkPipeBase& operator=(const TArkPipeBase&) = delete;
@@ -67,9 +72,11 @@ class TArkPipeBase {
   void WakeWorker();
   void ClearWake();
   // Fills entry with the socket to watch; true when it is the viewer's.
-  bool WatchList(::pollfd& entry, bool acceptPaused);
+  bool WatchList(::pollfd& entry, ::pollfd& listener, bool acceptPaused);
   // False when accepting failed and should pause.
   bool AcceptViewer(int listenFd);
+  // A viewer that comes while another is connected is told so and let go.
+  void RefuseViewer(int listenFd);
   void ServeViewer(int clientFd, short revents);
   bool ReadFromViewer(int clientFd);
   void Deliver(const std::string& data);
@@ -86,6 +93,7 @@ class TArkPipeBase {
   bool connected_ = false;
   bool writePending_ = false;
   std::string writeBuffer_;
+  uint64_t dropped_ = 0;  // texts the connected viewer missed: it did not read fast enough
   TNotifyEvent onConnect_;
   TNotifyEvent onDisconnect_;
   TDataEvent onRead_;

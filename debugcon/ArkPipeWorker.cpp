@@ -5,8 +5,10 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 namespace vela {
 
@@ -26,45 +28,76 @@ bool AcceptFailureIsTransient(int error) {
 void TArkPipeBase::Execute() {
   bool acceptPaused = false;
   while (!worker_->Terminated()) {
-    pollfd fds[2] = {{wakeEvent_.Get(), POLLIN, 0}, {-1, 0, 0}};
-    const bool serving = WatchList(fds[1], acceptPaused);
-    // Only this thread closes the sockets polled here.
-    if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, acceptPaused ? kAcceptPauseMs : -1) < 0) {
+    pollfd fds[3] = {{wakeEvent_.Get(), POLLIN, 0}, {-1, 0, 0}, {-1, 0, 0}};
+    const bool serving = WatchList(fds[1], fds[2], acceptPaused);
+    // Only this thread closes the sockets polled here; poll skips fd -1.
+    if (::poll(fds, 3, acceptPaused ? kAcceptPauseMs : -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
     acceptPaused = false;
     if (fds[0].revents != 0) ClearWake();
     if (worker_->Terminated()) return;
-    if (fds[1].revents == 0) continue;
-    if (serving) {
-      ServeViewer(fds[1].fd, fds[1].revents);
+    if (serving && fds[1].revents != 0) ServeViewer(fds[1].fd, fds[1].revents);
+    if (fds[2].revents == 0) continue;
+    if (Connected()) {
+      RefuseViewer(fds[2].fd);
     } else {
-      acceptPaused = !AcceptViewer(fds[1].fd);
+      acceptPaused = !AcceptViewer(fds[2].fd);
     }
   }
 }
 
-bool TArkPipeBase::WatchList(pollfd& entry, bool acceptPaused) {
+bool TArkPipeBase::WatchList(pollfd& client, pollfd& listener, bool acceptPaused) {
   std::lock_guard lock(mutex_);
-  if (client_.Valid()) {
-    const short events = POLLIN | POLLRDHUP | (writePending_ ? POLLOUT : 0);
-    entry = {client_.Get(), events, 0};
-    return true;
-  }
-  if (listener_.socket.Valid() && !acceptPaused) entry = {listener_.socket.Get(), POLLIN, 0};
-  return false;
+  if (listener_.socket.Valid() && !acceptPaused) listener = {listener_.socket.Get(), POLLIN, 0};
+  if (!client_.Valid()) return false;
+  const short events = POLLIN | POLLRDHUP | (writePending_ ? POLLOUT : 0);
+  client = {client_.Get(), events, 0};
+  return true;
+}
+
+namespace {
+
+// Tells a viewer why it is let go; it may be gone already.
+void SendRefusal(int fd, const std::string& text) {
+  const std::string message = TArkPipeBase::kRefusalMark + text;
+  ::send(fd, message.data(), message.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+}
+
+// The socket is owner-only, but root reaches it anyway.
+bool PeerIsAnotherUser(int fd) {
+  ucred peer{};
+  socklen_t length = sizeof peer;
+  return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid != ::geteuid();
+}
+
+}  // namespace
+
+void TArkPipeBase::RefuseViewer(int listenFd) {
+  UniqueFd viewer(::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+  if (!viewer.Valid()) return;
+  SendRefusal(viewer.Get(),
+              "К программе VelaLink (процесс " + std::to_string(::getpid()) +
+                  ") уже подключена другая консоль; её трассировку получает только одна.");
 }
 
 bool TArkPipeBase::AcceptViewer(int listenFd) {
   UniqueFd client(::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!client.Valid()) return AcceptFailureIsTransient(errno);
+  if (PeerIsAnotherUser(client.Get())) {
+    SendRefusal(client.Get(), "Программа VelaLink запущена другим пользователем (uid " +
+                                  std::to_string(::geteuid()) +
+                                  "); её трассировку видит только он.");
+    return true;
+  }
   TNotifyEvent onConnect;
   {
     std::lock_guard lock(mutex_);
     client_ = std::move(client);
     connected_ = true;
     writePending_ = false;
+    dropped_ = 0;
     onConnect = onConnect_;
   }
   if (onConnect) HandOver([&] { onConnect(*this); });

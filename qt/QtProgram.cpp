@@ -8,6 +8,7 @@
 #include "ident/ArkGost3411.h"
 #include "qt/QtCanvas.h"
 #include "qt/QtHandOver.h"
+#include "serial/PortDiscovery.h"
 #include "serial/PortNames.h"
 
 // The glyphs live in a static library: pull their resource file in.
@@ -84,7 +85,11 @@ TForm1Seams QtProgram::MakeSeams() {
     seams.debugOutputFactory = [] { return std::make_unique<DebugConsoleTarget>(); };
   }
   seams.hasResource = [this](const std::string& name) { return bitmaps_.Has(name); };
-  seams.enumComPorts = [] { return EnumComPorts(); };
+  seams.enumComPorts = [] {
+    std::vector<std::string> items;
+    for (const SerialPortInfo& port : ListSerialPorts()) items.push_back(PortListItem(port));
+    return items;
+  };
   const std::string self = OwnExecutablePath();
   seams.programVersion = FileVersionText(self);
   seams.fastExchange = options_.fastExchange;

@@ -157,6 +157,12 @@ void TArkComPort::SetStopBits(uint8_t value) {
   ApplySettings(settings);
 }
 
+void TArkComPort::SetRtsControl(RtsControl value) {
+  LineSettings settings = settings_;
+  settings.rtsControl = value;
+  ApplySettings(settings);
+}
+
 void TArkComPort::SetPortNumber(int number) {
   if (!open_) {
     portNumber_ = number;
@@ -252,6 +258,7 @@ bool TArkComPort::CheckLineErrors(uint64_t generation, uint64_t session) {
   if (now.overrun > seenErrors_.overrun) mask |= CE_OVERRUN;
   if (now.parity > seenErrors_.parity) mask |= CE_RXPARITY;
   if (now.framing > seenErrors_.framing) mask |= CE_FRAME;
+  if (now.breaks > seenErrors_.breaks) mask |= CE_BREAK;
   seenErrors_ = now;
   if (mask == 0) return false;
   const QueueLevels queues = backend_->Queues();

@@ -4,7 +4,8 @@
 // hands every event to the GUI thread, waiting until it has run there.
 //
 // A read completes after 50 ms of silence on the line or with 1024 octets.
-// Line errors (parity 4, framing 8, overrun 2, receive queue overflow 1) come
+// Line errors (parity 4, framing 8, overrun 2, receive queue overflow 1,
+// break 16) come
 // as one OnError; the receive queue is then discarded and reading goes on.
 
 #include <atomic>
@@ -34,6 +35,7 @@ inline constexpr uint32_t CE_RXOVER = 0x0001;
 inline constexpr uint32_t CE_OVERRUN = 0x0002;
 inline constexpr uint32_t CE_RXPARITY = 0x0004;
 inline constexpr uint32_t CE_FRAME = 0x0008;
+inline constexpr uint32_t CE_BREAK = 0x0010;
 
 class TArkComPort : public TArkThread {
  public:
@@ -65,6 +67,8 @@ class TArkComPort : public TArkThread {
   void SetStopBits(uint8_t value);
   void SetPortNumber(int number);
   void SetPortName(const std::string& name);
+  // How the RS-485 direction follows the writes; applied like the other settings.
+  void SetRtsControl(RtsControl value);
 
   int PortNumber() const { return portNumber_; }
   std::string PortName() const { return portName_; }
@@ -72,6 +76,10 @@ class TArkComPort : public TArkThread {
   uint8_t ByteSize() const { return settings_.byteSize; }
   uint8_t Parity() const { return settings_.parity; }
   uint8_t StopBits() const { return settings_.stopBits; }
+  RtsControl GetRtsControl() const { return settings_.rtsControl; }
+  // While open: the device node behind the name and the direction control in use.
+  std::string DevicePath() const { return backend_->DevicePath(); }
+  std::string DirectionControlText() const { return backend_->DirectionControlText(); }
 
   std::function<void(TArkComPort*sender, const Octets&data)> OnWrite, OnRead;
   std::function<void(TArkComPort* sender, uint32_t errors, const TComStat& status)> OnError;

@@ -1,18 +1,10 @@
 #include "serial/PortNames.h"
 
-#include <fcntl.h>
-#include <linux/serial.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 
 namespace vela {
 namespace {
@@ -48,41 +40,6 @@ std::string Environment(const char* name) {
   return value ? value : "";
 }
 
-// A legacy 8250 node without a UART behind it answers tcgetattr too; its
-// serial type is "unknown".
-bool IsPhantomUart(int fd, const std::string& devicePath) {
-  if (fs::path(devicePath).filename().string().rfind("ttyS", 0) != 0) return false;
-  serial_struct info{};
-  return ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN;
-}
-
-// A node the program could open as a serial line. A port held exclusively
-// (by this program, too) still counts: it is there.
-bool IsSerialDevice(const std::string& devicePath) {
-  const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == EBUSY;
-  termios attributes{};
-  const bool serial = tcgetattr(fd, &attributes) == 0 && !IsPhantomUart(fd, devicePath);
-  ::close(fd);
-  return serial;
-}
-
-// Name -> device node of every candidate: the fixed rule first, the ports
-// folder over it.
-std::map<std::string, std::string> CandidatePorts() {
-  std::map<std::string, std::string> ports;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator("/dev", error)) {
-    const std::string path = entry.path().string();
-    if (auto number = ComNumberOfDevice(path)) ports[ComPortName(*number)] = path;
-  }
-  for (const auto& entry : fs::directory_iterator(PortsDirectory(), error)) {
-    const std::string name = entry.path().filename().string();
-    if (ComPortNumber(name) >= 0) ports[name] = entry.path().string();
-  }
-  return ports;
-}
-
 }  // namespace
 
 int ComPortNumber(const std::string& name) {
@@ -113,7 +70,10 @@ std::string PortsDirectory() {
 std::optional<int> ComNumberOfDevice(const std::string& devicePath) {
   const fs::path path(devicePath);
   if (path.parent_path() != "/dev") return std::nullopt;
-  const std::string node = path.filename().string();
+  return ComNumberOfNodeName(path.filename().string());
+}
+
+std::optional<int> ComNumberOfNodeName(const std::string& node) {
   for (const DeviceFamily& family : kFamilies) {
     const std::string_view prefix(family.prefix);
     if (node.size() <= prefix.size() || node.compare(0, prefix.size(), prefix) != 0) continue;
@@ -124,6 +84,7 @@ std::optional<int> ComNumberOfDevice(const std::string& devicePath) {
 }
 
 std::string DevicePathOfPort(const std::string& portName) {
+  if (portName.size() > 1 && portName[0] == '/') return portName;
   if (ComPortNumber(portName) < 0) return "";
   const fs::path link = fs::path(PortsDirectory()) / portName;
   std::error_code error;
@@ -135,17 +96,6 @@ std::string DevicePathOfPort(const std::string& portName) {
       return "/dev/" + std::string(family.prefix) + std::to_string(index);
   }
   return "";
-}
-
-std::vector<std::string> EnumComPorts() {
-  std::vector<std::string> names;
-  for (const auto& [name, path] : CandidatePorts()) {
-    if (IsSerialDevice(path)) names.push_back(name);
-  }
-  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return CompareComPortNames(a, b) < 0;
-  });
-  return names;
 }
 
 }  // namespace vela

@@ -31,13 +31,16 @@ std::string PortsDirectory();
 
 // The COM number the fixed rule gives a device node (/dev/ttyUSB0 -> 33).
 std::optional<int> ComNumberOfDevice(const std::string& devicePath);
+// The same for the node's name alone (ttyUSB0 -> 33).
+std::optional<int> ComNumberOfNodeName(const std::string& node);
 
 // The device node for a port name: the ports folder's link of that name when
-// there is one, else the fixed rule; empty when the name maps to nothing.
+// there is one, else the fixed rule; a name that is a path ("/dev/ttyUSB0",
+// a by-id link) is the device itself; empty when the name maps to nothing.
 std::string DevicePathOfPort(const std::string& portName);
 
-// The names of the ports present (a serial device that answers tcgetattr),
-// sorted by number.
+// The names of the ports present (PortDiscovery.h), sorted by number; a port
+// this user may not open is listed too.
 std::vector<std::string> EnumComPorts();
 
 }  // namespace vela

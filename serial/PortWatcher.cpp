@@ -5,6 +5,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr uint32_t kArrivalMask = IN_CREATE | IN_MOVED_TO | IN_ATTRIB;
 constexpr uint32_t kRemovalMask = IN_DELETE | IN_MOVED_FROM;
+using Clock = std::chrono::steady_clock;
 
 // Device nodes worth a look: the serial families of the naming rule.
 bool IsSerialNodeName(const std::string& name) {
@@ -26,10 +28,11 @@ bool IsSerialNodeName(const std::string& name) {
 
 }  // namespace
 
-PortWatcher::PortWatcher() : PortWatcher("/dev", PortsDirectory()) {}
+PortWatcher::PortWatcher() : PortWatcher("/dev", PortsDirectory(), kSettleMs) {}
 
-PortWatcher::PortWatcher(const std::string& deviceDirectory, const std::string& portsDirectory)
-    : deviceDirectory_(deviceDirectory), portsDirectory_(portsDirectory) {
+PortWatcher::PortWatcher(const std::string& deviceDirectory, const std::string& portsDirectory,
+                         int settleMs)
+    : deviceDirectory_(deviceDirectory), portsDirectory_(portsDirectory), settleMs_(settleMs) {
   inotifyFd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   std::error_code error;
@@ -62,9 +65,31 @@ void PortWatcher::Execute() {
   while (!Terminated()) {
     // poll() skips a negative descriptor: without inotify only the wake counts.
     pollfd fds[2] = {{inotifyFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-    const int count = ::poll(fds, 2, -1);
+    const int count = ::poll(fds, 2, PollTimeoutMs());
     if (count < 0 && errno != EINTR) return;
     if (count > 0 && (fds[0].revents & POLLIN)) HandleEvents();
+    DeliverSettled();
+  }
+}
+
+int PortWatcher::PollTimeoutMs() const {
+  if (settling_.empty()) return -1;
+  auto first = settling_.begin()->second;
+  for (const auto& [path, due] : settling_) first = std::min(first, due);
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(first - Clock::now()).count();
+  return static_cast<int>(std::max<int64_t>(left, 0));
+}
+
+void PortWatcher::DeliverSettled() {
+  const auto now = Clock::now();
+  for (auto it = settling_.begin(); it != settling_.end();) {
+    if (it->second > now) {
+      ++it;
+      continue;
+    }
+    const std::string path = it->first;
+    it = settling_.erase(it);
+    Deliver(true, path);
   }
 }
 
@@ -81,8 +106,17 @@ void PortWatcher::HandleEvents() {
       if (name.empty() || (!inPorts && !IsSerialNodeName(name))) continue;
       if (inPorts && ComPortNumber(name) < 0) continue;
       const std::string& folder = inPorts ? portsDirectory_ : deviceDirectory_;
-      if (event->mask & kArrivalMask) Deliver(true, folder + "/" + name);
-      if (event->mask & kRemovalMask) Deliver(false, folder + "/" + name);
+      const std::string path = folder + "/" + name;
+      // Every event of a new node (its mode, its group) starts the wait again.
+      if ((event->mask & kArrivalMask) && !inPorts && settleMs_ > 0) {
+        settling_[path] = Clock::now() + std::chrono::milliseconds(settleMs_);
+      } else if (event->mask & kArrivalMask) {
+        Deliver(true, path);
+      }
+      if (event->mask & kRemovalMask) {
+        settling_.erase(path);
+        Deliver(false, path);
+      }
     }
   }
 }

@@ -113,6 +113,7 @@ ReadResult ScriptedBackend::Read(size_t maxOctets, int, const AnswerCompleteTest
   errors_.framing += next.errorsAdded.framing;
   errors_.overrun += next.errorsAdded.overrun;
   errors_.queueOverflow += next.errorsAdded.queueOverflow;
+  errors_.breaks += next.errorsAdded.breaks;
   result.status = ReadStatus::Data;
   result.data = next.data.substr(0, maxOctets);
   return result;

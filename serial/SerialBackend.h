@@ -11,6 +11,11 @@
 
 namespace vela {
 
+// How the RS-485 bus direction follows the program's writes (RTS high while
+// sending): not at all, the kernel's RS-485 mode, RTS switched by the program
+// around each write, or the kernel's mode where the driver has it, else RTS.
+enum class RtsControl { Off, Auto, Kernel, Toggle };
+
 // Line settings in the codes the program uses everywhere:
 // parity 0 none, 1 odd, 2 even; stop bits 0 one, 1 one and a half, 2 two.
 struct LineSettings {
@@ -18,6 +23,7 @@ struct LineSettings {
   uint8_t byteSize = 8;
   uint8_t parity = 0;
   uint8_t stopBits = 0;
+  RtsControl rtsControl = RtsControl::Off;
 };
 
 // Cumulative counts of line errors the driver has seen since the device was opened.
@@ -26,6 +32,7 @@ struct LineErrorCounters {
   uint32_t framing = 0;
   uint32_t overrun = 0;        // the UART's receive register was overwritten
   uint32_t queueOverflow = 0;  // the driver's receive queue was full
+  uint32_t breaks = 0;         // the line was held at space longer than a character
 };
 
 // Queue fill at the moment of a line error.
@@ -99,6 +106,11 @@ class SerialBackend {
 
   // Any thread: makes a blocked Read or WriteAll return Woken.
   virtual void Wake() = 0;
+
+  // Owner's thread, after Configure: the device node opened and how the bus
+  // direction is driven, in the operator's words; empty when unknown.
+  virtual std::string DevicePath() const { return {}; }
+  virtual std::string DirectionControlText() const { return {}; }
 };
 
 }  // namespace vela

@@ -11,9 +11,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <mutex>
+#include <optional>
 
 #include "common/ArkSysUtils.h"
+#include "serial/PortFailures.h"
 #include "serial/PortNames.h"
 #include "serial/TermiosLine.h"
 
@@ -25,10 +29,30 @@ int64_t NowUs() {
   return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-[[noreturn]] void RaiseOpenFailure(const std::string& portName, int error) {
-  throw TArkException("Не удалось открыть порт \"" + portName +
-                      "\"\r\n open(): " + SystemErrorText(error));
-}
+// The calls of the direction control on the open device.
+class FdDirectionLines : public DirectionLines {
+ public:
+  explicit FdDirectionLines(int fd) : fd_(fd) {}
+  std::optional<unsigned> Rs485Flags() override {
+    serial_rs485 rs485{};
+    if (ioctl(fd_, TIOCGRS485, &rs485) != 0) return std::nullopt;
+    return rs485.flags;
+  }
+  bool SetRs485Flags(unsigned flags) override {
+    serial_rs485 rs485{};
+    if (ioctl(fd_, TIOCGRS485, &rs485) != 0) return false;
+    rs485.flags = flags;
+    return ioctl(fd_, TIOCSRS485, &rs485) == 0;
+  }
+  bool SetRts(bool high) override {
+    int lines = TIOCM_RTS;
+    return ioctl(fd_, high ? TIOCMBIS : TIOCMBIC, &lines) == 0;
+  }
+  bool Drain() override { return tcdrain(fd_) == 0; }
+
+ private:
+  int fd_;
+};
 
 [[noreturn]] void RaiseSetupFailure(const char* call, int error) {
   throw TArkException(std::string("Не удалось настроить порт\r\n ") + call +
@@ -43,31 +67,43 @@ TermiosBackend::TermiosBackend() {
 }
 
 TermiosBackend::~TermiosBackend() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) {
+    FdDirectionLines lines(fd_);
+    direction_.Restore(lines);
+    ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+  }
   ::close(wakeFd_);
 }
 
 uint64_t TermiosBackend::Open(const std::string& portName) {
   const std::string path = DevicePathOfPort(portName);
-  if (path.empty()) RaiseOpenFailure(portName, ENOENT);
+  if (path.empty()) {
+    throw TArkException("Не удалось открыть порт \"" + portName +
+                        "\"\r\n open(): " + SystemErrorText(ENOENT));
+  }
+  // Messages name the device node itself, not the link to it.
+  char resolved[PATH_MAX];
+  const std::string node = ::realpath(path.c_str(), resolved) ? resolved : path;
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) RaiseOpenFailure(portName, errno);
+  if (fd < 0) RaiseOpenFailure(portName, node, "open", errno);
   termios attributes{};
   if (tcgetattr(fd, &attributes) != 0) {
     const int error = errno;
     ::close(fd);
-    RaiseOpenFailure(portName, error);
+    RaiseOpenFailure(portName, node, "tcgetattr", error);
   }
-  // No sharing: a second open of the line fails with EBUSY.
+  // No sharing: a second open of the line fails with EBUSY (Close clears it).
   if (ioctl(fd, TIOCEXCL) != 0) {
     const int error = errno;
     ::close(fd);
-    RaiseSetupFailure("ioctl(TIOCEXCL)", error);
+    RaiseOpenFailure(portName, node, "ioctl(TIOCEXCL)", error);
   }
   // What arrived while nobody had the line open is no answer to anything.
   tcflush(fd, TCIFLUSH);
   std::unique_lock lock(deviceMutex_);
   fd_ = fd;
+  devicePath_ = node;
   pseudoTerminal_ = serial_detail::IsPseudoTerminal(fd);
   countersAtOpen_ = RawCounters();
   collected_.clear();
@@ -79,6 +115,17 @@ void TermiosBackend::Configure(const LineSettings& settings) {
   std::shared_lock lock(deviceMutex_);
   if (fd_ < 0) RaiseSetupFailure("tcsetattr", EBADF);
   serial_detail::ConfigureLine(fd_, settings, pseudoTerminal_);
+  FdDirectionLines lines(fd_);
+  direction_.Apply(lines, settings.rtsControl);
+}
+
+std::string TermiosBackend::DevicePath() const {
+  std::shared_lock lock(deviceMutex_);
+  return devicePath_;
+}
+
+std::string TermiosBackend::DirectionControlText() const {
+  return direction_.Text();
 }
 
 bool TermiosBackend::IsOpen() const {
@@ -91,6 +138,11 @@ void TermiosBackend::Close() {
   Wake();
   std::unique_lock lock(deviceMutex_);
   if (fd_ < 0) return;
+  FdDirectionLines lines(fd_);
+  direction_.Restore(lines);
+  // The exclusive mark stays on a terminal that outlives this descriptor (a
+  // pseudo-terminal): left set, the user's next open would fail with EBUSY.
+  ioctl(fd_, TIOCNXCL);
   const int result = ::close(fd_);
   const int error = errno;
   fd_ = -1;
@@ -188,7 +240,16 @@ ReadResult TermiosBackend::Read(size_t maxOctets, int gapMs, const AnswerComplet
 
 WriteResult TermiosBackend::WriteNow(const Octets& data) {
   std::shared_lock lock(deviceMutex_);
-  return WriteAvailable(data);
+  if (direction_.Current() != Rs485Direction::Mode::Toggle || fd_ < 0) {
+    return WriteAvailable(data);
+  }
+  FdDirectionLines lines(fd_);
+  direction_.BeforeWrite(lines);
+  const WriteResult result = WriteAvailable(data);
+  if (result.status == WriteStatus::Failed) direction_.AfterWrite(lines);
+  // RTS drops only when the octets have left: the worker waits for that.
+  if (result.status == WriteStatus::Done) return {WriteStatus::Partial, result.written, 0};
+  return result;
 }
 
 WriteResult TermiosBackend::WriteAvailable(std::string_view data) {
@@ -209,6 +270,15 @@ WriteResult TermiosBackend::WriteAvailable(std::string_view data) {
 
 WriteResult TermiosBackend::WriteAll(const Octets& data, uint64_t session) {
   std::shared_lock lock(deviceMutex_);
+  const WriteResult result = WriteAllLocked(data, session);
+  if (fd_ >= 0 && direction_.Current() == Rs485Direction::Mode::Toggle) {
+    FdDirectionLines lines(fd_);
+    direction_.AfterWrite(lines);
+  }
+  return result;
+}
+
+WriteResult TermiosBackend::WriteAllLocked(const Octets& data, uint64_t session) {
   size_t written = 0;
   for (;;) {
     if (fd_ < 0 || closing_ || session != session_) return {WriteStatus::Woken, written, 0};
@@ -227,14 +297,16 @@ LineErrorCounters TermiosBackend::RawCounters() const {
   serial_icounter_struct counts{};
   if (fd_ < 0 || ioctl(fd_, TIOCGICOUNT, &counts) != 0) return {};
   return {static_cast<uint32_t>(counts.parity), static_cast<uint32_t>(counts.frame),
-          static_cast<uint32_t>(counts.overrun), static_cast<uint32_t>(counts.buf_overrun)};
+          static_cast<uint32_t>(counts.overrun), static_cast<uint32_t>(counts.buf_overrun),
+          static_cast<uint32_t>(counts.brk)};
 }
 
 LineErrorCounters TermiosBackend::ErrorCounters() {
   std::shared_lock lock(deviceMutex_);
   const LineErrorCounters now = RawCounters();
   return {now.parity - countersAtOpen_.parity, now.framing - countersAtOpen_.framing,
-          now.overrun - countersAtOpen_.overrun, now.queueOverflow - countersAtOpen_.queueOverflow};
+          now.overrun - countersAtOpen_.overrun, now.queueOverflow - countersAtOpen_.queueOverflow,
+          now.breaks - countersAtOpen_.breaks};
 }
 
 QueueLevels TermiosBackend::Queues() {

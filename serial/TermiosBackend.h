@@ -8,6 +8,7 @@
 #include <shared_mutex>
 #include <string_view>
 
+#include "serial/Rs485Direction.h"
 #include "serial/SerialBackend.h"
 
 namespace vela {
@@ -30,8 +31,11 @@ class TermiosBackend : public SerialBackend {
   QueueLevels Queues() override;
   void DiscardInput() override;
   void Wake() override;
+  std::string DevicePath() const override;
+  std::string DirectionControlText() const override;
 
  private:
+  WriteResult WriteAllLocked(const Octets& data, uint64_t session);
   enum class Ready { Device, Woken, TimedOut, Failed };
   Ready WaitFor(short events, int64_t timeoutUs, short& revents, int& error);  // -1: no limit
   bool ReadAvailable(size_t maxOctets, int& error);
@@ -48,6 +52,8 @@ class TermiosBackend : public SerialBackend {
   std::atomic<bool> closing_{false};
   uint64_t session_ = 0;
   bool pseudoTerminal_ = false;
+  std::string devicePath_;
+  Rs485Direction direction_;  // set by Configure, used around writes
   LineErrorCounters countersAtOpen_;
 
   // Worker thread, under the shared lock: the read being collected.

@@ -1,6 +1,5 @@
 #include "serial/TermiosLine.h"
 
-#include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -53,15 +52,17 @@ tcflag_t FrameFlags(const LineSettings& settings) {
   return flags;
 }
 
+// Every flag is set here, so nothing another program left on the line (mark
+// or space parity, software flow control, canonical mode, translation of
+// line ends) changes what the program sends or receives.
 termios RawLine(termios attributes, const LineSettings& settings) {
-  cfmakeraw(&attributes);
-  attributes.c_cflag &= ~(kFrameFlags | CRTSCTS);
-  attributes.c_cflag |= FrameFlags(settings) | CLOCAL | CREAD | HUPCL;
   // Parity is checked; a character with a parity or framing error is read as
-  // 0 and counted by the driver, which is how line errors are found.
-  attributes.c_iflag &= ~(IGNPAR | PARMRK | INPCK | IXON | IXOFF | IXANY);
-  attributes.c_iflag |= IGNBRK;
-  if (settings.parity != 0) attributes.c_iflag |= INPCK;
+  // 0 and counted by the driver, which is how line errors are found. A break
+  // is counted too and not read as a character.
+  attributes.c_iflag = IGNBRK | (settings.parity != 0 ? INPCK : 0);
+  attributes.c_oflag = 0;
+  attributes.c_lflag = 0;
+  attributes.c_cflag = FrameFlags(settings) | CLOCAL | CREAD | HUPCL;
   attributes.c_cc[VMIN] = 1;
   attributes.c_cc[VTIME] = 0;
   const speed_t speed = SpeedCode(settings.baudRate);
@@ -74,7 +75,8 @@ termios RawLine(termios attributes, const LineSettings& settings) {
 bool TookEffect(int fd, const termios& wanted) {
   termios actual{};
   if (tcgetattr(fd, &actual) != 0) return false;
-  return (actual.c_cflag & kFrameFlags) == (wanted.c_cflag & kFrameFlags) &&
+  constexpr tcflag_t kChecked = kFrameFlags | CMSPAR | CRTSCTS;
+  return (actual.c_cflag & kChecked) == (wanted.c_cflag & kChecked) &&
          cfgetospeed(&actual) == cfgetospeed(&wanted) &&
          cfgetispeed(&actual) == cfgetispeed(&wanted);
 }
@@ -82,16 +84,6 @@ bool TookEffect(int fd, const termios& wanted) {
 void RaiseDataTerminalReady(int fd) {
   int lines = TIOCM_DTR;
   ioctl(fd, TIOCMBIS, &lines);  // lines a device has not got stay as they are
-}
-
-// RTS high while sending, for converters that switch the RS-485 direction on
-// it; drivers without RS-485 mode keep their RTS as it is.
-void EnableRs485DirectionControl(int fd) {
-  serial_rs485 rs485{};
-  if (ioctl(fd, TIOCGRS485, &rs485) != 0) return;
-  rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
-  rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
-  ioctl(fd, TIOCSRS485, &rs485);
 }
 
 }  // namespace
@@ -116,7 +108,6 @@ void ConfigureLine(int fd, const LineSettings& settings, bool pseudoTerminal) {
   }
   if (!pseudoTerminal && !TookEffect(fd, wanted)) RaiseWriteFailure("tcsetattr", EINVAL);
   RaiseDataTerminalReady(fd);
-  EnableRs485DirectionControl(fd);
 }
 
 }  // namespace vela::serial_detail

@@ -1,6 +1,5 @@
 #pragma once
-// Line settings on a terminal device: speed, frame, raw mode, DTR and the
-// kernel's RS-485 direction control.
+// Line settings on a terminal device: speed, frame, raw mode and DTR.
 
 #include "serial/SerialBackend.h"
 

@@ -18,7 +18,8 @@ const std::map<std::string, TCommand> kCommands = {{"read", TCommand::Read},
                                                    {"settings", TCommand::Settings},
                                                    {"configure", TCommand::Configure},
                                                    {"factory", TCommand::Factory},
-                                                   {"verify", TCommand::Verify}};
+                                                   {"verify", TCommand::Verify},
+                                                   {"ports", TCommand::Ports}};
 
 [[noreturn]] void Fail(const std::string& text) {
   throw TCliUsageError(text);
@@ -80,7 +81,8 @@ TRawOptions Split(const std::vector<std::string>& args) {
       "--port",        "--interface",    "--protocol",    "--speed",
       "--frame",       "--address",      "--csv",         "--seconds",
       "--timeout",     "--set-protocol", "--set-speed",   "--set-frame",
-      "--set-address", "--set-network",  "--iec-lengths", "--iec-common-address"};
+      "--set-address", "--set-network",  "--iec-lengths", "--iec-common-address",
+      "--rts"};
   TRawOptions raw;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -122,6 +124,16 @@ void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
   if (has("--frame")) o.frame = ParseFrameFor("--frame", raw.values.at("--frame"), o.ascii);
   if (!has("--frame") && o.ascii) o.frame = 0;
   if (has("--address")) o.address = ParseNumber("--address", raw.values.at("--address"), 1, 247);
+  if (has("--rts")) {
+    static const std::map<std::string, RtsControl> kRts = {{"auto", RtsControl::Auto},
+                                                           {"toggle", RtsControl::Toggle},
+                                                           {"kernel", RtsControl::Kernel},
+                                                           {"off", RtsControl::Off}};
+    const auto it = kRts.find(raw.values.at("--rts"));
+    if (it == kRts.end()) Fail("Недопустимое значение --rts: auto, toggle, kernel или off.");
+    if (!o.rs485) Fail("Параметр --rts относится только к --interface rs485.");
+    o.rts = it->second;
+  }
   const bool changed = o.ascii || o.speed != "38400" || o.frame != 0 || o.address != 1;
   if (!o.rs485 && o.iec) {
     Fail(
@@ -285,9 +297,11 @@ std::string UsageText() {
          "                  --set-network 3|4   (3-х или 4-х проводная сеть)\n"
          "  factory       записать в прибор заводские установки\n"
          "  verify        идентификация программы и ПО прибора\n"
+         "  ports         показать последовательные порты компьютера и доступ к ним\n"
          "\n"
          "Параметры связи (по умолчанию USB, MODBUS RTU, 38400, 8E1, адрес 1):\n"
-         "  --port COMn                 порт (по умолчанию первый найденный)\n"
+         "  --port COMn|УСТРОЙСТВО      порт: COMn, /dev/ttyUSB0, /dev/serial/by-id/...\n"
+         "                              (по умолчанию адаптер USB, иначе первый найденный)\n"
          "  --interface usb|rs485       интерфейс прибора: технологический или рабочий\n"
          "  --protocol rtu|ascii|iec101 протокол программы (iec101: только rs485;\n"
          "                              команды read, watch, sync-clock)\n"
@@ -296,6 +310,8 @@ std::string UsageText() {
          "  --address 1..247            адрес прибора (в IEC 60870-5-101 адрес канала)\n"
          "  --iec-lengths LA,COT,CA,IOA длины полей IEC 60870-5-101 в байтах (1,1,1,2)\n"
          "  --iec-common-address N      общий адрес ASDU (1)\n"
+         "  --rts auto|toggle|kernel|off  направление RS-485 по RTS: режим драйвера, если\n"
+         "                              он есть, иначе программой (auto); только rs485\n"
          "  Через USB действуют только значения по умолчанию.\n"
          "\n"
          "Прочее:\n"

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/SerialBackend.h"
+
 namespace vela::cli {
 
 class TCliUsageError : public std::runtime_error {
@@ -16,7 +18,7 @@ class TCliUsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class TCommand { Read, Watch, SyncClock, Settings, Configure, Factory, Verify };
+enum class TCommand { Read, Watch, SyncClock, Settings, Configure, Factory, Verify, Ports };
 
 // What `configure` writes; an empty field keeps what the device holds.
 struct TDeviceSettings {
@@ -37,10 +39,11 @@ struct TIecCliLink {
 
 struct TCliOptions {
   TCommand command = TCommand::Read;
-  std::string port;                // empty: the first port found
-  bool rs485 = false;              // false: USB, the service interface
-  bool ascii = false;              // program-side MODBUS ASCII
-  std::optional<TIecCliLink> iec;  // program-side IEC 60870-5-101
+  std::string port;  // COMn or a device path; empty: a USB adapter, else the first port
+  RtsControl rts = RtsControl::Auto;  // RS-485 direction on the working interface
+  bool rs485 = false;                 // false: USB, the service interface
+  bool ascii = false;                 // program-side MODBUS ASCII
+  std::optional<TIecCliLink> iec;     // program-side IEC 60870-5-101
   std::string speed = "38400";
   int frame = 0;  // index in the frame list
   int address = 1;

@@ -6,6 +6,7 @@
 #include "app/DebugConsoleTarget.h"
 #include "app/IecWorkflows.h"
 #include "app/Messages.h"
+#include "app/cli/CliPorts.h"
 #include "app/cli/CliReport.h"
 #include "app/cli/StopSignal.h"
 #include "common/ArkSysUtils.h"
@@ -68,9 +69,10 @@ TCliSession::~TCliSession() = default;
 
 TForm1Seams TCliSession::MakeSeams() {
   TForm1Seams seams(loop_.GetClock(), loop_);
-  const std::string port = options_.port;
+  const std::string port = port_;
+  seams.rs485Rts = options_.rts;
   seams.enumComPorts = [port] {
-    std::vector<std::string> ports = EnumComPorts();
+    std::vector<std::string> ports = PortsInPreferredOrder();
     if (!port.empty() && std::find(ports.begin(), ports.end(), port) == ports.end()) {
       ports.push_back(port);  // opening it tells what is wrong with it
     }
@@ -106,6 +108,8 @@ TForm1Seams TCliSession::MakeSeams() {
 }
 
 int TCliSession::Run() {
+  if (options_.command == TCommand::Ports) return RunPortsCommand();
+  port_ = PortOfArgument(options_.port);
   form_ = std::make_unique<TForm1>(MakeSeams());
   if (form_->StartupFailed()) return Fail("Программа не может быть запущена.");
   form_->Memo1.OnChanged.Add([this](TControl&) { PrintNewLogLines(); });
@@ -125,17 +129,20 @@ int TCliSession::Run() {
       return RunWrite(form_->Button8);
     case TCommand::Verify:
       return RunVerify();
+    case TCommand::Ports:
+      break;
   }
   return 1;
 }
 
 bool TCliSession::SetProgramLink() {
   TForm1& f = *form_;
-  if (!options_.port.empty()) f.cbComPort.ChooseText(options_.port);
+  if (!port_.empty()) f.cbComPort.ChooseText(port_);
   if (f.cbComPort.Text().empty()) {
     Fail("Последовательные порты не найдены; укажите порт: --port COMn.");
     return false;
   }
+  Print("Порт " + PortInUse(f.cbComPort.Text()));
   if (options_.rs485) {
     f.cbInterfaceType.Choose(1);
     f.ComboBox2.Choose(options_.iec ? 2 : options_.ascii ? 1 : 0);

@@ -44,6 +44,7 @@ class TCliSession {
   int Fail(const std::string& reason) const;
 
   const TCliOptions& options_;
+  std::string port_;  // the port asked for, a device path turned into its COMn
   HeadlessEventLoop& loop_;
   const TStopSignal* stop_;
   TCliTrace* trace_ = nullptr;  // owned by the form

@@ -26,6 +26,7 @@ class TCliTrace : public TTraceTarget {
  public:
   TCliTrace(Clock& clock, std::unique_ptr<TTraceTarget> console, bool toStandardError);
   bool Send(const std::string& text) override;
+  std::string StartNote() const override { return console_ ? console_->StartNote() : ""; }
   TCycleFigures Figures() const;
 
  private:

@@ -1,11 +1,17 @@
 #include "debugcon/console/ConsoleViewer.h"
 
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
+#include "debugcon/ArkDbgCon.h"
+#include "debugcon/ConsolePaths.h"
 #include "debugcon/ConsoleSocket.h"
 
 namespace vela {
@@ -19,17 +25,19 @@ int ConsoleViewer::Run() {
   while (!stop_) {
     UniqueFd socket = ConnectToConsole(path_);
     if (!socket.Valid()) {
+      const int error = errno;
       if (!waitingShown) {
         std::fprintf(stderr, "Ожидание программы VelaLink (%s)...\n", path_.c_str());
+        if (TellAboutOtherUsers(error)) return 1;
         waitingShown = true;
       }
       Pause(kViewerRetryMs);
       continue;
     }
-    std::fprintf(stderr, "Подключено: %s\n", path_.c_str());
     waitingShown = false;
-    const Outcome outcome = Serve(socket.Get());
-    if (outcome == Outcome::kOutputFailed) return 1;
+    Outcome outcome = Greet(socket.Get());
+    if (outcome == Outcome::kAccepted) outcome = Serve(socket.Get());
+    if (outcome == Outcome::kOutputFailed || outcome == Outcome::kRefused) return 1;
     if (outcome == Outcome::kClosed) std::fprintf(stderr, "Соединение закрыто.\n");
   }
   return 0;
@@ -41,6 +49,65 @@ bool ConsoleViewer::Pause(int ms) {
   // between the check of stop_ and the wait.
   if (!stop_) ::ppoll(nullptr, 0, &interval, &waitMask_);
   return !stop_;
+}
+
+ConsoleViewer::Outcome ConsoleViewer::Greet(int fd) {
+  pollfd entry{fd, POLLIN | POLLRDHUP, 0};
+  const timespec wait{0, kViewerGreetingMs * 1000000L};
+  std::string message;
+  const bool first = ::ppoll(&entry, 1, &wait, &waitMask_) > 0 &&
+                     ReceiveMessage(fd, message) == ReceiveResult::kMessage;
+  if (first && !message.empty() && message[0] == TArkPipeBase::kRefusalMark) {
+    std::fprintf(stderr, "Отказано (%s): %s\n", path_.c_str(), message.c_str() + 1);
+    return Outcome::kRefused;
+  }
+  std::fprintf(stderr, "Подключено: %s\n", path_.c_str());
+  if (first && !Print(message)) return Outcome::kOutputFailed;
+  return Outcome::kAccepted;
+}
+
+bool ConsoleViewer::TellAboutOtherUsers(int error) {
+  if (error == EACCES || error == EPERM) {
+    std::fprintf(stderr,
+                 "Нет доступа к %s: программа VelaLink запущена другим пользователем. "
+                 "Запустите velalink-console от его имени (например, sudo velalink-console).\n",
+                 path_.c_str());
+    return true;
+  }
+  // A copy started with sudo keeps its sockets in a folder of its own user.
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator("/tmp", ignored)) {
+    const std::string name = entry.path().filename().string();
+    struct stat status {};
+    if (name.rfind("velalink-", 0) != 0 || ::lstat(entry.path().c_str(), &status) != 0 ||
+        !S_ISDIR(status.st_mode) || status.st_uid == ::geteuid()) {
+      continue;
+    }
+    std::fprintf(stderr,
+                 "Каталог %s принадлежит другому пользователю (uid %u): трассировку "
+                 "VelaLink, запущенной от его имени (sudo), видит только он: "
+                 "sudo velalink-console.\n",
+                 entry.path().c_str(), static_cast<unsigned>(status.st_uid));
+  }
+  return false;
+}
+
+int ListConsoles(const std::string& basePath) {
+  int found = 0;
+  for (int index = 0; index < kMaxConsoleInstances; ++index) {
+    const std::string path = ConsoleInstancePath(basePath, index);
+    UniqueFd socket = ConnectToConsole(path);
+    if (!socket.Valid()) continue;
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    const bool known = ::getsockopt(socket.Get(), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0;
+    std::printf("%d  %s  VelaLink, процесс %ld\n", index, path.c_str(),
+                known ? static_cast<long>(peer.pid) : -1L);
+    ++found;
+  }
+  if (found == 0) std::printf("Работающих программ VelaLink нет (%s).\n", basePath.c_str());
+  std::fflush(stdout);
+  return 0;
 }
 
 ConsoleViewer::Outcome ConsoleViewer::Serve(int fd) {

@@ -4,6 +4,7 @@
 //   velalink-console N          instance N, 0 to 15 (dbg_VelaLinkN)
 //   velalink-console PATH       the socket at PATH (anything containing "/")
 //   velalink-console NAME       the socket NAME in the runtime directory
+//   velalink-console --list     the sockets of the running copies
 
 #include <csignal>
 #include <cstdio>
@@ -24,7 +25,9 @@ void OnStopSignal(int) {
 
 const char* const kUsage =
     "Использование: velalink-console [номер экземпляра 0-15 | путь к сокету | имя]\n"
+    "               velalink-console --list\n"
     "Показывает отладочную трассировку работающей программы VelaLink, по сообщению в строке.\n"
+    "--list: сокеты работающих копий программы (номер, путь, процесс).\n"
     "Завершение: Ctrl+C.\n";
 
 std::optional<int> InstanceNumber(const std::string& text) {
@@ -76,6 +79,10 @@ int main(int argc, char** argv) {
   if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
     std::fputs(kUsage, stdout);
     return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
+    std::signal(SIGPIPE, SIG_IGN);
+    return vela::ListConsoles(vela::ConsoleBasePath(vela::kDebugConsoleName));
   }
   const std::optional<std::string> path = TargetPath(argc, argv);
   if (!path) {

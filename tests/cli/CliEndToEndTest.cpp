@@ -30,6 +30,20 @@ std::vector<std::string> With(std::vector<std::string> args, const std::string& 
   return args;
 }
 
+TEST(CliEndToEndTest, ADevicePathIsTheSamePortAndEveryCommandNamesIt) {
+  VelaSimProcess sim;
+  const std::string used = "Порт " + sim.ServicePort() + " (" + sim.DevicePath() + ")\n";
+  for (const std::string& port : {sim.ServicePort(), sim.DevicePath()}) {
+    const CliResult r = RunCli(With({"read"}, port));
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out.rfind(used, 0), 0u) << r.out;
+  }
+  const CliResult ports = RunCli({"ports"});
+  EXPECT_EQ(ports.exitCode, 0) << ports.err;
+  EXPECT_TRUE(Has(ports.out, sim.ServicePort() + "  " + sim.DevicePath() + "  доступ есть\n"))
+      << ports.out;
+}
+
 TEST(CliEndToEndTest, ReadPrintsTheCellsAndTheClock) {
   VelaSimProcess sim;
   const CliResult r = RunCli(With({"read"}, sim.ServicePort()));

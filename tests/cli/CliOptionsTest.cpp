@@ -53,6 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"read --speed 115200", "--interface rs485"},
         RefusedCase{"read --address 5", "--interface rs485"},
         RefusedCase{"configure", "хотя бы один"},
+        RefusedCase{"read --interface rs485 --rts sometimes", "auto, toggle, kernel или off"},
+        RefusedCase{"read --rts toggle", "только к --interface rs485"},
         RefusedCase{"read --set-speed 9600", "только к команде configure"},
         RefusedCase{"configure --set-speed 14400", "Недопустимая скорость --set-speed"},
         RefusedCase{"configure --set-protocol ascii --set-frame 8N2", "7 бит данных"},
@@ -118,6 +120,15 @@ TEST(CliOptionsTest, WorkingInterfaceAndConfigureSettings) {
   EXPECT_EQ(o.set.address, 17);
   EXPECT_EQ(o.set.threeWire, true);
   EXPECT_EQ(o.timeoutSeconds, 5);
+}
+
+TEST(CliOptionsTest, PortsCommandDevicePathAndRtsControl) {
+  EXPECT_EQ(ParseCliOptions(Words("ports")).command, TCommand::Ports);
+  EXPECT_EQ(ParseCliOptions(Words("read")).rts, RtsControl::Auto);
+  const TCliOptions o =
+      ParseCliOptions(Words("read --port /dev/serial/by-id/usb-x --interface rs485 --rts toggle"));
+  EXPECT_EQ(o.port, "/dev/serial/by-id/usb-x");
+  EXPECT_EQ(o.rts, RtsControl::Toggle);
 }
 
 TEST(CliOptionsTest, WatchOptions) {

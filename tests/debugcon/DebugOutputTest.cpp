@@ -154,6 +154,35 @@ TEST_F(DebugOutputTest, FullSocketKeepsOneWritePendingAndRecovers) {
   EXPECT_EQ(viewer->Receive(), "after the burst");
 }
 
+TEST_F(DebugOutputTest, AViewerThatFellBehindIsToldHowManyTextsItMissed) {
+  TArkDebugOutput output(kDebugConsoleName, dir.Path());
+  auto viewer = ConnectViewer(output);
+  size_t accepted = 0;
+  while (output.Send("burst " + std::to_string(accepted))) ++accepted;
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(output.Send("dropped"));
+  for (size_t i = 0; i < accepted; ++i) ASSERT_TRUE(viewer->Receive());
+  // The refused text that found the write pending counts as well: 1 + 4.
+  EXPECT_TRUE(loop.RunUntil([&] { return output.Send("after the burst"); }, kGuardMs));
+  EXPECT_EQ(viewer->Receive(), "after the burst");
+  EXPECT_EQ(viewer->Receive(),
+            "    <Пропущено сообщений трассировки: 5 (консоль не успевала их читать)>");
+}
+
+TEST_F(DebugOutputTest, ASecondViewerIsToldTheConsoleIsTakenAndLetGo) {
+  TArkDebugOutput output(kDebugConsoleName, dir.Path());
+  auto first = ConnectViewer(output);
+  RawViewer second(output.SocketPath());
+  const std::optional<std::string> refusal = second.Receive();
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(refusal->rfind(std::string(1, TArkPipeBase::kRefusalMark) + "К программе VelaLink", 0),
+            0u)
+      << *refusal;
+  EXPECT_NE(refusal->find("уже подключена другая консоль"), std::string::npos);
+  EXPECT_EQ(second.Receive(), "<EOF>");
+  ASSERT_TRUE(output.Send("still the first's"));
+  EXPECT_EQ(first->Receive(), "still the first's");
+}
+
 TEST_F(DebugOutputTest, ListenWhileConnectedRaises) {
   TArkDebugOutput output(kDebugConsoleName, dir.Path());
   output.Listen();  // already listening: nothing happens

@@ -169,6 +169,29 @@ TEST_F(ViewerTest, InstanceNumberPicksTheSocket) {
   EXPECT_EQ(viewer.StopWith(SIGINT), 0);
 }
 
+TEST_F(ViewerTest, ASecondViewerIsToldSoAndEnds) {
+  TArkDebugOutput output(kDebugConsoleName, dir.Path());
+  ViewerProcess first({}, dir.Path());
+  ASSERT_TRUE(WaitConnected(output));
+  ViewerProcess second({}, dir.Path());
+  const std::optional<std::string> told = second.Err().Next();
+  ASSERT_TRUE(told);
+  EXPECT_EQ(told->rfind("Отказано (", 0), 0u) << *told;
+  EXPECT_NE(told->find("уже подключена другая консоль"), std::string::npos) << *told;
+  EXPECT_EQ(second.Wait(), 1);
+  EXPECT_EQ(first.StopWith(SIGINT), 0);
+}
+
+TEST_F(ViewerTest, ListShowsTheSocketEachCopyTook) {
+  TArkDebugOutput first(kDebugConsoleName, dir.Path());
+  TArkDebugOutput second(kDebugConsoleName, dir.Path());
+  ViewerProcess list({"--list"}, dir.Path());
+  const std::string pid = std::to_string(::getpid());
+  EXPECT_EQ(list.Out().Next(), "0  " + first.SocketPath() + "  VelaLink, процесс " + pid);
+  EXPECT_EQ(list.Out().Next(), "1  " + second.SocketPath() + "  VelaLink, процесс " + pid);
+  EXPECT_EQ(list.Wait(), 0);
+}
+
 TEST_F(ViewerTest, WrongArgumentsShowUsage) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"16"}, {"-x"}, {"1", "2"}}) {

@@ -75,7 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LineErrorCase{"Framing", {0, 2, 0, 0}, CE_FRAME},
                       LineErrorCase{"Overrun", {0, 0, 1, 0}, CE_OVERRUN},
                       LineErrorCase{"QueueOverflow", {0, 0, 0, 1}, CE_RXOVER},
-                      LineErrorCase{"ParityAndFraming", {3, 1, 0, 0}, CE_RXPARITY | CE_FRAME}),
+                      LineErrorCase{"ParityAndFraming", {3, 1, 0, 0}, CE_RXPARITY | CE_FRAME},
+                      LineErrorCase{"Break", {0, 0, 0, 0, 1}, CE_BREAK},
+                      LineErrorCase{"BreakWithFraming", {0, 1, 0, 0, 2}, CE_FRAME | CE_BREAK}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ScriptedPortTest, ErrorsCountedBeforeAReopenAreNotReportedAgain) {

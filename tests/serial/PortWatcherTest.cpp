@@ -52,6 +52,18 @@ TEST_F(PortWatcherTest, OnlySerialNodesAndPortNamesCount) {
   EXPECT_TRUE(removed_.empty());
 }
 
+TEST_F(PortWatcherTest, ANewNodeArrivesOnceAfterItsPermissionsAreSet) {
+  watcher_ = std::make_unique<PortWatcher>(devices_, ports_.Path(), 100);
+  watcher_->OnDeviceArrived = [this](const std::string& path) { arrived_.push_back(path); };
+  const std::string node = devices_ + "/ttyUSB3";
+  std::ofstream(node).put('x');
+  fs::permissions(node, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::group_write);
+  ASSERT_TRUE(Await([&] { return !arrived_.empty(); }));
+  loop_.RunFor(150);
+  EXPECT_EQ(arrived_, std::vector<std::string>{node});
+}
+
 TEST_F(PortWatcherTest, TeardownWithAnEventQueuedEnds) {
   ports_.Link("COM151", "/dev/null");
   watcher_.reset();  // the queued arrival is served and dropped

@@ -1,0 +1,49 @@
+#pragma once
+// The serial ports of this computer, found without opening any device (so
+// no DTR or RTS pulse reaches an idle line): the UARTs and USB adapters the
+// kernel lists in sysfs, and the links of the ports folder (PortNames.h).
+//
+// A USB adapter with a /dev/serial/by-id name keeps its COM number across
+// unplugging and enumeration order: the first time it is seen, a link
+// COM<n> -> /dev/serial/by-id/<name> is made in the ports folder, and from
+// then on the adapter is listed under that link's name only.
+
+#include <string>
+#include <vector>
+
+namespace vela {
+
+// Where discovery looks. The defaults are the running system's; tests give a
+// fixture tree, and so may VELALINK_SYSFS_ROOT (the folder that holds sys/
+// and dev/ of a fixture).
+struct DiscoveryRoots {
+  std::string classTty = "/sys/class/tty";
+  std::string devChar = "/sys/dev/char";
+  std::string dev = "/dev";
+  std::string byId = "/dev/serial/by-id";
+};
+DiscoveryRoots DefaultDiscoveryRoots();
+
+struct SerialPortInfo {
+  std::string name;      // COM<n>
+  std::string node;      // the device node: /dev/ttyUSB0, /dev/pts/3
+  std::string byId;      // the /dev/serial/by-id name, empty when there is none
+  std::string vendorId;  // USB: idVendor, idProduct as the kernel gives them
+  std::string productId;
+  std::string manufacturer;
+  std::string product;
+  std::string serial;
+  bool usb = false;
+  bool accessible = true;  // this user may read and write the node
+};
+
+// The window's port list item: the name, marked when this user may not open it.
+std::string PortListItem(const SerialPortInfo& port);
+// The port name an item of that list stands for.
+std::string PortNameOfItem(const std::string& item);
+
+// The ports present, sorted by number; makes the remembered links as needed.
+std::vector<SerialPortInfo> ListSerialPorts(const DiscoveryRoots& roots);
+std::vector<SerialPortInfo> ListSerialPorts();
+
+}  // namespace vela
