@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/CliCommissionOptions.h"
+
 namespace vela::cli {
 
 class TCliUsageError : public std::runtime_error {
@@ -16,7 +18,7 @@ class TCliUsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class TCommand { Read, Watch, SyncClock, Settings, Configure, Factory, Verify };
+enum class TCommand { Read, Watch, SyncClock, Settings, Configure, Factory, Verify, Find, Report };
 
 // What `configure` writes; an empty field keeps what the device holds.
 struct TDeviceSettings {
@@ -43,10 +45,13 @@ struct TCliOptions {
   bool stats = false;          // watch: print the cycle figures at the end
   bool trace = false;          // print the exchange trace to standard error
   TDeviceSettings set;
+  TCommissionOptions commission;  // find, profiles, report
 };
 
 // argv without the program name. Throws TCliUsageError.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);
+// The speeds the device offers, as the device-side speed box lists them.
+const std::vector<std::string>& DeviceSpeedTexts();
 // The usage text, Russian, ending with a line break.
 std::string UsageText();
 

@@ -6,6 +6,7 @@
 // of the last whole cycle.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,10 @@ class TCliTrace : public TTraceTarget {
   TCliTrace(Clock& clock, std::unique_ptr<TTraceTarget> console, bool toStandardError);
   bool Send(const std::string& text) override;
   TCycleFigures Figures() const;
+  // Also sees every message (the commissioning commands watch the answers).
+  void SetObserver(std::function<void(const std::string&)> observer) {
+    observer_ = std::move(observer);
+  }
 
  private:
   struct TCycle {
@@ -38,6 +43,7 @@ class TCliTrace : public TTraceTarget {
   Clock& clock_;
   std::unique_ptr<TTraceTarget> console_;
   bool toStandardError_;
+  std::function<void(const std::string&)> observer_;
   // Watching may go on for days: only what the figures need is kept.
   int64_t cycleCount_ = 0;
   int64_t firstStartsMs_[2] = {0, 0};  // of the first two cycles
