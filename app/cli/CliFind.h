@@ -35,6 +35,12 @@ std::vector<TProbePoint> SearchOrder(const TFindOptions& options,
 // end-of-request silence the device waits for (3.5 characters), the
 // device's own answer time (kDeviceAnswerMs), the silence after which the
 // port hands the answer over (kPortGapMs) and a margin for a loaded computer.
+// 20 ms for the device: it answers a read of its identification registers
+// within a few milliseconds of the end-of-request silence; the rest covers a
+// USB to RS-485 adapter, whose driver may hold received octets up to 16 ms
+// (a common default latency timer) before the computer sees them. A device
+// slower than that still answers into the probe's port: its octets make
+// the probe repeat with the block's full time-out.
 inline constexpr int kDeviceAnswerMs = 20;
 inline constexpr int kPortGapMs = 50;
 inline constexpr int kSchedulingMarginMs = 15;
