@@ -38,9 +38,9 @@ std::vector<TProbePoint> SearchOrder(const TFindOptions& options,
 // 20 ms for the device: it answers a read of its identification registers
 // within a few milliseconds of the end-of-request silence; the rest covers a
 // USB to RS-485 adapter, whose driver may hold received octets up to 16 ms
-// (a common default latency timer) before the computer sees them. A device
-// slower than that still answers into the probe's port: its octets make
-// the probe repeat with the block's full time-out.
+// (a common default latency timer) before the computer sees them. An
+// answer that comes later is lost with the closed port: --probe-timeout
+// gives a slower device or adapter more time.
 inline constexpr int kDeviceAnswerMs = 20;
 inline constexpr int kPortGapMs = 50;
 inline constexpr int kSchedulingMarginMs = 15;
