@@ -61,7 +61,7 @@ struct TFindCase {
 const TFindCase kFindCases[] = {
     {"AsciiAtAddress3",
      {"--protocol", "ascii", "--address", "3", "--link-speed", "19200", "--link-frame", "7E1"},
-     {},
+     {"--probe-timeout", "150"},  // a loaded computer may need more than the default
      0,
      1,
      {"протокол MODBUS ASCII, скорость 19200, формат 7E1, адрес 3, серийный номер 123456\n",
@@ -69,14 +69,15 @@ const TFindCase kFindCases[] = {
      nullptr},
     {"RtuAtAddress247",
      {"--address", "247", "--link-speed", "115200", "--link-frame", "8N2", "--serial", "12345"},
-     {"--protocols", "rtu", "--speeds", "115200"},
+     {"--protocols", "rtu", "--speeds", "115200", "--probe-timeout", "200"},
      0,
      1,
      {"протокол MODBUS RTU, скорость 115200, формат 8N2, адрес 247, серийный номер 012345\n"},
      nullptr},
     {"AllThreeOnOneLine",
      {"--address", "2", "--extra-device", "5", "--extra-device", "9:4242"},
-     {"--all", "--protocols", "rtu", "--speeds", "38400", "--addresses", "1-10"},
+     {"--all", "--protocols", "rtu", "--speeds", "38400", "--addresses", "1-10", "--probe-timeout",
+      "200"},
      0,
      3,
      {"адрес 2, серийный номер 123456\n", "адрес 5, серийный номер 123461\n",
@@ -89,6 +90,14 @@ const TFindCase kFindCases[] = {
      0,
      {},
      "Проверено вариантов: 18 из 18"},
+    // Octets back that are no identification: tried again, then reported.
+    {"GarbledAnswerIsReported",
+     {"--bad-checksum"},
+     {"--protocols", "rtu", "--speeds", "38400", "--addresses", "1"},
+     1,
+     0,
+     {},
+     "ответ без идентификации"},
 };
 
 class CliFindTest : public ::testing::TestWithParam<TFindCase> {};
