@@ -136,12 +136,13 @@ std::vector<TProbePoint> SearchOrder(const TFindOptions& options,
   return order;
 }
 
-int ProbeTimeoutMs(const TLineSetting& setting, int requestOctets, int answerOctets) {
+int ProbeTimeoutMs(const TLineSetting& setting, int requestOctets, int answerOctets, bool portGap) {
   // Start bit, data bits, then a parity bit and one stop bit or two stop bits.
   const int bitsPerOctet = 1 + (setting.protocol == 1 ? 7 : 8) + 2;
   const double octetMs = 1000.0 * bitsPerOctet / setting.baud;
   const double wireMs = octetMs * (requestOctets + 3.5 + answerOctets);
-  return static_cast<int>(std::ceil(wireMs)) + kDeviceAnswerMs + kPortGapMs + kSchedulingMarginMs;
+  return static_cast<int>(std::ceil(wireMs)) + kDeviceAnswerMs + (portGap ? kPortGapMs : 0) +
+         kSchedulingMarginMs;
 }
 
 std::string FoundLine(const std::string& port, const std::string& protocolName, int baud,
@@ -223,8 +224,9 @@ int TCliSession::RunFind() {
     const int requestOctets = static_cast<int>(RequestValues(*f.FPacker, *f.FDevInfo).size());
     const int answerOctets =
         f.FPacker->ExpectedReadLength(static_cast<int>(f.FDevInfo->Registers.size()));
-    const int timeoutMs = find.probeTimeoutMs > 0 ? find.probeTimeoutMs
-                                                  : ProbeTimeoutMs(s, requestOctets, answerOctets);
+    const int timeoutMs = find.probeTimeoutMs > 0
+                              ? find.probeTimeoutMs
+                              : ProbeTimeoutMs(s, requestOctets, answerOctets, !options_.fast);
     bool answered = false;
     if (!probe(timeoutMs, answered)) {
       const auto& log = f.Memo1.Lines();

@@ -44,7 +44,9 @@ std::vector<TProbePoint> SearchOrder(const TFindOptions& options,
 inline constexpr int kDeviceAnswerMs = 20;
 inline constexpr int kPortGapMs = 50;
 inline constexpr int kSchedulingMarginMs = 15;
-int ProbeTimeoutMs(const TLineSetting& setting, int requestOctets, int answerOctets);
+// portGap false: the port hands a whole answer over at once (--fast).
+int ProbeTimeoutMs(const TLineSetting& setting, int requestOctets, int answerOctets,
+                   bool portGap = true);
 
 // "MODBUS ASCII", "7E1"; protocolName and frameText come from the form.
 std::string FoundLine(const std::string& port, const std::string& protocolName, int baud,

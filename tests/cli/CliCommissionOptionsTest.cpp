@@ -98,6 +98,7 @@ class ProbeTimeoutTest : public testing::TestWithParam<TTimeoutCase> {};
 TEST_P(ProbeTimeoutTest, WireTimePlusTheDeviceAndThePortGap) {
   const TTimeoutCase& c = GetParam();
   EXPECT_EQ(ProbeTimeoutMs(c.setting, c.request, c.answer), c.expectedMs);
+  EXPECT_EQ(ProbeTimeoutMs(c.setting, c.request, c.answer, false), c.expectedMs - 50);
 }
 
 // 11 or 10 bits an octet; + 20 ms device, 50 ms port gap, 15 ms margin.
