@@ -24,6 +24,11 @@ void AddRejection(TIdentResult& result) {
 
 }  // namespace
 
+TSoftwareIdentity SoftwareIdentity(uint32_t sid, uint16_t digitalId) {
+  const unsigned shown = digitalId == 0xFFFF ? 0x1977 : digitalId;
+  return {Format("%u.%u", (sid >> 24) & 0xFF, (sid >> 16) & 0xFF), Format("0x%.4X", shown)};
+}
+
 TIdentResult IdentifyDevice(uint32_t hid, uint32_t sid, uint32_t serial) {
   TIdentResult result;
   const uint32_t modification = hid & 0xFF;

@@ -31,4 +31,13 @@ struct TIdentResult {
 
 TIdentResult IdentifyDevice(uint32_t hid, uint32_t sid, uint32_t serial);
 
+// The device software as the identification report shows it: the version
+// "major.minor" from the SID and the digital identifier "0x%.4X", where a
+// device that does not report it (FFFFh) is shown with 0x1977.
+struct TSoftwareIdentity {
+  std::string version;
+  std::string digitalId;
+};
+TSoftwareIdentity SoftwareIdentity(uint32_t sid, uint16_t digitalId);
+
 }  // namespace vela

@@ -91,6 +91,7 @@ const std::vector<uint8_t> kWriteFactoryDefaults = {
     jobSetLinkPrm,  jobApplyFactoryLink, jobFinalizePrm, jobFinish};
 const std::vector<uint8_t> kSetClock = {jobSetTime, jobFinish};
 const std::vector<uint8_t> kIdentificationReport = {jobVerifyDevice, jobFinish};
+const std::vector<uint8_t> kIdentificationProbe = {jobDevInfo, jobFinish};
 }  // namespace joblists
 
 }  // namespace vela

@@ -73,6 +73,7 @@ extern const std::vector<uint8_t> kWriteSettings;
 extern const std::vector<uint8_t> kWriteFactoryDefaults;
 extern const std::vector<uint8_t> kSetClock;
 extern const std::vector<uint8_t> kIdentificationReport;
+extern const std::vector<uint8_t> kIdentificationProbe;
 }  // namespace joblists
 
 }  // namespace vela

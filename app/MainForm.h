@@ -125,7 +125,11 @@ class TForm1 : public TForm {
   void Button3Click();    // write settings
   void Button8Click();    // write factory defaults
   void btnVerifyClick();  // identification report
-  void BitBtn1Click();    // recording on/off
+  // Looking for devices: the identification read alone, single-shot, its
+  // answer awaited timeoutMs (0: the block's own time-out). The result is
+  // in FDevInfoRead and FDevInfo. False when the port did not open.
+  bool ProbeIdentification(int timeoutMs);
+  void BitBtn1Click();  // recording on/off
   void cbComPortClick();
   void cbInterfaceTypeClick();
   void ComboBox2Click();  // program-side protocol
@@ -255,6 +259,7 @@ class TForm1 : public TForm {
   bool FDevInfoRead = false;          // the identification block was read in this operation
   bool FFactoryLinkSwitched = false;  // the factory write changed the program's own link
   bool FCompletionFailed = false;     // the exception on its way comes from a completion
+  int32_t FProbeTimeoutMs = 0;        // the identification probe's own time-out; 0: none
   bool FStartupFailed = false;
 
   Clock& GetClock() const { return FSeams.clock; }

@@ -1,8 +1,6 @@
 // The operation buttons: what each sets up before its job list runs, the
 // settings written to the device, and which controls an operation disables.
 
-#include <cstdio>
-
 #include "app/DeviceIdentification.h"
 #include "app/IecWorkflows.h"
 #include "app/MainForm.h"
@@ -143,6 +141,14 @@ void TForm1::btnVerifyClick() {
   StartOperation(joblists::kIdentificationReport, true);
 }
 
+bool TForm1::ProbeIdentification(int timeoutMs) {
+  FConfigOperation = true;  // nothing shown is touched by a time-out
+  FSingleShot = true;
+  Memo1.Clear();
+  FProbeTimeoutMs = timeoutMs;  // cleared with the other flags when the operation ends
+  return StartOperation(joblists::kIdentificationProbe, false);
+}
+
 void TForm1::ReportOutsideJob(const std::exception& e) {
   // The job left current by the last operation, or the one running now, has
   // nothing to do with this failure: its exception rule must not apply.
@@ -156,15 +162,11 @@ void TForm1::VerifyDevice() {
     Log(msg::kVerifyFailed);
     return;
   }
-  const uint32_t sid = FDevInfo->GetSID();
-  const uint16_t digitalId = FDevInfo->GetDigitalId() == 0xFFFF ? 0x1977 : FDevInfo->GetDigitalId();
-  char version[32], id[32];
-  std::snprintf(version, sizeof version, "%u.%u", (sid >> 24) & 0xFF, (sid >> 16) & 0xFF);
-  std::snprintf(id, sizeof id, "0x%.4X", static_cast<unsigned>(digitalId));
+  const TSoftwareIdentity identity = SoftwareIdentity(FDevInfo->GetSID(), FDevInfo->GetDigitalId());
   Log("Наименование: ПО преобразователя измерительного многофункционального Vela.");
   Log("Идентификационное наименование: Vela_sappl");
-  Log(std::string("Номер версии: ") + version);
-  Log(std::string("Цифровой идентификатор: ") + id);
+  Log("Номер версии: " + identity.version);
+  Log("Цифровой идентификатор: " + identity.digitalId);
   Log("Алгоритм вычисления: хэширование");
 }
 

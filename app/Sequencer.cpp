@@ -116,7 +116,9 @@ bool TForm1::SendCurrentRequest(uint8_t job) {
   }
   if (!FPort->Send(request)) return false;
   Timer1->SetEnabled(false);
-  Timer1->SetInterval(static_cast<unsigned>(params ? params->Timeout : values->Timeout));
+  const int32_t timeout = params ? params->Timeout : values->Timeout;
+  const bool probe = job == jobDevInfo && FProbeTimeoutMs > 0;
+  Timer1->SetInterval(static_cast<unsigned>(probe ? FProbeTimeoutMs : timeout));
   Timer1->SetEnabled(true);
   return true;
 }
@@ -250,6 +252,7 @@ void TForm1::ClearOperationFlags() {
   FVerifyMode = false;
   FWriteOperation = false;
   FFactoryLinkSwitched = false;
+  FProbeTimeoutMs = 0;
 }
 
 void TForm1::StopOperation() {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/SharedLine.h"
+
 namespace vela {
 
 LinkSettings ServiceLink(int baud) {
@@ -32,8 +34,22 @@ SimInterface::SimInterface(const InterfaceSetup& setup, DeviceModel& device, Pty
                            const SimTrace& trace)
     : setup_(setup), device_(device), line_(line), trace_(trace) {
   generation_ = device_.Settings().LinkGeneration();
-  protocol_ = MakeLineProtocol(CurrentLink(), device_, setup_.answerFaults);
+  protocol_ = MakeProtocol(CurrentLink());
   format_ = CurrentLink().Format();
+}
+
+std::unique_ptr<LineProtocol> SimInterface::MakeProtocol(const LinkSettings& link) {
+  if (setup_.service || setup_.neighbours.empty()) {
+    return MakeLineProtocol(link, device_, setup_.answerFaults);
+  }
+  std::vector<std::unique_ptr<LineProtocol>> devices;
+  devices.push_back(MakeLineProtocol(link, device_, setup_.answerFaults));
+  for (DeviceModel* neighbour : setup_.neighbours) {
+    LinkSettings own = link;
+    own.address = neighbour->Settings().ActiveLink().address;
+    devices.push_back(MakeLineProtocol(own, *neighbour, setup_.answerFaults));
+  }
+  return std::make_unique<SharedLine>(std::move(devices));
 }
 
 LinkSettings SimInterface::CurrentLink() const {
@@ -47,7 +63,7 @@ void SimInterface::FollowLink() {
   if (setup_.service || device_.Settings().LinkGeneration() == generation_) return;
   generation_ = device_.Settings().LinkGeneration();
   const LinkSettings link = CurrentLink();
-  protocol_ = MakeLineProtocol(link, device_, setup_.answerFaults);
+  protocol_ = MakeProtocol(link);
   format_ = link.Format();
   trace_.Note(setup_.name, std::string("новые настройки: ") + ProtocolName(link.protocol) +
                                ", адрес " + std::to_string(link.address) + ", " +

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sim/DeviceModel.h"
 #include "sim/Faults.h"
@@ -24,6 +25,8 @@ struct InterfaceSetup {
   bool checkPeerFormat = true;
   AnswerFaults answerFaults;
   TimingFaults timingFaults;
+  // Further devices on the working interface's line, each at its own address.
+  std::vector<DeviceModel*> neighbours;
 };
 
 // The service interface's fixed settings: MODBUS RTU, address 1, 8E1.
@@ -51,6 +54,7 @@ class SimInterface {
     Octets octets;
   };
   LinkSettings CurrentLink() const;
+  std::unique_ptr<LineProtocol> MakeProtocol(const LinkSettings& link);
   void FollowLink();
   void Schedule(Exchange exchange, int64_t nowUs);
   bool Skips(std::string& note);

@@ -141,6 +141,18 @@ bool ApplyBaud(const std::string& text, int& baud) {
   return true;
 }
 
+// "ADDR" or "ADDR:SERIAL".
+bool ApplyExtraDevice(const std::string& text, SimOptions& o) {
+  const size_t colon = text.find(':');
+  long long address = 0, serial = 0;
+  if (!ToNumber(text.substr(0, colon), 1, 247, address)) return false;
+  if (colon != std::string::npos && !ToNumber(text.substr(colon + 1), 1, 999999, serial)) {
+    return false;
+  }
+  o.extraDevices.push_back({static_cast<uint8_t>(address), static_cast<uint32_t>(serial)});
+  return true;
+}
+
 const std::map<std::string, Option>& OptionTable() {
   static const std::map<std::string, Option> kTable = {
       {"--com", Number(1, 256, &SimOptions::com)},
@@ -192,6 +204,7 @@ const std::map<std::string, Option>& OptionTable() {
           return true;
         }}},
       {"--link-frame", {true, ApplyFrame}},
+      {"--extra-device", {true, ApplyExtraDevice}},
       {"--overrange", {true, ApplyOutOfRange}},
       {"--no-answer", Flag([](SimOptions& o) { o.timingFaults.silent = true; })},
       {"--no-answer-every",
@@ -327,6 +340,8 @@ std::string SimUsage() {
   --overrange LIST      величины вне диапазона, например Ia,P,cos
 Рабочий интерфейс (начальные настройки):
   --protocol rtu|ascii|iec  --address N  --link-speed БОД  --link-frame 0|1|2
+  --extra-device АДРЕС[:СЕРИЙНЫЙ]  ещё один прибор на линии рабочего интерфейса
+                        (те же протокол, скорость и формат; можно повторять)
 МЭК 60870-5-101 (рабочий интерфейс с --protocol iec; адрес канала = --address):
   --iec-lengths L,C,A,I длины полей: адрес канала 0-2, причина передачи 1-2,
                         общий адрес 1-2, адрес объекта 1-3 (1,1,1,2)

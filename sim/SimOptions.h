@@ -9,6 +9,13 @@
 
 namespace vela {
 
+// A further device on the working interface's line: its own address and
+// serial number, the line setting of the main device.
+struct ExtraDevice {
+  uint8_t address = 2;
+  uint32_t serial = 0;  // 0: the main device's serial number + the address
+};
+
 struct SimOptions {
   int com = 0;         // COM number of the service interface; 0 = lowest free
   int workingCom = 0;  // the same for the working interface
@@ -21,6 +28,7 @@ struct SimOptions {
   DeviceConfig device;
   AnswerFaults answerFaults;
   TimingFaults timingFaults;
+  std::vector<ExtraDevice> extraDevices;
 };
 
 // Arguments without the program name. On a mistake returns false with a

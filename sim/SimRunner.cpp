@@ -100,6 +100,16 @@ int RunSimulator(const SimOptions& options) {
   setup.checkPeerFormat = options.checkPeerFormat;
   setup.answerFaults = options.answerFaults;
   setup.timingFaults = options.timingFaults;
+  // Further devices on the working line: the main device's kind and
+  // settings, their own address and serial number.
+  std::vector<std::unique_ptr<DeviceModel>> neighbours;
+  for (const ExtraDevice& extra : options.extraDevices) {
+    DeviceConfig config = options.device;
+    config.settings.link.address = extra.address;
+    config.serial = extra.serial ? extra.serial : (options.device.serial + extra.address) % 1000000;
+    neighbours.push_back(std::make_unique<DeviceModel>(config, SystemClock::Instance()));
+    setup.neighbours.push_back(neighbours.back().get());
+  }
   std::vector<Published> published;
   published.push_back(Publish(folder, options.com, setup, ServiceLink(options.serviceBaud).Format(),
                               device, trace));

@@ -19,7 +19,9 @@ const std::map<std::string, TCommand> kCommands = {{"read", TCommand::Read},
                                                    {"configure", TCommand::Configure},
                                                    {"factory", TCommand::Factory},
                                                    {"verify", TCommand::Verify},
-                                                   {"ports", TCommand::Ports}};
+                                                   {"ports", TCommand::Ports},
+                                                   {"find", TCommand::Find},
+                                                   {"report", TCommand::Report}};
 
 [[noreturn]] void Fail(const std::string& text) {
   throw TCliUsageError(text);
@@ -84,11 +86,15 @@ TRawOptions Split(const std::vector<std::string>& args) {
       "--set-address", "--set-network",  "--iec-lengths", "--iec-common-address",
       "--rts"};
   TRawOptions raw;
+  auto isFlag = [&](const std::string& a) { return IsIn(kFlags, a) || IsIn(kCommissionFlags, a); };
+  auto isValued = [&](const std::string& a) {
+    return IsIn(kValued, a) || IsIn(kCommissionValued, a);
+  };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (IsIn(kFlags, a)) {
+    if (isFlag(a)) {
       raw.flags.push_back(a);
-    } else if (IsIn(kValued, a)) {
+    } else if (isValued(a)) {
       if (i + 1 >= args.size()) Fail("Для " + a + " не указано значение.");
       if (!raw.values.emplace(a, args[++i]).second) Fail("Параметр " + a + " указан дважды.");
     } else if (a.rfind("--", 0) == 0) {
@@ -228,10 +234,14 @@ void ParseDeviceSettings(const TRawOptions& raw, TCliOptions& o) {
       Fail("Недопустимый тип сети --set-network \"" + *v + "\": 3 или 4.");
     s.threeWire = *v == "3";
   }
-  if (o.command == TCommand::Configure && s.Empty()) {
+  const bool fromProfile = raw.values.count("--from") > 0;
+  if (o.command == TCommand::Configure && fromProfile && !s.Empty()) {
+    Fail("Для configure укажите либо --from ФАЙЛ, либо параметры --set-..., но не то и другое.");
+  }
+  if (o.command == TCommand::Configure && s.Empty() && !fromProfile) {
     Fail(
         "Для configure укажите хотя бы один из параметров --set-protocol, --set-speed, "
-        "--set-frame, --set-address, --set-network.");
+        "--set-frame, --set-address, --set-network или профиль --from ФАЙЛ.");
   }
   if (o.command != TCommand::Configure && !s.Empty()) {
     Fail("Параметры --set-... относятся только к команде configure.");
@@ -259,6 +269,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   ParseProgramLink(raw, o);
   ParseDeviceSettings(raw, o);
   ParseIecLink(raw, o);
+  o.commission = ParseCommissionOptions(raw.words[0], raw.values, raw.flags);
   const bool watch = o.command == TCommand::Watch;
   if (raw.values.count("--csv")) {
     if (!watch) Fail("Параметр --csv относится только к команде watch.");
@@ -276,6 +287,10 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   o.trace = IsIn(raw.flags, "--trace");
   o.fast = IsIn(raw.flags, "--fast");
   return o;
+}
+
+const std::vector<std::string>& DeviceSpeedTexts() {
+  return kDeviceSpeeds;
 }
 
 std::string UsageText() {
@@ -298,6 +313,18 @@ std::string UsageText() {
          "  factory       записать в прибор заводские установки\n"
          "  verify        идентификация программы и ПО прибора\n"
          "  ports         показать последовательные порты компьютера и доступ к ним\n"
+         "  find          найти приборы на линии: все протоколы MODBUS, скорости, форматы и\n"
+         "                адреса (сначала заводские установки, затем адрес 1, затем частые "
+         "адреса)\n"
+         "                  --protocols rtu,ascii   --speeds 9600,19200,...   --addresses "
+         "1-20,247\n"
+         "                  --all          найти все приборы, а не только первый\n"
+         "                  --probe-timeout МС   время ожидания ответа на один запрос\n"
+         "  settings --save ФАЙЛ     сохранить установки прибора в профиль (JSON)\n"
+         "  configure --from ФАЙЛ    записать установки из профиля, показав отличия и\n"
+         "                           спросив подтверждения; затем прочитать и сверить\n"
+         "                  --yes          не спрашивать подтверждения\n"
+         "  report --out ФАЙЛ.html|ФАЙЛ.md   протокол пусконаладки: прибор, установки, показания\n"
          "\n"
          "Параметры связи (по умолчанию USB, MODBUS RTU, 38400, 8E1, адрес 1):\n"
          "  --port COMn|УСТРОЙСТВО      порт: COMn, /dev/ttyUSB0, /dev/serial/by-id/...\n"
@@ -320,7 +347,8 @@ std::string UsageText() {
          "  --fast        быстрый обмен: ответ принимается, как только кадр полон,\n"
          "                а не после паузы 50 мс\n"
          "\n"
-         "Код возврата: 0 — команда выполнена, 1 — не выполнена, 2 — ошибка в командной строке.\n";
+         "Код возврата: 0 — команда выполнена (find: прибор найден), 1 — не выполнена (find: не "
+         "найден),\n2 — ошибка в командной строке.\n";
 }
 
 }  // namespace vela::cli

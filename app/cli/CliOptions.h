@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/CliCommissionOptions.h"
 #include "serial/SerialBackend.h"
 
 namespace vela::cli {
@@ -18,7 +19,18 @@ class TCliUsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class TCommand { Read, Watch, SyncClock, Settings, Configure, Factory, Verify, Ports };
+enum class TCommand {
+  Read,
+  Watch,
+  SyncClock,
+  Settings,
+  Configure,
+  Factory,
+  Verify,
+  Ports,
+  Find,
+  Report
+};
 
 // What `configure` writes; an empty field keeps what the device holds.
 struct TDeviceSettings {
@@ -54,10 +66,13 @@ struct TCliOptions {
   bool trace = false;          // print the exchange trace to standard error
   bool fast = false;           // end an answer as soon as its frame is whole
   TDeviceSettings set;
+  TCommissionOptions commission;  // find, profiles, report
 };
 
 // argv without the program name. Throws TCliUsageError.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);
+// The speeds the device offers, as the device-side speed box lists them.
+const std::vector<std::string>& DeviceSpeedTexts();
 // The usage text, Russian, ending with a line break.
 std::string UsageText();
 

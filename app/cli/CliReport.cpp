@@ -4,24 +4,36 @@
 
 namespace vela::cli {
 
-std::vector<std::string> CellLines(const TMeasurementCells& cells) {
-  std::vector<std::string> lines;
+std::vector<TCellRow> CellRows(const TMeasurementCells& cells) {
+  std::vector<TCellRow> rows;
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const TClrValue& cell = cells[slot];
-    std::string text = cell.Name() + " = ";
     switch (cell.State()) {
       case cvsNone:
         continue;
       case cvsEmpty:
-        text += "нет значения";
+        rows.push_back({cell.Name(), "нет значения", "", ""});
         break;
       case cvsValue:
-        text += cell.GetText();
-        if (!cell.Unit().empty()) text += " " + cell.Unit();
+        rows.push_back({cell.Name(), cell.GetText(), cell.Unit(), ""});
         break;
       default:
-        text += cell.GetText();  // the quality mark
+        rows.push_back({cell.Name(), "", cell.Unit(), cell.GetText()});  // the quality mark
         break;
+    }
+  }
+  return rows;
+}
+
+std::vector<std::string> CellLines(const TMeasurementCells& cells) {
+  std::vector<std::string> lines;
+  for (const TCellRow& row : CellRows(cells)) {
+    std::string text = row.name + " = ";
+    if (!row.mark.empty()) {
+      text += row.mark;
+    } else {
+      text += row.value;
+      if (!row.unit.empty()) text += " " + row.unit;
     }
     lines.push_back(text);
   }

@@ -9,6 +9,12 @@
 
 namespace vela::cli {
 
+// One shown cell: a quality mark stands in place of its value.
+struct TCellRow {
+  std::string name, value, unit, mark;
+};
+// The cells the panel shows (hidden cells left out), in slot order.
+std::vector<TCellRow> CellRows(const TMeasurementCells& cells);
 // One "label = value unit" line per cell the panel shows (hidden cells left
 // out); a cell without a value says so, a quality mark stands for the value.
 std::vector<std::string> CellLines(const TMeasurementCells& cells);

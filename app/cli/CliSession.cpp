@@ -87,6 +87,7 @@ TForm1Seams TCliSession::MakeSeams() {
     }
     auto trace = std::make_unique<TCliTrace>(loop_.GetClock(), std::move(console), options_.trace);
     trace_ = trace.get();
+    trace_->SetObserver([this](const std::string& text) { ObserveTrace(text); });
     return trace;
   };
   if (options_.iec) {
@@ -131,6 +132,10 @@ int TCliSession::Run() {
       return RunVerify();
     case TCommand::Ports:
       break;
+    case TCommand::Find:
+      return RunFind();
+    case TCommand::Report:
+      return RunReport();
   }
   return 1;
 }
@@ -236,10 +241,11 @@ int TCliSession::RunSettings() {
     return Fail("Установки прибора не прочитаны.");
   }
   for (const std::string& line : SettingsLines(*form_)) Print(line);
-  return 0;
+  return options_.commission.saveFile.empty() ? 0 : SaveProfile();
 }
 
 int TCliSession::RunConfigure() {
+  if (!options_.commission.profileFile.empty()) return RunConfigureFromProfile();
   // What is not given keeps the device's own value: read them first.
   if (!RunOperation([&] { form_->Button7.Click(); })) return 1;
   if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
@@ -291,7 +297,17 @@ bool TCliSession::LogHas(const std::string& line) const {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+void TCliSession::ObserveTrace(const std::string& text) {
+  if (text.rfind("    <", 0) == 0) {
+    lastTracedJob_ = text.substr(5, text.size() - 6);
+  } else if (text.rfind(" Rd: ", 0) == 0 || text.rfind("Err: ", 0) == 0) {
+    ++answersSeen_;
+    if (lastTracedJob_ == "GetTime" && clockAnswerAt_ == 0) clockAnswerAt_ = loop_.GetClock().Now();
+  }
+}
+
 void TCliSession::PrintNewLogLines() {
+  if (quietLog_) return;
   const auto& lines = form_->Memo1.Lines();
   // Emptied by a new operation, or its oldest lines dropped at the cap.
   if (lines.size() < printed_) printed_ = lines.size();

@@ -38,6 +38,14 @@ class TCliSession {
   int RunWrite(TButton& button);
   int RunVerify();
   bool ApplyDeviceSettings();
+  // Commissioning commands, each in its own file.
+  int RunFind();
+  void ObserveTrace(const std::string& text);
+  int SaveProfile();
+  int RunConfigureFromProfile();
+  bool ConfirmChanges();
+  bool FollowWrittenLink();
+  int RunReport();
   bool LogHas(const std::string& line) const;
   void PrintNewLogLines();
   void Print(const std::string& text) const;
@@ -52,6 +60,10 @@ class TCliSession {
   std::unique_ptr<TIecOptionsDialog> iecDialog_;
   std::unique_ptr<TForm1> form_;
   size_t printed_ = 0;
+  bool quietLog_ = false;      // find: the probes' log lines are not printed
+  int64_t answersSeen_ = 0;    // received octets and line errors, from the trace
+  std::string lastTracedJob_;  // the job the trace named last
+  double clockAnswerAt_ = 0;   // computer time when the clock answer arrived
 };
 
 }  // namespace vela::cli

@@ -27,6 +27,7 @@ bool TCliTrace::Send(const std::string& text) {
   } else if (cycleCount_ > 0 && StartsWith(text, " Rd: ")) {
     current_.read += static_cast<int64_t>((text.size() - 5) / 2);
   }
+  if (observer_) observer_(text);
   if (toStandardError_) std::fprintf(stderr, "%s\n", text.c_str());
   return console_ ? console_->Send(text) : toStandardError_;
 }

@@ -6,6 +6,7 @@
 // of the last whole cycle.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,10 @@ class TCliTrace : public TTraceTarget {
   bool Send(const std::string& text) override;
   std::string StartNote() const override { return console_ ? console_->StartNote() : ""; }
   TCycleFigures Figures() const;
+  // Also sees every message (the commissioning commands watch the answers).
+  void SetObserver(std::function<void(const std::string&)> observer) {
+    observer_ = std::move(observer);
+  }
 
  private:
   struct TCycle {
@@ -39,6 +44,7 @@ class TCliTrace : public TTraceTarget {
   Clock& clock_;
   std::unique_ptr<TTraceTarget> console_;
   bool toStandardError_;
+  std::function<void(const std::string&)> observer_;
   // Watching may go on for days: only what the figures need is kept.
   int64_t cycleCount_ = 0;
   int64_t firstStartsMs_[2] = {0, 0};  // of the first two cycles

@@ -96,5 +96,49 @@ TEST(IdentificationFlowTest, ReportShowsDeviceSoftware) {
   EXPECT_FALSE(h.form().FBusy);
 }
 
+struct ProbeCase {
+  const char* name;
+  int timeoutMs;    // 0: the block's own
+  int silentForMs;  // the clock advanced with no answer
+  bool stillWaiting;
+};
+
+class IdentificationProbeTest : public testing::TestWithParam<ProbeCase> {};
+
+// The probe sends the identification read alone and gives up at its own
+// time-out; the next operation has the block's time-out again.
+TEST_P(IdentificationProbeTest, WaitsItsOwnTimeOut) {
+  const ProbeCase& c = GetParam();
+  FormHarness h;
+  h.MakeSupportedVela();
+  ASSERT_TRUE(h.form().ProbeIdentification(c.timeoutMs));
+  EXPECT_EQ(h.RequestCount(), 1);
+  EXPECT_EQ(h.LastRequest().start, 768);
+  h.loop().Advance(c.silentForMs);
+  EXPECT_EQ(h.form().FBusy, c.stillWaiting);
+  EXPECT_EQ(h.RequestCount(), 1);  // single-shot: never repeated
+  EXPECT_EQ(h.form().FProbeTimeoutMs, c.stillWaiting ? c.timeoutMs : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IdentificationProbeTest,
+                         testing::Values(ProbeCase{"ShortBefore", 90, 85, true},
+                                         ProbeCase{"ShortAfter", 90, 95, false},
+                                         ProbeCase{"BlocksOwnBefore", 0, 245, true},
+                                         ProbeCase{"BlocksOwnAfter", 0, 255, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IdentificationProbeTest, AnsweredProbeReadsTheBlockAndNothingElse) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.input[768] = 0;
+  h.input[769] = 4711;
+  ASSERT_TRUE(h.form().ProbeIdentification(90));
+  h.AnswerAll();
+  EXPECT_EQ(h.RequestCount(), 1);
+  EXPECT_TRUE(h.form().FDevInfoRead);
+  EXPECT_EQ(h.form().FDevInfo->GetSerial(), 4711u);
+  EXPECT_FALSE(h.form().FBusy);
+}
+
 }  // namespace
 }  // namespace vela::test

@@ -1,0 +1,38 @@
+#pragma once
+// The options of the commissioning commands: `find` (the search space and
+// the probe time-out), the settings profiles (`settings --save`,
+// `configure --from`, `--yes`) and `report --out`.
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vela::cli {
+
+struct TFindOptions {
+  std::vector<int> protocols;  // 0 MODBUS RTU, 1 MODBUS ASCII; empty: both
+  std::vector<int> speeds;     // baud rates; empty: every speed of the device
+  std::vector<int> addresses;  // empty: 1..247
+  bool all = false;            // go on after the first device found
+  int probeTimeoutMs = 0;      // 0: worked out for each line setting
+};
+
+struct TCommissionOptions {
+  TFindOptions find;
+  std::string saveFile;     // settings: write the profile here
+  std::string profileFile;  // configure: the profile to apply
+  bool yes = false;         // configure: no confirmation asked
+  std::string reportFile;   // report: .html or .md
+};
+
+inline const std::vector<std::string> kCommissionFlags = {"--all", "--yes"};
+inline const std::vector<std::string> kCommissionValued = {
+    "--protocols", "--speeds", "--addresses", "--probe-timeout", "--save", "--from", "--out"};
+
+// The values and flags of the command line; the command as its word.
+// Throws TCliUsageError.
+TCommissionOptions ParseCommissionOptions(const std::string& command,
+                                          const std::map<std::string, std::string>& values,
+                                          const std::vector<std::string>& flags);
+
+}  // namespace vela::cli

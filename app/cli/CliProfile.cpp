@@ -1,0 +1,376 @@
+// Settings profiles: `settings --save FILE` writes the device-side settings
+// the settings read put into the window as JSON; `configure --from FILE`
+// checks a profile against the window's lists, shows what would change,
+// writes it with the window's write operation and reads it back.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
+
+#include "app/DeviceIdentification.h"
+#include "app/Messages.h"
+#include "app/cli/CliSession.h"
+#include "app/cli/Json.h"
+
+namespace vela::cli {
+namespace {
+
+constexpr size_t kMaxProfileSize = 1 << 20;
+
+class TProfileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One setting of the profile: its place in the file, how the window shows
+// it, what it may hold and how it goes into the window.
+struct TField {
+  const char* key;  // "speed", "iec.cot_length"
+  std::function<TJsonValue(const TForm1&)> read;
+  // Empty when the value may be written; else what is wrong with it.
+  std::function<std::string(const TJsonValue&, const TForm1&)> check;
+  std::function<void(const TJsonValue&, TForm1&)> apply;
+};
+
+std::string ListText(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
+std::string TextText(const TJsonValue& v) {
+  return v.Kind() == TJsonValue::TKind::String ? v.AsString() : std::string();
+}
+
+bool IsIn(const std::vector<std::string>& items, const std::string& text) {
+  return std::find(items.begin(), items.end(), text) != items.end();
+}
+
+// The frame texts of a protocol index, as the device-side frame box lists them.
+std::vector<std::string> FramesOf(int protocol) {
+  const char* bits = protocol == 1 ? "7" : "8";
+  return {std::string(bits) + "E1", std::string(bits) + "O1", std::string(bits) + "N2"};
+}
+
+TField Integer(const char* key, int low, int high, std::function<int(const TForm1&)> get,
+               std::function<void(int, TForm1&)> set) {
+  return {key, [get](const TForm1& f) { return TJsonValue::Number(get(f)); },
+          [low, high](const TJsonValue& v, const TForm1&) {
+            const auto n = v.AsInteger();
+            if (n && *n >= low && *n <= high) return std::string();
+            return "нужно целое число от " + std::to_string(low) + " до " + std::to_string(high);
+          },
+          [set](const TJsonValue& v, TForm1& f) { set(static_cast<int>(*v.AsInteger()), f); }};
+}
+
+TField Choice(const char* key, std::vector<int> allowed, std::function<int(const TForm1&)> get,
+              std::function<void(int, TForm1&)> set) {
+  return {key, [get](const TForm1& f) { return TJsonValue::Number(get(f)); },
+          [allowed](const TJsonValue& v, const TForm1&) {
+            const auto n = v.AsInteger();
+            std::vector<std::string> texts;
+            for (int a : allowed) texts.push_back(std::to_string(a));
+            if (n && IsIn(texts, std::to_string(*n))) return std::string();
+            return "нужно одно из значений " + ListText(texts);
+          },
+          [set](const TJsonValue& v, TForm1& f) { set(static_cast<int>(*v.AsInteger()), f); }};
+}
+
+const std::vector<TField>& Fields() {
+  using F = const TForm1&;
+  static const std::vector<TField> kFields = {
+      {"protocol", [](F f) { return TJsonValue::String(f.cbProtocolType.Text()); },
+       [](const TJsonValue& v, F f) {
+         return IsIn(f.cbProtocolType.Items(), TextText(v))
+                    ? std::string()
+                    : "нужно одно из значений " + ListText(f.cbProtocolType.Items());
+       },
+       [](const TJsonValue& v, TForm1& f) { f.cbProtocolType.ChooseText(v.AsString()); }},
+      {"speed", [](F f) { return TJsonValue::Number(std::stoi(f.cbSpeed.Text())); },
+       [](const TJsonValue& v, F f) {
+         const auto n = v.AsInteger();
+         return n && IsIn(f.cbSpeed.Items(), std::to_string(*n))
+                    ? std::string()
+                    : "нужно одно из чисел " + ListText(f.cbSpeed.Items());
+       },
+       [](const TJsonValue& v, TForm1& f) {
+         f.cbSpeed.ChooseText(std::to_string(*v.AsInteger()));
+       }},
+      // Checked against the protocol separately: it depends on two fields.
+      {"frame", [](F f) { return TJsonValue::String(f.cbFrame.Text()); },
+       [](const TJsonValue& v, F) {
+         return IsIn(FramesOf(0), TextText(v)) || IsIn(FramesOf(1), TextText(v))
+                    ? std::string()
+                    : "нужно одно из значений 8E1, 8O1, 8N2, 7E1, 7O1, 7N2";
+       },
+       [](const TJsonValue& v, TForm1& f) { f.cbFrame.ChooseText(v.AsString()); }},
+      Integer(
+          "address", 1, 247, [](F f) { return f.cbAddress.ItemIndex() + 1; },
+          [](int a, TForm1& f) { f.cbAddress.ChooseText(std::to_string(a)); }),
+      Choice(
+          "network", {3, 4}, [](F f) { return f.rb3w.Checked() ? 3 : 4; },
+          [](int n, TForm1& f) { (n == 3 ? f.rb3w : f.rb4w).Click(); }),
+      Integer(
+          "iec.link_address_length", 0, 2, [](F) { return IecDeviceOptions().LinkAddressLength; },
+          [](int n, TForm1&) { IecDeviceOptions().LinkAddressLength = n; }),
+      Integer(
+          "iec.cot_length", 1, 2, [](F) { return IecDeviceOptions().CotLength; },
+          [](int n, TForm1&) { IecDeviceOptions().CotLength = n; }),
+      Integer(
+          "iec.common_address_length", 1, 2,
+          [](F) { return IecDeviceOptions().CommonAddressLength; },
+          [](int n, TForm1&) { IecDeviceOptions().CommonAddressLength = n; }),
+      Integer(
+          "iec.ioa_length", 1, 3, [](F) { return IecDeviceOptions().IoaLength; },
+          [](int n, TForm1&) { IecDeviceOptions().IoaLength = n; }),
+      Choice(
+          "iec.asdu_type", {13, 14}, [](F) { return IecDeviceOptions().AsduFormat; },
+          [](int n, TForm1&) { IecDeviceOptions().AsduFormat = n; }),
+      {"iec.cyclic", [](F) { return TJsonValue::Bool(IecDeviceOptions().CyclicTransmission); },
+       [](const TJsonValue& v, F) {
+         return v.Kind() == TJsonValue::TKind::Bool ? std::string() : "нужно true или false";
+       },
+       [](const TJsonValue& v, TForm1&) { IecDeviceOptions().CyclicTransmission = v.AsBool(); }},
+      Integer(
+          "iec.cycle_interval", 0, 65535, [](F) { return IecDeviceOptions().CyclicInterval; },
+          [](int n, TForm1&) { IecDeviceOptions().CyclicInterval = n; }),
+      Integer(
+          "iec.common_address", 1, 65533, [](F) { return IecDeviceOptions().CommonAddress; },
+          [](int n, TForm1&) { IecDeviceOptions().CommonAddress = n; }),
+  };
+  return kFields;
+}
+
+std::string ValueText(const TJsonValue& v) {
+  std::string text = WriteJson(v);
+  text.pop_back();  // the line break
+  return text;
+}
+
+// The part of the key after "iec.", or the key itself.
+std::string LeafOf(const std::string& key) {
+  return key.rfind("iec.", 0) == 0 ? key.substr(4) : key;
+}
+
+// The settings the window shows, in the file's layout.
+TJsonValue CurrentSettings(const TForm1& f) {
+  TJsonValue root = TJsonValue::Object();
+  TJsonValue iec = TJsonValue::Object();
+  for (const TField& field : Fields()) {
+    const std::string key = field.key;
+    (key.rfind("iec.", 0) == 0 ? iec : root).Set(LeafOf(key), field.read(f));
+  }
+  root.Set("iec", std::move(iec));
+  return root;
+}
+
+const TJsonValue* Lookup(const TJsonValue& root, const std::string& key) {
+  if (key.rfind("iec.", 0) != 0) return root.Find(key);
+  const TJsonValue* iec = root.Find("iec");
+  return iec ? iec->Find(LeafOf(key)) : nullptr;
+}
+
+// Every field given in the file, checked; unknown keys and wrong values
+// raise TProfileError naming the field.
+std::vector<std::pair<const TField*, TJsonValue>> CheckProfile(const TJsonValue& root,
+                                                               const TForm1& f) {
+  if (root.Kind() != TJsonValue::TKind::Object) {
+    throw TProfileError("профиль должен быть объектом JSON { ... }");
+  }
+  const auto known = [](const std::string& key) {
+    for (const TField& field : Fields()) {
+      if (key == field.key) return true;
+    }
+    return false;
+  };
+  for (const auto& [key, value] : root.Members()) {
+    if (key == "device") continue;  // the identification, for information only
+    if (key == "iec") {
+      if (value.Kind() != TJsonValue::TKind::Object) {
+        throw TProfileError("поле \"iec\": нужен объект { ... }");
+      }
+      for (const auto& member : value.Members()) {
+        if (!known("iec." + member.first)) {
+          throw TProfileError("неизвестное поле \"iec." + member.first + "\"");
+        }
+      }
+    } else if (!known(key)) {
+      throw TProfileError("неизвестное поле \"" + key + "\"");
+    }
+  }
+  std::vector<std::pair<const TField*, TJsonValue>> given;
+  for (const TField& field : Fields()) {
+    const TJsonValue* value = Lookup(root, field.key);
+    if (!value) continue;
+    const std::string wrong = field.check(*value, f);
+    if (!wrong.empty()) {
+      throw TProfileError("поле \"" + std::string(field.key) + "\": значение " + ValueText(*value) +
+                          " недопустимо, " + wrong);
+    }
+    given.emplace_back(&field, *value);
+  }
+  return given;
+}
+
+// The frame must fit the protocol written, or the one the device keeps.
+void CheckFrameFitsProtocol(const TJsonValue& root, const TForm1& f) {
+  const TJsonValue* frame = root.Find("frame");
+  if (!frame) return;
+  const TJsonValue* protocol = root.Find("protocol");
+  const std::string name = protocol ? protocol->AsString() : f.cbProtocolType.Text();
+  const auto& names = f.cbProtocolType.Items();
+  const int index = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+  if (!IsIn(FramesOf(index), frame->AsString())) {
+    throw TProfileError("поле \"frame\": формат " + frame->AsString() +
+                        " не подходит к протоколу " + name + ", нужно одно из значений " +
+                        ListText(FramesOf(index)));
+  }
+}
+
+TJsonValue DeviceIdentification(const TForm1& f) {
+  TJsonValue device = TJsonValue::Object();
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6u", f.FDevInfo->GetSerial());
+  device.Set("serial_number", TJsonValue::String(text));
+  std::snprintf(text, sizeof text, "%.8X", f.FDevInfo->GetHID());
+  device.Set("hid", TJsonValue::String(text));
+  std::snprintf(text, sizeof text, "%.8X", f.FDevInfo->GetSID());
+  device.Set("sid", TJsonValue::String(text));
+  const TSoftwareIdentity software =
+      SoftwareIdentity(f.FDevInfo->GetSID(), f.FDevInfo->GetDigitalId());
+  device.Set("version", TJsonValue::String(software.version));
+  device.Set("digital_id", TJsonValue::String(software.digitalId));
+  return device;
+}
+
+std::string ReadProfileText(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw TProfileError("файл не открывается");
+  std::string text;
+  char buffer[4096];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<size_t>(in.gcount()));
+    if (text.size() > kMaxProfileSize) throw TProfileError("файл больше 1 МБ — это не профиль");
+  }
+  return text;
+}
+
+}  // namespace
+
+int TCliSession::SaveProfile() {
+  TJsonValue profile = CurrentSettings(*form_);
+  if (form_->FDevInfoRead) profile.Set("device", DeviceIdentification(*form_));
+  const std::string& fileName = options_.commission.saveFile;
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  out << WriteJson(profile);
+  out.close();
+  if (!out) return Fail("Профиль не записан в файл " + fileName + ": проверьте путь и права.");
+  Print("Профиль сохранён: " + fileName);
+  return 0;
+}
+
+bool TCliSession::ConfirmChanges() {
+  if (options_.commission.yes) return true;
+  if (isatty(0) != 1) {
+    Fail(
+        "Нет терминала, чтобы подтвердить запись; ничего не записано. Чтобы записать без "
+        "вопроса, добавьте --yes.");
+    return false;
+  }
+  std::fputs("Записать эти установки в прибор? [д/Н] ", stdout);
+  std::fflush(stdout);
+  std::string answer;
+  std::getline(std::cin, answer);
+  if (answer == "д" || answer == "Д" || answer == "да" || answer == "y" || answer == "yes") {
+    return true;
+  }
+  Fail("Запись отменена; ничего не записано.");
+  return false;
+}
+
+// Over the working interface the device now talks with what was written:
+// the program follows, so that the settings can be read back.
+bool TCliSession::FollowWrittenLink() {
+  TForm1& f = *form_;
+  if (f.cbProtocolType.ItemIndex() == 2) {
+    Fail(
+        "Установки записаны; прибор теперь работает по IEC 60870-5-101, поэтому прочитать их "
+        "обратно по MODBUS нельзя: проверьте их командой settings через интерфейс USB.");
+    return false;
+  }
+  f.ComboBox2.Choose(f.cbProtocolType.ItemIndex());
+  if (!f.ComboBox3.ChooseText(f.cbSpeed.Text())) {
+    Fail("Установки записаны; скорость " + f.cbSpeed.Text() +
+         " программе недоступна, поэтому прочитать их обратно нельзя: проверьте их командой "
+         "settings через интерфейс USB.");
+    return false;
+  }
+  f.ComboBox4.Choose(f.cbFrame.ItemIndex());
+  f.cbAddr.ChooseText(f.cbAddress.Text());
+  return true;
+}
+
+int TCliSession::RunConfigureFromProfile() {
+  TForm1& f = *form_;
+  const std::string& fileName = options_.commission.profileFile;
+  std::vector<std::pair<const TField*, TJsonValue>> given;
+  TJsonValue root;
+  try {
+    root = ParseJson(ReadProfileText(fileName));
+    given = CheckProfile(root, f);
+  } catch (const std::exception& e) {
+    return Fail("Профиль " + fileName + ": " + e.what() + ". Ничего не записано.");
+  }
+  if (!RunOperation([&] { f.Button7.Click(); })) return 1;
+  if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
+    return Fail("Установки прибора не прочитаны; запись не выполнялась.");
+  }
+  try {
+    CheckFrameFitsProtocol(root, f);
+  } catch (const std::exception& e) {
+    return Fail("Профиль " + fileName + ": " + e.what() + ". Ничего не записано.");
+  }
+  const TJsonValue before = CurrentSettings(f);
+  std::vector<const TField*> changed;
+  for (const auto& [field, wanted] : given) {
+    const TJsonValue* now = Lookup(before, field->key);
+    if (now && ValueText(*now) == ValueText(wanted)) continue;
+    if (changed.empty()) Print("Изменится (поле: сейчас -> будет):");
+    Print("  " + std::string(field->key) + ": " + (now ? ValueText(*now) : "?") + " -> " +
+          ValueText(wanted));
+    changed.push_back(field);
+  }
+  if (changed.empty()) {
+    Print("Установки прибора уже совпадают с профилем; ничего не записано.");
+    return 0;
+  }
+  if (!ConfirmChanges()) return 1;
+  // Protocol first: the frame texts follow it.
+  for (const auto& [field, wanted] : given) field->apply(wanted, f);
+  const int written = RunWrite(f.Button3);
+  if (written != 0) return written;
+  if (options_.rs485 && !FollowWrittenLink()) return 1;
+  if (!RunOperation([&] { f.Button7.Click(); })) return 1;
+  if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
+    return Fail("Установки записаны, но не прочитаны обратно: проверьте их командой settings.");
+  }
+  const TJsonValue after = CurrentSettings(f);
+  std::string differing;
+  for (const auto& [field, wanted] : given) {
+    const TJsonValue* now = Lookup(after, field->key);
+    if (now && ValueText(*now) == ValueText(wanted)) continue;
+    differing += "\n  " + std::string(field->key) + ": в профиле " + ValueText(wanted) +
+                 ", в приборе " + (now ? ValueText(*now) : "?");
+  }
+  if (!differing.empty()) {
+    return Fail("Прочитанные обратно установки не совпадают с профилем:" + differing);
+  }
+  Print("Установки записаны и проверены чтением.");
+  return 0;
+}
+
+}  // namespace vela::cli
