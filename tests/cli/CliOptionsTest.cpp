@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/cli/CliOptions.h"
 
 namespace vela::cli {
@@ -58,8 +60,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"configure --set-protocol ascii --set-frame 8N2", "7 бит данных"},
         RefusedCase{"configure --set-network 5", "3 или 4"},
         RefusedCase{"read --csv x.csv", "только к команде watch"},
-        RefusedCase{"watch --seconds -1", "больше 0"},
-        RefusedCase{"read --timeout 0", "больше 0"}));
+        RefusedCase{"watch --seconds -1", "больше 0"}, RefusedCase{"read --timeout 0", "больше 0"},
+        RefusedCase{"read --format xml", "text, csv или json"},
+        RefusedCase{"settings --format json", "только к командам read и watch"},
+        RefusedCase{"watch --csv - --format json", "--format не нужен"},
+        RefusedCase{"read --trace=yes", "не принимает значения"},
+        RefusedCase{"read --port=COM1 --port COM2", "указан дважды"},
+        RefusedCase{"read --colour=red", "Неизвестный параметр --colour"}));
 
 TEST(CliOptionsTest, DefaultsAreTheProgramsStartUpValues) {
   const TCliOptions o = ParseCliOptions({"read"});
@@ -101,6 +108,37 @@ TEST(CliOptionsTest, WatchOptions) {
   EXPECT_EQ(o.seconds, 2.5);
   EXPECT_TRUE(o.stats);
 }
+
+// The spellings a script uses: --name=value, --help or --version anywhere
+// (even beside a mistake), the output options.
+struct SpellingCase {
+  const char* args;
+  std::function<bool(const TCliOptions&)> holds;
+};
+
+class OptionSpellingTest : public testing::TestWithParam<SpellingCase> {};
+
+TEST_P(OptionSpellingTest, AreUnderstood) {
+  EXPECT_TRUE(GetParam().holds(ParseCliOptions(Words(GetParam().args)))) << GetParam().args;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OptionSpellingTest,
+    testing::Values(
+        SpellingCase{"--port=COM3 read", [](auto& o) { return o.port == "COM3"; }},
+        SpellingCase{"read --interface=rs485 --speed=9600 --address=7",
+                     [](auto& o) { return o.rs485 && o.speed == "9600" && o.address == 7; }},
+        SpellingCase{"watch --seconds=2 --csv=-",
+                     [](auto& o) { return o.seconds == 2 && o.csvFile == kCsvToStandardOutput; }},
+        SpellingCase{"read --help", [](auto& o) { return o.help && !o.version; }},
+        SpellingCase{"watch --seconds 0 --help", [](auto& o) { return o.help; }},
+        SpellingCase{"-h", [](auto& o) { return o.help; }},
+        SpellingCase{"--version", [](auto& o) { return o.version && !o.help; }},
+        SpellingCase{"read --format json --quiet",
+                     [](auto& o) { return o.format == TOutputFormat::Json && o.quiet; }},
+        SpellingCase{"watch --format=csv", [](auto& o) { return o.format == TOutputFormat::Csv; }},
+        SpellingCase{"read", [](auto& o) { return o.format == TOutputFormat::Text && !o.quiet; }},
+        SpellingCase{"configure --set-address=9", [](auto& o) { return o.set.address == 9; }}));
 
 TEST(CliOptionsTest, FrameTexts) {
   struct Case {
