@@ -11,15 +11,15 @@ static void InitIconResources() {
 
 namespace vela {
 
-bool InstallQtTranslations(QCoreApplication& app) {
+QTranslator* InstallQtTranslations(QCoreApplication& app, const QLocale& locale) {
   auto* translator = new QTranslator(&app);
-  if (!translator->load(QLocale::system(), "qtbase", "_",
+  if (!translator->load(locale, "qtbase", "_",
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     delete translator;
-    return false;
+    return nullptr;
   }
   QCoreApplication::installTranslator(translator);
-  return true;
+  return translator;
 }
 
 QIcon ProgramIcon() {

@@ -7,6 +7,7 @@
 #include "common/ArkCmnUtils.h"
 #include "iec101/IecDeviceOptions.h"
 #include "modbus/ArkCRC.h"
+#include "modbus/ModbusPacker.h"
 
 namespace vela::test {
 
@@ -130,7 +131,7 @@ Octets FormHarness::Frame(const Octets& body) const {
   for (char c : body) lrc = static_cast<uint8_t>(lrc + static_cast<uint8_t>(c));
   Octets withLrc = body;
   withLrc += static_cast<char>(-lrc);
-  return ":" + BytesToHex(withLrc) + "\r\n";
+  return AsciiFrameOfChecked(withLrc);
 }
 
 void FormHarness::ReplyException(uint8_t code) {
