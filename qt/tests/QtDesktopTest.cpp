@@ -36,7 +36,7 @@ TEST(QtTranslationsTest, FileDialogSpeaksRussianUnderARussianLocale) {
     const auto* buttons = dialog.findChild<QDialogButtonBox*>();
     ASSERT_NE(buttons, nullptr);
     EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("Отмена"));
-    EXPECT_EQ(dialog.labelText(QFileDialog::FileName), QString::fromUtf8("Имя файла:"));
+    EXPECT_EQ(dialog.labelText(QFileDialog::FileName).remove('&'), QString::fromUtf8("Имя файла:"));
     dialog.grab().save(test::ArtifactPath("file-dialog-ru"));
   }
   QCoreApplication::removeTranslator(russian);
