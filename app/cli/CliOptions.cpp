@@ -85,7 +85,8 @@ TRawOptions Split(const std::vector<std::string>& args) {
     const size_t equals = a.find('=');
     if (a.rfind("--", 0) == 0 && equals != std::string::npos) {  // --name=value
       const std::string name = a.substr(0, equals);
-      if (!IsIn(kValued, name)) Fail("Параметр " + name + " не принимает значения.");
+      if (IsIn(kFlags, name)) Fail("Параметр " + name + " не принимает значения.");
+      if (!IsIn(kValued, name)) Fail("Неизвестный параметр " + name + ".");
       if (!raw.values.emplace(name, a.substr(equals + 1)).second) {
         Fail("Параметр " + name + " указан дважды.");
       }
