@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "app/NullCanvas.h"
 #include "common/ArkCmnUtils.h"
@@ -55,7 +56,9 @@ TForm1::TForm1(TForm1Seams seams)
 
 TForm1::~TForm1() {
   // Free in the stated order, the debug output last; the port first, so no
-  // event reaches a half-destroyed window.
+  // event reaches a half-destroyed window. The IEC master goes before the
+  // port it is wired to.
+  FIec.reset();
   FPort.reset();
   FPacker.reset();
   FMainPrm.reset();

@@ -13,12 +13,15 @@
 //   Operations.cpp        the operation buttons
 //   Keyboard.cpp          Escape, the hidden sequence, the service view
 //   Recording.cpp         CSV recording
+//   IecMode.cpp           entering and leaving IEC 60870-5-101 mode
+//   IecWorkflows.cpp      the operations over IEC 60870-5-101 (TIecWorkflows)
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ActivityLog.h"
@@ -45,6 +48,8 @@
 #include "ui/Toggles.h"
 
 namespace vela {
+
+class TIecWorkflows;
 
 // Where trace messages go: the debug console endpoint.
 class TTraceTarget {
@@ -82,6 +87,9 @@ struct TForm1Seams {
   std::function<std::string()> programDigest;
   int screenWidth = 1024;
   int screenHeight = 768;
+  // Fast exchange: an answer ends as soon as its frame is whole and valid,
+  // not only after 50 ms of silence (which stays the rule for the rest).
+  bool fastExchange = false;
 };
 
 class TForm1 : public TForm {
@@ -120,6 +128,11 @@ class TForm1 : public TForm {
   void ComboBox4Click();  // program-side frame
   void cbAddrClick();
   void cbProtocolTypeClick();  // device-side protocol
+  // The IEC options dialog from now on (a front end running unattended);
+  // returns the one used so far.
+  TIecOptionsDialog* SetIecOptionsDialog(TIecOptionsDialog* dialog) {
+    return std::exchange(FSeams.iecOptionsDialog, dialog);
+  }
   // Serial devices were added or removed: list the ports again and keep the
   // one shown selected when it is still there. Other event codes are ignored.
   static constexpr uint32_t kDeviceArrived = 0x8000;
@@ -209,6 +222,8 @@ class TForm1 : public TForm {
   std::unique_ptr<TCsvRecorder> FRecorder;
   std::unique_ptr<TTraceTarget> FDebugOutput;
   std::unique_ptr<Timer> Timer1;
+  // Present exactly in IEC mode: the IEC operations with their link master.
+  std::unique_ptr<TIecWorkflows> FIec;
 
   // --- State ---
   TJobList FJobs{};
@@ -295,13 +310,22 @@ class TForm1 : public TForm {
   // A failure outside the job list (a button's own step, port discovery):
   // traced and logged as it is, leaving the running job's state alone.
   void ReportOutsideJob(const std::exception& e);
-  bool InIecMode() const { return false; }  // the IEC master comes with the IEC workflows
+  bool InIecMode() const { return FIec != nullptr; }
+
+  // IEC mode.
+  bool ChooseIecProtocol();
+  void EnterIecMode();
+  void LeaveIecMode();
+  void EnableIecControls(bool enable);
+  bool RefusedInIecMode();
 
   // Keyboard.
   void ApplyServiceView();
 
   TForm1Seams FSeams;
   TActivityLog FActivityLog;
+
+  friend class TIecWorkflows;
 };
 
 }  // namespace vela

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "app/IecWorkflows.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
 #include "serial/PortNames.h"
@@ -186,11 +187,14 @@ void TForm1::cbInterfaceTypeClick() {
 }
 
 void TForm1::cbComPortClick() {
+  // An IEC operation ends on the old port; the master then starts anew.
+  if (FIec) FIec->EndOperation(msg::kIecEndedByPort);
   FPort->SetPortName(cbComPort.Text());
   FLinkPrmSource.clear();
   FNetworkTypeKnown = false;
   FCosSupport = 0;
-  if (FContinuousRunning) {
+  if (FIec) FIec->Master().ClearLinkState();
+  if (FContinuousRunning && !InIecMode()) {
     FJobIndex = -1;
     Advance();
   }
@@ -198,10 +202,15 @@ void TForm1::cbComPortClick() {
 
 void TForm1::ComboBox2Click() {
   if (ComboBox2.ItemIndex() == 2) {
-    // IEC mode is not built into this version: as if its dialog were cancelled.
-    Log(msg::kIecUnavailable);
-    ComboBox2.SetItemIndex(0);
+    try {
+      FPort->SetByteSize(8);
+      ComboBox4.ReplaceItemsKeepingIndex(kFrames8);
+      if (ChooseIecProtocol()) return;
+    } catch (...) {
+    }
+    ComboBox2.SetItemIndex(0);  // cancelled, or the connection does not fit
   }
+  LeaveIecMode();
   try {
     const bool ascii = ComboBox2.ItemIndex() == 1;
     FPacker->RtuMode = !ascii;
@@ -219,6 +228,7 @@ void TForm1::ComboBox3Click() {
     FPort->SetBaudRate(index >= 0 && index < 5 ? kSpeeds[index] : 9600);
   } catch (...) {
   }
+  if (FIec) FIec->ApplyLineTiming();
 }
 
 void TForm1::ComboBox4Click() {
@@ -232,11 +242,14 @@ void TForm1::ComboBox4Click() {
     FPort->SetStopBits(kStopBits[index]);
   } catch (...) {
   }
+  if (FIec) FIec->ApplyLineTiming();
 }
 
 void TForm1::cbAddrClick() {
   const int index = cbAddr.ItemIndex();
-  if (index >= 0) FPacker->Address = static_cast<uint8_t>(index + 1);
+  if (index < 0) return;
+  FPacker->Address = static_cast<uint8_t>(index + 1);
+  if (FIec) FIec->Master().SetLinkAddress(static_cast<uint32_t>(index + 1));
 }
 
 void TForm1::cbProtocolTypeClick() {

@@ -28,6 +28,10 @@ inline constexpr const char* kRepeatRequest = "Повтор запроса (на
 inline constexpr const char* kClockNoAnswer = "Синхронизация времени: нет ответа";
 inline constexpr const char* kReadDone = "Чтение выполнено.";
 inline constexpr const char* kLinkRestored = "Связь установлена.";
+// Traced when an operation opens the port: which end-of-answer rule runs.
+inline constexpr const char* kFastExchangeTrace =
+    "Обмен: быстрый (ответ принимается, как только кадр ответа полон)";
+inline constexpr const char* kSilenceExchangeTrace = "Обмен: обычный (ответ завершает пауза 50 мс)";
 inline constexpr const char* kFormatErrors =
     "Обнаружены ошибки формата данных.\r\nВероятная причина: конфликт логических "
     "адресов.\r\nВнешнее проявление: синхронное моргание светодиодов нескольких приборов при "
@@ -73,8 +77,41 @@ inline constexpr const char* kFactoryLinkNoAnswer =
     "Прибор не отвечает на заводских параметрах связи программы (MODBUS RTU, 38400, 8E1, адрес "
     "1).\r\nЧерез рабочий интерфейс (RS-485) прибор переходит на них только после завершения "
     "записи:\r\nзапишите заводские установки через технологический интерфейс (USB).";
-inline constexpr const char* kIecUnavailable =
-    "Протокол IEC 60870-5-101 в этой версии программы недоступен: выбран MODBUS RTU.";
+
+// IEC 60870-5-101 workflows.
+inline constexpr const char* kIecTraceReset = "МЭК.сброс канала";
+inline constexpr const char* kIecTraceRead = "МЭК.чтение данных";
+inline constexpr const char* kIecTraceReadClass1 = "МЭК.чтение данных класса 1";
+inline constexpr const char* kIecTraceSync = "МЭК.синхронизация";
+inline constexpr const char* kIecTraceInterrogation = "МЭК.команда опроса";
+inline constexpr const char* kIecTraceLinkStatus = "МЭК.запрос состояния канала";
+inline constexpr const char* kIecRefusedFormat = "Отказ: %s";
+inline constexpr const char* kIecStatusFormat = "Статус: %s";
+inline constexpr const char* kIecNoData = "нет данных";
+inline constexpr const char* kIecNoConfirmation = "нет подтверждения";
+inline constexpr const char* kIecRemoteNotReady = "удалённая сторона сообщает о неготовности";
+inline constexpr const char* kIecUndetermined = "недетерминированное состояние";
+inline constexpr const char* kIecLinkFailed = "Ошибка канального уровня: сообщение не доставлено.";
+inline constexpr const char* kIecOperationFailed = "Операция не выполнена.";
+inline constexpr const char* kIecEndedByProtocol =
+    "Операция по протоколу IEC 60870-5-101 прервана: выбран другой протокол.";
+inline constexpr const char* kIecEndedByPort =
+    "Операция по протоколу IEC 60870-5-101 прервана: выбран другой порт.";
+inline constexpr const char* kIecBadConnection =
+    "Параметры протокола IEC 60870-5-101 из настроек прибора не подходят: ";
+inline constexpr const char* kIecModbusOnly =
+    "Эта операция выполняется только по протоколу MODBUS: выберите MODBUS RTU или MODBUS ASCII.";
+
+// IEC 60870-5-101 response interpretation.
+inline constexpr const char* kIecFormatErrors =
+    "Обнаружены ошибки в формате входного потока данных.";
+inline constexpr const char* kIecUnknownCause = "ASDU с неопределённым значением ПРИЧИНЫ ПЕРЕДАЧИ:";
+inline constexpr const char* kIecCauseFields = "Причина передачи= %d, P/N= %d, T= %d";
+inline constexpr const char* kIecUnknownCommonAddress = "Неизвестный ОБЩИЙ АДРЕС ASDU: %d";
+inline constexpr const char* kIecUnknownObjectAddress =
+    "Объект информации с неизвестным адресом: %d";
+inline constexpr const char* kIecBadClockFormat =
+    "Неизвестный формат ответного ASDU <103> [1<>N or 0<>SQ]";
 
 // Captions.
 inline constexpr const char* kReadContinuously = "читать непрерывно";

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/DeviceIdentification.h"
+#include "app/IecWorkflows.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
 #include "common/DateTime.h"
@@ -15,6 +16,10 @@ void TForm1::Button4Click() {
   FSingleShot = true;
   FConfigOperation = false;
   Memo1.Clear();
+  if (FIec) {
+    FIec->ReadOnce();
+    return;
+  }
   StartOperation(joblists::kReadOnce, true);
 }
 
@@ -26,6 +31,10 @@ void TForm1::Button5Click() {
     return;
   }
   Memo1.Clear();
+  if (FIec) {
+    FIec->StartContinuous();
+    return;
+  }
   if (!StartOperation(joblists::kReadContinuously, true)) return;
   if (!FBusy) return;  // the prefix already stopped the operation
   Button5.SetEnabled(true);
@@ -37,6 +46,11 @@ void TForm1::Button5Click() {
 void TForm1::Button1Click() {
   FConfigOperation = true;
   Memo1.Clear();
+  if (FIec) {
+    FConfigOperation = false;
+    FIec->SyncClock();
+    return;
+  }
   FVerboseStatus = true;
   LogStatus(msg::kClockSyncStart);
   if (!OpenPortForOperation()) return;
@@ -49,7 +63,15 @@ void TForm1::Button1Click() {
   Timer1->SetEnabled(true);
 }
 
+bool TForm1::RefusedInIecMode() {
+  // The settings live in Modbus registers only.
+  if (!FIec) return false;
+  Log(msg::kIecModbusOnly);
+  return true;
+}
+
 void TForm1::Button7Click() {
+  if (RefusedInIecMode()) return;
   FConfigOperation = true;
   FVerboseStatus = true;
   Memo1.Clear();
@@ -57,6 +79,7 @@ void TForm1::Button7Click() {
 }
 
 void TForm1::Button3Click() {
+  if (RefusedInIecMode()) return;
   FConfigOperation = true;
   FVerboseStatus = true;
   Memo1.Clear();
@@ -65,6 +88,7 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::Button8Click() {
+  if (RefusedInIecMode()) return;
   SetFactoryDefaults();
   FConfigOperation = true;
   FVerboseStatus = true;
@@ -146,11 +170,15 @@ void TForm1::VerifyDevice() {
 
 void TForm1::EnableControls(bool enable) {
   FBusy = !enable;
-  for (TControl* c : std::initializer_list<TControl*>{&Button1, &Button4, &Button5, &cbProtocolType,
-                                                      &cbSpeed, &cbFrame, &cbAddress, &btnIecCfg}) {
+  for (TControl* c : std::initializer_list<TControl*>{&Button1, &Button4, &Button5}) {
     c->SetEnabled(enable);
   }
+  // What IEC mode disabled stays disabled while it lasts.
   const bool modbusOnly = enable && !InIecMode();
+  for (TControl* c : std::initializer_list<TControl*>{&cbProtocolType, &cbSpeed, &cbFrame,
+                                                      &cbAddress, &btnIecCfg}) {
+    c->SetEnabled(modbusOnly);
+  }
   for (TControl* c :
        std::initializer_list<TControl*>{&Button8, &btnVerify, &rb3w, &rb4w, &Button7, &Button3}) {
     c->SetEnabled(modbusOnly);

@@ -70,6 +70,8 @@ class TMeasurementPresenter {
   // each value goes to slot address - 1 (addresses 1..28; others are ignored).
   void HideAllCells() { FCells.SetAllNone(); }
   void ShowIecValue(uint32_t address, double value, uint8_t quality);
+  // The clock field shows the device time an IEC 60870-5-101 answer carried.
+  void ShowIecClockText(const std::string& text) { SetClockText(text); }
 
  private:
   struct TRegisterRule {

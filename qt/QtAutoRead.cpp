@@ -33,6 +33,7 @@ void QtAutoRead::Start() {
 
 void QtAutoRead::Press() {
   ChooseStartPort(form_, options_.port);
+  ChooseLink();
   startedMs_ = QDateTime::currentMSecsSinceEpoch();
   if (options_.continuous) {
     form_.Button5.Click();
@@ -40,6 +41,26 @@ void QtAutoRead::Press() {
     form_.Button4.Click();
   }
   poll_.start();
+}
+
+namespace {
+
+// Confirms the IEC options as loaded, as an operator pressing OK would.
+class TAcceptingIecDialog : public TIecOptionsDialog {
+ public:
+  bool Execute(TIecOptionsMode) override { return true; }
+};
+
+}  // namespace
+
+void QtAutoRead::ChooseLink() {
+  if (options_.rs485) form_.cbInterfaceType.Choose(1);
+  if (!options_.iec) return;
+  TAcceptingIecDialog accept;
+  TIecOptionsDialog* shown = form_.SetIecOptionsDialog(&accept);
+  form_.ComboBox2.Choose(2);
+  form_.SetIecOptionsDialog(shown);
+  if (!form_.FIec) form_.Log("Режим IEC 60870-5-101 не включён.");
 }
 
 void QtAutoRead::Poll() {

@@ -17,6 +17,8 @@ namespace vela {
 
 struct QtAutoReadOptions {
   std::string port;         // empty: the port the window shows
+  bool rs485 = false;       // the working interface instead of USB
+  bool iec = false;         // over IEC 60870-5-101 (with rs485), options as the device has them
   bool readOnce = false;    // press "прочитать однократно"
   bool continuous = false;  // press "читать непрерывно"
   int runSeconds = 0;       // continuous: stop after this long (0: never)
@@ -32,6 +34,7 @@ class QtAutoRead : public QObject {
 
  private:
   void Press();
+  void ChooseLink();
   void Poll();
   void Finish();
   bool ReadSucceeded() const;

@@ -32,6 +32,19 @@ const std::vector<WindowOption>& WindowOptions() {
          l.autoRead.port = v;
          return v.empty() ? std::string("Для --port не указан порт.") : std::string();
        }},
+      {"--interface", "usb|rs485", "интерфейс прибора: технологический или рабочий",
+       [](L& l, const std::string& v) {
+         l.autoRead.rs485 = v == "rs485";
+         return v == "usb" || v == "rs485" ? std::string()
+                                           : "Недопустимый интерфейс \"" + v + "\": usb или rs485.";
+       }},
+      {"--protocol", "rtu|iec101", "протокол программы (iec101 — через rs485)",
+       [](L& l, const std::string& v) {
+         l.autoRead.iec = v == "iec101";
+         return v == "rtu" || v == "iec101"
+                    ? std::string()
+                    : "Недопустимый протокол \"" + v + "\": rtu или iec101.";
+       }},
       {"--autoread", "", "прочитать однократно, сохранить снимок окна (--screenshot) и завершиться",
        [](L& l, const std::string&) {
          l.autoRead.readOnce = true;
@@ -51,6 +64,11 @@ const std::vector<WindowOption>& WindowOptions() {
       {"--report-paint", "", "напечатать время первой отрисовки окна (first-paint-epoch-ms)",
        [](L& l, const std::string&) {
          l.reportPaint = true;
+         return std::string();
+       }},
+      {"--fast", "", "быстрый обмен: ответ принимается, как только кадр полон",
+       [](L& l, const std::string&) {
+         l.fast = true;
          return std::string();
        }},
       {"--help", "", "показать эту справку",

@@ -16,6 +16,7 @@ namespace vela {
 struct WindowCommandLine {
   QtAutoReadOptions autoRead;
   bool reportPaint = false;
+  bool fast = false;  // an answer ends as soon as its frame is whole
   bool help = false;
   bool version = false;
   std::string error;  // not empty: a mistake, in Russian

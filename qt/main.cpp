@@ -1,11 +1,14 @@
 // velalink: the VelaLink main window. `velalink --help` lists the options
 // (see WindowCommandLine); they are read before the toolkit starts.
 //
-// --port selects the port at start; --autoread presses "прочитать однократно",
-// waits for the read to end, saves the picture given by --screenshot and ends
-// (exit status 0 when the read succeeded); --continuous reads continuously for
-// SECONDS and ends the same way; --report-paint prints the wall-clock time of
-// the first painted window as "first-paint-epoch-ms: N".
+// --port selects the port at start, --interface and --protocol the program's
+// link (iec101 over rs485 confirms the IEC options as the device has them);
+// --autoread presses "прочитать однократно", waits for the read to end, saves
+// the picture given by --screenshot and ends (exit status 0 when the read
+// succeeded); --continuous reads continuously for SECONDS and ends the same
+// way; --report-paint prints the wall-clock time of the first painted window
+// as "first-paint-epoch-ms: N"; --fast ends each answer as soon as its frame
+// is whole instead of after 50 ms of silence.
 
 #include <QDateTime>
 #include <QEvent>
@@ -66,7 +69,9 @@ int main(int argc, char** argv) {
   app.setDesktopFileName("velalink");
   app.setWindowIcon(vela::ProgramIcon());
   vela::InstallQtTranslations(app);
-  vela::QtProgram program;
+  vela::QtProgramOptions options;
+  options.fastExchange = line.fast;
+  vela::QtProgram program(options);
   if (program.Failed()) return 1;
   vela::QtMainWindow& window = program.Window();
   // The application's title names the program where the desktop lists it

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "iec101/IecSettings.h"
+
 namespace vela::cli {
 namespace {
 
@@ -73,12 +75,14 @@ struct TRawOptions {
 };
 
 TRawOptions Split(const std::vector<std::string>& args) {
-  static const std::vector<std::string> kFlags = {"--stats", "--trace",   "--quiet",
+  static const std::vector<std::string> kFlags = {"--stats", "--trace",   "--fast", "--quiet",
                                                   "--help",  "--version", "-h"};
   static const std::vector<std::string> kValued = {
-      "--port",      "--interface", "--protocol",    "--speed",       "--frame",
-      "--address",   "--csv",       "--seconds",     "--timeout",     "--set-protocol",
-      "--set-speed", "--set-frame", "--set-address", "--set-network", "--format"};
+      "--port",        "--interface",    "--protocol",    "--speed",
+      "--frame",       "--address",      "--csv",         "--seconds",
+      "--timeout",     "--set-protocol", "--set-speed",   "--set-frame",
+      "--set-address", "--set-network",  "--iec-lengths", "--iec-common-address",
+      "--format"};
   TRawOptions raw;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -114,12 +118,8 @@ void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
   }
   if (has("--protocol")) {
     const int protocol = ParseProtocol("--protocol", raw.values.at("--protocol"));
-    if (protocol == 2) {
-      Fail(
-          "Протокол IEC 60870-5-101 в velalink-cli пока недоступен: программа работает с "
-          "прибором только по MODBUS.");
-    }
     o.ascii = protocol == 1;
+    if (protocol == 2) o.iec = TIecCliLink{};
   }
   if (has("--speed")) {
     o.speed = raw.values.at("--speed");
@@ -133,10 +133,64 @@ void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
   if (!has("--frame") && o.ascii) o.frame = 0;
   if (has("--address")) o.address = ParseNumber("--address", raw.values.at("--address"), 1, 247);
   const bool changed = o.ascii || o.speed != "38400" || o.frame != 0 || o.address != 1;
+  if (!o.rs485 && o.iec) {
+    Fail(
+        "Через интерфейс USB программа работает только по MODBUS RTU; для IEC 60870-5-101 "
+        "укажите --interface rs485.");
+  }
   if (!o.rs485 && changed) {
     Fail(
         "Через интерфейс USB программа работает только по MODBUS RTU, 38400, 8E1, адрес 1;\n"
         "для других параметров связи укажите --interface rs485.");
+  }
+}
+
+void ParseIecLink(const TRawOptions& raw, TCliOptions& o) {
+  const auto lengths = raw.values.find("--iec-lengths");
+  const auto address = raw.values.find("--iec-common-address");
+  if (!o.iec) {
+    if (lengths != raw.values.end() || address != raw.values.end()) {
+      Fail("Параметры --iec-... относятся только к --protocol iec101.");
+    }
+    return;
+  }
+  if (o.command != TCommand::Read && o.command != TCommand::Watch &&
+      o.command != TCommand::SyncClock) {
+    Fail(
+        "По протоколу IEC 60870-5-101 доступны команды read, watch и sync-clock; установки "
+        "прибора читаются и записываются по MODBUS.");
+  }
+  TIecCliLink& iec = *o.iec;
+  if (lengths != raw.values.end()) {
+    const std::string& text = lengths->second;
+    const char* const kUsage =
+        "\": нужно четыре числа через запятую (LA,COT,CA,IOA), "
+        "например 1,1,1,2: LA 0..2, COT 1..2, CA 1..2, IOA 1..3.";
+    int* const fields[] = {&iec.linkAddressLength, &iec.cotLength, &iec.commonAddressLength,
+                           &iec.ioaLength};
+    const int low[] = {0, 1, 1, 1}, high[] = {2, 2, 2, 3};
+    size_t start = 0;
+    for (int i = 0; i < 4; ++i) {
+      const size_t comma = i < 3 ? text.find(',', start) : text.size();
+      if (comma == std::string::npos)
+        Fail("Недопустимое значение --iec-lengths \"" + text + kUsage);
+      const std::string part = text.substr(start, comma - start);
+      char* end = nullptr;
+      const long value = std::strtol(part.c_str(), &end, 10);
+      if (part.empty() || *end != '\0' || value < low[i] || value > high[i]) {
+        Fail("Недопустимое значение --iec-lengths \"" + text + kUsage);
+      }
+      *fields[i] = static_cast<int>(value);
+      start = comma + 1;
+    }
+  }
+  if (address != raw.values.end()) {
+    iec.commonAddress = ParseNumber("--iec-common-address", address->second, 1, 65533);
+  }
+  try {
+    CheckCommonAddressFits(static_cast<uint32_t>(iec.commonAddress), iec.commonAddressLength);
+  } catch (const std::exception& e) {
+    Fail(e.what());
   }
 }
 
@@ -227,6 +281,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   o.command = command->second;
   ParseProgramLink(raw, o);
   ParseDeviceSettings(raw, o);
+  ParseIecLink(raw, o);
   const bool watch = o.command == TCommand::Watch;
   if (raw.values.count("--csv")) {
     if (!watch) Fail("Параметр --csv относится только к команде watch.");
@@ -247,6 +302,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   o.stats = IsIn(raw.flags, "--stats");
   o.trace = IsIn(raw.flags, "--trace");
   o.quiet = IsIn(raw.flags, "--quiet");
+  o.fast = IsIn(raw.flags, "--fast");
   return o;
 }
 
@@ -274,10 +330,13 @@ std::string UsageText() {
          "Параметры связи (по умолчанию USB, MODBUS RTU, 38400, 8E1, адрес 1):\n"
          "  --port COMn                 порт (по умолчанию первый найденный)\n"
          "  --interface usb|rs485       интерфейс прибора: технологический или рабочий\n"
-         "  --protocol rtu|ascii        протокол программы\n"
+         "  --protocol rtu|ascii|iec101 протокол программы (iec101: только rs485;\n"
+         "                              команды read, watch, sync-clock)\n"
          "  --speed 9600|19200|38400|57600|115200\n"
          "  --frame 8E1|8O1|8N2|7E1|7O1|7N2\n"
-         "  --address 1..247\n"
+         "  --address 1..247            адрес прибора (в IEC 60870-5-101 адрес канала)\n"
+         "  --iec-lengths LA,COT,CA,IOA длины полей IEC 60870-5-101 в байтах (1,1,1,2)\n"
+         "  --iec-common-address N      общий адрес ASDU (1)\n"
          "  Через USB действуют только значения по умолчанию.\n"
          "\n"
          "Вывод (read, watch):\n"
@@ -291,6 +350,8 @@ std::string UsageText() {
          "Прочее:\n"
          "  --timeout С   прервать команду, не завершённую за С секунд (60)\n"
          "  --trace       печатать обмен с прибором в stderr\n"
+         "  --fast        быстрый обмен: ответ принимается, как только кадр полон,\n"
+         "                а не после паузы 50 мс\n"
          "  --quiet       не печатать журнал в stderr (ошибки печатаются)\n"
          "  --help        показать эту справку (и после команды)\n"
          "  --version     показать версию программы\n"

@@ -32,11 +32,18 @@ struct TDeviceSettings {
   bool Empty() const { return !protocol && !speed && !frame && !address && !threeWire; }
 };
 
+// The program's own IEC 60870-5-101 connection (--protocol iec101).
+struct TIecCliLink {
+  int linkAddressLength = 1, cotLength = 1, commonAddressLength = 1, ioaLength = 2;
+  int commonAddress = 1;
+};
+
 struct TCliOptions {
   TCommand command = TCommand::Read;
-  std::string port;    // empty: the first port found
-  bool rs485 = false;  // false: USB, the service interface
-  bool ascii = false;  // program-side MODBUS ASCII
+  std::string port;                // empty: the first port found
+  bool rs485 = false;              // false: USB, the service interface
+  bool ascii = false;              // program-side MODBUS ASCII
+  std::optional<TIecCliLink> iec;  // program-side IEC 60870-5-101
   std::string speed = "38400";
   int frame = 0;  // index in the frame list
   int address = 1;
@@ -45,6 +52,7 @@ struct TCliOptions {
   double timeoutSeconds = 60;  // one-shot commands: give up after this long
   bool stats = false;          // watch: print the cycle figures at the end
   bool trace = false;          // print the exchange trace to standard error
+  bool fast = false;           // end an answer as soon as its frame is whole
   TDeviceSettings set;
   TOutputFormat format = TOutputFormat::Text;  // read, watch: --format
   bool quiet = false;                          // no activity log on standard error

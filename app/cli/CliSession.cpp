@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/DebugConsoleTarget.h"
+#include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "app/cli/CliReport.h"
 #include "app/cli/ReadingFormat.h"
@@ -11,6 +12,8 @@
 #include "common/ArkSysUtils.h"
 #include "display/CsvRecorder.h"
 #include "ident/ArkGost3411.h"
+#include "iec101/IecDeviceOptions.h"
+#include "iec101/IecSettings.h"
 #include "serial/PortNames.h"
 
 namespace vela::cli {
@@ -30,6 +33,26 @@ class TFixedSaveDialog : public TSaveDialog {
 
  private:
   std::string fileName_;
+};
+
+// The options dialog of IEC mode: the connection comes from the command line.
+class TCliIecDialog : public TIecOptionsDialog {
+ public:
+  explicit TCliIecDialog(const TIecCliLink& link) : link_(link) {}
+  bool Execute(TIecOptionsMode mode) override {
+    if (mode != TIecOptionsMode::Connection) return false;
+    SetLinkAddressLength(static_cast<uint32_t>(link_.linkAddressLength));
+    SetCotLength(static_cast<uint32_t>(link_.cotLength));
+    SetCommonAddressLength(static_cast<uint32_t>(link_.commonAddressLength));
+    SetIoaLength(static_cast<uint32_t>(link_.ioaLength));
+    SetExpectedCommonAddress(static_cast<uint32_t>(link_.commonAddress));
+    // Commands carry the device options' common address.
+    IecDeviceOptions().CommonAddress = link_.commonAddress;
+    return true;
+  }
+
+ private:
+  TIecCliLink link_;
 };
 
 std::string WithLineBreaks(std::string text) {
@@ -66,10 +89,15 @@ TForm1Seams TCliSession::MakeSeams() {
     trace_ = trace.get();
     return trace;
   };
+  if (options_.iec) {
+    iecDialog_ = std::make_unique<TCliIecDialog>(*options_.iec);
+    seams.iecOptionsDialog = iecDialog_.get();
+  }
   if (!options_.csvFile.empty() && options_.csvFile != kCsvToStandardOutput) {
     saveDialog_ = std::make_unique<TFixedSaveDialog>(options_.csvFile);
     seams.saveDialog = saveDialog_.get();
   }
+  seams.fastExchange = options_.fast;
   seams.programVersion = FileVersionText(OwnExecutablePath());
   seams.programDigest = [] {
     const std::string path = OwnExecutablePath();
@@ -112,10 +140,14 @@ bool TCliSession::SetProgramLink() {
   }
   if (options_.rs485) {
     f.cbInterfaceType.Choose(1);
-    f.ComboBox2.Choose(options_.ascii ? 1 : 0);
+    f.ComboBox2.Choose(options_.iec ? 2 : options_.ascii ? 1 : 0);
     f.ComboBox3.ChooseText(options_.speed);
     f.ComboBox4.Choose(options_.frame);
     f.cbAddr.ChooseText(std::to_string(options_.address));
+    if (options_.iec && !f.FIec) {
+      Fail("Режим IEC 60870-5-101 не включён.");
+      return false;
+    }
   }
   f.Memo1.Clear();  // start-up notes belong to no command
   return true;
@@ -143,12 +175,14 @@ bool TCliSession::RunOperation(const std::function<void()>& start) {
 int TCliSession::RunRead() {
   if (!RunOperation([&] { form_->Button4.Click(); })) return 1;
   if (!LogHas(msg::kReadDone)) return Fail("Чтение не выполнено.");
+  const std::vector<std::string> cells = CellLines(*form_->FCells);
+  if (options_.iec && cells.empty()) return Fail("Прибор не передал значений.");
   if (options_.format != TOutputFormat::Text) {
     PrintData(ReadingHeader(options_.format, *form_->FCells) +
               ReadingLine(options_.format, *form_->FCells, ReadingTimeNow()));
     return 0;
   }
-  for (const std::string& line : CellLines(*form_->FCells)) Print(line);
+  for (const std::string& line : cells) Print(line);
   const std::string clock = ClockLine(*form_);
   if (!clock.empty()) Print(clock);
   return 0;
@@ -204,7 +238,10 @@ int TCliSession::RunWatch() {
 
 int TCliSession::RunSyncClock() {
   if (!RunOperation([&] { form_->Button1.Click(); })) return 1;
-  if (!LogHas(msg::kClockSet)) return Fail("Часы прибора не установлены.");
+  if (options_.iec && !form_->FIec->ClockConfirmed()) {
+    return Fail("Прибор не подтвердил установку часов.");
+  }
+  if (!options_.iec && !LogHas(msg::kClockSet)) return Fail("Часы прибора не установлены.");
   Print(ClockLine(*form_));
   return 0;
 }

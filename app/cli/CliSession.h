@@ -53,6 +53,7 @@ class TCliSession {
   const TStopSignal* stop_;
   TCliTrace* trace_ = nullptr;  // owned by the form
   std::unique_ptr<TSaveDialog> saveDialog_;
+  std::unique_ptr<TIecOptionsDialog> iecDialog_;
   std::unique_ptr<TForm1> form_;
   size_t printed_ = 0;
 };

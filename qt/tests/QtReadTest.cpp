@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QProcess>
+#include <string>
+#include <vector>
 
 #include "app/Messages.h"
 #include "qt/QtAutoRead.h"
@@ -121,21 +123,38 @@ TEST_F(QtReadTest, PortListFollowsDevicesComingAndGoing) {
   EXPECT_EQ(box->currentText().toStdString(), sim_->ServicePort());
 }
 
-// The program itself, as scripts/run starts it on a machine without a display.
+// The program itself, as scripts/run starts it on a machine without a display:
+// over MODBUS on the service interface, and over IEC 60870-5-101 on the
+// working interface.
+struct UnattendedCase {
+  const char* name;
+  std::vector<std::string> simArgs;
+  QStringList linkArgs;
+};
+
 TEST(QtProgramRunTest, UnattendedReadSavesAScreenshotAndSucceeds) {
-  test::VelaSimProcess sim;
-  const QString shot = test::ArtifactPath("unattended-read");
-  QFile::remove(shot);
-  QProcess velalink;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  velalink.setProcessEnvironment(env);
-  velalink.start(VELALINK_EXE, {"--port", QString::fromStdString(sim.ServicePort()), "--autoread",
-                                "--screenshot", shot});
-  ASSERT_TRUE(velalink.waitForFinished(kReadLimitMs + 10000));
-  EXPECT_EQ(velalink.exitCode(), 0) << velalink.readAllStandardError().toStdString();
-  EXPECT_EQ(QString(velalink.readAllStandardOutput()).trimmed(), "screenshot: " + shot);
-  EXPECT_TRUE(QImage(shot).size() == QSize(800, 600));
+  const UnattendedCase cases[] = {
+      {"unattended-read", {}, {}},
+      {"unattended-iec-read",
+       {"--both", "--protocol", "iec"},
+       {"--interface", "rs485", "--protocol", "iec101"}},
+  };
+  for (const UnattendedCase& c : cases) {
+    test::VelaSimProcess sim(c.simArgs);
+    const QString shot = test::ArtifactPath(c.name);
+    QFile::remove(shot);
+    QProcess velalink;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    velalink.setProcessEnvironment(env);
+    const std::string& port = c.linkArgs.isEmpty() ? sim.ServicePort() : sim.WorkingPort();
+    velalink.start(VELALINK_EXE, QStringList{"--port", QString::fromStdString(port)} + c.linkArgs +
+                                     QStringList{"--autoread", "--screenshot", shot});
+    ASSERT_TRUE(velalink.waitForFinished(kReadLimitMs + 10000)) << c.name;
+    EXPECT_EQ(velalink.exitCode(), 0) << c.name << velalink.readAllStandardError().toStdString();
+    EXPECT_EQ(QString(velalink.readAllStandardOutput()).trimmed(), "screenshot: " + shot) << c.name;
+    EXPECT_TRUE(QImage(shot).size() == QSize(800, 600)) << c.name;
+  }
 }
 
 // No device on the port: the read fails, the program says so and ends with 1.

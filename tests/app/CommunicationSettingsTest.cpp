@@ -77,16 +77,17 @@ TEST(CommunicationSettingsTest, UsbFixesTheProgramSideLink) {
   EXPECT_EQ(f.FPort->Parity(), 2);
 }
 
-TEST(CommunicationSettingsTest, IecProtocolFallsBackToRtuWithAMessage) {
+TEST(CommunicationSettingsTest, IecProtocolCancelledFallsBackToRtu) {
   FormHarness h;
   TForm1& f = h.form();
+  h.iecDialog().answer = false;
   f.cbInterfaceType.Choose(1);
   f.ComboBox2.ChooseText("MODBUS ASCII");
   f.ComboBox2.ChooseText("IEC 60870-5-101");
   EXPECT_EQ(f.ComboBox2.Text(), "MODBUS RTU");
   EXPECT_TRUE(f.FPacker->RtuMode);
   EXPECT_EQ(f.FPort->ByteSize(), 8);
-  EXPECT_EQ(h.log().back(), msg::kIecUnavailable);
+  EXPECT_EQ(f.FIec, nullptr);
 }
 
 TEST(CommunicationSettingsTest, BoxListsAndHints) {

@@ -6,14 +6,17 @@
 
 #include "common/ArkCmnUtils.h"
 #include "iec101/IecDeviceOptions.h"
+#include "iec101/IecSettings.h"
 #include "modbus/ArkCRC.h"
 #include "modbus/ModbusPacker.h"
 
 namespace vela::test {
 
-FormHarness::FormHarness() {
+FormHarness::FormHarness(bool fastExchange) {
   IecDeviceOptions() = TIecDeviceOptions();
+  RestoreDefaultIecSettings();
   TForm1Seams seams(clock_, loop_);
+  seams.fastExchange = fastExchange;
   seams.portFactory = [this](const std::string& name) {
     auto backend = std::make_unique<ScriptedBackend>();
     backend_ = backend.get();
@@ -26,6 +29,7 @@ FormHarness::FormHarness() {
   };
   seams.programVersion = "1.0.0.1";
   seams.saveDialog = &saveDialog_;
+  seams.iecOptionsDialog = &iecDialog_;
   seams.programDigest = [this] {
     if (!digestFailure.empty()) throw TArkException(digestFailure);
     return std::string(64, 'A');
@@ -145,17 +149,27 @@ void FormHarness::ReplyException(uint8_t code) {
 
 void FormHarness::Reply(const Octets& frame) {
   const size_t before = trace_.size();
+  if (onReply) onReply(frame);
   backend_->PushRead(frame);
-  WaitForDelivery(before);
+  WaitForDelivery(before, {" Rd: "});
 }
 
-void FormHarness::WaitForDelivery(size_t traceCountBefore) {
+void FormHarness::ReplyIec(const Octets& frame) {
+  const size_t before = trace_.size();
+  backend_->PushRead(frame);
+  WaitForDelivery(before, {"iRd: ", "iSkip: "});
+}
+
+void FormHarness::WaitForDelivery(size_t traceCountBefore,
+                                  const std::vector<std::string>& prefixes) {
   // The port's worker hands the read to this thread; the trace's " Rd: " line
-  // shows that the form has taken it.
+  // (the master's "iRd: " in IEC mode) shows that the form has taken it.
   const bool delivered = loop_.RunUntil(
       [&] {
         for (size_t i = traceCountBefore; i < trace_.size(); ++i) {
-          if (trace_[i].rfind(" Rd: ", 0) == 0) return true;
+          for (const std::string& prefix : prefixes) {
+            if (trace_[i].rfind(prefix, 0) == 0) return true;
+          }
         }
         return false;
       },

@@ -40,6 +40,20 @@ class TScriptedSaveDialog : public TSaveDialog {
   std::string lastTitle;
 };
 
+// The IEC options dialog: records the modes it was shown in and answers as
+// told (confirming stores nothing unless onConfirm does).
+class TScriptedIecDialog : public TIecOptionsDialog {
+ public:
+  bool Execute(TIecOptionsMode mode) override {
+    modes.push_back(mode);
+    if (answer && onConfirm) onConfirm();
+    return answer;
+  }
+  bool answer = true;
+  std::function<void()> onConfirm;
+  std::vector<TIecOptionsMode> modes;
+};
+
 // A request as the device sees it.
 struct TRequest {
   uint8_t address = 0, function = 0;
@@ -48,12 +62,14 @@ struct TRequest {
 
 class FormHarness {
  public:
-  FormHarness();
+  // fastExchange: the form's fast exchange seam.
+  explicit FormHarness(bool fastExchange = false);
   ~FormHarness();
 
   TForm1& form() { return *form_; }
   ScriptedBackend& line() { return *backend_; }
   TScriptedSaveDialog& saveDialog() { return saveDialog_; }
+  TScriptedIecDialog& iecDialog() { return iecDialog_; }
   VirtualClock& clock() { return clock_; }
   HeadlessEventLoop& loop() { return loop_; }
   const std::vector<std::string>& trace() const { return trace_; }
@@ -81,6 +97,10 @@ class FormHarness {
   void Answer();
   // The device answers with these raw octets (a whole frame).
   void Reply(const Octets& frame);
+  // The same in IEC mode, where the link master takes the octets.
+  void ReplyIec(const Octets& frame);
+  // Called with every frame just before the device sends it.
+  std::function<void(const Octets& frame)> onReply;
   // The device answers the last request with an exception response.
   void ReplyException(uint8_t code);
   // Answers every request until the operation stops, the form is idle, or
@@ -95,13 +115,14 @@ class FormHarness {
   static Octets Rtu(const Octets& body);
 
  private:
-  void WaitForDelivery(size_t traceCountBefore);
+  void WaitForDelivery(size_t traceCountBefore, const std::vector<std::string>& prefixes);
 
   VirtualClock clock_;
   HeadlessEventLoop loop_{clock_};
   ScriptedBackend* backend_ = nullptr;
   std::vector<std::string> trace_;
   TScriptedSaveDialog saveDialog_;
+  TScriptedIecDialog iecDialog_;
   std::unique_ptr<TForm1> form_;
 };
 

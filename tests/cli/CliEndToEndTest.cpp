@@ -237,6 +237,40 @@ int CountRecords(const std::string& file) {
   return count;
 }
 
+// What the operator reads of a read: the log lines, without the values.
+std::string LogLinesOf(const std::string& out) {
+  std::istringstream in(out);
+  std::string lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!Has(line, " = ") && !Has(line, "Часы прибора: ")) lines += line + "\n";
+  }
+  return lines;
+}
+
+// The fast exchange ends only whole, valid answers early: a clean line reads
+// as by default, and a noisy, split or broken answer ends as it does today.
+class FastReadTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(FastReadTest, EndsAsTheDefaultExchangeDoes) {
+  const std::string fault = GetParam();
+  VelaSimProcess sim(fault.empty() ? std::vector<std::string>{} : std::vector{fault});
+  const CliResult silence = RunCli(With({"read"}, sim.ServicePort()));
+  const CliResult fast = RunCli(With({"--fast", "--trace", "read"}, sim.ServicePort()));
+  EXPECT_EQ(fast.exitCode, silence.exitCode) << fast.out << silence.out;
+  EXPECT_EQ(LogLinesOf(fast.out), LogLinesOf(silence.out));
+  EXPECT_EQ(fast.exitCode == 0, fault.empty()) << fast.out;
+  EXPECT_TRUE(Has(fast.err, "Обмен: быстрый")) << fast.err;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FastReadTest,
+                         testing::Values("", "--noise", "--split", "--bad-checksum"),
+                         [](const auto& info) {
+                           std::string name = *info.param ? info.param + 2 : "clean";
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
+
 class WatchStopTest : public testing::TestWithParam<int> {};
 
 TEST_P(WatchStopTest, RecordsOneLinePerCycleUntilTheSignal) {
@@ -268,6 +302,95 @@ INSTANTIATE_TEST_SUITE_P(Signals, WatchStopTest, testing::Values(SIGINT, SIGTERM
                          [](const auto& info) {
                            return std::string(info.param == SIGINT ? "ctrlC" : "sigterm");
                          });
+
+// IEC 60870-5-101 over the working interface: each simulated slave as the
+// device's own options and faults make it, read once, the clock set (and
+// read back over MODBUS on the service interface), continuous reading with
+// CSV.
+struct IecCase {
+  const char* name;
+  std::vector<std::string> simArgs, cliArgs;
+  bool modbusReadBack = true;  // the fault leaves the service interface's MODBUS working
+};
+
+class CliIecTest : public testing::TestWithParam<IecCase> {
+ protected:
+  std::vector<std::string> Iec(std::vector<std::string> command, const VelaSimProcess& sim) const {
+    std::vector<std::string> args = {"--interface", "rs485", "--protocol", "iec101"};
+    args.insert(args.end(), GetParam().cliArgs.begin(), GetParam().cliArgs.end());
+    args.insert(args.end(), command.begin(), command.end());
+    return With(args, sim.WorkingPort());
+  }
+  static std::vector<std::string> SimArgs() {
+    std::vector<std::string> args = {"--both", "--protocol", "iec"};
+    args.insert(args.end(), GetParam().simArgs.begin(), GetParam().simArgs.end());
+    return args;
+  }
+};
+
+int ValueLines(const std::string& out) {
+  int lines = 0;
+  for (size_t at = 0; (at = out.find(" = ", at)) != std::string::npos; ++at) ++lines;
+  return lines;
+}
+
+TEST_P(CliIecTest, ReadOnceAndSetTheClock) {
+  VelaSimProcess sim(SimArgs());
+  const CliResult read = RunCli(Iec({"read"}, sim));
+  ASSERT_EQ(read.exitCode, 0) << read.out << read.err;
+  EXPECT_EQ(ValueLines(read.out), 28) << read.out;
+  EXPECT_TRUE(Has(read.out, "\ncos = ")) << read.out;
+  const std::time_t before = std::time(nullptr);
+  const CliResult sync = RunCli(Iec({"sync-clock"}, sim));
+  ASSERT_EQ(sync.exitCode, 0) << sync.out << sync.err;
+  const std::time_t reported = DeviceClock(sync.out);
+  const CliResult modbus = GetParam().modbusReadBack ? RunCli(With({"read"}, sim.ServicePort()))
+                                                     : CliResult{0, sync.out, ""};
+  const std::time_t after = std::time(nullptr);
+  ASSERT_EQ(modbus.exitCode, 0) << modbus.err;
+  for (const std::time_t device : {reported, DeviceClock(modbus.out)}) {
+    EXPECT_GE(device, before - 1) << sync.out << modbus.out;
+    EXPECT_LE(device, after + 1) << sync.out << modbus.out;
+  }
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+TEST_P(CliIecTest, WatchRecordsEveryValueOfEachReading) {
+  VelaSimProcess sim(SimArgs());
+  const std::string csv = sim.PortsFolder() + "/../iec-watch.csv";
+  const CliResult r = RunCli(Iec({"watch", "--seconds", "1.5", "--csv", csv}, sim));
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_GE(CountRecords(csv), 2);
+  std::ifstream in(csv, std::ios::binary);
+  auto filled = [](const std::string& line) {
+    int count = 0;
+    std::stringstream fields(line);
+    for (std::string field; std::getline(fields, field, ';');) count += !field.empty();
+    return count;
+  };
+  std::string header, record;
+  while (std::getline(in, header) && header.rfind("Time;", 0) != 0) {
+  }
+  ASSERT_TRUE(std::getline(in, record));
+  EXPECT_EQ(filled(record), filled(header)) << record;  // every column has its value
+  std::filesystem::remove(csv);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Slaves, CliIecTest,
+    testing::Values(IecCase{"StartLengths", {}, {}},
+                    IecCase{"LongFieldsCommonAddress300",
+                            {"--iec-lengths", "2,2,2,3", "--iec-common-address", "300"},
+                            {"--iec-lengths", "2,2,2,3", "--iec-common-address", "300"}},
+                    IecCase{"SingleCharacterAnswers", {"--iec-e5"}, {}},
+                    IecCase{"TimeTaggedValues", {"--iec-asdu", "14"}, {}},
+                    IecCase{"SplitAnswers", {"--split"}, {}, false},
+                    IecCase{"FastExchange", {}, {"--fast"}},
+                    IecCase{"LateAnswersAt9600",
+                            {"--link-speed", "9600", "--delay", "150"},
+                            {"--speed", "9600"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vela::test

@@ -66,7 +66,33 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"watch --csv - --format json", "--format не нужен"},
         RefusedCase{"read --trace=yes", "не принимает значения"},
         RefusedCase{"read --port=COM1 --port COM2", "указан дважды"},
-        RefusedCase{"read --colour=red", "Неизвестный параметр --colour"}));
+        RefusedCase{"read --colour=red", "Неизвестный параметр --colour"},
+        RefusedCase{"read --iec-lengths 1,1,1,2", "только к --protocol iec101"},
+        RefusedCase{"settings --interface rs485 --protocol iec101", "read, watch и sync-clock"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-lengths 1,1,3,2",
+                    "LA,COT,CA,IOA"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-lengths 1,1,1",
+                    "LA,COT,CA,IOA"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 300",
+                    "не помещается"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 0", "от 1 до"}));
+
+TEST(CliOptionsTest, IecConnection) {
+  const TCliOptions o = ParseCliOptions(
+      Words("sync-clock --interface rs485 --protocol iec101 --address 7 --iec-lengths 2,2,2,3 "
+            "--iec-common-address 300"));
+  ASSERT_TRUE(o.iec);
+  EXPECT_EQ(o.address, 7);
+  EXPECT_EQ(o.iec->linkAddressLength, 2);
+  EXPECT_EQ(o.iec->cotLength, 2);
+  EXPECT_EQ(o.iec->commonAddressLength, 2);
+  EXPECT_EQ(o.iec->ioaLength, 3);
+  EXPECT_EQ(o.iec->commonAddress, 300);
+  const TCliOptions d = ParseCliOptions(Words("read --interface rs485 --protocol iec101"));
+  ASSERT_TRUE(d.iec);
+  EXPECT_EQ(d.iec->ioaLength, 2);
+  EXPECT_EQ(d.iec->commonAddress, 1);
+}
 
 TEST(CliOptionsTest, DefaultsAreTheProgramsStartUpValues) {
   const TCliOptions o = ParseCliOptions({"read"});
@@ -77,6 +103,7 @@ TEST(CliOptionsTest, DefaultsAreTheProgramsStartUpValues) {
   EXPECT_EQ(o.frame, 0);
   EXPECT_EQ(o.address, 1);
   EXPECT_TRUE(o.port.empty());
+  EXPECT_FALSE(o.fast);
   // The defaults stated outright are accepted over USB too.
   EXPECT_NO_THROW(ParseCliOptions(Words("read --speed 38400 --frame 8E1 --address 1")));
 }
@@ -102,11 +129,12 @@ TEST(CliOptionsTest, WorkingInterfaceAndConfigureSettings) {
 }
 
 TEST(CliOptionsTest, WatchOptions) {
-  const TCliOptions o = ParseCliOptions(Words("watch --csv out.csv --seconds 2.5 --stats"));
+  const TCliOptions o = ParseCliOptions(Words("watch --csv out.csv --seconds 2.5 --stats --fast"));
   EXPECT_EQ(o.command, TCommand::Watch);
   EXPECT_EQ(o.csvFile, "out.csv");
   EXPECT_EQ(o.seconds, 2.5);
   EXPECT_TRUE(o.stats);
+  EXPECT_TRUE(o.fast);
 }
 
 // The spellings a script uses: --name=value, --help or --version anywhere

@@ -1,0 +1,364 @@
+#include "app/IecWorkflows.h"
+
+#include <cstdio>
+
+#include "app/MainForm.h"
+#include "app/Messages.h"
+#include "iec101/IecDeviceOptions.h"
+
+namespace vela {
+namespace {
+
+std::string Filled(const char* pattern, const std::string& text) {
+  std::string line = pattern;
+  line.replace(line.find("%s"), 2, text);
+  return line;
+}
+
+}  // namespace
+
+TIecWorkflows::TIecWorkflows(TForm1& form, uint32_t linkAddress)
+    : F(form),
+      FSession(*form.FPort, form.FSeams.timers, form.FSeams.clock, linkAddress),
+      FInterpreter(
+          *form.FPresenter, [&form](const std::string& line) { form.Log(line); },
+          [&form] { form.FPanel->Redraw(); }) {
+  FInterpreter.OnReadingComplete = [this] { WriteRecord(); };
+  FDfcPause = form.FSeams.timers.CreateTimer();
+  FDfcPause->SetEnabled(false);
+  FDfcPause->OnTimer = [this] {
+    FDfcPause->SetEnabled(false);
+    if (Running()) Try([this] { CheckRoomAgain(); });
+  };
+  Master().OnTrace = [&form](const std::string& line) { form.Trace(line); };
+  Master().OnLinkResult = [this](TArkSocket101Master*, TLinkResult result, const TArkInAsdu* asdu,
+                                 bool acd) { Result(result, asdu, acd); };
+  ApplyLineTiming();
+}
+
+TIecWorkflows::~TIecWorkflows() {
+  Master().OnLinkResult = nullptr;
+  FDfcPause->SetEnabled(false);
+  FDfcPause->OnTimer = nullptr;
+}
+
+void TIecWorkflows::ApplyLineTiming() {
+  // Start bit, data bits, parity bit, stop bits (code 2: two).
+  const TArkComPort& port = *F.FPort;
+  const unsigned bits =
+      1u + port.ByteSize() + (port.Parity() != 0 ? 1u : 0u) + (port.StopBits() == 2 ? 2u : 1u);
+  Master().SetLineTiming(static_cast<uint32_t>(port.BaudRate()), bits);
+}
+
+// --- Operations ---
+
+bool TIecWorkflows::Begin(TOperation operation) {
+  FOperation = operation;
+  FPending = TPending::Poll;
+  FFollowUps = 0;
+  FValuesSeen = false;
+  FClockConfirmed = false;
+  FDfcChecks = kDfcChecks;
+  FInterpreter.ClearReadings();
+  try {
+    Master().OpenPort();
+  } catch (const std::exception& e) {
+    Refuse(e);
+    return false;
+  }
+  return true;
+}
+
+void TIecWorkflows::ReadOnce() {
+  F.EnableControls(false);
+  if (!Begin(TOperation::ReadOnce)) return;
+  FFollowUps = kFollowUpRequests;
+  Try([this] { Poll(); });
+}
+
+void TIecWorkflows::StartContinuous() {
+  // A start that fails leaves the window idle: no running mark, the
+  // controls enabled, "Отказ: ..." in the log.
+  F.FContinuousRunning = true;
+  if (!Begin(TOperation::Continuous)) return;
+  Try([this] { Poll(); });
+  if (!Running()) return;
+  F.EnableControls(false);
+  F.Button5.SetEnabled(true);
+  F.Button5.SetCaption(msg::kStopReading);
+  F.Log(msg::kContinuousReading);
+}
+
+void TIecWorkflows::SyncClock() {
+  F.EnableControls(false);
+  if (!Begin(TOperation::Sync)) return;
+  Try([this] { Synchronise(); });
+}
+
+template <class Step>
+void TIecWorkflows::Try(Step step) {
+  try {
+    step();
+  } catch (const TArkException& e) {
+    Refuse(e);
+  }
+}
+
+void TIecWorkflows::Refuse(const std::exception& e) {
+  EndWithLine(Filled(msg::kIecRefusedFormat, e.what()));
+}
+
+// --- Chains ---
+
+void TIecWorkflows::Poll() {
+  if (Master().IsReady()) {
+    RequestData();
+    return;
+  }
+  FInterpreter.DropReading();
+  F.FPresenter->HideAllCells();
+  F.FPresenter->ClearDeviceClock();
+  F.FPanel->Redraw();
+  F.TraceJob(msg::kIecTraceReset);
+  FPending = TPending::Poll;
+  Master().ResetLink(kRetries);
+}
+
+void TIecWorkflows::RequestData() {
+  // Class 1 first while the device says it holds some.
+  FPending = TPending::DataRequested;
+  if (FAcd) {
+    F.TraceJob(msg::kIecTraceReadClass1);
+    Master().RequestClass1(kRetries);
+  } else {
+    F.TraceJob(msg::kIecTraceRead);
+    Master().RequestClass2(kRetries);
+  }
+}
+
+void TIecWorkflows::Synchronise() {
+  if (!Master().IsReady()) {
+    F.TraceJob(msg::kIecTraceReset);
+    FPending = TPending::Sync;
+    Master().ResetLink(kRetries);
+    return;
+  }
+  if (!RoomForCommand(TPending::Sync)) return;
+  F.TraceJob(msg::kIecTraceSync);
+  FPending = TPending::ClockSent;
+  F.FIecTime->FillFrom(F.FSeams.clock.Now());
+  const TArkOutAsdu command = TArkOutAsdu::CreateClockSync(
+      asdu_cause::kActivation, static_cast<uint32_t>(IecDeviceOptions().CommonAddress),
+      *F.FIecTime);
+  Master().SendUserData(command, kRetries);
+}
+
+void TIecWorkflows::Interrogate() {
+  if (!Master().IsReady()) {
+    F.TraceJob(msg::kIecTraceReset);
+    FPending = TPending::Interrogation;
+    Master().ResetLink(kRetries);
+    return;
+  }
+  if (!RoomForCommand(TPending::Interrogation)) return;
+  F.TraceJob(msg::kIecTraceInterrogation);
+  FPending = TPending::InterrogationSent;
+  const TArkOutAsdu command = TArkOutAsdu::CreateInterrogation(
+      asdu_cause::kActivation, static_cast<uint32_t>(IecDeviceOptions().CommonAddress),
+      asdu_cause::kStationInterrogation);
+  Master().SendUserData(command, kRetries);
+}
+
+bool TIecWorkflows::RoomForCommand(TPending pending) {
+  if (!FDfc) return true;
+  if (FDfcChecks <= 0) {
+    FDfc = false;
+    StatusEnd(msg::kIecRemoteNotReady);
+    return false;
+  }
+  --FDfcChecks;
+  FAfterRoom = pending;
+  FDfcPause->SetInterval(kDfcPauseMs);
+  FDfcPause->SetEnabled(true);
+  return false;
+}
+
+void TIecWorkflows::CheckRoomAgain() {
+  F.TraceJob(msg::kIecTraceLinkStatus);
+  FPending = FAfterRoom;  // its confirmation carries the new DFC
+  Master().RequestLinkStatus(kRetries);
+}
+
+// --- Results ---
+
+bool TIecWorkflows::Continuous() const {
+  return FOperation == TOperation::Continuous && F.FContinuousRunning;
+}
+
+void TIecWorkflows::Result(TLinkResult result, const TArkInAsdu* asdu, bool acd) {
+  if (!Running()) return;  // ended by the window; the master's late word
+  FAcd = result != TLinkResult::lrFailed && acd;
+  FDfc = Master().Dfc();
+  try {
+    HandleResult(result, asdu);
+  } catch (const TArkException& e) {
+    // The next service could not start: in continuous reading too, the
+    // operation ends here instead of waiting for a result that never comes.
+    if (Continuous()) {
+      Refuse(e);
+    } else {
+      StatusEnd(e.what());
+    }
+  }
+}
+
+void TIecWorkflows::HandleResult(TLinkResult result, const TArkInAsdu* asdu) {
+  switch (result) {
+    case TLinkResult::lrAck:
+      Acknowledged();
+      return;
+    case TLinkResult::lrNack:
+      StatusEnd(msg::kIecNoConfirmation);
+      return;
+    case TLinkResult::lrLinkNotReady:
+      StatusEnd(msg::kIecRemoteNotReady);
+      return;
+    case TLinkResult::lrNoData:
+      NoData();
+      return;
+    case TLinkResult::lrUserData:
+      UserData(asdu);
+      return;
+    case TLinkResult::lrFailed:
+      Failed();
+      return;
+    default:
+      StatusEnd(msg::kIecUndetermined);
+      return;
+  }
+}
+
+void TIecWorkflows::Acknowledged() {
+  switch (FPending) {
+    case TPending::Poll:
+      Poll();
+      return;
+    case TPending::Sync:
+      Synchronise();
+      return;
+    case TPending::Interrogation:
+      Interrogate();
+      return;
+    case TPending::ClockSent:
+      // Confirmed at the link level: the activation confirmation follows as data.
+      FFollowUps = kFollowUpRequests;
+      RequestData();
+      return;
+    case TPending::InterrogationSent:
+      Poll();
+      return;
+    case TPending::DataRequested:
+      // A data request answered with the status of the link: nothing to send.
+      NoData();
+      return;
+  }
+}
+
+void TIecWorkflows::NoData() {
+  FInterpreter.EndReading();
+  if (Continuous()) {
+    Interrogate();
+  } else if (FOperation == TOperation::ReadOnce && FValuesSeen) {
+    EndRead();
+  } else {
+    StatusEnd(msg::kIecNoData);
+  }
+}
+
+bool TIecWorkflows::FollowUp() {
+  if (FFollowUps <= 0) return false;
+  --FFollowUps;
+  RequestData();
+  return true;
+}
+
+void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
+  TIecAsduOutcome outcome;
+  if (asdu) outcome = FInterpreter.Dispatch(*asdu, F.FServiceView);
+  if (outcome.kind == TIecAsduKind::Values) FValuesSeen = true;
+  if (Continuous()) {
+    Poll();
+    return;
+  }
+  switch (FOperation) {
+    case TOperation::Sync:
+      if (outcome.clockConfirmed || outcome.clockRefused) {
+        FClockConfirmed = outcome.clockConfirmed;
+        EndRead();
+      } else if (!FollowUp()) {
+        StatusEnd(msg::kIecNoConfirmation);
+      }
+      return;
+    case TOperation::ReadOnce:
+      // The rest of a reading that needs more than one ASDU.
+      if ((FValuesSeen && !FInterpreter.ReadingActive()) || !FollowUp()) EndRead();
+      return;
+    default:
+      EndRead();  // continuous reading stopped by the operator
+      return;
+  }
+}
+
+void TIecWorkflows::Failed() {
+  FInterpreter.DropReading();
+  F.FPresenter->HideAllCells();
+  F.FPresenter->ClearDeviceClock();
+  F.FPanel->Redraw();
+  WriteRecord();
+  if (Continuous()) {
+    Poll();
+    return;
+  }
+  F.Log(msg::kIecLinkFailed);
+  EndWithLine(msg::kIecOperationFailed);
+}
+
+// --- Endings ---
+
+void TIecWorkflows::EndRead() {
+  FInterpreter.EndReading();
+  if (FOperation == TOperation::ReadOnce && !FValuesSeen) {
+    StatusEnd(msg::kIecNoData);
+    return;
+  }
+  EndWithLine(F.FVerifyMode ? std::string() : std::string(msg::kReadDone));
+}
+
+void TIecWorkflows::StatusEnd(const std::string& text) {
+  if (Continuous()) {
+    Poll();
+    return;
+  }
+  EndWithLine(Filled(msg::kIecStatusFormat, text));
+}
+
+void TIecWorkflows::EndWithLine(const std::string& line) {
+  FDfcPause->SetEnabled(false);
+  if (!line.empty()) F.Log(line);
+  FOperation = TOperation::None;
+  F.StopOperation();  // closes the port, enables the controls
+}
+
+void TIecWorkflows::EndOperation(const std::string& line) {
+  if (Running()) EndWithLine(line);
+}
+
+void TIecWorkflows::WriteRecord() {
+  try {
+    F.WriteRecord();
+  } catch (const std::exception& e) {
+    F.Log(e.what());
+  }
+}
+
+}  // namespace vela

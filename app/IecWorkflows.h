@@ -1,0 +1,109 @@
+#pragma once
+// The main window's operations over IEC 60870-5-101: read once, read
+// continuously and synchronise the clock, each a chain of link services of
+// the master. It exists exactly while the program is in IEC mode; it owns the
+// master, wired to the window's port, timers and clock, and reaches the
+// window's cells, log and controls through the form.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/IecInterpretation.h"
+#include "iec101/Iec101PortSession.h"
+#include "serial/ArkComPort.h"
+
+namespace vela {
+
+class TForm1;
+
+class TIecWorkflows {
+ public:
+  // Requests a chain makes after a command's link confirmation (or after the
+  // first part of a reading) before it gives up waiting for the rest.
+  static constexpr int kFollowUpRequests = 4;
+  static constexpr int kRetries = 3;
+  // A device whose buffer is full (DFC = 1) is asked for the status of its
+  // link again after this pause, at most this many times, before a command.
+  static constexpr unsigned kDfcPauseMs = 200;
+  static constexpr int kDfcChecks = 5;
+
+  TIecWorkflows(TForm1& form, uint32_t linkAddress);
+  ~TIecWorkflows();
+  TIecWorkflows(const TIecWorkflows&) = delete;
+  TIecWorkflows& operator=(const TIecWorkflows&) = delete;
+
+  TArkSocket101Master& Master() { return FSession.Master(); }
+  TIecInterpreter& Interpreter() { return FInterpreter; }
+
+  // The operation buttons; the caller has emptied the log.
+  void ReadOnce();
+  void StartContinuous();
+  void SyncClock();
+
+  bool Running() const { return FOperation != TOperation::None; }
+  // The last synchronisation got the device's positive confirmation.
+  bool ClockConfirmed() const { return FClockConfirmed; }
+  // Ends the running operation now with a line in the log (the port is
+  // closed, the controls enabled); the master's late results are dropped.
+  void EndOperation(const std::string& line);
+  // The window ended the operation itself.
+  void Forget() { FOperation = TOperation::None; }
+  // The response time-out follows the port's speed and character frame.
+  void ApplyLineTiming();
+
+ private:
+  enum class TOperation : uint8_t { None, ReadOnce, Continuous, Sync };
+  // What the next positive confirmation leads to.
+  enum class TPending : uint8_t {
+    Poll,              // the link was reset for a data request
+    Sync,              // the link was reset for the clock command
+    Interrogation,     // the link was reset for the general interrogation
+    DataRequested,     // a data request is outstanding
+    ClockSent,         // the clock command is outstanding
+    InterrogationSent  // the general interrogation is outstanding
+  };
+
+  bool Begin(TOperation operation);
+  void Poll();
+  void Synchronise();
+  void Interrogate();
+  void RequestData();
+  // Before a command: true when the device has room for it; otherwise the
+  // status of the link is asked again after a pause, pending then leads on.
+  bool RoomForCommand(TPending pending);
+  void CheckRoomAgain();
+  void Refuse(const std::exception& e);
+  template <class Step>
+  void Try(Step step);
+
+  void Result(TLinkResult result, const TArkInAsdu* asdu, bool acd);
+  void HandleResult(TLinkResult result, const TArkInAsdu* asdu);
+  void Acknowledged();
+  void NoData();
+  void UserData(const TArkInAsdu* asdu);
+  void Failed();
+  bool FollowUp();
+  bool Continuous() const;
+
+  void EndRead();
+  void StatusEnd(const std::string& text);
+  void EndWithLine(const std::string& line);
+  void WriteRecord();
+
+  TForm1& F;
+  TIec101PortSession<TArkComPort> FSession;
+  TIecInterpreter FInterpreter;
+  TOperation FOperation = TOperation::None;
+  TPending FPending = TPending::Poll;
+  bool FAcd = false;   // the last response had class 1 data waiting
+  bool FDfc = false;   // the last response said: no room for user data
+  int FDfcChecks = 0;  // status requests left while DFC = 1
+  TPending FAfterRoom = TPending::Sync;
+  std::unique_ptr<Timer> FDfcPause;
+  int FFollowUps = 0;        // further requests the chain may still make
+  bool FValuesSeen = false;  // the operation received measured values
+  bool FClockConfirmed = false;
+};
+
+}  // namespace vela
