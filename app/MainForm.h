@@ -148,6 +148,10 @@ class TForm1 : public TForm {
   static constexpr uint32_t kDeviceRemoved = 0x8004;
   void DeviceChange(uint32_t eventCode);
 
+  // Called after each completed reading, where the recording takes its line
+  // (the front end prints it for scripts); may be empty.
+  std::function<void()> OnReadingComplete;
+
   // --- Sequencer ---
   void Advance();
   void StartCurrentJob();

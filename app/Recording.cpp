@@ -23,6 +23,7 @@ void TForm1::BitBtn1Click() {
 }
 
 void TForm1::WriteRecord() {
+  if (OnReadingComplete) OnReadingComplete();
   // A file that cannot be written raises; the record job logs it and goes on.
   FRecorder->WriteRecord(TCsvRecorder::RecordIntervalOfItem(ComboBox1.ItemIndex()));
 }

@@ -185,7 +185,8 @@ std::string ParseVersionStamp(const std::string& data) {
       if (value > 65535) return kUnknownVersion;
     }
     if (digits == 0) return kUnknownVersion;
-    result += (part > 0 ? "." : "") + std::to_string(value);
+    if (part > 0) result += '.';
+    result += std::to_string(value);
   }
   return at == stamp.size() ? result : kUnknownVersion;
 }

@@ -67,7 +67,8 @@ void TClrValue::Draw(TCanvas& canvas, bool highlight) const {
     canvas.SetFont(LabelFont.WithColor(labelColor));
     canvas.TextOut(FX, FY, FName + " =");
     // A blank before values >= 0 lines their digits up with negative ones.
-    const std::string text = (FValue >= 0 ? " " : "") + FormattedValue();
+    std::string text = FValue >= 0 ? " " : "";
+    text += FormattedValue();
     canvas.SetFont(ValueFont.WithColor(valueColor));
     canvas.TextOut(FX + FValueOffset, FY + 3, text);
     const int valueWidth = canvas.TextWidth(text);

@@ -1,8 +1,9 @@
 #pragma once
 // The user's regional number, date and time formats, taken from the locale
-// variables of the environment (LC_ALL, then LC_NUMERIC or LC_TIME, then LANG).
-// A small built-in table maps the language and territory of the locale name to
-// the formats, so the result does not depend on which locales are installed.
+// variables of the environment (LC_ALL, then LC_NUMERIC or LC_TIME, then LANG)
+// and the C library's data of that locale: the radix character, the short
+// date format (D_FMT) and the time format (T_FMT). A locale that is not
+// installed gives the formats of "C".
 
 #include <string>
 
@@ -25,6 +26,9 @@ struct TRegionalSettings {
 // Formats of one locale name such as "ru_RU.UTF-8", "de_DE", "C".
 TRegionalSettings RegionalSettingsOfLocale(const std::string& numericLocale,
                                            const std::string& timeLocale);
+// Whether the C library has the locale (a name without its codeset counts
+// when the UTF-8 form is there).
+bool LocaleInstalled(const std::string& name);
 // Formats of the current environment.
 TRegionalSettings RegionalSettingsFromEnvironment();
 

@@ -39,6 +39,17 @@ void TModbusPacker::RaiseLinkError(const std::string& message) {
   throw TModbusLinkException(message, LinkErrorCount);
 }
 
+Octets AsciiFrameOfChecked(const Octets& checked) {
+  // Built in place: GCC 12 at -O3 warns falsely about "literal + string".
+  const std::string hex = BytesToHex(checked);
+  Octets frame;
+  frame.reserve(hex.size() + 3);
+  frame += ':';
+  frame += hex;
+  frame += "\r\n";
+  return frame;
+}
+
 Octets TModbusPacker::WrapFrame(const Octets& body) const {
   const int size = static_cast<int>(body.size());
   if (RtuMode) {
@@ -50,7 +61,7 @@ Octets TModbusPacker::WrapFrame(const Octets& body) const {
   }
   Octets checked = body;
   checked += static_cast<char>(Lrc(body.data(), size));
-  return ":" + BytesToHex(checked) + "\r\n";
+  return AsciiFrameOfChecked(checked);
 }
 
 void TModbusPacker::UnwrapFrame(Octets& frame, int expectedLength) {

@@ -70,4 +70,8 @@ class TModbusPacker {
   void CheckAddressAndFunction(const Octets& body, uint8_t function);
 };
 
+// The MODBUS ASCII frame of a body that carries its LRC already: ':', the
+// body as upper-case hexadecimal text, CR LF.
+Octets AsciiFrameOfChecked(const Octets& checked);
+
 }  // namespace vela

@@ -17,6 +17,10 @@ bool SaveScreenshot(QWidget& widget, const QString& path) {
   return widget.grab().save(path, "PNG");
 }
 
+void ChooseStartPort(TForm1& form, const std::string& port) {
+  if (!port.empty() && !form.cbComPort.ChooseText(port)) form.Log("Порт " + port + " не найден.");
+}
+
 QtAutoRead::QtAutoRead(TForm1& form, QWidget& window, QtAutoReadOptions options)
     : form_(form), window_(window), options_(std::move(options)) {
   poll_.setInterval(50);
@@ -28,9 +32,7 @@ void QtAutoRead::Start() {
 }
 
 void QtAutoRead::Press() {
-  if (!options_.port.empty() && !form_.cbComPort.ChooseText(options_.port)) {
-    form_.Log("Порт " + options_.port + " не найден.");
-  }
+  ChooseStartPort(form_, options_.port);
   ChooseLink();
   startedMs_ = QDateTime::currentMSecsSinceEpoch();
   if (options_.continuous) {

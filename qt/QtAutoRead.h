@@ -46,6 +46,10 @@ class QtAutoRead : public QObject {
   qint64 startedMs_ = 0;
 };
 
+// Selects the port named on the command line (nothing for an empty name); a
+// port that is not there is said in the activity log.
+void ChooseStartPort(TForm1& form, const std::string& port);
+
 // Saves a picture of the widget as PNG; true on success.
 bool SaveScreenshot(QWidget& widget, const QString& path);
 

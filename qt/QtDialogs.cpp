@@ -24,13 +24,20 @@ QString QtFileFilter(const std::string& filter) {
   return filters.join(";;");
 }
 
+QString QtDefaultSuffix(const std::string& defaultExt) {
+  QString suffix = QString::fromStdString(defaultExt);
+  while (suffix.startsWith('*') || suffix.startsWith('.')) suffix.remove(0, 1);
+  return suffix;
+}
+
 bool QtSaveDialog::Execute(const std::string& title, const std::string& filter,
                            const std::string& defaultExt, std::string& fileName) {
   QFileDialog dialog(parent_, QString::fromStdString(title), QString::fromStdString(fileName),
                      QtFileFilter(filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  if (!defaultExt.empty()) dialog.setDefaultSuffix(QString::fromStdString(defaultExt));
+  const QString suffix = QtDefaultSuffix(defaultExt);
+  if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   fileName = dialog.selectedFiles().first().toStdString();
   return true;

@@ -30,6 +30,10 @@ class QtMessageBox : public TMessageBox {
 // "Text files|*.txt|All|*" becomes "Text files (*.txt);;All (*)".
 QString QtFileFilter(const std::string& filter);
 
+// The extension a name typed without one gets: "*.csv" and ".csv" give "csv"
+// (QFileDialog adds the point itself).
+QString QtDefaultSuffix(const std::string& defaultExt);
+
 // "\r\n" line breaks of the program's texts become Qt's "\n".
 QString QtText(const std::string& text);
 

@@ -1,7 +1,5 @@
-// velalink: the VelaLink main window.
-//
-//   velalink [--port COMn] [--interface usb|rs485] [--protocol rtu|iec101] [--autoread]
-//            [--continuous SECONDS] [--screenshot PATH] [--report-paint] [--fast]
+// velalink: the VelaLink main window. `velalink --help` lists the options
+// (see WindowCommandLine); they are read before the toolkit starts.
 //
 // --port selects the port at start, --interface and --protocol the program's
 // link (iec101 over rs485 confirms the IEC options as the device has them);
@@ -15,54 +13,17 @@
 #include <QDateTime>
 #include <QEvent>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/Messages.h"
+#include "common/ProgramVersion.h"
 #include "qt/QtAutoRead.h"
+#include "qt/QtDesktop.h"
 #include "qt/QtProgram.h"
+#include "qt/WindowCommandLine.h"
 
 namespace {
-
-struct CommandLine {
-  vela::QtAutoReadOptions autoRead;
-  bool reportPaint = false;
-  bool fast = false;
-  bool valid = true;
-};
-
-CommandLine ParseCommandLine(int argc, char** argv) {
-  CommandLine line;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--port" && hasValue) {
-      line.autoRead.port = argv[++i];
-    } else if (arg == "--interface" && hasValue) {
-      const std::string value = argv[++i];
-      line.autoRead.rs485 = value == "rs485";
-      line.valid = line.valid && (value == "rs485" || value == "usb");
-    } else if (arg == "--protocol" && hasValue) {
-      const std::string value = argv[++i];
-      line.autoRead.iec = value == "iec101";
-      line.valid = line.valid && (value == "iec101" || value == "rtu");
-    } else if (arg == "--autoread") {
-      line.autoRead.readOnce = true;
-    } else if (arg == "--continuous" && hasValue) {
-      line.autoRead.continuous = true;
-      line.autoRead.runSeconds = std::atoi(argv[++i]);
-    } else if (arg == "--screenshot" && hasValue) {
-      line.autoRead.screenshot = QString::fromLocal8Bit(argv[++i]);
-    } else if (arg == "--report-paint") {
-      line.reportPaint = true;
-    } else if (arg == "--fast") {
-      line.fast = true;
-    } else if (arg.rfind("-", 0) == 0) {  // Qt's own options (-platform ...) pass
-      line.valid = arg.rfind("--", 0) != 0;
-    }
-  }
-  return line;
-}
 
 // Prints the time of the first paint of the window once.
 class FirstPaintReporter : public QObject {
@@ -89,16 +50,25 @@ class FirstPaintReporter : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
-  vela::QtApplication app(argc, argv);
-  app.setApplicationName("VelaLink");
-  const CommandLine line = ParseCommandLine(argc, argv);
-  if (!line.valid) {
-    std::fprintf(stderr,
-                 "velalink [--port COMn] [--interface usb|rs485] [--protocol rtu|iec101] "
-                 "[--autoread] [--continuous SECONDS] "
-                 "[--screenshot PATH] [--report-paint] [--fast]\n");
+  const vela::WindowCommandLine line =
+      vela::ParseWindowCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!line.error.empty()) {
+    std::fprintf(stderr, "velalink: %s\n\n%s", line.error.c_str(), vela::WindowUsageText().c_str());
     return 2;
   }
+  if (line.help) {
+    std::fputs(vela::WindowUsageText().c_str(), stdout);
+    return 0;
+  }
+  if (line.version) {
+    std::fputs(vela::ProgramVersionText("velalink").c_str(), stdout);
+    return 0;
+  }
+  vela::QtApplication app(argc, argv);
+  app.setApplicationName("VelaLink");
+  app.setDesktopFileName("velalink");
+  app.setWindowIcon(vela::ProgramIcon());
+  vela::InstallQtTranslations(app);
   vela::QtProgramOptions options;
   options.fastExchange = line.fast;
   vela::QtProgram program(options);
@@ -111,8 +81,10 @@ int main(int argc, char** argv) {
   if (line.reportPaint) window.installEventFilter(&paintReporter);
   window.show();
   vela::QtAutoRead autoRead(program.Form(), window, line.autoRead);
-  const bool unattended =
-      line.autoRead.readOnce || line.autoRead.continuous || !line.autoRead.screenshot.isEmpty();
-  if (unattended) autoRead.Start();
+  if (line.Unattended()) {
+    autoRead.Start();
+  } else {
+    vela::ChooseStartPort(program.Form(), line.autoRead.port);
+  }
   return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "common/ArkCmnUtils.h"
 #include "modbus/ArkCRC.h"
+#include "modbus/ModbusPacker.h"
 #include "sim/ModbusLine.h"
 
 namespace vela {
@@ -24,7 +25,7 @@ ModbusAsciiLine::ModbusAsciiLine(DeviceModel& device, uint8_t address, const Ans
 Octets ModbusAsciiLine::WrapAscii(const Octets& body, bool badChecksum) {
   uint8_t lrc = Lrc(body.data(), static_cast<int>(body.size()));
   if (badChecksum) lrc ^= 0x5A;
-  return ":" + BytesToHex(body + static_cast<char>(lrc)) + "\r\n";
+  return AsciiFrameOfChecked(body + static_cast<char>(lrc));
 }
 
 Octets ModbusAsciiLine::Wrap(const Octets& body, bool badChecksum) const {

@@ -5,11 +5,16 @@
 #include <vector>
 
 #include "common/ArkTypes.h"
+#include "common/ProgramVersion.h"
 #include "sim/SimOptions.h"
 #include "sim/SimRunner.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args[0] == "--version") {
+    std::fputs(vela::ProgramVersionText("velasim").c_str(), stdout);
+    return 0;
+  }
   vela::SimOptions options;
   std::string error;
   if (!vela::ParseSimOptions(args, options, error)) {

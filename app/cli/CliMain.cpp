@@ -10,22 +10,23 @@
 #include "app/cli/CliSession.h"
 #include "app/cli/StopSignal.h"
 #include "common/HeadlessEventLoop.h"
+#include "common/ProgramVersion.h"
 
 int main(int argc, char** argv) {
   using namespace vela;
   using namespace vela::cli;
   std::setlocale(LC_ALL, "");
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::fputs(UsageText().c_str(), stdout);
-    return 0;
-  }
   TCliOptions options;
   try {
     options = ParseCliOptions(args);
   } catch (const TCliUsageError& e) {
     std::fprintf(stderr, "velalink-cli: %s\n\n%s", e.what(), UsageText().c_str());
     return 2;
+  }
+  if (options.help || options.version) {
+    std::fputs((options.help ? UsageText() : ProgramVersionText("velalink-cli")).c_str(), stdout);
+    return 0;
   }
   try {
     HeadlessEventLoop loop(SystemClock::Instance());

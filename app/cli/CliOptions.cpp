@@ -78,13 +78,14 @@ struct TRawOptions {
 };
 
 TRawOptions Split(const std::vector<std::string>& args) {
-  static const std::vector<std::string> kFlags = {"--stats", "--trace", "--fast"};
+  static const std::vector<std::string> kFlags = {"--stats", "--trace",   "--fast", "--quiet",
+                                                  "--help",  "--version", "-h"};
   static const std::vector<std::string> kValued = {
       "--port",        "--interface",    "--protocol",    "--speed",
       "--frame",       "--address",      "--csv",         "--seconds",
       "--timeout",     "--set-protocol", "--set-speed",   "--set-frame",
       "--set-address", "--set-network",  "--iec-lengths", "--iec-common-address",
-      "--rts"};
+      "--rts",         "--format"};
   TRawOptions raw;
   auto isFlag = [&](const std::string& a) { return IsIn(kFlags, a) || IsIn(kCommissionFlags, a); };
   auto isValued = [&](const std::string& a) {
@@ -92,7 +93,15 @@ TRawOptions Split(const std::vector<std::string>& args) {
   };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (isFlag(a)) {
+    const size_t equals = a.find('=');
+    if (a.rfind("--", 0) == 0 && equals != std::string::npos) {  // --name=value
+      const std::string name = a.substr(0, equals);
+      if (isFlag(name)) Fail("Параметр " + name + " не принимает значения.");
+      if (!isValued(name)) Fail("Неизвестный параметр " + name + ".");
+      if (!raw.values.emplace(name, a.substr(equals + 1)).second) {
+        Fail("Параметр " + name + " указан дважды.");
+      }
+    } else if (isFlag(a)) {
       raw.flags.push_back(a);
     } else if (isValued(a)) {
       if (i + 1 >= args.size()) Fail("Для " + a + " не указано значение.");
@@ -258,8 +267,33 @@ std::optional<TFrameText> ParseFrameText(const std::string& text) {
   return TFrameText{text[0] - '0', static_cast<int>(it - kTails.begin())};
 }
 
+TOutputFormat ParseFormat(const TRawOptions& raw, TCommand command) {
+  const auto it = raw.values.find("--format");
+  if (it == raw.values.end()) return TOutputFormat::Text;
+  if (command != TCommand::Read && command != TCommand::Watch) {
+    Fail("Параметр --format относится только к командам read и watch.");
+  }
+  if (it->second == "text") return TOutputFormat::Text;
+  if (it->second == "csv") return TOutputFormat::Csv;
+  if (it->second == "json") return TOutputFormat::Json;
+  Fail("Недопустимый формат вывода --format \"" + it->second + "\": text, csv или json.");
+}
+
 TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
-  const TRawOptions raw = Split(args);
+  TRawOptions raw;
+  try {
+    raw = Split(args);
+  } catch (const TCliUsageError&) {
+    // --help and --version win over any mistake beside them.
+    if (!IsIn(args, "--help") && !IsIn(args, "-h") && !IsIn(args, "--version")) throw;
+    raw.flags = args;
+  }
+  if (IsIn(raw.flags, "--help") || IsIn(raw.flags, "-h") || IsIn(raw.flags, "--version")) {
+    TCliOptions o;
+    o.help = IsIn(raw.flags, "--help") || IsIn(raw.flags, "-h");
+    o.version = !o.help;
+    return o;
+  }
   if (raw.words.empty()) Fail("Не указана команда.");
   if (raw.words.size() > 1) Fail("Лишний аргумент \"" + raw.words[1] + "\".");
   const auto command = kCommands.find(raw.words[0]);
@@ -276,6 +310,10 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     o.csvFile = raw.values.at("--csv");
     if (o.csvFile.empty()) Fail("Для --csv не указано имя файла.");
   }
+  o.format = ParseFormat(raw, o.command);
+  if (o.csvFile == kCsvToStandardOutput && raw.values.count("--format")) {
+    Fail("С --csv - показания идут в stdout в виде записи CSV; --format не нужен.");
+  }
   if (raw.values.count("--seconds")) {
     if (!watch) Fail("Параметр --seconds относится только к команде watch.");
     o.seconds = ParseSeconds("--seconds", raw.values.at("--seconds"));
@@ -285,6 +323,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   }
   o.stats = IsIn(raw.flags, "--stats");
   o.trace = IsIn(raw.flags, "--trace");
+  o.quiet = IsIn(raw.flags, "--quiet");
   o.fast = IsIn(raw.flags, "--fast");
   return o;
 }
@@ -298,8 +337,9 @@ std::string UsageText() {
          "\n"
          "Команды:\n"
          "  read          прочитать преобразованные величины однократно\n"
-         "  watch         читать непрерывно до Ctrl-C (SIGINT) или SIGTERM\n"
-         "                  --csv ФАЙЛ     записывать показания в файл CSV\n"
+         "  watch         читать непрерывно до Ctrl-C (SIGINT) или SIGTERM;\n"
+         "                строка в stdout после каждого чтения\n"
+         "                  --csv ФАЙЛ     записывать показания в файл CSV (- : в stdout)\n"
          "                  --seconds С    остановиться через С секунд\n"
          "                  --stats        в конце напечатать время цикла чтения\n"
          "  sync-clock    записать время компьютера во встроенные часы прибора\n"
@@ -341,11 +381,23 @@ std::string UsageText() {
          "                              он есть, иначе программой (auto); только rs485\n"
          "  Через USB действуют только значения по умолчанию.\n"
          "\n"
+         "Вывод (read, watch):\n"
+         "  --format text|csv|json  text — строки \"величина = значение\" (по умолчанию);\n"
+         "                csv — заголовок и строка на чтение: время ISO 8601, \";\", точка\n"
+         "                в числах, перевод строки LF; json — объект на чтение:\n"
+         "                {\"time\": ISO 8601 с мс, \"values\": {\"Ua\": {\"value\", \"unit\",\n"
+         "                \"quality\"}, ...}}\n"
+         "Показания — в stdout; журнал и ошибки — в stderr (у verify отчёт — в stdout).\n"
+         "\n"
          "Прочее:\n"
          "  --timeout С   прервать команду, не завершённую за С секунд (60)\n"
          "  --trace       печатать обмен с прибором в stderr\n"
          "  --fast        быстрый обмен: ответ принимается, как только кадр полон,\n"
          "                а не после паузы 50 мс\n"
+         "  --quiet       не печатать журнал в stderr (ошибки печатаются)\n"
+         "  --help        показать эту справку (и после команды)\n"
+         "  --version     показать версию программы\n"
+         "  Значение можно указать и так: --port=COM3.\n"
          "\n"
          "Код возврата: 0 — команда выполнена (find: прибор найден), 1 — не выполнена (find: не "
          "найден),\n2 — ошибка в командной строке.\n";

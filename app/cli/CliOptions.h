@@ -32,6 +32,9 @@ enum class TCommand {
   Report
 };
 
+// How read and watch print the readings on standard output.
+enum class TOutputFormat { Text, Csv, Json };
+
 // What `configure` writes; an empty field keeps what the device holds.
 struct TDeviceSettings {
   std::optional<int> protocol;  // 0 MODBUS RTU, 1 MODBUS ASCII, 2 IEC 60870-5-101
@@ -66,8 +69,15 @@ struct TCliOptions {
   bool trace = false;          // print the exchange trace to standard error
   bool fast = false;           // end an answer as soon as its frame is whole
   TDeviceSettings set;
-  TCommissionOptions commission;  // find, profiles, report
+  TCommissionOptions commission;               // find, profiles, report
+  TOutputFormat format = TOutputFormat::Text;  // read, watch: --format
+  bool quiet = false;                          // no activity log on standard error
+  bool help = false;                           // --help anywhere: print the usage, nothing else
+  bool version = false;                        // --version anywhere
 };
+
+// The --csv name that writes the recording to standard output.
+inline constexpr const char kCsvToStandardOutput[] = "-";
 
 // argv without the program name. Throws TCliUsageError.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);

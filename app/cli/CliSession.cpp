@@ -8,8 +8,10 @@
 #include "app/Messages.h"
 #include "app/cli/CliPorts.h"
 #include "app/cli/CliReport.h"
+#include "app/cli/ReadingFormat.h"
 #include "app/cli/StopSignal.h"
 #include "common/ArkSysUtils.h"
+#include "display/CsvRecorder.h"
 #include "ident/ArkGost3411.h"
 #include "iec101/IecDeviceOptions.h"
 #include "iec101/IecSettings.h"
@@ -94,7 +96,7 @@ TForm1Seams TCliSession::MakeSeams() {
     iecDialog_ = std::make_unique<TCliIecDialog>(*options_.iec);
     seams.iecOptionsDialog = iecDialog_.get();
   }
-  if (!options_.csvFile.empty()) {
+  if (!options_.csvFile.empty() && options_.csvFile != kCsvToStandardOutput) {
     saveDialog_ = std::make_unique<TFixedSaveDialog>(options_.csvFile);
     seams.saveDialog = saveDialog_.get();
   }
@@ -147,7 +149,10 @@ bool TCliSession::SetProgramLink() {
     Fail("Последовательные порты не найдены; укажите порт: --port COMn.");
     return false;
   }
-  Print("Порт " + PortInUse(f.cbComPort.Text()));
+  // Which port and device the command uses: a diagnostic, beside the log.
+  if (!options_.quiet) {
+    std::fputs(("Порт " + PortInUse(f.cbComPort.Text()) + "\n").c_str(), stderr);
+  }
   if (options_.rs485) {
     f.cbInterfaceType.Choose(1);
     f.ComboBox2.Choose(options_.iec ? 2 : options_.ascii ? 1 : 0);
@@ -187,15 +192,36 @@ int TCliSession::RunRead() {
   if (!LogHas(msg::kReadDone)) return Fail("Чтение не выполнено.");
   const std::vector<std::string> cells = CellLines(*form_->FCells);
   if (options_.iec && cells.empty()) return Fail("Прибор не передал значений.");
+  if (options_.format != TOutputFormat::Text) {
+    PrintData(ReadingHeader(options_.format, *form_->FCells) +
+              ReadingLine(options_.format, *form_->FCells, ReadingTimeNow()));
+    return 0;
+  }
   for (const std::string& line : cells) Print(line);
   const std::string clock = ClockLine(*form_);
   if (!clock.empty()) Print(clock);
   return 0;
 }
 
+void TCliSession::PrintEachReading() {
+  TForm1& f = *form_;
+  if (options_.csvFile == kCsvToStandardOutput) {
+    // The recording itself, byte for byte as in a file, on standard output.
+    auto recorder = std::make_shared<TCsvRecorder>(*f.FCells, loop_.GetClock());
+    PrintData(TCsvRecorder::Header());
+    f.OnReadingComplete = [this, recorder] { PrintData(recorder->Record(loop_.GetClock().Now())); };
+    return;
+  }
+  PrintData(ReadingHeader(options_.format, *f.FCells));
+  f.OnReadingComplete = [this] {
+    PrintData(ReadingLine(options_.format, *form_->FCells, ReadingTimeNow()));
+  };
+}
+
 int TCliSession::RunWatch() {
   TForm1& f = *form_;
-  if (!options_.csvFile.empty()) {
+  PrintEachReading();
+  if (!options_.csvFile.empty() && options_.csvFile != kCsvToStandardOutput) {
     f.BitBtn1.Click();
     if (f.BitBtn1.Glyph() != "CHK1") return Fail("Запись в файл не начата.");
   }
@@ -210,8 +236,8 @@ int TCliSession::RunWatch() {
   const bool endedByItself = !f.FContinuousRunning;
   if (f.FContinuousRunning) f.Button5.Click();  // "Остановлено.", the port is closed
   loop_.ProcessPending();
-  if (!options_.csvFile.empty() && f.BitBtn1.Glyph() == "CHK1") f.BitBtn1.Click();
-  for (const std::string& line : CellLines(*f.FCells)) Print(line);
+  if (f.BitBtn1.Glyph() == "CHK1") f.BitBtn1.Click();
+  f.OnReadingComplete = nullptr;
   if (options_.stats && trace_) {
     const TCycleFigures c = trace_->Figures();
     char text[256];
@@ -311,11 +337,24 @@ void TCliSession::PrintNewLogLines() {
   const auto& lines = form_->Memo1.Lines();
   // Emptied by a new operation, or its oldest lines dropped at the cap.
   if (lines.size() < printed_) printed_ = lines.size();
-  for (; printed_ < lines.size(); ++printed_) Print(lines[printed_]);
+  // The log is the activity, on standard error; verify's log is its report.
+  const bool report = options_.command == TCommand::Verify;
+  for (; printed_ < lines.size(); ++printed_) {
+    if (report) {
+      Print(lines[printed_]);
+    } else if (!options_.quiet) {
+      std::fputs((WithLineBreaks(lines[printed_]) + "\n").c_str(), stderr);
+    }
+  }
 }
 
 void TCliSession::Print(const std::string& text) const {
-  std::fputs((WithLineBreaks(text) + "\n").c_str(), stdout);
+  PrintData(WithLineBreaks(text) + "\n");
+}
+
+void TCliSession::PrintData(const std::string& text) const {
+  if (text.empty()) return;
+  std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
 }
 

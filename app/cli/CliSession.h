@@ -1,8 +1,9 @@
 #pragma once
 // One run of velalink-cli: builds the main window's logic on the headless
 // event loop, sets the program-side link as the options say, runs the
-// command through the window's own buttons and prints the activity log as it
-// grows, then what the command read. Returns the exit code.
+// command through the window's own buttons and prints the activity log on
+// standard error as it grows, and what the command read on standard output
+// (watch: a line per completed reading as it comes). Returns the exit code.
 
 #include <functional>
 #include <memory>
@@ -48,7 +49,11 @@ class TCliSession {
   int RunReport();
   bool LogHas(const std::string& line) const;
   void PrintNewLogLines();
+  void PrintEachReading();
+  // One line of data on standard output.
   void Print(const std::string& text) const;
+  // Text as it is on standard output, flushed at once.
+  void PrintData(const std::string& text) const;
   int Fail(const std::string& reason) const;
 
   const TCliOptions& options_;

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "common/ProgramVersion.h"
 #include "debugcon/ConsolePaths.h"
 #include "debugcon/console/ConsoleViewer.h"
 
@@ -28,7 +29,10 @@ const char* const kUsage =
     "               velalink-console --list\n"
     "Показывает отладочную трассировку работающей программы VelaLink, по сообщению в строке.\n"
     "--list: сокеты работающих копий программы (номер, путь, процесс).\n"
-    "Завершение: Ctrl+C.\n";
+    "Завершение: Ctrl+C.\n"
+    "\n"
+    "  --help      показать эту справку\n"
+    "  --version   показать версию программы\n";
 
 std::optional<int> InstanceNumber(const std::string& text) {
   if (text.empty() || text.size() > 2 ||
@@ -78,6 +82,10 @@ sigset_t InstallStopSignals() {
 int main(int argc, char** argv) {
   if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::fputs(vela::ProgramVersionText("velalink-console").c_str(), stdout);
     return 0;
   }
   if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {

@@ -8,6 +8,7 @@
 #include "iec101/IecDeviceOptions.h"
 #include "iec101/IecSettings.h"
 #include "modbus/ArkCRC.h"
+#include "modbus/ModbusPacker.h"
 
 namespace vela::test {
 
@@ -134,7 +135,7 @@ Octets FormHarness::Frame(const Octets& body) const {
   for (char c : body) lrc = static_cast<uint8_t>(lrc + static_cast<uint8_t>(c));
   Octets withLrc = body;
   withLrc += static_cast<char>(-lrc);
-  return ":" + BytesToHex(withLrc) + "\r\n";
+  return AsciiFrameOfChecked(withLrc);
 }
 
 void FormHarness::ReplyException(uint8_t code) {

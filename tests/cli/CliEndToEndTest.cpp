@@ -36,7 +36,7 @@ TEST(CliEndToEndTest, ADevicePathIsTheSamePortAndEveryCommandNamesIt) {
   for (const std::string& port : {sim.ServicePort(), sim.DevicePath()}) {
     const CliResult r = RunCli(With({"read"}, port));
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(r.out.rfind(used, 0), 0u) << r.out;
+    EXPECT_EQ(r.err.rfind(used, 0), 0u) << r.err;
   }
   const CliResult ports = RunCli({"ports"});
   EXPECT_EQ(ports.exitCode, 0) << ports.err;
@@ -48,8 +48,8 @@ TEST(CliEndToEndTest, ReadPrintsTheCellsAndTheClock) {
   VelaSimProcess sim;
   const CliResult r = RunCli(With({"read"}, sim.ServicePort()));
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-  EXPECT_TRUE(Has(r.out, "Чтение выполнено.\n")) << r.out;
-  EXPECT_TRUE(std::regex_search(r.out, std::regex("\nf = \\d+[.,]\\d{3} Гц\n"))) << r.out;
+  EXPECT_TRUE(Has(r.err, "Чтение выполнено.\n")) << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("(^|\n)f = \\d+[.,]\\d{3} Гц\n"))) << r.out;
   EXPECT_TRUE(std::regex_search(r.out, std::regex("\nUab = \\d+[.,]\\d{2} В\n"))) << r.out;
   EXPECT_TRUE(std::regex_search(r.out, std::regex("\ncos = -?\\d[.,]\\d{4}\n"))) << r.out;
   EXPECT_TRUE(Has(r.out, "Часы прибора: ")) << r.out;
@@ -70,8 +70,59 @@ TEST(CliEndToEndTest, SilentDeviceFailsWithTheReason) {
   VelaSimProcess sim({"--no-answer"});
   const CliResult r = RunCli(With({"read"}, sim.ServicePort()));
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(Has(r.out, "Чтение идентификационной информации: нет ответа")) << r.out;
+  EXPECT_TRUE(Has(r.err, "Чтение идентификационной информации: нет ответа")) << r.err;
   EXPECT_TRUE(Has(r.err, "velalink-cli: ")) << r.err;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+TEST(CliEndToEndTest, HelpAndVersionGoToStandardOutput) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--help"}, {"read", "--help"}, {"--version"}}) {
+    const CliResult r = RunCli(args);
+    EXPECT_EQ(r.exitCode, 0) << args[0];
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_TRUE(std::regex_search(r.out, std::regex("^(Использование: velalink-cli|velalink-cli "
+                                                    "\\d+\\.\\d+\\.\\d+\\.\\d+\n$)")))
+        << r.out;
+  }
+}
+
+// Scripts read the data alone on standard output, one line per reading as
+// it comes; --quiet leaves standard error to the failures.
+TEST(CliEndToEndTest, WatchPrintsEachReadingAsJsonWhileItRuns) {
+  VelaSimProcess sim;
+  CliProcess watch(With({"watch", "--format=json", "--quiet"}, sim.ServicePort()));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  auto lines = [&] {
+    const std::string out = watch.OutputSoFar();
+    return std::count(out.begin(), out.end(), '\n');
+  };
+  while (lines() < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the device's pace
+  }
+  EXPECT_GE(lines(), 2) << "readings are printed before the end";
+  watch.Signal(SIGINT);
+  const CliResult r = watch.Wait();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  std::istringstream out(r.out);
+  for (std::string line; std::getline(out, line);) {
+    EXPECT_TRUE(std::regex_match(
+        line,
+        std::regex(
+            R"(\{"time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d","values":\{"f":\{"value":\d+\.\d{3},"unit":"Гц","quality":null\},.*\}\})")))
+        << line;
+  }
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+TEST(CliEndToEndTest, RecordingGoesToStandardOutputWithCsvDash) {
+  VelaSimProcess sim;
+  const CliResult r = RunCli(With({"watch", "--csv", "-", "--seconds", "3"}, sim.ServicePort()));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("\r\nTime;;Ua;Ub;Uc;Uo;;", 0), 0u) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("\r\n[^;\r\n]+;;[-0-9.,]+;"))) << r.out;
+  EXPECT_TRUE(Has(r.err, "Непрерывное чтение...\n")) << r.err;
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
@@ -91,7 +142,7 @@ TEST(CliEndToEndTest, ConfigureThenTheDeviceAnswersWithTheNewSettings) {
                    "7O1", "--set-address", "9", "--set-network", "3"},
                   sim.ServicePort()));
   ASSERT_EQ(written.exitCode, 0) << written.out << written.err;
-  EXPECT_TRUE(Has(written.out, "Операция выполнена.")) << written.out;
+  EXPECT_TRUE(Has(written.err, "Операция выполнена.")) << written.err;
   const CliResult settings = RunCli(With({"settings"}, sim.ServicePort()));
   ASSERT_EQ(settings.exitCode, 0) << settings.out << settings.err;
   for (const char* line : {"Протокол: MODBUS ASCII\n", "Скорость: 57600\n", "Формат: 7O1\n",
@@ -144,7 +195,7 @@ TEST(CliEndToEndTest, SyncClockSetsTheDeviceToTheHostsTime) {
   VelaSimProcess sim;
   const CliResult sync = RunCli(With({"sync-clock"}, sim.ServicePort()));
   ASSERT_EQ(sync.exitCode, 0) << sync.out << sync.err;
-  EXPECT_TRUE(Has(sync.out, "Дата и время Vela установлены.")) << sync.out;
+  EXPECT_TRUE(Has(sync.err, "Дата и время Vela установлены.")) << sync.err;
   const std::time_t before = std::time(nullptr);
   const CliResult read = RunCli(With({"read"}, sim.ServicePort()));
   const std::time_t after = std::time(nullptr);
@@ -247,8 +298,8 @@ TEST_P(WatchStopTest, RecordsOneLinePerCycleUntilTheSignal) {
   watch.Signal(GetParam());
   const CliResult r = watch.Wait();
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-  EXPECT_TRUE(Has(r.out, "Непрерывное чтение...\n")) << r.out;
-  EXPECT_TRUE(Has(r.out, "Остановлено.\n")) << r.out;
+  EXPECT_TRUE(Has(r.err, "Непрерывное чтение...\n")) << r.err;
+  EXPECT_TRUE(Has(r.err, "Остановлено.\n")) << r.err;
   // One record per completed cycle; each cycle opens with GetLinkPrm4.
   int cycles = 0;
   for (size_t at = 0; (at = r.err.find("    <GetLinkPrm4>", at)) != std::string::npos; ++at) {

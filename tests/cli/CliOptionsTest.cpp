@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/cli/CliOptions.h"
 
 namespace vela::cli {
@@ -61,6 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"configure --set-network 5", "3 или 4"},
         RefusedCase{"read --csv x.csv", "только к команде watch"},
         RefusedCase{"watch --seconds -1", "больше 0"}, RefusedCase{"read --timeout 0", "больше 0"},
+        RefusedCase{"read --format xml", "text, csv или json"},
+        RefusedCase{"settings --format json", "только к командам read и watch"},
+        RefusedCase{"watch --csv - --format json", "--format не нужен"},
+        RefusedCase{"read --trace=yes", "не принимает значения"},
+        RefusedCase{"read --port=COM1 --port COM2", "указан дважды"},
+        RefusedCase{"read --colour=red", "Неизвестный параметр --colour"},
         RefusedCase{"read --iec-lengths 1,1,1,2", "только к --protocol iec101"},
         RefusedCase{"settings --interface rs485 --protocol iec101", "read, watch и sync-clock"},
         RefusedCase{"read --interface rs485 --protocol iec101 --iec-lengths 1,1,3,2",
@@ -139,6 +147,37 @@ TEST(CliOptionsTest, WatchOptions) {
   EXPECT_TRUE(o.stats);
   EXPECT_TRUE(o.fast);
 }
+
+// The spellings a script uses: --name=value, --help or --version anywhere
+// (even beside a mistake), the output options.
+struct SpellingCase {
+  const char* args;
+  std::function<bool(const TCliOptions&)> holds;
+};
+
+class OptionSpellingTest : public testing::TestWithParam<SpellingCase> {};
+
+TEST_P(OptionSpellingTest, AreUnderstood) {
+  EXPECT_TRUE(GetParam().holds(ParseCliOptions(Words(GetParam().args)))) << GetParam().args;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OptionSpellingTest,
+    testing::Values(
+        SpellingCase{"--port=COM3 read", [](auto& o) { return o.port == "COM3"; }},
+        SpellingCase{"read --interface=rs485 --speed=9600 --address=7",
+                     [](auto& o) { return o.rs485 && o.speed == "9600" && o.address == 7; }},
+        SpellingCase{"watch --seconds=2 --csv=-",
+                     [](auto& o) { return o.seconds == 2 && o.csvFile == kCsvToStandardOutput; }},
+        SpellingCase{"read --help", [](auto& o) { return o.help && !o.version; }},
+        SpellingCase{"watch --seconds 0 --help", [](auto& o) { return o.help; }},
+        SpellingCase{"-h", [](auto& o) { return o.help; }},
+        SpellingCase{"--version", [](auto& o) { return o.version && !o.help; }},
+        SpellingCase{"read --format json --quiet",
+                     [](auto& o) { return o.format == TOutputFormat::Json && o.quiet; }},
+        SpellingCase{"watch --format=csv", [](auto& o) { return o.format == TOutputFormat::Csv; }},
+        SpellingCase{"read", [](auto& o) { return o.format == TOutputFormat::Text && !o.quiet; }},
+        SpellingCase{"configure --set-address=9", [](auto& o) { return o.set.address == 9; }}));
 
 TEST(CliOptionsTest, FrameTexts) {
   struct Case {

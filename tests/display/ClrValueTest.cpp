@@ -97,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(Values, ClrValueFormatTest,
                                            ValueCase{-0.001, "-0.00", "-0.00"}));
 
 TEST_F(ClrValueTest, RegionalDecimalSeparatorAppliesToDrawingAndText) {
-  SetCurrentRegionalSettings(RegionalSettingsOfLocale("ru_RU.UTF-8", "ru_RU.UTF-8"));
+  // ru_RU's formats, set directly: the test needs no generated locale.
+  SetCurrentRegionalSettings(TRegionalSettings{',', TDateOrder::DayMonthYear, '.', false, false});
   TClrValue cell = Uab();
   cell.SetValue(-12.5);
   EXPECT_EQ(cell.GetText(), "-12,50");

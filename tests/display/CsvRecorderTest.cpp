@@ -33,7 +33,8 @@ std::string ReadAll(const fs::path& path) {
 class CsvRecorderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetCurrentRegionalSettings(RegionalSettingsOfLocale("ru_RU.UTF-8", "ru_RU.UTF-8"));
+    // ru_RU's formats, set directly: the test needs no generated locale.
+    SetCurrentRegionalSettings(TRegionalSettings{',', TDateOrder::DayMonthYear, '.', false, false});
     char pattern[] = "/tmp/velalink-csv-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir = pattern;

@@ -236,7 +236,11 @@ std::string Describe(const LinkReport& report) {
   std::string text = kNames[static_cast<int>(report.result)];
   if (!report.asdu.empty()) {
     const TArkInAsdu asdu(report.asdu);
-    text += " " + std::to_string(asdu.TypeId()) + "/" + std::to_string(asdu.Cause());
+    // Piece by piece: GCC 12 at -O3 warns falsely about chains of "+".
+    text += ' ';
+    text += std::to_string(asdu.TypeId());
+    text += '/';
+    text += std::to_string(asdu.Cause());
   }
   if (report.acd) text += " ACD";
   if (report.dfc) text += " DFC";

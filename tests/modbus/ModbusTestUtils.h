@@ -9,6 +9,7 @@
 #include "common/ArkCmnUtils.h"
 #include "common/ArkTypes.h"
 #include "modbus/ArkCRC.h"
+#include "modbus/ModbusPacker.h"
 
 namespace vela::test {
 
@@ -26,7 +27,7 @@ inline Octets RtuFrame(const Octets& body) {
 
 inline Octets AsciiFrame(const Octets& body) {
   const Octets checked = body + static_cast<char>(Lrc(body.data(), static_cast<int>(body.size())));
-  return ":" + BytesToHex(checked) + "\r\n";
+  return AsciiFrameOfChecked(checked);
 }
 
 inline Octets DeviceFrame(bool rtu, const Octets& body) {

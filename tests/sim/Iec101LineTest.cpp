@@ -402,7 +402,11 @@ std::string Describe(const Octets& answer) {
   std::string text = std::to_string(packet.Function());
   if (packet.HasData()) {
     const TArkInAsdu asdu(packet.UserData());
-    text += " " + std::to_string(asdu.TypeId()) + "/" + std::to_string(asdu.Cause());
+    // Piece by piece: GCC 12 at -O3 warns falsely about chains of "+".
+    text += ' ';
+    text += std::to_string(asdu.TypeId());
+    text += '/';
+    text += std::to_string(asdu.Cause());
   }
   if (packet.Acd()) text += " ACD";
   if (packet.Dfc()) text += " DFC";

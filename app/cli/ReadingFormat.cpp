@@ -1,0 +1,131 @@
+#include "app/cli/ReadingFormat.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "app/cli/CliReport.h"
+#include "common/DateTime.h"
+#include "display/RegionalSettings.h"
+
+namespace vela::cli {
+namespace {
+
+// Numbers for scripts: the cell's own decimals, always with '.'.
+const TRegionalSettings& ScriptNumbers() {
+  static const TRegionalSettings point = [] {
+    TRegionalSettings s;
+    s.DecimalSeparator = '.';
+    return s;
+  }();
+  return point;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// The field of one cell: the number, the mark, or nothing.
+std::string CsvField(const TClrValue& cell) {
+  if (cell.State() == cvsValue) return FormatFixed(cell.Value(), cell.Format(), ScriptNumbers());
+  if (cell.State() == cvsEmpty || cell.State() == cvsNone) return "";
+  return cell.GetText();
+}
+
+std::string JsonCell(const TClrValue& cell) {
+  std::string value = "null", quality = "null";
+  // JSON has no infinity or NaN: such a value is written as null.
+  if (cell.State() == cvsValue && std::isfinite(cell.Value())) {
+    value = FormatFixed(cell.Value(), cell.Format(), ScriptNumbers());
+  }
+  if (cell.State() != cvsValue && cell.State() != cvsEmpty) quality = JsonString(cell.GetText());
+  return JsonString(cell.Name()) + ":{\"value\":" + value + ",\"unit\":" + JsonString(cell.Unit()) +
+         ",\"quality\":" + quality + "}";
+}
+
+}  // namespace
+
+TReadingTime ReadingTimeNow() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  ::localtime_r(&seconds, &local);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  TReadingTime time;
+  time.local = EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                              local.tm_min, local.tm_sec, static_cast<int>(ms));
+  time.utcOffsetMinutes = static_cast<int>(local.tm_gmtoff / 60);
+  return time;
+}
+
+std::string IsoTimestamp(const TReadingTime& time) {
+  const DateTimeParts p = DecodeDateTime(time.local);
+  const int offset = time.utcOffsetMinutes < 0 ? -time.utcOffsetMinutes : time.utcOffsetMinutes;
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", p.year, p.month,
+                p.day, p.hour, p.minute, p.second, p.millisecond,
+                time.utcOffsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+  return text;
+}
+
+std::string ReadingHeader(TOutputFormat format, const TMeasurementCells& cells) {
+  if (format != TOutputFormat::Csv) return "";
+  std::string header = "time";
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    header += ';';
+    header += cells[slot].Name();
+  }
+  return header + "\n";
+}
+
+std::string ReadingLine(TOutputFormat format, const TMeasurementCells& cells,
+                        const TReadingTime& time) {
+  std::string line = format == TOutputFormat::Json ? "{\"time\":\"" : "";
+  line += IsoTimestamp(time);
+  switch (format) {
+    case TOutputFormat::Text: {
+      const std::vector<std::string> texts = CellLines(cells);
+      for (size_t i = 0; i < texts.size(); ++i) {
+        line += i == 0 ? " " : "; ";
+        line += texts[i];
+      }
+      break;
+    }
+    case TOutputFormat::Csv:
+      for (int slot = 0; slot < kSlotCount; ++slot) {
+        line += ';';
+        line += CsvField(cells[slot]);
+      }
+      break;
+    case TOutputFormat::Json: {
+      line += "\",\"values\":{";
+      bool first = true;
+      for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (cells[slot].State() == cvsNone) continue;
+        if (!first) line += ',';
+        line += JsonCell(cells[slot]);
+        first = false;
+      }
+      line += "}}";
+      break;
+    }
+  }
+  return line + "\n";
+}
+
+}  // namespace vela::cli

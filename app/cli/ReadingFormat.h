@@ -1,0 +1,37 @@
+#pragma once
+// The readings of read and watch for scripts: one line per completed
+// reading, formatted from the value cells (the same texts, units and quality
+// marks the panel shows). Text: "time label = value unit; ..."; CSV: ';'
+// separated, '.' decimals, ISO 8601 time, LF; JSON: one object per line,
+//   {"time":"2026-12-08T05:07:21.123+03:00",
+//    "values":{"Ua":{"value":230.05,"unit":"В","quality":null}, ...}}
+// where "quality" is the mark ("ovf", "sub", "blk", "NT", "inv") that stands
+// for the value, and a cell without a value has "value":null.
+
+#include <string>
+
+#include "app/cli/CliOptions.h"
+#include "common/ArkTypes.h"
+#include "display/MeasurementCells.h"
+
+namespace vela::cli {
+
+struct TReadingTime {
+  TDateTime local = 0;       // the local date-time of the reading
+  int utcOffsetMinutes = 0;  // local time minus UTC
+};
+
+// The reading time of now, from the system clock.
+TReadingTime ReadingTimeNow();
+
+// "2026-12-08T05:07:21.123+03:00".
+std::string IsoTimestamp(const TReadingTime& time);
+
+// The CSV header line (with its LF): "time;Ua;Ub;...". Empty for the others.
+std::string ReadingHeader(TOutputFormat format, const TMeasurementCells& cells);
+// One reading, a line ending with LF. Hidden cells are left out of text and
+// JSON and give an empty CSV field.
+std::string ReadingLine(TOutputFormat format, const TMeasurementCells& cells,
+                        const TReadingTime& time);
+
+}  // namespace vela::cli

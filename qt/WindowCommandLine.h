@@ -1,0 +1,46 @@
+#pragma once
+// The command line of the window, read before the toolkit starts, so that
+// --help and --version work without a display. Each option is one row of a
+// table (WindowOptions()); the usage text is made from the same rows.
+// Options of Qt itself (one dash: -platform offscreen, -style ...) are left
+// for QApplication.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "qt/QtAutoRead.h"
+
+namespace vela {
+
+struct WindowCommandLine {
+  QtAutoReadOptions autoRead;
+  bool reportPaint = false;
+  bool fast = false;  // an answer ends as soon as its frame is whole
+  bool help = false;
+  bool version = false;
+  std::string error;  // not empty: a mistake, in Russian
+
+  // Anything to do without an operator (read, continuous run, screenshot).
+  bool Unattended() const {
+    return autoRead.readOnce || autoRead.continuous || !autoRead.screenshot.isEmpty();
+  }
+};
+
+struct WindowOption {
+  std::string name;       // "--port"
+  std::string valueName;  // "COMn"; empty for a switch
+  std::string help;       // one line, Russian
+  // Takes the value (empty for a switch); returns an error text or "".
+  std::function<std::string(WindowCommandLine&, const std::string&)> apply;
+};
+
+const std::vector<WindowOption>& WindowOptions();
+
+// argv without the program name; "--name value" and "--name=value" both work.
+WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& args);
+
+// The text of --help, ending with a line break.
+std::string WindowUsageText();
+
+}  // namespace vela
