@@ -161,6 +161,7 @@ void TForm1::CreateDisplay() {
   FPanel = std::make_unique<TMeasurementPanel>(*FCells, *Image1.Canvas(), kGroupBoxColor);
   FPanel->OnPainted = [this] { Image1.Invalidate(); };
   FRecorder = std::make_unique<TCsvRecorder>(*FCells, FSeams.clock);
+  FRecorder->OnNotice = [this](const std::string& text) { Log(text); };
   Image1.OnMouseMove = [this](int x, int y) { FPanel->MouseMove(x, y); };
   Image1.OnClick = [this] { FPanel->Click(); };
 }
