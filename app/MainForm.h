@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/ActivityLog.h"
+#include "app/ExchangeStats.h"
 #include "app/HiddenKeySequence.h"
 #include "app/JobCodes.h"
 #include "common/Clock.h"
@@ -236,6 +237,8 @@ class TForm1 : public TForm {
   bool FFactoryLinkSwitched = false;  // the factory write changed the program's own link
   bool FCompletionFailed = false;     // the exception on its way comes from a completion
   bool FStartupFailed = false;
+  // The exchanges of the last read or continuous reading.
+  TExchangeStats FExchangeStats;
 
   Clock& GetClock() const { return FSeams.clock; }
   TActivityLog& ActivityLog() { return FActivityLog; }

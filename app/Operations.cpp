@@ -15,6 +15,7 @@ void TForm1::Button4Click() {
   FSingleShot = true;
   FConfigOperation = false;
   Memo1.Clear();
+  FExchangeStats.Reset();
   StartOperation(joblists::kReadOnce, true);
 }
 
@@ -26,6 +27,7 @@ void TForm1::Button5Click() {
     return;
   }
   Memo1.Clear();
+  FExchangeStats.Reset();
   if (!StartOperation(joblists::kReadContinuously, true)) return;
   if (!FBusy) return;  // the prefix already stopped the operation
   Button5.SetEnabled(true);

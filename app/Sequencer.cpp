@@ -152,6 +152,7 @@ void TForm1::RunLocalJob(uint8_t job) {
 
 void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
   Trace(" Rd: " + BytesToHex(data));
+  FExchangeStats.AnswerReceived(FSeams.clock.MonotonicMs());
   if (FNoAnswerSeen) {
     FNoAnswerSeen = false;
     Log(msg::kLinkRestored);
@@ -159,6 +160,15 @@ void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
   const uint8_t job = CurrentJob();
   try {
     CompleteJob(job, data);  // a failure skips the advance: the time-out decides
+    if (job == jobGetValues) FExchangeStats.ReadingCompleted();
+  } catch (const TModbusLinkException&) {
+    FExchangeStats.BadFrame();
+    FCompletionFailed = true;
+    throw;
+  } catch (const TModbusLogicException&) {
+    FExchangeStats.ExceptionAnswer();
+    FCompletionFailed = true;
+    throw;
   } catch (const TArkException&) {
     FCompletionFailed = true;
     throw;  // the port hands it to OnException
@@ -191,6 +201,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::RunTimeoutRule(uint8_t job) {
+  FExchangeStats.TimedOut();
   switch (TimeoutRuleOf(job)) {
     case TTimeoutRule::ReadParameter:
       Log(FSingleShot ? msg::kParamsNoAnswer : msg::kParamsNoAnswerEsc);
@@ -262,6 +273,7 @@ void TForm1::StopOperation() {
   }
   EnableControls(true);
   Button5.SetCaption(msg::kReadContinuously);
+  if (FContinuousRunning) Trace(FExchangeStats.Text());
   FContinuousRunning = false;
 }
 

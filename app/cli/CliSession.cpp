@@ -144,7 +144,7 @@ int TCliSession::RunRead() {
   for (const std::string& line : CellLines(*form_->FCells)) Print(line);
   const std::string clock = ClockLine(*form_);
   if (!clock.empty()) Print(clock);
-  return 0;
+  return AnyValueShown(*form_->FCells) ? 0 : Fail("Прибор не передал ни одного значения.");
 }
 
 int TCliSession::RunWatch() {
@@ -175,8 +175,13 @@ int TCliSession::RunWatch() {
                   c.cycles, c.meanCycleMs, c.exchangesPerCycle,
                   static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
     Print(text);
+    Print(f.FExchangeStats.Text());
   }
-  return endedByItself ? Fail("Непрерывное чтение остановлено.") : 0;
+  if (endedByItself) return Fail("Непрерывное чтение остановлено.");
+  if (f.FExchangeStats.Figures().readings == 0) {
+    return Fail("Ни одного показания не прочитано: проверьте связь с прибором.");
+  }
+  return 0;
 }
 
 int TCliSession::RunSyncClock() {

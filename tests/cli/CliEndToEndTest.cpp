@@ -212,6 +212,34 @@ TEST_P(WatchStopTest, RecordsOneLinePerCycleUntilTheSignal) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
+struct WatchOutcome {
+  const char* name;
+  std::vector<std::string> simOptions;
+  int exitCode;
+  const char* printed;  // on standard output (exit 0) or error
+};
+
+class WatchOutcomeTest : public testing::TestWithParam<WatchOutcome> {};
+
+// A watch that never completed a reading is a failure, whatever stopped it.
+TEST_P(WatchOutcomeTest, ExitCodeTellsWhetherAnyReadingCompleted) {
+  VelaSimProcess sim(GetParam().simOptions);
+  const CliResult r = RunCli(With({"watch", "--seconds", "3", "--stats"}, sim.ServicePort()));
+  EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.out << r.err;
+  EXPECT_TRUE(Has(GetParam().exitCode == 0 ? r.out : r.err, GetParam().printed)) << r.out << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("Показаний прочитано: \\d+; обменов: [1-9]")))
+      << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, WatchOutcomeTest,
+    testing::Values(WatchOutcome{"answering", {}, 0, "Показаний прочитано: "},
+                    WatchOutcome{"badChecksum", {"--bad-checksum"}, 1, "Ни одного показания"},
+                    WatchOutcome{"wrongAddress", {"--wrong-address"}, 1, "Ни одного показания"},
+                    WatchOutcome{"silent", {"--no-answer"}, 1, "Ни одного показания"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 INSTANTIATE_TEST_SUITE_P(Signals, WatchStopTest, testing::Values(SIGINT, SIGTERM),
                          [](const auto& info) {
                            return std::string(info.param == SIGINT ? "ctrlC" : "sigterm");
