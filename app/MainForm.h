@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -237,6 +238,8 @@ class TForm1 : public TForm {
   bool FFactoryLinkSwitched = false;  // the factory write changed the program's own link
   bool FCompletionFailed = false;     // the exception on its way comes from a completion
   bool FStartupFailed = false;
+  // The serial number in the measured-values caption, when one is shown.
+  std::optional<uint32_t> FShownSerial;
   // The exchanges of the last read or continuous reading.
   TExchangeStats FExchangeStats;
 
@@ -277,6 +280,10 @@ class TForm1 : public TForm {
   void ApplyNetworkType();
   void LinkSettingsToControls();
   void CompleteDevInfo();
+  // Nothing of the device last shown stays on screen as current: the cells,
+  // the clock field and the serial number; with settingsToo also the
+  // device-side boxes.
+  void ForgetDevice(bool settingsToo);
   void HandleJobException(uint8_t job, const std::exception& e);
   void HandleMissingLinkBlock(uint8_t job);
   void HandleRefusedRead(uint8_t job, int32_t code);

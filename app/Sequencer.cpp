@@ -300,6 +300,7 @@ bool TForm1::OpenPortForOperation() {
     FPort->Open();
     return true;
   } catch (const std::exception& e) {
+    ForgetDevice(!FWriteOperation);  // nothing shown can be this port's device now
     ClearOperationFlags();
     HandleException(this, e);
     return false;
