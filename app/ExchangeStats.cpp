@@ -30,6 +30,16 @@ void TExchangeStats::TimedOut() {
   ++figures_.timeouts;
 }
 
+void TExchangeStats::Add(const TExchangeStats& other) {
+  figures_.exchanges += other.figures_.exchanges;
+  figures_.answers += other.figures_.answers;
+  figures_.timeouts += other.figures_.timeouts;
+  figures_.badFrames += other.figures_.badFrames;
+  figures_.exceptionAnswers += other.figures_.exceptionAnswers;
+  figures_.readings += other.figures_.readings;
+  for (size_t ms = 0; ms < answerMs_.size(); ++ms) answerMs_[ms] += other.answerMs_[ms];
+}
+
 double TExchangeStats::AnswerPercentile(double share) const {
   if (figures_.answers == 0) return 0;
   // Nearest rank: the smallest time at or below which share of the answers came.

@@ -33,6 +33,9 @@ class TExchangeStats {
   void ExceptionAnswer() { ++figures_.exceptionAnswers; }
   void ReadingCompleted() { ++figures_.readings; }
 
+  // Adds another operation's counters and answer times to these.
+  void Add(const TExchangeStats& other);
+
   TExchangeFigures Figures() const;
   // One Russian line with every figure.
   std::string Text() const;

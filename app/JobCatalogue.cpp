@@ -165,6 +165,7 @@ void TForm1::HandleException(void* sender, const std::exception& e) {
     Log(e.what());
     ForgetDevice(!FWriteOperation);
     StopOperation();
+    FPortFailed = true;
     return;
   }
   HandleJobException(CurrentJob(), e);

@@ -240,6 +240,8 @@ class TForm1 : public TForm {
   bool FStartupFailed = false;
   // The serial number in the measured-values caption, when one is shown.
   std::optional<uint32_t> FShownSerial;
+  // The last operation ended because the port itself failed.
+  bool FPortFailed = false;
   // The exchanges of the last read or continuous reading.
   TExchangeStats FExchangeStats;
 

@@ -309,6 +309,7 @@ bool TForm1::OpenPortForOperation() {
 
 bool TForm1::StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix) {
   FDevInfoRead = false;
+  FPortFailed = false;
   WriteJobs(jobs);
   if (!OpenPortForOperation()) return false;
   FJobIndex = withPrefix ? -1 : FPrefixLength - 1;

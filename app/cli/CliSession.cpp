@@ -1,6 +1,7 @@
 #include "app/cli/CliSession.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "app/DebugConsoleTarget.h"
@@ -155,13 +156,23 @@ int TCliSession::RunWatch() {
   }
   f.Button5.Click();
   const auto done = [&] { return !f.FContinuousRunning || Stopped(); };
-  if (options_.seconds > 0) {
-    loop_.RunUntil(done, static_cast<int64_t>(options_.seconds * 1000));
-  } else {
-    while (!loop_.RunUntil(done, 3600 * 1000)) {
+  const int64_t deadlineMs =
+      options_.seconds > 0
+          ? loop_.GetClock().MonotonicMs() + static_cast<int64_t>(options_.seconds * 1000)
+          : INT64_MAX;
+  TExchangeStats earlier;  // of the readings before each outage
+  for (;;) {
+    const int64_t leftMs = deadlineMs - loop_.GetClock().MonotonicMs();
+    if (leftMs <= 0 || loop_.RunUntil(done, std::min<int64_t>(leftMs, 3600 * 1000))) {
+      if (f.FContinuousRunning || Stopped() || !f.FPortFailed) break;
+      earlier.Add(f.FExchangeStats);
+      if (!RideThroughPortLoss(deadlineMs)) break;
+    } else if (deadlineMs != INT64_MAX && loop_.GetClock().MonotonicMs() >= deadlineMs) {
+      break;
     }
   }
-  const bool endedByItself = !f.FContinuousRunning;
+  f.FExchangeStats.Add(earlier);
+  const bool endedByItself = !f.FContinuousRunning && !Stopped() && !f.FPortFailed;
   if (f.FContinuousRunning) f.Button5.Click();  // "Остановлено.", the port is closed
   loop_.ProcessPending();
   if (!options_.csvFile.empty() && f.BitBtn1.Glyph() == "CHK1") f.BitBtn1.Click();

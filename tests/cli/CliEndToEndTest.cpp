@@ -240,6 +240,48 @@ INSTANTIATE_TEST_SUITE_P(
                     WatchOutcome{"silent", {"--no-answer"}, 1, "Ни одного показания"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The device goes away (velasim stopped, its port gone) and comes back on the
+// same COMn: watch waits, reopens the port and goes on recording into the file.
+TEST(WatchOutageTest, RidesThroughALostPortAndKeepsRecording) {
+  VelaSimProcess keeper;  // holds the ports folder and the lowest COMn
+  auto device = std::make_unique<VelaSimProcess>(std::vector<std::string>{}, keeper.PortsFolder());
+  const std::string port = device->ServicePort();
+  const std::string csv = keeper.PortsFolder() + "/../outage.csv";
+  CliProcess watch(With({"watch", "--csv", csv}, port));
+  const auto waitForRecords = [&](int count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (CountRecords(csv) < count && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the device's pace
+    }
+    return CountRecords(csv);
+  };
+  ASSERT_GE(waitForRecords(2), 2) << watch.OutputSoFar();
+  device.reset();
+  std::this_thread::sleep_for(std::chrono::seconds(1));  // the outage
+  const int before = CountRecords(csv);
+  device = std::make_unique<VelaSimProcess>(std::vector<std::string>{}, keeper.PortsFolder());
+  ASSERT_EQ(device->ServicePort(), port);
+  EXPECT_GE(waitForRecords(before + 2), before + 2) << watch.OutputSoFar();
+  watch.Signal(SIGINT);
+  const CliResult r = watch.Wait();
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  const auto count = [&](const std::string& part) {
+    int n = 0;
+    for (size_t at = 0; (at = r.out.find(part, at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("Порт " + port + " потерян в "), 1) << r.out;
+  EXPECT_EQ(count("Порт " + port + " снова доступен в "), 1) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("перерыв \\d+[.]\\d с"))) << r.out;
+  // One file: the header once, every record whole.
+  std::ifstream in(csv, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str().rfind("\r\nTime;;", 0), 0u);
+  EXPECT_EQ(text.str().find("Time;;", 3), std::string::npos);
+  std::filesystem::remove(csv);
+}
+
 INSTANTIATE_TEST_SUITE_P(Signals, WatchStopTest, testing::Values(SIGINT, SIGTERM),
                          [](const auto& info) {
                            return std::string(info.param == SIGINT ? "ctrlC" : "sigterm");
