@@ -29,6 +29,13 @@ void TForm1::CompleteJob(uint8_t job, const Octets& data) {
       return;
     case jobFinalizePrm:
       ParseWriteParams(*FPacker, *FFinalizePrm, data);
+      if (FFinalizeOnPreviousLink) {
+        FFinalizeOnPreviousLink = false;
+        SetProgramLink(FPreviousLink);
+        Log(msg::kFinalizeAnsweredOnPreviousLink);
+      } else if (std::exchange(FFactoryLinkSwitched, false)) {
+        Log(msg::kFinalizeAnsweredOnFactoryLink);
+      }
       if (FPendingSpeedNote.empty()) {
         Log(msg::kOperationDone);
       } else {

@@ -236,7 +236,11 @@ class TForm1 : public TForm {
   bool FWriteOperation = false;       // settings or factory defaults are written
   bool FDevInfoRead = false;          // the identification block was read in this operation
   bool FFactoryLinkSwitched = false;  // the factory write changed the program's own link
-  bool FCompletionFailed = false;     // the exception on its way comes from a completion
+  // FinalizePrm went unanswered on the factory link and is now tried on the
+  // link the device had before the write (its new settings wait for it).
+  bool FFinalizeOnPreviousLink = false;
+  std::array<int, 4> FPreviousLink{};  // ComboBox2, ComboBox3, ComboBox4, cbAddr
+  bool FCompletionFailed = false;      // the exception on its way comes from a completion
   bool FStartupFailed = false;
   // The serial number in the measured-values caption, when one is shown.
   std::optional<uint32_t> FShownSerial;
@@ -296,6 +300,10 @@ class TForm1 : public TForm {
   void FillWriteBlocks();
   void SetFactoryDefaults();
   void ApplyFactoryLink();
+  // The program-side link: protocol, speed, frame and address item indexes.
+  void SetProgramLink(const std::array<int, 4>& items);
+  // FinalizePrm timed out in a factory write over the working interface.
+  void FinalizeUnansweredOnFactoryLink();
   void VerifyDevice();
   void StartWrite(const std::vector<uint8_t>& jobs);
   std::string LinkSource() const;

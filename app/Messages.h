@@ -73,6 +73,14 @@ inline constexpr const char* kFactoryLinkNoAnswer =
     "Прибор не отвечает на заводских параметрах связи программы (MODBUS RTU, 38400, 8E1, адрес "
     "1).\r\nЧерез рабочий интерфейс (RS-485) прибор переходит на них только после завершения "
     "записи:\r\nзапишите заводские установки через технологический интерфейс (USB).";
+inline constexpr const char* kFinalizeOnPreviousLink =
+    "Нет ответа на заводских параметрах связи: завершение записи повторяется на прежних "
+    "параметрах связи прибора.";
+inline constexpr const char* kFinalizeAnsweredOnPreviousLink =
+    "Прибор ответил на прежних параметрах связи; программа перешла на заводские параметры связи "
+    "(MODBUS RTU, 38400, 8E1, адрес 1).";
+inline constexpr const char* kFinalizeAnsweredOnFactoryLink =
+    "Прибор ответил на заводских параметрах связи (MODBUS RTU, 38400, 8E1, адрес 1).";
 inline constexpr const char* kIecUnavailable =
     "Протокол IEC 60870-5-101 в этой версии программы недоступен: выбран MODBUS RTU.";
 

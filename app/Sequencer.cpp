@@ -214,11 +214,9 @@ void TForm1::RunTimeoutRule(uint8_t job) {
       RetryOrStop();
       return;
     case TTimeoutRule::Repeat:
-      if (job == jobFinalizePrm && FFactoryLinkSwitched) {
-        // Over the working interface the device keeps its old link until
-        // finalize, which now goes out with the factory link: say so once.
-        FFactoryLinkSwitched = false;
-        Log(msg::kFactoryLinkNoAnswer);
+      if (job == jobFinalizePrm && (FFactoryLinkSwitched || FFinalizeOnPreviousLink)) {
+        FinalizeUnansweredOnFactoryLink();
+        return;
       }
       Log(msg::kRepeatRequest);
       RetryOrStop();
@@ -255,6 +253,7 @@ void TForm1::ClearOperationFlags() {
   FVerifyMode = false;
   FWriteOperation = false;
   FFactoryLinkSwitched = false;
+  FFinalizeOnPreviousLink = false;
 }
 
 void TForm1::StopOperation() {
