@@ -93,6 +93,21 @@ TEST(CliEndToEndTest, ConfigureThenTheDeviceAnswersWithTheNewSettings) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
+// Over RS-485 the device changes its link only when finalized: the write ends,
+// and the device then answers on the factory link.
+TEST(CliEndToEndTest, FactoryOverRs485EndsWithTheDeviceOnTheFactoryLink) {
+  VelaSimProcess sim({"--both", "--address", "5", "--link-speed", "115200"});
+  const CliResult r =
+      RunCli(With({"factory", "--interface", "rs485", "--speed", "115200", "--address", "5"},
+                  sim.WorkingPort()));
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_FALSE(Has(r.out, "Повтор запроса")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Прибор ответил на прежних параметрах связи")) << r.out;
+  const CliResult factory = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
+  EXPECT_EQ(factory.exitCode, 0) << factory.out << factory.err;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
 TEST(CliEndToEndTest, FactoryRestoresTheDefaults) {
   VelaSimProcess sim({"--both", "--protocol", "ascii", "--address", "7", "--link-speed", "9600"});
   const CliResult r = RunCli(With({"factory"}, sim.ServicePort()));
