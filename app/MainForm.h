@@ -84,6 +84,9 @@ struct TForm1Seams {
   std::function<std::string()> programDigest;
   int screenWidth = 1024;
   int screenHeight = 768;
+  // Fast exchange: an answer ends as soon as its frame is whole and valid,
+  // not only after 50 ms of silence (which stays the rule for the rest).
+  bool fastExchange = false;
 };
 
 class TForm1 : public TForm {

@@ -28,6 +28,10 @@ inline constexpr const char* kRepeatRequest = "Повтор запроса (на
 inline constexpr const char* kClockNoAnswer = "Синхронизация времени: нет ответа";
 inline constexpr const char* kReadDone = "Чтение выполнено.";
 inline constexpr const char* kLinkRestored = "Связь установлена.";
+// Traced when an operation opens the port: which end-of-answer rule runs.
+inline constexpr const char* kFastExchangeTrace =
+    "Обмен: быстрый (ответ принимается, как только кадр ответа полон)";
+inline constexpr const char* kSilenceExchangeTrace = "Обмен: обычный (ответ завершает пауза 50 мс)";
 inline constexpr const char* kFormatErrors =
     "Обнаружены ошибки формата данных.\r\nВероятная причина: конфликт логических "
     "адресов.\r\nВнешнее проявление: синхронное моргание светодиодов нескольких приборов при "

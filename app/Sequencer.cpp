@@ -7,6 +7,7 @@
 #include "app/MainForm.h"
 #include "app/Messages.h"
 #include "common/ArkCmnUtils.h"
+#include "modbus/ModbusAnswerComplete.h"
 #include "modbus/ModbusBlockOps.h"
 
 namespace vela {
@@ -107,6 +108,9 @@ bool TForm1::SendCurrentRequest(uint8_t job) {
       break;
     case TBlockAccess::None:
       return false;
+  }
+  if (FSeams.fastExchange) {
+    FPort->SetAnswerComplete(TModbusAnswerComplete(FPacker->RtuMode, request));
   }
   if (!FPort->Send(request)) return false;
   Timer1->SetEnabled(false);
@@ -295,6 +299,7 @@ void TForm1::WriteJobs(const std::vector<uint8_t>& jobs) {
 bool TForm1::OpenPortForOperation() {
   // A failed open is reported as it is, outside any job.
   FJobIndex = -1;
+  Trace(FSeams.fastExchange ? msg::kFastExchangeTrace : msg::kSilenceExchangeTrace);
   try {
     FPort->Open();
     return true;

@@ -1,66 +1,124 @@
 #!/usr/bin/env bash
-# Continuous-read cycle time of velalink-cli against velasim, at 115200 and
-# 38400 baud, beside the least time the same cycle can take on a line:
-#   octets on the wire x bits per character / speed
-#   + the simulator's turnaround per exchange
-#   + the 50 ms of silence that ends each answer.
-# The last line is "ratio <measured / theoretical>" for the slower speed.
+# velalink-cli against velasim in the default exchange (an answer ends after
+# 50 ms of silence) and in the fast exchange (--fast: an answer ends as soon as
+# its frame is whole), side by side.
 #
-# Usage: bench/cycle_time.sh [BUILD_DIR] [SECONDS]   (defaults: build, 10)
+# 1. Continuous reading on the working interface at 115200, 38400 and 9600
+#    baud in MODBUS RTU (8E1, 11 bits a character) and MODBUS ASCII (7E1, 10
+#    bits), each cycle beside the wire-time limit of the line:
+#      octets of a cycle x bits per character / speed
+#      + the simulator's turnaround per exchange
+#    and, because velasim paces only its answers (a request reaches it at once
+#    over the pty), beside the same limit of the answer octets alone. The
+#    default mode is also shown beside its own limit: that plus 50 ms of
+#    silence per exchange.
+# 2. Read once over the USB service interface (38400, RTU): the time from the
+#    start of the operation (the trace's "Обмен: …" line) to
+#    "Чтение выполнено.", the mean of a few runs.
+#
+# Usage: bench/cycle_time.sh [BUILD_DIR] [SECONDS]   (defaults: build, 6 s per run)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
-seconds=${2:-10}
+seconds=${2:-6}
+reads_once=3
 cli=$build/app/velalink-cli
 sim=$build/sim/velasim
-turnaround_ms=2      # velasim's default pause before it answers
-silence_ms=50        # the port's end-of-answer gap
-bits_per_char=11     # 8E1: start, 8 data, parity, stop
+turnaround_ms=2  # velasim's default pause before it answers
+silence_ms=50    # the default end-of-answer gap
 for program in "$cli" "$sim"; do
   [[ -x $program ]] || { echo "missing $program (build velalink-cli and velasim)" >&2; exit 1; }
 done
 
 work=$(mktemp -d)
 sim_pid=
-cleanup() {
-  [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-measure() {  # speed; sets measured and theoretical
-  local speed=$1
-  rm -rf "$work/ports" && mkdir "$work/ports"
-  VELALINK_PORTS_DIR=$work/ports "$sim" --speed "$speed" > "$work/sim.out" 2>/dev/null &
-  sim_pid=$!
-  for _ in $(seq 100); do [[ -s $work/sim.out ]] && break; sleep 0.05; done
-  local port
-  port=$(head -1 "$work/sim.out" | cut -d' ' -f1)
-  local line
-  line=$(VELALINK_PORTS_DIR=$work/ports "$cli" --port "$port" --interface rs485 --speed "$speed" \
-           watch --seconds "$seconds" --stats | grep '^Циклов чтения')
-  kill "$sim_pid" && wait "$sim_pid" 2>/dev/null || true
+stop_sim() {
+  if [[ -n $sim_pid ]]; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
   sim_pid=
-  # "Циклов чтения: N; среднее время цикла: X мс; обменов за цикл: E; октетов за цикл: запросы W, ответы R"
-  local numbers
-  numbers=$(sed -E 's/[^0-9.]+/ /g' <<< "$line")
-  read -r cycles mean exchanges written readback <<< "$numbers"
-  theoretical=$(awk -v w="$written" -v r="$readback" -v e="$exchanges" -v s="$speed" \
-    -v b="$bits_per_char" -v t="$turnaround_ms" -v g="$silence_ms" \
-    'BEGIN { printf "%.1f", (w + r) * b * 1000 / s + e * (t + g) }')
-  measured=$mean
-  # velasim paces only its answers; a request reaches it at once over the pty.
-  answers_only=$(awk -v r="$readback" -v e="$exchanges" -v s="$speed" -v b="$bits_per_char" \
-    -v t="$turnaround_ms" -v g="$silence_ms" 'BEGIN { printf "%.1f", r * b * 1000 / s + e * (t + g) }')
-  printf '%6d baud: %4d cycles, measured %7.1f ms, theoretical %7.1f ms (%d exchanges, %d + %d octets)\n' \
-    "$speed" "$cycles" "$mean" "$theoretical" "$exchanges" "$written" "$readback"
-  printf '%6d baud: without the request octets (not paced by velasim) %7.1f ms, ratio %.3f\n' \
-    "$speed" "$answers_only" "$(awk -v m="$mean" -v a="$answers_only" 'BEGIN { print m / a }')"
+}
+trap 'stop_sim; rm -rf "$work"' EXIT
+export VELALINK_PORTS_DIR=$work/ports
+
+start_sim() {  # velasim arguments...; sets service_port and working_port
+  rm -rf "$VELALINK_PORTS_DIR" && mkdir "$VELALINK_PORTS_DIR"
+  "$sim" "$@" > "$work/sim.out" 2>/dev/null &
+  sim_pid=$!
+  for _ in $(seq 100); do [[ $(wc -l < "$work/sim.out") -ge 1 ]] && break; sleep 0.05; done
+  sleep 0.1
+  service_port=$(sed -n 1p "$work/sim.out" | cut -d' ' -f1)
+  working_port=$(sed -n 2p "$work/sim.out" | cut -d' ' -f1)
 }
 
-echo "velalink-cli continuous read against velasim, $seconds s per speed, 8E1"
-measure 115200
-awk -v m="$measured" -v t="$theoretical" 'BEGIN { printf "ratio at 115200: %.3f\n", m / t }'
-measure 38400
-awk -v m="$measured" -v t="$theoretical" 'BEGIN { printf "ratio %.3f\n", m / t }'
+calc() { awk "BEGIN { printf \"%.1f\", $1 }"; }
+ratio() { awk "BEGIN { printf \"%.2f\", $1 / $2 }"; }
+
+watch_cycle() {  # speed protocol frame bits mode
+  local speed=$1 protocol=$2 frame=$3 bits=$4 mode=$5 line
+  local flags=()
+  [[ $mode == fast ]] && flags=(--fast)
+  line=$("$cli" --port "$working_port" --interface rs485 --protocol "$protocol" --speed "$speed" \
+           --frame "$frame" "${flags[@]}" watch --seconds "$seconds" --stats |
+         grep '^Циклов чтения' || true)
+  if [[ -z $line ]]; then
+    printf '%6s %-5s %-7s no cycle measured\n' "$speed" "$protocol" "$mode"
+    return
+  fi
+  # "Циклов чтения: N; среднее время цикла: X мс; обменов за цикл: E; октетов за цикл: запросы W, ответы R"
+  local cycles mean exchanges written answered
+  read -r cycles mean exchanges written answered <<< "$(sed -E 's/[^0-9.]+/ /g' <<< "$line")"
+  local wire answers silence
+  wire=$(calc "($written + $answered) * $bits * 1000 / $speed + $exchanges * $turnaround_ms")
+  answers=$(calc "$answered * $bits * 1000 / $speed + $exchanges * $turnaround_ms")
+  silence=$(calc "$wire + $exchanges * $silence_ms")
+  printf '%6s %-5s %-7s %4d cycles %7.1f ms  %5.1f/s | wire %6.1f ms x%s | answers %6.1f ms x%s' \
+    "$speed" "$protocol" "$mode" "$cycles" "$mean" "$(calc "1000 / $mean")" \
+    "$wire" "$(ratio "$mean" "$wire")" "$answers" "$(ratio "$mean" "$answers")"
+  [[ $mode == default ]] && printf ' | with silence %6.1f ms x%s' "$silence" "$(ratio "$mean" "$silence")"
+  printf '\n'
+}
+
+read_once_ms() {  # mode; prints the mean time to "Чтение выполнено." over $reads_once runs
+  local mode=$1 total=0 run
+  local flags=()
+  [[ $mode == fast ]] && flags=(--fast)
+  for run in $(seq "$reads_once"); do
+    # The trace goes to standard error line by line; each line is stamped as it comes.
+    local times
+    times=$("$cli" --port "$service_port" --trace "${flags[@]}" read 2>&1 >/dev/null |
+      while IFS= read -r line; do
+        case $line in
+          "Обмен: "*) echo "start $EPOCHREALTIME" ;;
+          "    <Чтение выполнено.>") echo "done $EPOCHREALTIME" ;;
+        esac
+      done)
+    local start done_at
+    start=$(awk '$1 == "start" { print $2; exit }' <<< "$times")
+    done_at=$(awk '$1 == "done" { print $2; exit }' <<< "$times")
+    if [[ -z $start || -z $done_at ]]; then echo "failed"; return; fi
+    total=$(calc "$total + ($done_at - $start) * 1000")
+  done
+  calc "$total / $reads_once"
+}
+
+echo "velalink-cli continuous read against velasim, $seconds s per run; default and --fast"
+echo "(x: measured / limit; velasim paces its answers only, so 'answers' is the limit it sets)"
+for speed in 115200 38400 9600; do
+  for protocol in rtu ascii; do
+    if [[ $protocol == rtu ]]; then frame=8E1 bits=11; else frame=7E1 bits=10; fi
+    start_sim --both --protocol "$protocol" --link-speed "$speed" --link-frame 0
+    for mode in default fast; do watch_cycle "$speed" "$protocol" "$frame" "$bits" "$mode"; done
+    stop_sim
+  done
+done
+
+echo
+echo "read once over USB (service interface, 38400, RTU), mean of $reads_once runs:"
+start_sim
+for mode in default fast; do
+  printf '%-7s start to "Чтение выполнено.": %s ms\n' "$mode" "$(read_once_ms "$mode")"
+done
+stop_sim

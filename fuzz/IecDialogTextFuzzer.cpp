@@ -5,8 +5,8 @@
 
 #include "common/ArkTypes.h"
 #include "fuzz/FuzzInput.h"
+#include "iec101/IecCfgForm.h"
 #include "iec101/IecSettings.h"
-#include "qt/IecCfgModel.h"
 
 using namespace vela;
 
@@ -14,19 +14,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::FuzzInput input(data, size);
   const std::string text = input.Rest();
   for (char c : text.substr(0, 16)) {
-    const char key = IecCommonAddressKey(c);
+    const char key = TIecCfgForm::CommonAddressKey(c);
     if (key < '0' || key > '9') fuzz::Violated();
   }
-  const std::string address = IecCommonAddressText(text);
+  const std::string address = TIecCfgForm::CommonAddressText(text);
   const long long value = std::stoll(address);
   if (value < 1 || value > kIecCfgMaxCommonAddress) fuzz::Violated();
 
-  TIecCfgView view = LoadIecCfg(TIecCfgMode::Device);
+  TIecCfgForm form;
   const size_t split = text.find('\n');
-  view.commonAddress = IecCommonAddressText(text.substr(0, split));
-  view.interval = split == std::string::npos ? text : text.substr(split + 1);
+  form.View().commonAddress = TIecCfgForm::CommonAddressText(text.substr(0, split));
+  form.View().interval = split == std::string::npos ? text : text.substr(split + 1);
   try {
-    StoreIecCfg(TIecCfgMode::Device, view);
+    if (form.Refusal().empty()) form.Store();
   } catch (const TArkException&) {
   }
   RestoreDefaultIecSettings();

@@ -7,6 +7,7 @@
 #include "common/ArkCmnUtils.h"
 #include "common/HandOver.h"
 #include "iec101/IecMessages.h"
+#include "iec101/IecSettings.h"
 
 namespace vela {
 
@@ -15,28 +16,36 @@ namespace {
 using S = TLinkState;
 using R = TLinkResult;
 
-constexpr uint16_t Codes(std::initializer_list<int> codes) {
-  uint16_t mask = 0;
-  for (int code : codes) mask = static_cast<uint16_t>(mask | (1u << code));
+// The single character E5h takes the place of a function code above 15 in
+// the receive table.
+constexpr int kSingleAck = 16;
+
+constexpr uint32_t Codes(std::initializer_list<int> codes) {
+  uint32_t mask = 0;
+  for (int code : codes) mask |= 1u << code;
   return mask;
 }
 
 }  // namespace
 
-// Responses that no row names are ignored and the time-out decides; a frame
-// without a control field (garbage, E5h, A2h, a bad checksum, another address
-// length) is a bad response and repeats the frame.
+// Responses that no row names are ignored and the time-out decides. A whole
+// frame without a control field that no row names (A2h, a variable frame
+// without user data, E5h where it does not fit) is a bad response and repeats
+// the frame. E5h confirms a reset or user data and means "no data" to a data
+// request. DFC = 1 does not hold back a reset: it concerns user data only.
 const TArkSocket101Master::TReceiveRule TArkSocket101Master::kReceiveRules[] = {
-    {S::lsStatusRequested, Codes({11}), TCondition::kDfcSet, TReaction::kRepeat, R::lrNone},
-    {S::lsStatusRequested, Codes({11}), TCondition::kDfcClear, TReaction::kStartReset, R::lrNone},
+    {S::lsStatusRequested, Codes({11}), TCondition::kAny, TReaction::kStartReset, R::lrNone},
     {S::lsStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
-    {S::lsResetSent, Codes({0}), TCondition::kAny, TReaction::kReport, R::lrAck},
+    {S::lsResetSent, Codes({0, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsResetSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
-    {S::lsUserDataSent, Codes({0}), TCondition::kAny, TReaction::kReport, R::lrAck},
+    {S::lsLinkStatusRequested, Codes({11}), TCondition::kAny, TReaction::kReport, R::lrAck},
+    {S::lsLinkStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kReport,
+     R::lrLinkNotReady},
+    {S::lsUserDataSent, Codes({0, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsUserDataSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kReport, R::lrNack},
     {S::lsDataRequested, Codes({8}), TCondition::kWithData, TReaction::kReport, R::lrUserData},
     {S::lsDataRequested, Codes({8}), TCondition::kWithoutData, TReaction::kReport, R::lrNoData},
-    {S::lsDataRequested, Codes({9}), TCondition::kAny, TReaction::kReport, R::lrNoData},
+    {S::lsDataRequested, Codes({9, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrNoData},
     {S::lsDataRequested, Codes({11}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsDataRequested, Codes({14, 15}), TCondition::kAny, TReaction::kReport, R::lrLinkNotReady},
 };
@@ -67,7 +76,33 @@ TArkSocket101Master::~TArkSocket101Master() {
 
 bool TArkSocket101Master::IsBusy() const {
   return state_ == S::lsStatusRequested || state_ == S::lsResetSent ||
-         state_ == S::lsUserDataSent || state_ == S::lsDataRequested;
+         state_ == S::lsUserDataSent || state_ == S::lsDataRequested ||
+         state_ == S::lsClass1Requested || state_ == S::lsLinkStatusRequested;
+}
+
+void TArkSocket101Master::SetLineTiming(uint32_t baud, unsigned bitsPerCharacter,
+                                        unsigned endSilenceMs) {
+  baud_ = baud;
+  bitsPerCharacter_ = bitsPerCharacter;
+  endSilenceMs_ = endSilenceMs;
+}
+
+unsigned TArkSocket101Master::ResponseTimeoutMs() const {
+  return timeoutMs_;
+}
+
+unsigned TArkSocket101Master::WireMs(std::size_t octets) const {
+  const uint64_t bits = static_cast<uint64_t>(octets) * bitsPerCharacter_;
+  return static_cast<unsigned>((bits * 1000 + baud_ - 1) / baud_);
+}
+
+unsigned TArkSocket101Master::TimeoutFor(TLinkState state) const {
+  if (baud_ == 0) return kResponseTimeoutMs;
+  const bool dataRequest = state == S::lsDataRequested || state == S::lsClass1Requested;
+  const std::size_t longestAnswer =
+      dataRequest ? std::size_t{kFt12MaxLength} + 6 : std::size_t{LinkAddressLength()} + 4;
+  const std::size_t request = current_ ? current_->Frame().size() : 0;
+  return WireMs(request) + kResponseTimeoutMs + WireMs(longestAnswer) + endSilenceMs_;
 }
 
 void TArkSocket101Master::SetLinkAddress(uint32_t address) {
@@ -108,6 +143,18 @@ void TArkSocket101Master::RequestClass2(int retries) {
   StartCountedService(fc::kRequestClass2, {}, retries, S::lsDataRequested);
 }
 
+void TArkSocket101Master::RequestLinkStatus(int retries) {
+  CheckReadyForData();
+  current_.emplace(fc::kRequestStatus, linkAddress_, 0, false);
+  retriesLeft_ = retries;
+  Transmit(S::lsLinkStatusRequested);
+}
+
+void TArkSocket101Master::RequestClass1(int retries) {
+  CheckReadyForData();
+  StartCountedService(fc::kRequestClass1, {}, retries, S::lsClass1Requested);
+}
+
 void TArkSocket101Master::SendUserData(const TArkAsduBase& asdu, int retries) {
   CheckReadyForData();
   StartCountedService(fc::kUserDataConfirm, asdu.AsOctets(), retries, S::lsUserDataSent);
@@ -133,17 +180,19 @@ void TArkSocket101Master::Transmit(TLinkState state) {
     return;
   }
   --retriesLeft_;
+  assembly_.clear();  // what came before belongs to no answer of this frame
   // State and time-out are set before the frame leaves, so that a response,
   // however early, finds the service it belongs to.
   state_ = state;
+  timeoutMs_ = TimeoutFor(state);
   Arm();
   if (link_.Send) link_.Send(current_->Frame());
 }
 
 void TArkSocket101Master::Arm() {
-  deadlineMs_ = clock_.MonotonicMs() + kResponseTimeoutMs;
+  deadlineMs_ = clock_.MonotonicMs() + timeoutMs_;
   timer_->SetEnabled(false);
-  timer_->SetInterval(kResponseTimeoutMs);
+  timer_->SetInterval(timeoutMs_);
   timer_->SetEnabled(true);
 }
 
@@ -163,16 +212,7 @@ void TArkSocket101Master::HandleTimer() {
     return;
   }
   Disarm();
-  switch (state_) {
-    case S::lsStatusRequested:
-    case S::lsResetSent:  // a reset is not repeated on silence
-      state_ = S::lsNotReady;
-      Report(R::lrFailed, {}, false);
-      break;
-    default:
-      Repeat();
-      break;
-  }
+  Repeat();
 }
 
 void TArkSocket101Master::ReceiveOctets(const Octets& data) {
@@ -200,52 +240,88 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
     return;
   }
   Trace("iRd: " + BytesToHex(data));
-  const TArkInPacket packet(data);
+  // The answer may come in pieces or after stray octets: it is assembled
+  // until one whole frame is there; a frame that changes nothing (another
+  // address, an unexpected function) lets the next one be looked at.
+  assembly_ += data;
+  for (;;) {
+    const std::size_t length = NextFrameLength();
+    if (length == 0) return;  // more octets, or the time-out, decide
+    const TArkInPacket packet(assembly_.substr(0, length));
+    assembly_.erase(0, length);
+    if (Act(packet)) return;
+  }
+}
+
+std::size_t TArkSocket101Master::NextFrameLength() {
+  for (;;) {
+    const std::size_t length = Ft12FrameLength(assembly_);
+    if (length != kNotFt12Frame) return length;
+    // Octets that cannot begin a frame are dropped up to the next octet that can.
+    const std::size_t next = assembly_.find_first_of(kFrameStarts, 1);
+    assembly_.erase(0, next);
+  }
+}
+
+bool TArkSocket101Master::Act(const TArkInPacket& packet) {
   const TDecision decision = Decide(packet);
   switch (decision.reaction) {
     case TReaction::kIgnore:
-      return;  // the time-out decides
+      return false;
     case TReaction::kRepeat:
       Disarm();
       Repeat();
-      return;
+      return true;
     case TReaction::kStartReset:
       Disarm();
       state_ = S::lsNotReady;
       current_.emplace(fc::kResetRemoteLink, linkAddress_, 0, false);
       Transmit(S::lsResetSent);  // the retry budget carries on
-      return;
-    case TReaction::kReport:
+      return true;
+    case TReaction::kReport: {
+      // E5h carries neither ACD nor DFC.
+      const bool control = packet.HasControl();
       Finish(S::lsReady, decision.result,
-             decision.result == R::lrUserData ? packet.UserData() : Octets(), packet.Acd());
-      return;
+             decision.result == R::lrUserData ? packet.UserData() : Octets(),
+             control && packet.Acd(), control && packet.Dfc());
+      return true;
+    }
   }
+  return true;
 }
 
 TArkSocket101Master::TDecision TArkSocket101Master::Decide(const TArkInPacket& packet) const {
   using C = TCondition;
-  if (!packet.HasControl()) return {TReaction::kRepeat, R::lrNone};
-  if (packet.Prm() || !packet.AddressMatches(linkAddress_)) return {TReaction::kIgnore, R::lrNone};
-  const uint8_t function = packet.Function();
+  int function = kSingleAck;
+  if (packet.HasControl()) {
+    if (packet.Prm() || !packet.AddressMatches(linkAddress_)) {
+      return {TReaction::kIgnore, R::lrNone};
+    }
+    function = packet.Function();
+  } else if (packet.Frame() != Octets(1, static_cast<char>(kFt12Ack))) {
+    return {TReaction::kRepeat, R::lrNone};
+  }
+  // Class 1 and class 2 requests are answered alike.
+  const S state = state_ == S::lsClass1Requested ? S::lsDataRequested : state_;
   for (const TReceiveRule& rule : kReceiveRules) {
-    if (rule.state != state_ || (rule.functions & (1u << function)) == 0) continue;
-    const bool fits = rule.condition == C::kAny || (rule.condition == C::kDfcSet && packet.Dfc()) ||
-                      (rule.condition == C::kDfcClear && !packet.Dfc()) ||
+    if (rule.state != state || (rule.functions & (1u << function)) == 0) continue;
+    const bool fits = rule.condition == C::kAny ||
                       (rule.condition == C::kWithData && packet.HasData()) ||
                       (rule.condition == C::kWithoutData && !packet.HasData());
     if (fits) return {rule.reaction, rule.result};
   }
-  return {TReaction::kIgnore, R::lrNone};
+  return {function == kSingleAck ? TReaction::kRepeat : TReaction::kIgnore, R::lrNone};
 }
 
-void TArkSocket101Master::Finish(TLinkState state, TLinkResult result, const Octets& asdu,
-                                 bool acd) {
+void TArkSocket101Master::Finish(TLinkState state, TLinkResult result, const Octets& asdu, bool acd,
+                                 bool dfc) {
   Disarm();
   state_ = state;
-  Report(result, asdu, acd);
+  Report(result, asdu, acd, dfc);
 }
 
-void TArkSocket101Master::Report(TLinkResult result, const Octets& asdu, bool acd) {
+void TArkSocket101Master::Report(TLinkResult result, const Octets& asdu, bool acd, bool dfc) {
+  lastDfc_ = dfc;
   if (!OnLinkResult) return;
   lastResult_ = result;
   lastAsdu_ = asdu;

@@ -1,8 +1,11 @@
 #pragma once
 // The primary station of IEC 60870-5-101 unbalanced transmission for one
-// secondary station: one link service at a time, a 400 ms response time-out,
-// repeats within a retry budget set by the caller, the frame count bit, and
-// exactly one result per service.
+// secondary station: one link service at a time, a response time-out of
+// 400 ms plus the wire times of the line, repeats within a retry budget set
+// by the caller (for every service, the reset too), the frame count bit, and
+// exactly one result per service. Answers are assembled from the received
+// chunks until one whole FT 1.2 frame is there; octets that cannot begin a
+// frame are skipped.
 //
 // Threads: every method runs on the GUI thread except ReceiveOctets, which
 // may be called from any thread and hands the octets to the GUI thread. The
@@ -33,12 +36,14 @@
 namespace vela {
 
 enum class TLinkState : uint8_t {
-  lsNotReady = 0,         // link not reset, or the last service failed
-  lsReady = 1,            // idle, link reset
-  lsStatusRequested = 2,  // REQUEST STATUS OF LINK sent
-  lsResetSent = 3,        // RESET OF REMOTE LINK sent
-  lsUserDataSent = 4,     // SEND/CONFIRM user data sent
-  lsDataRequested = 5,    // REQUEST/RESPOND class 2 data sent
+  lsNotReady = 0,             // link not reset, or the last service failed
+  lsReady = 1,                // idle, link reset
+  lsStatusRequested = 2,      // REQUEST STATUS OF LINK sent
+  lsResetSent = 3,            // RESET OF REMOTE LINK sent
+  lsUserDataSent = 4,         // SEND/CONFIRM user data sent
+  lsDataRequested = 5,        // REQUEST/RESPOND class 2 data sent
+  lsClass1Requested = 6,      // REQUEST/RESPOND class 1 data sent
+  lsLinkStatusRequested = 7,  // REQUEST STATUS OF LINK sent on a link already reset
 };
 
 enum class TLinkResult : uint8_t {
@@ -61,6 +66,8 @@ struct TIecLink {
 
 class TArkSocket101Master {
  public:
+  // The time-out before the line timing is known, and the device's own
+  // answer time once it is.
   static constexpr unsigned kResponseTimeoutMs = 400;
 
   using TLinkResultEvent = std::function<void(TArkSocket101Master* sender, TLinkResult result,
@@ -76,6 +83,12 @@ class TArkSocket101Master {
   // Services; each raises TArkException when the state does not allow it.
   void ResetLink(int retries);
   void RequestClass2(int retries);
+  // Same results and rules as RequestClass2, for class 1 data.
+  void RequestClass1(int retries);
+  // REQUEST STATUS OF LINK on a link already reset (to see DFC fall back to
+  // 0): lrAck with Dfc() on function 11, lrLinkNotReady on 14 or 15; the
+  // link stays reset and the frame count bit is unchanged.
+  void RequestLinkStatus(int retries);
   void SendUserData(const TArkAsduBase& asdu, int retries);
 
   // One received chunk, as the port delivered it; any thread.
@@ -84,6 +97,15 @@ class TArkSocket101Master {
   bool IsReady() const { return state_ == TLinkState::lsReady; }
   bool IsBusy() const;
   TLinkState State() const { return state_; }
+  // The line the frames travel on: from the next transmission on the response
+  // time-out is the request's own wire time, 400 ms, the wire time of the
+  // longest answer the request can bring (a fixed frame for status, reset and
+  // user data; a variable frame of 261 octets for a data request) and the
+  // port's end-of-answer silence. Until it is called (or with baud 0) the
+  // time-out is a plain 400 ms.
+  void SetLineTiming(uint32_t baud, unsigned bitsPerCharacter, unsigned endSilenceMs = 50);
+  // The time-out of the current or the last service (400 before the first).
+  unsigned ResponseTimeoutMs() const;
   void SetLinkAddress(uint32_t address);
   uint32_t LinkAddress() const { return linkAddress_; }
   // Forgets the link state (another port was chosen). A running service ends
@@ -95,6 +117,11 @@ class TArkSocket101Master {
   // The frame sent last (repeated unchanged on retries); none before the first.
   const TArkOutPacket* CurrentFrame() const { return current_ ? &*current_ : nullptr; }
   TLinkResult LastResult() const { return lastResult_; }
+  // The DFC bit of the response behind the result reported last (false for
+  // E5h and for lrFailed). DFC = 1 holds back further user data only: the
+  // owner sends no SendUserData until RequestLinkStatus reports DFC = 0;
+  // data requests stay allowed. Readable inside OnLinkResult.
+  bool Dfc() const { return lastDfc_; }
 
   // Runs on the GUI thread with the received ASDU (or none) for 8 with data.
   // A TArkException it raises goes to OnLinkError; anything raised there is
@@ -106,13 +133,13 @@ class TArkSocket101Master {
 
  private:
   enum class TReaction : uint8_t { kIgnore, kRepeat, kStartReset, kReport };
-  enum class TCondition : uint8_t { kAny, kDfcSet, kDfcClear, kWithData, kWithoutData };
+  enum class TCondition : uint8_t { kAny, kWithData, kWithoutData };
   // One row of the receive table: in state, a usable response to the master's
   // address whose function code is in the functions mask and that meets the
   // condition leads to reaction (and, for kReport, to result).
   struct TReceiveRule {
     TLinkState state;
-    uint16_t functions;
+    uint32_t functions;
     TCondition condition;
     TReaction reaction;
     TLinkResult result;
@@ -124,6 +151,8 @@ class TArkSocket101Master {
   };
 
   void CheckReadyForData() const;
+  unsigned WireMs(std::size_t octets) const;
+  unsigned TimeoutFor(TLinkState state) const;
   void StartCountedService(uint8_t function, const Octets& userData, int retries, TLinkState state);
   void Transmit(TLinkState state);
   void Repeat() { Transmit(state_); }
@@ -131,9 +160,14 @@ class TArkSocket101Master {
   void Disarm();
   void HandleTimer();
   void HandleReceived(const Octets& data);
+  // Drops octets that cannot begin a frame; the length of the whole frame
+  // then at the start of the assembly, or 0 when more octets are needed.
+  std::size_t NextFrameLength();
+  // Handles one whole frame; false when it changed nothing.
+  bool Act(const TArkInPacket& packet);
   TDecision Decide(const TArkInPacket& packet) const;
-  void Finish(TLinkState state, TLinkResult result, const Octets& asdu, bool acd);
-  void Report(TLinkResult result, const Octets& asdu, bool acd);
+  void Finish(TLinkState state, TLinkResult result, const Octets& asdu, bool acd, bool dfc);
+  void Report(TLinkResult result, const Octets& asdu, bool acd, bool dfc = false);
   void Trace(const std::string& line) const;
 
   Clock& clock_;
@@ -144,10 +178,16 @@ class TArkSocket101Master {
   uint32_t frameCounter_ = 0;  // lowest bit is the FCB of the last FCV = 1 frame
   int retriesLeft_ = 0;
   int64_t deadlineMs_ = 0;
+  unsigned timeoutMs_ = kResponseTimeoutMs;
+  uint32_t baud_ = 0;  // 0: line timing not known
+  unsigned bitsPerCharacter_ = 0;
+  unsigned endSilenceMs_ = 0;
   std::optional<TArkOutPacket> current_;
+  Octets assembly_;  // octets of the answer received so far
   TLinkResult lastResult_ = TLinkResult::lrNone;
   Octets lastAsdu_;
   bool lastAcd_ = false;
+  bool lastDfc_ = false;
   std::atomic<int> receivesInFlight_{0};
   std::atomic<bool> closing_{false};
 };

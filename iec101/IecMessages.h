@@ -12,6 +12,19 @@ inline constexpr const char* kBadCotLength =
     "Недопустимая длина поля \"причина передачи ASDU\". Возможные значения: [1,2]";
 inline constexpr const char* kBadIoaLength =
     "Недопустимая длина поля \"адрес объекта информации\". Возможные значения: [1,2,3]";
+// A common address of ASDU out of range for its field length; filled with
+// the address.
+inline constexpr const char* kCommonAddressDoesNotFitOneOctet =
+    "Общий адрес ASDU %u не помещается в поле длиной 1 байт: допустимы значения от 1 до 255. "
+    "Укажите адрес из этого диапазона или выберите длину общего адреса ASDU 2 байта.";
+inline constexpr const char* kCommonAddressDoesNotFitTwoOctets =
+    "Общий адрес ASDU %u не помещается в поле длиной 2 байта: допустимы значения от 1 до "
+    "65533. Укажите адрес из этого диапазона.";
+
+// Options dialog: an interval that is not an integer; filled with the
+// rejected text and the old interval.
+inline constexpr const char* kBadCyclicInterval =
+    "Ошибка ввода. Некорректное значение таймаута \"%s\" заменено на \"%d\".";
 
 // FT 1.2 frames.
 inline constexpr const char* kNoControlField =

@@ -168,6 +168,44 @@ bool TArkInPacket::AddressMatches(uint32_t expected) const {
   return LinkAddress() == TruncateLinkAddress(expected);
 }
 
+namespace {
+
+// A frame of total length n whose checksum sits at n - 2 over the octets from
+// first on, checked as far as data reaches.
+std::size_t CheckedFrameLength(const Octets& data, std::size_t first, std::size_t n) {
+  if (data.size() >= n - 1 && OctetAt(data, n - 2) != SumOf(data, first, n - 2 - first)) {
+    return kNotFt12Frame;
+  }
+  if (data.size() < n) return 0;
+  return OctetAt(data, n - 1) == kFt12Stop ? n : kNotFt12Frame;
+}
+
+std::size_t VariableFrameLength(const Octets& data) {
+  if (data.size() < 2) return 0;
+  const std::size_t l = OctetAt(data, 1);
+  if (l < LinkAddressLength() + 1) return kNotFt12Frame;
+  if (data.size() >= 3 && OctetAt(data, 2) != l) return kNotFt12Frame;
+  if (data.size() >= 4 && OctetAt(data, 3) != kFt12VariableStart) return kNotFt12Frame;
+  return CheckedFrameLength(data, 4, l + 6);
+}
+
+}  // namespace
+
+std::size_t Ft12FrameLength(const Octets& data) {
+  if (data.empty()) return 0;
+  switch (OctetAt(data, 0)) {
+    case kFt12Ack:
+    case kFt12Nack:
+      return 1;
+    case kFt12FixedStart:
+      return CheckedFrameLength(data, 1, LinkAddressLength() + 4);
+    case kFt12VariableStart:
+      return VariableFrameLength(data);
+    default:
+      return kNotFt12Frame;
+  }
+}
+
 TArkOutPacket::TArkOutPacket(uint8_t function, uint32_t linkAddress, int fcbSource, bool fcv,
                              const Octets& userData) {
   uint32_t control = 0x40 | (function & 0x0F);

@@ -5,6 +5,7 @@
 // program) or for a secondary station (a simulated device). The link address
 // field's size is LinkAddressLength() at the moment of building or parsing.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "common/ArkTypes.h"
@@ -24,6 +25,10 @@ inline constexpr uint8_t kFt12FixedStart = 0x10;
 inline constexpr uint8_t kFt12VariableStart = 0x68;
 inline constexpr uint8_t kFt12Stop = 0x16;
 inline constexpr int kFt12MaxLength = 255;  // largest L of a variable frame
+// Every octet a frame can begin with.
+inline constexpr char kFrameStarts[] = {static_cast<char>(kFt12Ack), static_cast<char>(kFt12Nack),
+                                        static_cast<char>(kFt12FixedStart),
+                                        static_cast<char>(kFt12VariableStart), '\0'};
 
 // Function codes of the control field.
 namespace fc {
@@ -113,5 +118,16 @@ class TArkOutPacket : public TArkPacketBase {
 
 // The address truncated to LinkAddressLength() octets.
 uint16_t TruncateLinkAddress(uint32_t address);
+
+// Ft12FrameLength's answer for octets that cannot begin a frame.
+inline constexpr std::size_t kNotFt12Frame = static_cast<std::size_t>(-1);
+
+// The length of the whole well-formed FT 1.2 frame that starts at data[0]:
+// E5h or A2h alone, a fixed frame of the link address length in force, or a
+// variable frame (L at least 1 + LinkAddressLength()) with a good checksum.
+// Octets after that frame do not matter. 0 when data is a valid beginning of
+// a frame that needs more octets (also when data is empty); kNotFt12Frame
+// when data cannot be the start of a frame.
+std::size_t Ft12FrameLength(const Octets& data);
 
 }  // namespace vela

@@ -1,6 +1,7 @@
 #include "iec101/IecSettings.h"
 
 #include <atomic>
+#include <cstdio>
 
 #include "common/ArkTypes.h"
 #include "iec101/IecMessages.h"
@@ -58,6 +59,23 @@ int ElementCount(int asduLength, bool sequence, int elementSize) {
   const int ioa = static_cast<int>(IoaLength());
   if (sequence) return (body - ioa) / elementSize;
   return body / (elementSize + ioa);
+}
+
+uint32_t MaxCommonAddress(int commonAddressLength) {
+  if (commonAddressLength == 1) return 255;
+  if (commonAddressLength == 2) return 65533;
+  throw TArkException(iec_messages::kBadCommonAddressLength);
+}
+
+void CheckCommonAddressFits(uint32_t commonAddress, int commonAddressLength) {
+  const uint32_t highest = MaxCommonAddress(commonAddressLength);
+  if (commonAddress >= 1 && commonAddress <= highest) return;
+  char text[320];
+  std::snprintf(text, sizeof text,
+                commonAddressLength == 1 ? iec_messages::kCommonAddressDoesNotFitOneOctet
+                                         : iec_messages::kCommonAddressDoesNotFitTwoOctets,
+                static_cast<unsigned>(commonAddress));
+  throw TArkException(text);
 }
 
 void RestoreDefaultIecSettings() {

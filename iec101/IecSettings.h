@@ -31,6 +31,16 @@ uint32_t AsduHeaderLength();
 // otherwise an address before every element. Integer division toward zero.
 int ElementCount(int asduLength, bool sequence, int elementSize);
 
+// Largest common address of ASDU that commonAddressLength octets carry: 255
+// for one octet, 65533 for two (65534 and 65535 stay out of reach as the
+// dialog's list ends there).
+uint32_t MaxCommonAddress(int commonAddressLength);
+
+// Raises TArkException with a Russian message that says what to choose
+// instead when commonAddress is 0 or does not fit commonAddressLength octets;
+// a length other than 1 or 2 raises the common-address length message.
+void CheckCommonAddressFits(uint32_t commonAddress, int commonAddressLength);
+
 // All four back to the values the program starts with (1, 1, 1, 2).
 void RestoreDefaultIecSettings();
 

@@ -15,18 +15,39 @@ constexpr int kLabelWidth = 262;
 constexpr int kFieldLeft = 284;
 constexpr int kFieldWidth = 119;
 constexpr int kRowHeight = 26;
+constexpr int kButtonWidth = 100;
+constexpr int kButtonHeight = 28;
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 void SelectText(QComboBox& box, int value) {
   box.setCurrentIndex(box.findText(QString::number(value)));
 }
 
 int SelectedValue(const QComboBox& box) {
-  return box.currentText().toInt();
+  return box.currentIndex() < 0 ? TIecCfgView::kNotListed : box.currentText().toInt();
+}
+
+// The character a key event types, as the common address box sees it;
+// backspace counts as a typed character.
+bool TypedCharacters(const QKeyEvent& key, std::string& typed) {
+  if (key.key() == Qt::Key_Backspace) {
+    typed = "\b";
+    return true;
+  }
+  const QString text = key.text();
+  if (text.isEmpty() || !text[0].isPrint()) return false;  // Delete, arrows, Enter, Ctrl+...
+  typed.clear();
+  for (QChar c : text) typed += c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?';
+  return true;
 }
 
 }  // namespace
 
-QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent) : QDialog(parent) {
+QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent, TMessageBox* messageBox)
+    : QDialog(parent), messageBox_(messageBox ? messageBox : &ownMessageBox_) {
   setWindowTitle("Настройки протокола ГОСТ Р МЭК 60870-5-101");
   setFont(WindowFont());
   QStringList addresses;
@@ -35,9 +56,12 @@ QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent) : QDialog(parent) {
   commonAddress_ = AddRow(0, "общий адрес ASDU:", addresses);
   commonAddress_->setEditable(true);
   commonAddress_->setInsertPolicy(QComboBox::NoInsert);
+  // The box keeps the keyboard focus and hands keys to its line edit without
+  // the line edit's filters seeing them: watch both.
+  commonAddress_->installEventFilter(this);
   commonAddress_->lineEdit()->installEventFilter(this);
   connect(commonAddress_, &QComboBox::editTextChanged, this, [this](const QString& text) {
-    const QString checked = QString::fromStdString(IecCommonAddressText(text.toStdString()));
+    const QString checked = Q(TIecCfgForm::CommonAddressText(text.toStdString()));
     if (checked != text) commonAddress_->setEditText(checked);
   });
   linkLength_ = AddRow(1, "адрес канального уровня, байт:", {"0", "1", "2"});
@@ -59,7 +83,7 @@ QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent) : QDialog(parent) {
   cancel_ = new QPushButton("Отмена", this);
   connect(ok_, &QPushButton::clicked, this, [this] { Confirm(); });
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-  Load(TIecCfgMode::Device);
+  Load(TIecOptionsMode::Device);
 }
 
 QComboBox* QtIecOptionsDialog::AddRow(int row, const char* label, const QStringList& items,
@@ -73,42 +97,44 @@ QComboBox* QtIecOptionsDialog::AddRow(int row, const char* label, const QStringL
   return box;
 }
 
-void QtIecOptionsDialog::Load(TIecCfgMode mode) {
-  mode_ = mode;
-  const TIecCfgView view = LoadIecCfg(mode);
+void QtIecOptionsDialog::Load(TIecOptionsMode mode) {
+  form_.Load(mode);
+  const TIecCfgView& view = form_.View();
   SelectText(*linkLength_, view.linkAddressLength);
   SelectText(*commonLength_, view.commonAddressLength);
   SelectText(*cotLength_, view.cotLength);
   SelectText(*ioaLength_, view.ioaLength);
-  commonAddress_->setEditText(QString::fromStdString(view.commonAddress));
-  asduFormat_->setCurrentIndex(view.asduFormatIndex);
+  commonAddress_->setEditText(Q(view.commonAddress));
+  asduFormat_->setCurrentIndex(view.asduFormatIndex < asduFormat_->count() ? view.asduFormatIndex
+                                                                           : -1);
   cyclic_->setChecked(view.cyclic);
   cyclic_->setEnabled(view.cyclicEnabled);
-  interval_->setText(QString::fromStdString(view.interval));
+  interval_->setText(Q(view.interval));
   for (QWidget* row : {static_cast<QWidget*>(intervalLabel_), static_cast<QWidget*>(interval_),
                        static_cast<QWidget*>(asduLabel_), static_cast<QWidget*>(asduFormat_)}) {
     row->setVisible(view.deviceRowsVisible);
   }
   FollowCyclic();
-  const int buttonWidth = 100;
-  ok_->setGeometry(kIecCfgClientWidth / 2 - buttonWidth - 8, view.buttonsTop, buttonWidth, 28);
-  cancel_->setGeometry(kIecCfgClientWidth / 2 + 8, view.buttonsTop, buttonWidth, 28);
-  // The heights are those of the whole window; the client area lies inside.
-  setFixedSize(kIecCfgClientWidth, view.formHeight - 34);
+  ok_->setGeometry(kIecCfgClientWidth / 2 - kButtonWidth - 8, view.buttonsTop, kButtonWidth,
+                   kButtonHeight);
+  cancel_->setGeometry(kIecCfgClientWidth / 2 + 8, view.buttonsTop, kButtonWidth, kButtonHeight);
+  setFixedSize(kIecCfgClientWidth, view.formHeight - kIecCfgFrameHeight);
 }
 
-bool QtIecOptionsDialog::Show(TIecCfgMode mode) {
+bool QtIecOptionsDialog::Execute(TIecOptionsMode mode) {
   Load(mode);
   return exec() == QDialog::Accepted;
 }
 
 void QtIecOptionsDialog::FollowCyclic() {
-  intervalLabel_->setEnabled(cyclic_->isChecked());
-  interval_->setEnabled(cyclic_->isChecked());
+  TIecCfgView& view = form_.View();
+  view.cyclic = cyclic_->isChecked();
+  intervalLabel_->setEnabled(view.IntervalEnabled());
+  interval_->setEnabled(view.IntervalEnabled());
 }
 
-TIecCfgView QtIecOptionsDialog::ReadControls() const {
-  TIecCfgView view;
+void QtIecOptionsDialog::ReadControls() {
+  TIecCfgView& view = form_.View();
   view.commonAddress = commonAddress_->currentText().toStdString();
   view.linkAddressLength = SelectedValue(*linkLength_);
   view.commonAddressLength = SelectedValue(*commonLength_);
@@ -117,30 +143,37 @@ TIecCfgView QtIecOptionsDialog::ReadControls() const {
   view.cyclic = cyclic_->isChecked();
   view.interval = interval_->text().toStdString();
   view.asduFormatIndex = asduFormat_->currentIndex();
-  return view;
 }
 
 void QtIecOptionsDialog::Confirm() {
-  // The dialog counts as confirmed even when storing fails.
+  ReadControls();
+  const std::string refusal = form_.Refusal();
+  if (!refusal.empty()) {
+    // Nothing is stored; the dialog stays open for another address or length.
+    messageBox_->Show(windowTitle().toStdString(), refusal);
+    commonAddress_->setFocus();
+    commonAddress_->lineEdit()->selectAll();
+    return;
+  }
+  // The dialog counts as confirmed even when storing the interval fails.
   setResult(QDialog::Accepted);
-  TIecCfgView view = ReadControls();
   try {
-    StoreIecCfg(mode_, view);
+    form_.Store();
   } catch (const std::exception& e) {
-    interval_->setText(QString::fromStdString(view.interval));
+    interval_->setText(Q(form_.View().interval));
     if (OnStoreFailed) OnStoreFailed(e);
   }
   accept();
 }
 
 bool QtIecOptionsDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != commonAddress_->lineEdit() || event->type() != QEvent::KeyPress) return false;
-  auto* key = static_cast<QKeyEvent*>(event);
-  const QString text = key->text();
-  const bool typed = key->key() == Qt::Key_Backspace || (!text.isEmpty() && text[0].isPrint());
-  if (!typed) return false;  // Delete, arrows, Enter keep their meaning
-  const char ch = text.isEmpty() ? '\b' : text[0].toLatin1();
-  commonAddress_->lineEdit()->insert(QString(QChar(IecCommonAddressKey(ch))));
+  const bool addressBox = watched == commonAddress_ || watched == commonAddress_->lineEdit();
+  if (!addressBox || event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+  std::string typed;
+  if (!TypedCharacters(*static_cast<QKeyEvent*>(event), typed)) return false;
+  QString entered;
+  for (char c : typed) entered += QChar(TIecCfgForm::CommonAddressKey(c));
+  commonAddress_->lineEdit()->insert(entered);
   return true;
 }
 

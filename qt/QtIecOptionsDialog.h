@@ -1,7 +1,8 @@
 #pragma once
 // The modal dialog of the IEC 60870-5-101 options, in device mode (the
 // device's working interface) or connection mode (the program's own link).
-// Created once and kept; Show loads it for a mode and runs it.
+// Created once and kept. It binds its widgets to TIecCfgForm, which decides
+// what they show and what OK stores.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,23 +13,27 @@
 #include <exception>
 #include <functional>
 
-#include "qt/IecCfgModel.h"
+#include "iec101/IecCfgForm.h"
+#include "qt/QtDialogs.h"
+#include "ui/Dialogs.h"
 
 namespace vela {
 
-class QtIecOptionsDialog : public QDialog {
+class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
  public:
-  explicit QtIecOptionsDialog(QWidget* parent = nullptr);
+  // messageBox shows why OK was refused; none: a Qt message box.
+  explicit QtIecOptionsDialog(QWidget* parent = nullptr, TMessageBox* messageBox = nullptr);
 
   // Loads the controls for mode and runs the dialog; true when confirmed
-  // (also when storing then failed: the failure goes to OnStoreFailed).
-  bool Show(TIecCfgMode mode);
+  // (also when storing the interval then failed: that goes to OnStoreFailed).
+  bool Execute(TIecOptionsMode mode) override;
   // Loads the controls for mode without running the dialog (for pictures).
-  void Load(TIecCfgMode mode);
+  void Load(TIecOptionsMode mode);
   // Where a failure to store the confirmed values goes (the activity log).
   std::function<void(const std::exception&)> OnStoreFailed;
 
   QComboBox& CommonAddressBox() { return *commonAddress_; }
+  QComboBox& CommonAddressLengthBox() { return *commonLength_; }
   QLineEdit& IntervalEdit() { return *interval_; }
   QCheckBox& CyclicBox() { return *cyclic_; }
   QPushButton& OkButton() { return *ok_; }
@@ -41,9 +46,11 @@ class QtIecOptionsDialog : public QDialog {
                     QLabel** caption = nullptr);
   void Confirm();
   void FollowCyclic();
-  TIecCfgView ReadControls() const;
+  void ReadControls();
 
-  TIecCfgMode mode_ = TIecCfgMode::Device;
+  TIecCfgForm form_;
+  QtMessageBox ownMessageBox_;
+  TMessageBox* messageBox_;
   QComboBox* commonAddress_;
   QComboBox* linkLength_;
   QComboBox* commonLength_;

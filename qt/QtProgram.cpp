@@ -43,16 +43,20 @@ QtProgram::QtProgram(const QtProgramOptions& options)
     : options_(options), bitmaps_(options.bitmapFolder) {
   InitGlyphResources();
   InstallQtHandOver();
+  // The form keeps the dialog among its seams, so the dialog comes first; it
+  // moves onto the window once that exists.
+  optionsDialog_ = std::make_unique<QtIecOptionsDialog>(
+      nullptr, options_.messageBox ? options_.messageBox : &messageBox_);
   form_ = std::make_unique<TForm1>(MakeSeams());
-  if (form_->StartupFailed()) return;
-  window_ = std::make_unique<QtMainWindow>(*form_, bitmaps_);
-  saveDialog_.SetParent(window_.get());
-  optionsDialog_ = std::make_unique<QtIecOptionsDialog>(window_.get());
   optionsDialog_->OnStoreFailed = [this](const std::exception& e) {
     form_->HandleException(optionsDialog_.get(), e);
   };
+  if (form_->StartupFailed()) return;
+  window_ = std::make_unique<QtMainWindow>(*form_, bitmaps_);
+  saveDialog_.SetParent(window_.get());
+  optionsDialog_->setParent(window_.get(), optionsDialog_->windowFlags());
   if (!form_->btnIecCfg.OnClick) {
-    form_->btnIecCfg.OnClick = [this] { optionsDialog_->Show(TIecCfgMode::Device); };
+    form_->btnIecCfg.OnClick = [this] { optionsDialog_->Execute(TIecOptionsMode::Device); };
   }
   if (auto* app = dynamic_cast<QtApplication*>(QCoreApplication::instance())) {
     app->OnException = [this](const std::exception& e) { form_->HandleException(nullptr, e); };
@@ -74,6 +78,7 @@ TForm1Seams QtProgram::MakeSeams() {
   TForm1Seams seams(clock_, timers_);
   seams.saveDialog = &saveDialog_;
   seams.messageBox = options_.messageBox ? options_.messageBox : &messageBox_;
+  seams.iecOptionsDialog = optionsDialog_.get();
   seams.canvasFactory = [] { return std::make_unique<QtCanvas>(kPanelWidth, kPanelHeight); };
   if (options_.debugConsole) {
     seams.debugOutputFactory = [] { return std::make_unique<DebugConsoleTarget>(); };
@@ -82,6 +87,7 @@ TForm1Seams QtProgram::MakeSeams() {
   seams.enumComPorts = [] { return EnumComPorts(); };
   const std::string self = OwnExecutablePath();
   seams.programVersion = FileVersionText(self);
+  seams.fastExchange = options_.fastExchange;
   seams.programDigest = [self] { return HashFileGost256(self); };
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     seams.screenWidth = screen->geometry().width();

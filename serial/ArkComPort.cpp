@@ -112,6 +112,21 @@ bool TArkComPort::Send(const Octets& data) {
   return true;
 }
 
+void TArkComPort::SetAnswerComplete(AnswerCompleteTest test) {
+  std::lock_guard lock(answerMutex_);
+  answerComplete_ = std::move(test);
+}
+
+bool TArkComPort::FastExchange() const {
+  std::lock_guard lock(answerMutex_);
+  return static_cast<bool>(answerComplete_);
+}
+
+bool TArkComPort::AnswerIsComplete(const Octets& received) const {
+  std::lock_guard lock(answerMutex_);
+  return answerComplete_ && answerComplete_(received);
+}
+
 void TArkComPort::ApplySettings(const LineSettings& settings) {
   // On an open port the stored values change only when the device took them.
   if (open_) backend_->Configure(settings);
@@ -204,7 +219,7 @@ TArkComPort::WorkerTask TArkComPort::WaitForTask() {
 }
 
 void TArkComPort::ReadOnce() {
-  ReadResult result = backend_->Read(kReadBufferSize, kInterOctetGapMs);
+  ReadResult result = backend_->Read(kReadBufferSize, kInterOctetGapMs, askAnswerComplete_);
   if (result.status == ReadStatus::Woken) return;
   uint64_t generation = 0;
   {

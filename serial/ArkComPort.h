@@ -50,6 +50,14 @@ class TArkComPort : public TArkThread {
   // False, without sending, when the port is closed, data is empty or a write
   // is still pending. Any thread.
   bool Send(const Octets& data);
+  // Fast exchange: while a test is set, the octets gathered so far are
+  // delivered as soon as it accepts them; what it refuses still ends with the
+  // silence. Empty, as after construction: silence only. Any thread; the test
+  // runs in the worker thread, so it must own everything it looks at.
+  void SetAnswerComplete(AnswerCompleteTest test);
+  bool FastExchange() const;
+  // Whether the test now set accepts received; false without one.
+  bool AnswerIsComplete(const Octets& received) const;
 
   void SetBaudRate(int value);
   void SetByteSize(uint8_t value);
@@ -105,6 +113,12 @@ class TArkComPort : public TArkThread {
   Octets remainderData_;  // a write the driver did not take at once
   size_t remainderWritten_ = 0;
   bool remainderPending_ = false;
+
+  mutable std::mutex answerMutex_;
+  AnswerCompleteTest answerComplete_;  // under answerMutex_
+  const AnswerCompleteTest askAnswerComplete_ = [this](const Octets& received) {
+    return AnswerIsComplete(received);
+  };
 
   // Worker thread only.
   LineErrorCounters seenErrors_;

@@ -99,7 +99,7 @@ void ScriptedBackend::Close() {
   changed_.notify_all();
 }
 
-ReadResult ScriptedBackend::Read(size_t maxOctets, int) {
+ReadResult ScriptedBackend::Read(size_t maxOctets, int, const AnswerCompleteTest&) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return woken_ || (open_ && !reads_.empty()); });
   ReadResult result{ReadStatus::Woken, {}, 0, session_};

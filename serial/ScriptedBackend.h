@@ -39,7 +39,8 @@ class ScriptedBackend : public SerialBackend {
   void Configure(const LineSettings& settings) override;
   bool IsOpen() const override;
   void Close() override;
-  ReadResult Read(size_t maxOctets, int gapMs) override;
+  // Each pushed read is whole as it is: the answer test is not asked.
+  ReadResult Read(size_t maxOctets, int gapMs, const AnswerCompleteTest& complete) override;
   WriteResult WriteNow(const Octets& data) override;
   WriteResult WriteAll(const Octets& data, uint64_t session) override;
   LineErrorCounters ErrorCounters() override;

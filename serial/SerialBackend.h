@@ -4,6 +4,7 @@
 // worker thread. Production: TermiosBackend; tests may script it.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/ArkTypes.h"
@@ -32,6 +33,11 @@ struct QueueLevels {
   uint32_t input = 0;
   uint32_t output = 0;
 };
+
+// Whether the octets gathered so far form one whole, valid answer, so that a
+// read may end at once instead of after the silence that otherwise ends it.
+// Asked by the worker thread; it must not call back into the port.
+using AnswerCompleteTest = std::function<bool(const Octets& received)>;
 
 enum class ReadStatus {
   Data,    // a read completed: data holds 1..maxOctets octets
@@ -74,9 +80,10 @@ class SerialBackend {
   virtual void Close() = 0;
 
   // Worker thread. Waits without limit for the first octet, then collects until
-  // no octet arrives for gapMs or maxOctets are there. Octets collected before
+  // no octet arrives for gapMs, maxOctets are there, or complete (asked after
+  // each arrival) says the octets are a whole answer. Octets collected before
   // a wake are kept and continue the next Read.
-  virtual ReadResult Read(size_t maxOctets, int gapMs) = 0;
+  virtual ReadResult Read(size_t maxOctets, int gapMs, const AnswerCompleteTest& complete) = 0;
 
   // Any thread; never waits: writes what the driver takes now.
   virtual WriteResult WriteNow(const Octets& data) = 0;

@@ -144,7 +144,7 @@ bool TermiosBackend::ReadAvailable(size_t maxOctets, int& error) {
   return true;
 }
 
-ReadResult TermiosBackend::Read(size_t maxOctets, int gapMs) {
+ReadResult TermiosBackend::Read(size_t maxOctets, int gapMs, const AnswerCompleteTest& complete) {
   std::shared_lock lock(deviceMutex_);
   ReadResult result{ReadStatus::Woken, {}, 0, session_};
   if (fd_ < 0 || closing_) return result;
@@ -177,6 +177,8 @@ ReadResult TermiosBackend::Read(size_t maxOctets, int gapMs) {
       result.error = error;
       return result;
     }
+    // A whole answer ends the read without waiting for the silence.
+    if (complete && collected_.size() > before && complete(collected_)) break;
   }
   result.status = ReadStatus::Data;
   result.data = std::move(collected_);

@@ -22,7 +22,7 @@ class TermiosBackend : public SerialBackend {
   bool IsOpen() const override;
   void Close() override;
 
-  ReadResult Read(size_t maxOctets, int gapMs) override;
+  ReadResult Read(size_t maxOctets, int gapMs, const AnswerCompleteTest& complete) override;
   WriteResult WriteNow(const Octets& data) override;
   WriteResult WriteAll(const Octets& data, uint64_t session) override;
 

@@ -10,11 +10,20 @@ struct AnswerFaults {
   bool badChecksum = false;   // the checksum of every answer is wrong
   bool wrongAddress = false;  // every answer carries another address
   // IEC 60870-5-101 only.
-  bool iecSingleChar = false;  // E5h instead of the ACK and "no data" frames
-  bool iecDfc = false;         // DFC = 1 (no more messages accepted) in every answer
-  bool iecNack = false;        // user data refused with NACK (link busy)
-  uint8_t iecQuality = 0;      // QDS bits set on every measured value
+  // E5h instead of the ACK and "no data" frames whenever the answer would
+  // carry ACD = 0 and DFC = 0 (a single character has no room for either).
+  bool iecSingleChar = false;
+  int iecDfcAnswers = 0;   // DFC = 1 in the first N answers; kEveryAnswer: in all
+  bool iecNack = false;    // user data refused with NACK (link busy)
+  uint8_t iecQuality = 0;  // QDS bits set on every measured value
+  // Command answers only for class 1 requests (ACD = 1 tells they wait);
+  // a class 2 request never takes them.
+  bool iecClass1Only = false;
+  // Command answers queued in class 2 behind a cycle of periodic values.
+  bool iecPeriodicFirst = false;
 };
+
+constexpr int kEveryAnswer = -1;
 
 // Faults in when and how an answer goes out.
 struct TimingFaults {

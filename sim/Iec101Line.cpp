@@ -33,7 +33,7 @@ Iec101Line::Iec101Line(DeviceModel& device, uint8_t linkAddress, const LineForma
     : device_(device),
       linkAddress_(linkAddress),
       faults_(faults),
-      station_(device, faults.iecQuality),
+      station_(device, faults),
       gapUs_(std::max<int64_t>(kMinGapUs, format.WireTimeUs(10))) {}
 
 void Iec101Line::UseLengthsOf(const IecOptions& iec) {
@@ -113,7 +113,10 @@ Exchange Iec101Line::Process(const Octets& frame, int64_t nowUs) {
   std::string note;
   const std::optional<TArkOutPacket> answer = Answer(request, nowUs, note);
   if (!note.empty()) exchange.note += "; " + note;
-  if (answer) exchange.answer = WithFaults(*answer);
+  if (answer) {
+    exchange.answer = WithFaults(*answer);
+    ++answers_;
+  }
   if (request.Fcv()) lastAnswer_ = exchange.answer;
   return exchange;
 }
@@ -127,10 +130,10 @@ std::optional<TArkOutPacket> Iec101Line::Answer(const TArkInPacket& request, int
     case fc::kResetRemoteLink:
       lastFcb_ = false;  // the next new frame carries FCB = 1
       lastAnswer_.reset();
-      return Short(fc::kAck);
+      return Short(fc::kAck, station_.HasClass1());
     case kResetUserProcess:
       station_.Clear();
-      return Short(fc::kAck);
+      return Short(fc::kAck, false);
     case fc::kUserDataConfirm:
       return UserData(request, note);
     case kUserDataNoReply:
@@ -155,21 +158,29 @@ std::optional<TArkOutPacket> Iec101Line::UserData(const TArkInPacket& request, s
     note = "данные отклонены";
     return Frame(fc::kNack);
   }
+  // The confirmation tells of the command's answers only from the next
+  // answer on: a station confirms what it received before it carries it out.
+  const bool class1Waited = station_.HasClass1();
   note = station_.Accept(request.UserData());
-  return Short(fc::kAck);
+  return Short(fc::kAck, class1Waited);
 }
 
 TArkOutPacket Iec101Line::DataAnswer(const std::optional<Octets>& asdu) {
-  return asdu ? Frame(fc::kUserData, *asdu) : Short(fc::kNoData);
+  return asdu ? Frame(fc::kUserData, *asdu) : Short(fc::kNoData, station_.HasClass1());
 }
 
 TArkOutPacket Iec101Line::Frame(uint8_t function, const Octets& asdu) const {
   const uint32_t address = faults_.wrongAddress ? linkAddress_ + 1u : linkAddress_;
-  return TArkOutPacket::Secondary(function, address, station_.HasClass1(), faults_.iecDfc, asdu);
+  return TArkOutPacket::Secondary(function, address, station_.HasClass1(), DfcNow(), asdu);
 }
 
-TArkOutPacket Iec101Line::Short(uint8_t function) const {
-  return faults_.iecSingleChar ? TArkOutPacket::SingleChar(kFt12Ack) : Frame(function);
+bool Iec101Line::DfcNow() const {
+  return faults_.iecDfcAnswers == kEveryAnswer || answers_ < faults_.iecDfcAnswers;
+}
+
+TArkOutPacket Iec101Line::Short(uint8_t function, bool class1Waits) const {
+  const bool singleChar = faults_.iecSingleChar && !class1Waits && !DfcNow();
+  return singleChar ? TArkOutPacket::SingleChar(kFt12Ack) : Frame(function);
 }
 
 Octets Iec101Line::WithFaults(const TArkOutPacket& answer) const {

@@ -39,8 +39,10 @@ class Iec101Line : public LineProtocol {
   TArkOutPacket DataAnswer(const std::optional<Octets>& asdu);
   // A frame of this station with its ACD and DFC.
   TArkOutPacket Frame(uint8_t function, const Octets& asdu = {}) const;
-  // ACK or "no data"; E5h instead when told to.
-  TArkOutPacket Short(uint8_t function) const;
+  // ACK or "no data"; E5h instead when told to and neither ACD (class1Waits)
+  // nor DFC would be set.
+  TArkOutPacket Short(uint8_t function, bool class1Waits) const;
+  bool DfcNow() const;
   Octets WithFaults(const TArkOutPacket& answer) const;
 
   DeviceModel& device_;
@@ -52,6 +54,7 @@ class Iec101Line : public LineProtocol {
   int64_t lastUs_ = 0;
   std::optional<bool> lastFcb_;  // of the last accepted FCV = 1 frame
   std::optional<Octets> lastAnswer_;
+  int answers_ = 0;  // answers sent so far, for the DFC fault
 };
 
 }  // namespace vela

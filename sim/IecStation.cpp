@@ -49,7 +49,11 @@ std::optional<TDateTime> TimeOf(const TArkIecTypeTime& t) {
 
 }  // namespace
 
-IecStation::IecStation(DeviceModel& device, uint8_t quality) : device_(device), quality_(quality) {}
+IecStation::IecStation(DeviceModel& device, const AnswerFaults& faults)
+    : device_(device),
+      quality_(faults.iecQuality),
+      class1Only_(faults.iecClass1Only),
+      periodicFirst_(faults.iecPeriodicFirst) {}
 
 void IecStation::Clear() {
   class1_.clear();
@@ -68,12 +72,26 @@ void IecStation::Mirror(const Octets& asdu, uint8_t causeCode, bool negative) {
   if (reply.CommonAddress() == CommonAddressMask()) {
     reply.SetCommonAddress(device_.Settings().Iec().commonAddress);
   }
-  class1_.push_back(reply.AsOctets());
+  CommandQueue().push_back(reply.AsOctets());
+}
+
+void IecStation::QueueMeasured(uint8_t type, uint8_t causeCode, std::deque<Octets>& queue) {
+  MeasuredAsduSetup setup;
+  setup.type = type;
+  setup.cause = causeCode;
+  setup.commonAddress = device_.Settings().Iec().commonAddress;
+  setup.quality = quality_;
+  setup.maxLength = MaxAsduLength();
+  for (Octets& values : MeasuredAsdus(device_, setup)) queue.push_back(std::move(values));
 }
 
 std::string IecStation::Accept(const Octets& asdu) {
   const TArkInAsdu command(asdu);
   if (!command.FormatValid()) return "ASDU короче заголовка";
+  if (periodicFirst_ && class2_.empty()) {
+    QueueMeasured(static_cast<uint8_t>(device_.Settings().Iec().asduType), cause::kPeriodic,
+                  class2_);
+  }
   const uint8_t type = command.TypeId();
   const int elementSize = type == asdu_type::kInterrogation ? kInterrogationElementSize
                           : type == asdu_type::kClockSync   ? TArkIecTypeTime::kSize
@@ -110,13 +128,7 @@ std::string IecStation::AcceptInterrogation(const Octets& asdu) {
     return "опрос группы " + std::to_string(qualifier) + " не поддерживается";
   }
   Mirror(asdu, asdu_cause::kActivationConfirmation, false);
-  MeasuredAsduSetup setup;
-  setup.type = asdu_type::kMeasuredFloat;
-  setup.cause = asdu_cause::kStationInterrogation;
-  setup.commonAddress = device_.Settings().Iec().commonAddress;
-  setup.quality = quality_;
-  setup.maxLength = MaxAsduLength();
-  for (Octets& values : MeasuredAsdus(device_, setup)) class1_.push_back(std::move(values));
+  QueueMeasured(asdu_type::kMeasuredFloat, asdu_cause::kStationInterrogation, CommandQueue());
   Mirror(asdu, cause::kActivationTermination, false);
   return {};
 }
@@ -149,19 +161,16 @@ bool IecStation::CycleDue(int64_t nowUs) {
 }
 
 std::optional<Octets> IecStation::TakeClass2(int64_t nowUs) {
-  if (!class1_.empty()) return TakeClass1();
+  if (!class1Only_ && !class1_.empty()) return TakeClass1();
   if (class2_.empty() && CycleDue(nowUs)) {
     const IecOptions iec = device_.Settings().Iec();
-    MeasuredAsduSetup setup;
-    setup.type = static_cast<uint8_t>(iec.asduType);
+    const auto type = static_cast<uint8_t>(iec.asduType);
     // Time-tagged values go as spontaneous data, the others as a scan.
-    setup.cause = iec.cyclic                                    ? cause::kPeriodic
-                  : setup.type == asdu_type::kMeasuredFloatTime ? cause::kSpontaneous
-                                                                : cause::kBackground;
-    setup.commonAddress = iec.commonAddress;
-    setup.quality = quality_;
-    setup.maxLength = MaxAsduLength();
-    for (Octets& values : MeasuredAsdus(device_, setup)) class2_.push_back(std::move(values));
+    QueueMeasured(type,
+                  iec.cyclic                              ? cause::kPeriodic
+                  : type == asdu_type::kMeasuredFloatTime ? cause::kSpontaneous
+                                                          : cause::kBackground,
+                  class2_);
   }
   if (class2_.empty()) return std::nullopt;
   Octets asdu = std::move(class2_.front());

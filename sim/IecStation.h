@@ -6,12 +6,15 @@
 // Class 1 holds the answers to commands, in order: the activation
 // confirmation, the interrogated values, the activation termination, the
 // clock confirmation, or a negative mirror of a command it cannot carry out.
+// Told to, the station puts them in class 2 instead, behind a cycle of
+// periodic values, as stations that report cyclically do.
 // Class 2 holds the measured values in the ASDU format of the link block: with
 // cyclic transmission off they are there at every request (background scan,
 // or spontaneous for the time-tagged format); with it on, once per cycle
 // interval in milliseconds (periodic), and "no data" in between. A class 2 request is served
 // from class 1 first while class 1 holds anything, since the master may never
-// ask for class 1 itself.
+// ask for class 1 itself, unless the station is told to keep class 1 for
+// class 1 requests.
 //
 // Reads the field lengths in force (IecSettings.h) and the IEC options of the
 // link blocks at every call.
@@ -23,12 +26,13 @@
 
 #include "common/ArkTypes.h"
 #include "sim/DeviceModel.h"
+#include "sim/Faults.h"
 
 namespace vela {
 
 class IecStation {
  public:
-  IecStation(DeviceModel& device, uint8_t quality);
+  IecStation(DeviceModel& device, const AnswerFaults& faults);
 
   // A command ASDU taken from user data; returns a note for the trace (empty
   // when the command is carried out).
@@ -46,9 +50,14 @@ class IecStation {
   void Mirror(const Octets& asdu, uint8_t cause, bool negative);
   bool ForUs(uint32_t commonAddress) const;
   bool CycleDue(int64_t nowUs);
+  // Where command answers go.
+  std::deque<Octets>& CommandQueue() { return periodicFirst_ ? class2_ : class1_; }
+  void QueueMeasured(uint8_t type, uint8_t cause, std::deque<Octets>& queue);
 
   DeviceModel& device_;
   uint8_t quality_;
+  bool class1Only_;
+  bool periodicFirst_;
   std::deque<Octets> class1_;
   std::deque<Octets> class2_;  // the rest of a cycle cut into several ASDUs
   std::optional<int64_t> nextCycleUs_;

@@ -16,7 +16,13 @@ struct Option {
   bool takesValue;
   // Applies the value; false when it is not acceptable.
   std::function<bool(const std::string&, SimOptions&)> apply;
+  // A flag that may be followed by a number ("--iec-dfc" or "--iec-dfc 2").
+  bool optionalNumber = false;
 };
+
+bool IsDigits(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
 
 bool ToNumber(const std::string& text, long long low, long long high, long long& value,
               int base = 10) {
@@ -227,7 +233,22 @@ const std::map<std::string, Option>& OptionTable() {
           return true;
         }}},
       {"--iec-e5", Flag([](SimOptions& o) { o.answerFaults.iecSingleChar = true; })},
-      {"--iec-dfc", Flag([](SimOptions& o) { o.answerFaults.iecDfc = true; })},
+      {"--iec-dfc",
+       {false,
+        [](const std::string& t, SimOptions& o) {
+          long long value = 0;
+          if (t.empty()) {
+            o.answerFaults.iecDfcAnswers = kEveryAnswer;
+          } else if (ToNumber(t, 1, 1000000, value)) {
+            o.answerFaults.iecDfcAnswers = static_cast<int>(value);
+          } else {
+            return false;
+          }
+          return true;
+        },
+        true}},
+      {"--iec-class1", Flag([](SimOptions& o) { o.answerFaults.iecClass1Only = true; })},
+      {"--iec-periodic-first", Flag([](SimOptions& o) { o.answerFaults.iecPeriodicFirst = true; })},
       {"--iec-nack", Flag([](SimOptions& o) { o.answerFaults.iecNack = true; })},
       {"--iec-quality",
        {true,
@@ -261,13 +282,15 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
       return false;
     }
     const Option& option = found->second;
-    if (option.takesValue && !valueGiven) {
+    if (option.optionalNumber && !valueGiven && i + 1 < args.size() && IsDigits(args[i + 1])) {
+      value = args[++i];
+    } else if (option.takesValue && !valueGiven) {
       if (i + 1 >= args.size()) {
         error = "Параметру " + name + " нужно значение";
         return false;
       }
       value = args[++i];
-    } else if (!option.takesValue && valueGiven) {
+    } else if (!option.takesValue && !option.optionalNumber && valueGiven) {
       error = "Параметр " + name + " не принимает значения";
       return false;
     }
@@ -321,7 +344,12 @@ std::string SimUsage() {
   --split               ответ двумя частями с паузой 80 мс
   --noise               лишний октет после ответа
   --iec-e5              E5h вместо подтверждения и ответа "нет данных"
-  --iec-dfc             DFC = 1 во всех ответах
+                        (когда ACD = 0 и DFC = 0)
+  --iec-dfc [N]         DFC = 1 в первых N ответах (без N — во всех)
+  --iec-class1          ответы на команды только по запросу класса 1 (ACD = 1),
+                        запрос класса 2 их не получает
+  --iec-periodic-first  ответы на команды в классе 2 после цикла
+                        периодических измеряемых величин
   --iec-nack            данные пользователя отклоняются (NACK)
   --iec-quality HEX     биты описателя качества QDS у всех величин, например 80 (IV)
 )";

@@ -73,7 +73,7 @@ struct TRawOptions {
 };
 
 TRawOptions Split(const std::vector<std::string>& args) {
-  static const std::vector<std::string> kFlags = {"--stats", "--trace"};
+  static const std::vector<std::string> kFlags = {"--stats", "--trace", "--fast"};
   static const std::vector<std::string> kValued = {
       "--port",      "--interface", "--protocol",    "--speed",      "--frame",
       "--address",   "--csv",       "--seconds",     "--timeout",    "--set-protocol",
@@ -208,6 +208,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   }
   o.stats = IsIn(raw.flags, "--stats");
   o.trace = IsIn(raw.flags, "--trace");
+  o.fast = IsIn(raw.flags, "--fast");
   return o;
 }
 
@@ -243,6 +244,8 @@ std::string UsageText() {
          "Прочее:\n"
          "  --timeout С   прервать команду, не завершённую за С секунд (60)\n"
          "  --trace       печатать обмен с прибором в stderr\n"
+         "  --fast        быстрый обмен: ответ принимается, как только кадр полон,\n"
+         "                а не после паузы 50 мс\n"
          "\n"
          "Код возврата: 0 — команда выполнена, 1 — не выполнена, 2 — ошибка в командной строке.\n";
 }

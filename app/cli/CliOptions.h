@@ -42,6 +42,7 @@ struct TCliOptions {
   double timeoutSeconds = 60;  // one-shot commands: give up after this long
   bool stats = false;          // watch: print the cycle figures at the end
   bool trace = false;          // print the exchange trace to standard error
+  bool fast = false;           // end an answer as soon as its frame is whole
   TDeviceSettings set;
 };
 

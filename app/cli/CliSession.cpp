@@ -69,6 +69,7 @@ TForm1Seams TCliSession::MakeSeams() {
     saveDialog_ = std::make_unique<TFixedSaveDialog>(options_.csvFile);
     seams.saveDialog = saveDialog_.get();
   }
+  seams.fastExchange = options_.fast;
   seams.programVersion = FileVersionText(OwnExecutablePath());
   seams.programDigest = [] {
     const std::string path = OwnExecutablePath();

@@ -4,6 +4,11 @@
 
 #include <QString>
 #include <functional>
+#include <string>
+#include <vector>
+
+#include "qt/QtProgram.h"
+#include "ui/Dialogs.h"
 
 class QWidget;
 
@@ -17,5 +22,22 @@ bool RunEventsUntil(const std::function<bool()>& pred, int ms);
 
 // build/artifacts/<name>.png; written by the tests for a person to look at.
 QString ArtifactPath(const QString& name);
+
+// The program without the debug console and the port watcher.
+inline QtProgramOptions Quiet() {
+  QtProgramOptions options;
+  options.debugConsole = false;
+  options.watchPorts = false;
+  return options;
+}
+
+// Records what would be shown, as "caption|text".
+class RecordingMessageBox : public TMessageBox {
+ public:
+  void Show(const std::string& caption, const std::string& text) override {
+    shown.push_back(caption + "|" + text);
+  }
+  std::vector<std::string> shown;
+};
 
 }  // namespace vela::test

@@ -20,20 +20,8 @@
 namespace vela {
 namespace {
 
-class RecordingMessageBox : public TMessageBox {
- public:
-  void Show(const std::string& caption, const std::string& text) override {
-    shown.push_back(caption + "|" + text);
-  }
-  std::vector<std::string> shown;
-};
-
-QtProgramOptions Quiet() {
-  QtProgramOptions options;
-  options.debugConsole = false;
-  options.watchPorts = false;
-  return options;
-}
+using test::Quiet;
+using test::RecordingMessageBox;
 
 class QtWindowTest : public ::testing::Test {
  protected:

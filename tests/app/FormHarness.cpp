@@ -10,9 +10,10 @@
 
 namespace vela::test {
 
-FormHarness::FormHarness() {
+FormHarness::FormHarness(bool fastExchange) {
   IecDeviceOptions() = TIecDeviceOptions();
   TForm1Seams seams(clock_, loop_);
+  seams.fastExchange = fastExchange;
   seams.portFactory = [this](const std::string& name) {
     auto backend = std::make_unique<ScriptedBackend>();
     backend_ = backend.get();
@@ -145,6 +146,7 @@ void FormHarness::ReplyException(uint8_t code) {
 
 void FormHarness::Reply(const Octets& frame) {
   const size_t before = trace_.size();
+  if (onReply) onReply(frame);
   backend_->PushRead(frame);
   WaitForDelivery(before);
 }

@@ -48,7 +48,8 @@ struct TRequest {
 
 class FormHarness {
  public:
-  FormHarness();
+  // fastExchange: the form's fast exchange seam.
+  explicit FormHarness(bool fastExchange = false);
   ~FormHarness();
 
   TForm1& form() { return *form_; }
@@ -81,6 +82,8 @@ class FormHarness {
   void Answer();
   // The device answers with these raw octets (a whole frame).
   void Reply(const Octets& frame);
+  // Called with every frame just before the device sends it.
+  std::function<void(const Octets& frame)> onReply;
   // The device answers the last request with an exception response.
   void ReplyException(uint8_t code);
   // Answers every request until the operation stops, the form is idle, or

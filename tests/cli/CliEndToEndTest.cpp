@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -199,6 +200,40 @@ int CountRecords(const std::string& file) {
   for (size_t at = 0; (at = s.find("\r\n", at)) != std::string::npos; at += 2) ++count;
   return count;
 }
+
+// What the operator reads of a read: the log lines, without the values.
+std::string LogLinesOf(const std::string& out) {
+  std::istringstream in(out);
+  std::string lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!Has(line, " = ") && !Has(line, "Часы прибора: ")) lines += line + "\n";
+  }
+  return lines;
+}
+
+// The fast exchange ends only whole, valid answers early: a clean line reads
+// as by default, and a noisy, split or broken answer ends as it does today.
+class FastReadTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(FastReadTest, EndsAsTheDefaultExchangeDoes) {
+  const std::string fault = GetParam();
+  VelaSimProcess sim(fault.empty() ? std::vector<std::string>{} : std::vector{fault});
+  const CliResult silence = RunCli(With({"read"}, sim.ServicePort()));
+  const CliResult fast = RunCli(With({"--fast", "--trace", "read"}, sim.ServicePort()));
+  EXPECT_EQ(fast.exitCode, silence.exitCode) << fast.out << silence.out;
+  EXPECT_EQ(LogLinesOf(fast.out), LogLinesOf(silence.out));
+  EXPECT_EQ(fast.exitCode == 0, fault.empty()) << fast.out;
+  EXPECT_TRUE(Has(fast.err, "Обмен: быстрый")) << fast.err;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FastReadTest,
+                         testing::Values("", "--noise", "--split", "--bad-checksum"),
+                         [](const auto& info) {
+                           std::string name = *info.param ? info.param + 2 : "clean";
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
 
 class WatchStopTest : public testing::TestWithParam<int> {};
 

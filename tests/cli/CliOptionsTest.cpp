@@ -70,6 +70,7 @@ TEST(CliOptionsTest, DefaultsAreTheProgramsStartUpValues) {
   EXPECT_EQ(o.frame, 0);
   EXPECT_EQ(o.address, 1);
   EXPECT_TRUE(o.port.empty());
+  EXPECT_FALSE(o.fast);
   // The defaults stated outright are accepted over USB too.
   EXPECT_NO_THROW(ParseCliOptions(Words("read --speed 38400 --frame 8E1 --address 1")));
 }
@@ -95,11 +96,12 @@ TEST(CliOptionsTest, WorkingInterfaceAndConfigureSettings) {
 }
 
 TEST(CliOptionsTest, WatchOptions) {
-  const TCliOptions o = ParseCliOptions(Words("watch --csv out.csv --seconds 2.5 --stats"));
+  const TCliOptions o = ParseCliOptions(Words("watch --csv out.csv --seconds 2.5 --stats --fast"));
   EXPECT_EQ(o.command, TCommand::Watch);
   EXPECT_EQ(o.csvFile, "out.csv");
   EXPECT_EQ(o.seconds, 2.5);
   EXPECT_TRUE(o.stats);
+  EXPECT_TRUE(o.fast);
 }
 
 TEST(CliOptionsTest, FrameTexts) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -23,29 +24,34 @@ namespace {
 using test::VelaSimProcess;
 
 constexpr int kRetries = 3;
-constexpr int64_t kWaitMs = 3000;  // well above three 400 ms time-outs
+constexpr int64_t kWaitMs = 4000;  // well above three time-outs at 9600
 
 struct LinkReport {
   TLinkResult result = TLinkResult::lrNone;
   Octets asdu;
+  bool acd = false, dfc = false;
 };
 
-// The program's side: port 38400 8E1 (the working interface's factory
-// settings), the master at link address 1, results collected on the loop.
+// The program's side: port 8E1 at the working interface's speed (38400 at
+// the factory), the master at link address 1 with the line's timing,
+// results and trace collected on the loop.
 class IecLink {
  public:
-  explicit IecLink(const std::string& portName) : loop_(SystemClock::Instance()), port_(portName) {
+  explicit IecLink(const std::string& portName, uint32_t baud = 38400)
+      : loop_(SystemClock::Instance()), port_(portName) {
     RestoreDefaultIecSettings();
-    port_.SetBaudRate(38400);
+    port_.SetBaudRate(baud);
     port_.SetByteSize(8);
     port_.SetParity(test::kEvenParity);
     port_.SetStopBits(test::kOneStopBit);
     session_ =
         std::make_unique<TIec101PortSession<TArkComPort>>(port_, loop_, SystemClock::Instance(), 1);
-    Master().OnLinkResult = [this](TArkSocket101Master*, TLinkResult result, const TArkInAsdu* asdu,
-                                   bool) {
-      reports_.push_back({result, asdu ? asdu->AsOctets() : Octets()});
+    Master().SetLineTiming(baud, 11);
+    Master().OnLinkResult = [this](TArkSocket101Master* master, TLinkResult result,
+                                   const TArkInAsdu* asdu, bool acd) {
+      reports_.push_back({result, asdu ? asdu->AsOctets() : Octets(), acd, master->Dfc()});
     };
+    Master().OnTrace = [this](const std::string& line) { trace_.push_back(line); };
     Master().OpenPort();
   }
   ~IecLink() { Master().ClosePort(); }
@@ -69,12 +75,28 @@ class IecLink {
   LinkReport Send(const TArkOutAsdu& asdu) {
     return Run([&](TArkSocket101Master& m) { m.SendUserData(asdu, kRetries); });
   }
+  LinkReport Class1() {
+    return Run([](TArkSocket101Master& m) { m.RequestClass1(kRetries); });
+  }
+  LinkReport LinkStatus() {
+    return Run([](TArkSocket101Master& m) { m.RequestLinkStatus(kRetries); });
+  }
+  // Serves the loop for one more time-out, then counts the answers that
+  // found the master idle: answers to requests repeated while their first
+  // answer was on the way.
+  int SkippedAfterSettling() {
+    loop_.RunUntil([] { return false; }, Master().ResponseTimeoutMs() + 200);
+    return static_cast<int>(std::count_if(trace_.begin(), trace_.end(), [](const std::string& l) {
+      return l.starts_with("iSkip: ");
+    }));
+  }
 
  private:
   HeadlessEventLoop loop_;
   TArkComPort port_;
   std::unique_ptr<TIec101PortSession<TArkComPort>> session_;
   std::vector<LinkReport> reports_;
+  std::vector<std::string> trace_;
 };
 
 std::vector<std::string> IecArgs(std::vector<std::string> extra = {}) {
@@ -185,19 +207,123 @@ TEST_P(IecLinkFault, EndsTheServiceWithTheResultItStandsFor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, IecLinkFault,
+    testing::Values(FaultCase{"Silence", {"--no-answer"}, TLinkResult::lrFailed, {}},
+                    FaultCase{"SingleCharacterForTheConfirmation",
+                              {"--iec-e5"},
+                              TLinkResult::lrAck,
+                              TLinkResult::lrAck},
+                    FaultCase{"DfcSet", {"--iec-dfc"}, TLinkResult::lrAck, TLinkResult::lrAck},
+                    FaultCase{"OtherLinkAddress", {"--wrong-address"}, TLinkResult::lrFailed, {}},
+                    FaultCase{"BadChecksum", {"--bad-checksum"}, TLinkResult::lrFailed, {}},
+                    FaultCase{
+                        "UserDataRefused", {"--iec-nack"}, TLinkResult::lrAck, TLinkResult::lrNack},
+                    // Status 1, reset 2, the class 2 answer 3 is lost: the repeat with the
+                    // same FCB gets it.
+                    FaultCase{"LostAnswerRepeated",
+                              {"--no-answer-every", "3"},
+                              TLinkResult::lrAck,
+                              TLinkResult::lrUserData}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Slaves that use the freedoms of the standard --------------------------
+
+enum class Service { kReset, kLinkStatus, kClock, kClass1, kClass2 };
+
+// "ack", "no data", "user data 103/7", with " ACD" and " DFC" when set.
+std::string Describe(const LinkReport& report) {
+  static const char* const kNames[] = {"ack",       "nack",   "not ready", "no data",
+                                       "user data", "failed", "none"};
+  std::string text = kNames[static_cast<int>(report.result)];
+  if (!report.asdu.empty()) {
+    const TArkInAsdu asdu(report.asdu);
+    text += " " + std::to_string(asdu.TypeId()) + "/" + std::to_string(asdu.Cause());
+  }
+  if (report.acd) text += " ACD";
+  if (report.dfc) text += " DFC";
+  return text;
+}
+
+struct InteropCase {
+  const char* name;
+  std::vector<std::string> args;
+  uint32_t baud;
+  std::vector<std::pair<Service, const char*>> steps;
+};
+
+class IecInterop : public testing::TestWithParam<InteropCase> {};
+
+TEST_P(IecInterop, EveryServiceGetsItsOwnAnswer) {
+  const InteropCase& c = GetParam();
+  VelaSimProcess sim(IecArgs(c.args));
+  IecLink link(sim.WorkingPort(), c.baud);
+  TArkIecTypeTime time;
+  time.FillFrom(EncodeDateTime(2031, 5, 17, 8, 9, 10, 500));
+  const auto clock = TArkOutAsdu::CreateClockSync(asdu_cause::kActivation, 1, time);
+  std::vector<std::string> answers, expected;
+  for (const auto& [service, answer] : c.steps) {
+    switch (service) {
+      case Service::kReset:
+        answers.push_back(Describe(link.Reset()));
+        break;
+      case Service::kLinkStatus:
+        answers.push_back(Describe(link.LinkStatus()));
+        break;
+      case Service::kClock:
+        answers.push_back(Describe(link.Send(clock)));
+        break;
+      case Service::kClass1:
+        answers.push_back(Describe(link.Class1()));
+        break;
+      case Service::kClass2:
+        answers.push_back(Describe(link.Class2()));
+        break;
+    }
+    expected.push_back(answer);
+  }
+  EXPECT_EQ(answers, expected);
+  EXPECT_EQ(link.SkippedAfterSettling(), 0)
+      << "a request was repeated while its answer was on the way";
+  EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+using enum Service;
+INSTANTIATE_TEST_SUITE_P(
+    Slaves, IecInterop,
     testing::Values(
-        FaultCase{"Silence", {"--no-answer"}, TLinkResult::lrFailed, {}},
-        FaultCase{"SingleCharacterForTheConfirmation", {"--iec-e5"}, TLinkResult::lrFailed, {}},
-        FaultCase{"DfcSet", {"--iec-dfc"}, TLinkResult::lrFailed, {}},
-        FaultCase{"OtherLinkAddress", {"--wrong-address"}, TLinkResult::lrFailed, {}},
-        FaultCase{"BadChecksum", {"--bad-checksum"}, TLinkResult::lrFailed, {}},
-        FaultCase{"UserDataRefused", {"--iec-nack"}, TLinkResult::lrAck, TLinkResult::lrNack},
-        // Status 1, reset 2, the class 2 answer 3 is lost: the repeat with the
-        // same FCB gets it.
-        FaultCase{"LostAnswerRepeated",
-                  {"--no-answer-every", "3"},
-                  TLinkResult::lrAck,
-                  TLinkResult::lrUserData}),
+        InteropCase{
+            "SingleCharacterAnswers",
+            {"--iec-e5"},
+            38400,
+            {{kReset, "ack"}, {kClock, "ack"}, {kClass2, "user data 103/7"}, {kClass1, "no data"}}},
+        InteropCase{"SplitAnswers",
+                    {"--split"},
+                    38400,
+                    {{kReset, "ack"}, {kClass2, "user data 13/2"}, {kClass2, "user data 13/2"}}},
+        // 300 ms late, then 240 ms on the wire: beyond a plain 400 ms.
+        InteropCase{"LateAnswersAt9600",
+                    {"--link-speed", "9600", "--delay", "300"},
+                    9600,
+                    {{kReset, "ack"}, {kClass2, "user data 13/2"}, {kClass2, "user data 13/2"}}},
+        InteropCase{"CommandAnswersInClass1",
+                    {"--iec-class1"},
+                    38400,
+                    {{kReset, "ack"},
+                     {kClock, "ack ACD"},
+                     {kClass2, "user data 13/2 ACD"},
+                     {kClass1, "user data 103/7"},
+                     {kClass1, "no data"}}},
+        InteropCase{"PeriodicValuesAheadOfTheConfirmation",
+                    {"--iec-periodic-first"},
+                    38400,
+                    {{kReset, "ack"},
+                     {kClock, "ack"},
+                     {kClass2, "user data 13/1"},
+                     {kClass2, "user data 103/7"}}},
+        InteropCase{"DfcOnTheReset",
+                    {"--iec-dfc", "2"},
+                    38400,
+                    {{kReset, "ack DFC"}, {kLinkStatus, "ack"}, {kClock, "ack ACD"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

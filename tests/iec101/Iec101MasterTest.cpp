@@ -79,6 +79,8 @@ class Iec101Master : public iectest::IecSettingsTest {
       master->SendUserData(TArkOutAsdu::CreateInterrogation(6, 1, 20), 3);
     }
     if (state == S::lsDataRequested) master->RequestClass2(3);
+    if (state == S::lsClass1Requested) master->RequestClass1(3);
+    if (state == S::lsLinkStatusRequested) master->RequestLinkStatus(3);
     ASSERT_EQ(master->State(), state);
     sent.clear();
     reports.clear();
@@ -108,10 +110,9 @@ TEST_F(Iec101Master, ReceiveTable) {
   const Octets garbage = Hex("FF 00");
   const Octets primary = Hex("10 4B 01 4C 16");  // PRM = 1
   const ReceiveRow rows[] = {
-      {"status: garbage", S::lsStatusRequested, garbage, kStatus, R::lrNone, S::lsStatusRequested},
+      {"status: garbage", S::lsStatusRequested, garbage, {}, R::lrNone, S::lsStatusRequested},
       {"status: E5", S::lsStatusRequested, Hex("E5"), kStatus, R::lrNone, S::lsStatusRequested},
-      {"status: 11 DFC", S::lsStatusRequested, Answer(11, true), kStatus, R::lrNone,
-       S::lsStatusRequested},
+      {"status: 11 DFC", S::lsStatusRequested, Answer(11, true), kReset, R::lrNone, S::lsResetSent},
       {"status: 11", S::lsStatusRequested, Answer(11), kReset, R::lrNone, S::lsResetSent},
       {"status: 14", S::lsStatusRequested, Answer(14), kStatus, R::lrNone, S::lsStatusRequested},
       {"status: 15", S::lsStatusRequested, Answer(15), kStatus, R::lrNone, S::lsStatusRequested},
@@ -123,21 +124,21 @@ TEST_F(Iec101Master, ReceiveTable) {
        R::lrNone,
        S::lsStatusRequested},
       {"status: PRM 1", S::lsStatusRequested, primary, {}, R::lrNone, S::lsStatusRequested},
-      {"reset: garbage", S::lsResetSent, garbage, kReset, R::lrNone, S::lsResetSent},
+      {"reset: garbage", S::lsResetSent, garbage, {}, R::lrNone, S::lsResetSent},
       {"reset: A2", S::lsResetSent, Hex("A2"), kReset, R::lrNone, S::lsResetSent},
       {"reset: 0", S::lsResetSent, Answer(0), {}, R::lrAck, S::lsReady},
       {"reset: 1", S::lsResetSent, Answer(1), kReset, R::lrNone, S::lsResetSent},
       {"reset: 14", S::lsResetSent, Answer(14), kReset, R::lrNone, S::lsResetSent},
       {"reset: 15", S::lsResetSent, Answer(15), kReset, R::lrNone, S::lsResetSent},
       {"reset: 8 ignored", S::lsResetSent, Answer(8), {}, R::lrNone, S::lsResetSent},
-      {"user data: garbage", S::lsUserDataSent, garbage, kInterrogationFrame, R::lrNone,
-       S::lsUserDataSent},
+      {"user data: garbage", S::lsUserDataSent, garbage, {}, R::lrNone, S::lsUserDataSent},
       {"user data: 0", S::lsUserDataSent, Answer(0), {}, R::lrAck, S::lsReady},
       {"user data: 1", S::lsUserDataSent, Answer(1), {}, R::lrNack, S::lsReady},
       {"user data: 14", S::lsUserDataSent, Answer(14), {}, R::lrNack, S::lsReady},
       {"user data: 15", S::lsUserDataSent, Answer(15), {}, R::lrNack, S::lsReady},
       {"user data: 9 ignored", S::lsUserDataSent, Answer(9), {}, R::lrNone, S::lsUserDataSent},
-      {"class 2: E5", S::lsDataRequested, Hex("E5"), kClass2Fcb1, R::lrNone, S::lsDataRequested},
+      {"class 2: E5", S::lsDataRequested, Hex("E5"), {}, R::lrNoData, S::lsReady},
+      {"class 2: A2", S::lsDataRequested, Hex("A2"), kClass2Fcb1, R::lrNone, S::lsDataRequested},
       {"class 2: 8 with ASDU",
        S::lsDataRequested,
        Answer(8, false, kMeasuredAsdu),
@@ -150,6 +151,22 @@ TEST_F(Iec101Master, ReceiveTable) {
       {"class 2: 14", S::lsDataRequested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
       {"class 2: 15", S::lsDataRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
       {"class 2: 0 ignored", S::lsDataRequested, Answer(0), {}, R::lrNone, S::lsDataRequested},
+      {"class 1: 8 with ASDU",
+       S::lsClass1Requested,
+       Answer(8, false, kMeasuredAsdu),
+       {},
+       R::lrUserData,
+       S::lsReady},
+      {"class 1: 9", S::lsClass1Requested, Answer(9), {}, R::lrNoData, S::lsReady},
+      {"class 1: 14", S::lsClass1Requested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
+      {"link status: 11", S::lsLinkStatusRequested, Answer(11), {}, R::lrAck, S::lsReady},
+      {"link status: 15", S::lsLinkStatusRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
+      {"link status: 0 ignored",
+       S::lsLinkStatusRequested,
+       Answer(0),
+       {},
+       R::lrNone,
+       S::lsLinkStatusRequested},
   };
   for (const ReceiveRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -169,6 +186,162 @@ TEST_F(Iec101Master, ReceiveTable) {
   }
 }
 
+// Pieces of an answer as they reach the master; an empty piece lets the
+// response time-out pass.
+struct AnswerRow {
+  const char* name;
+  S state;
+  std::vector<Octets> pieces;
+  std::vector<Octets> next;  // frames sent in reaction
+  R result;                  // lrNone: nothing reported
+  bool acd, dfc;
+  S after;
+};
+
+TEST_F(Iec101Master, AnswersOfStandardSlaves) {
+  const Octets data = Answer(8, false, kMeasuredAsdu);
+  const Octets dataAcd = Answer(8, false, kMeasuredAsdu, 1, true);
+  const Octets silence;
+  const AnswerRow rows[] = {
+      {"E5 confirms a reset", S::lsResetSent, {Hex("E5")}, {}, R::lrAck, false, false, S::lsReady},
+      {"E5 confirms user data",
+       S::lsUserDataSent,
+       {Hex("E5")},
+       {},
+       R::lrAck,
+       false,
+       false,
+       S::lsReady},
+      {"E5 is no class 2 data",
+       S::lsDataRequested,
+       {Hex("E5")},
+       {},
+       R::lrNoData,
+       false,
+       false,
+       S::lsReady},
+      {"E5 is no class 1 data",
+       S::lsClass1Requested,
+       {Hex("E5")},
+       {},
+       R::lrNoData,
+       false,
+       false,
+       S::lsReady},
+      {"split in two",
+       S::lsDataRequested,
+       {data.substr(0, 3), data.substr(3)},
+       {},
+       R::lrUserData,
+       false,
+       false,
+       S::lsReady},
+      {"split in three, ACD set",
+       S::lsClass1Requested,
+       {dataAcd.substr(0, 1), dataAcd.substr(1, 9), dataAcd.substr(10)},
+       {},
+       R::lrUserData,
+       true,
+       false,
+       S::lsReady},
+      {"fixed frame split, ACD set",
+       S::lsDataRequested,
+       {Hex("10 29"), Hex("01 2A 16")},
+       {},
+       R::lrNoData,
+       true,
+       false,
+       S::lsReady},
+      {"garbage before the frame",
+       S::lsDataRequested,
+       {Hex("FF 00 16 68 01") + data},
+       {},
+       R::lrUserData,
+       false,
+       false,
+       S::lsReady},
+      {"another station's frame first",
+       S::lsDataRequested,
+       {Answer(9, false, {}, 2) + Answer(9)},
+       {},
+       R::lrNoData,
+       false,
+       false,
+       S::lsReady},
+      {"bad checksum waits for the time-out",
+       S::lsDataRequested,
+       {Hex("10 09 01 0B 16")},
+       {},
+       R::lrNone,
+       false,
+       false,
+       S::lsDataRequested},
+      {"start of an answer, then the repeat and its whole answer",
+       S::lsDataRequested,
+       {data.substr(0, 6), silence, data},
+       {kClass2Fcb1},
+       R::lrUserData,
+       false,
+       false,
+       S::lsReady},
+      {"status unanswered, answered on the repeat",
+       S::lsStatusRequested,
+       {silence, Answer(11)},
+       {kStatus, kReset},
+       R::lrNone,
+       false,
+       false,
+       S::lsResetSent},
+      {"reset unanswered, confirmed on the repeat",
+       S::lsResetSent,
+       {silence, Answer(0)},
+       {kReset},
+       R::lrAck,
+       false,
+       false,
+       S::lsReady},
+      {"DFC on the status still resets",
+       S::lsStatusRequested,
+       {Answer(11, true)},
+       {kReset},
+       R::lrNone,
+       false,
+       false,
+       S::lsResetSent},
+      {"reset confirmed with DFC",
+       S::lsResetSent,
+       {Answer(0, true)},
+       {},
+       R::lrAck,
+       false,
+       true,
+       S::lsReady},
+  };
+  for (const AnswerRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    Rebuild(Link());
+    BringTo(row.state);
+    for (const Octets& piece : row.pieces) {
+      if (piece.empty()) {
+        loop.Advance(master->ResponseTimeoutMs());
+      } else {
+        Receive(piece);
+      }
+    }
+    EXPECT_EQ(sent, row.next);
+    if (row.result == R::lrNone) {
+      EXPECT_TRUE(reports.empty());
+    } else {
+      ASSERT_EQ(reports.size(), 1u);
+      EXPECT_EQ(reports[0].result, row.result);
+      EXPECT_EQ(reports[0].asdu, row.result == R::lrUserData ? kMeasuredAsdu : Octets());
+      EXPECT_EQ(reports[0].acd, row.acd);
+      EXPECT_EQ(master->Dfc(), row.dfc);
+    }
+    EXPECT_EQ(master->State(), row.after);
+  }
+}
+
 TEST_F(Iec101Master, ReportCarriesTheAcdBit) {
   BringTo(S::lsDataRequested);
   Receive(Answer(9, false, {}, 1, true));
@@ -176,13 +349,25 @@ TEST_F(Iec101Master, ReportCarriesTheAcdBit) {
   EXPECT_TRUE(reports[0].acd);
 }
 
-TEST_F(Iec101Master, ClassTwoAnsweredWithE5FailsAfterThreeTransmissions) {
+TEST_F(Iec101Master, LinkStatusOnAResetLinkReportsDfcAndKeepsTheCount) {
+  BringTo(S::lsReady);
+  master->RequestLinkStatus(3);
+  Receive(Answer(11, true));
+  EXPECT_TRUE(master->Dfc());
+  master->RequestLinkStatus(3);
+  Receive(Answer(11));
+  EXPECT_FALSE(master->Dfc());
+  master->RequestClass2(3);
+  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kStatus, kClass2Fcb1}));
+}
+
+TEST_F(Iec101Master, ClassTwoAnsweredWithA2FailsAfterThreeTransmissions) {
   BringTo(S::lsReady);
   master->RequestClass2(3);
-  Receive(Hex("E5"));
-  Receive(Hex("E5"));
+  Receive(Hex("A2"));
+  Receive(Hex("A2"));
   EXPECT_TRUE(reports.empty());
-  Receive(Hex("E5"));
+  Receive(Hex("A2"));
   EXPECT_EQ(sent, (std::vector<Octets>{kClass2Fcb1, kClass2Fcb1, kClass2Fcb1}));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].result, R::lrFailed);
@@ -202,34 +387,34 @@ TEST_F(Iec101Master, SilenceRepeatsEvery400MsUntilTheBudgetIsSpent) {
   EXPECT_EQ(reports[0].atMs, 1200);
 }
 
-TEST_F(Iec101Master, StatusWithDfcThreeTimesFails) {
+TEST_F(Iec101Master, StatusAnsweredNotFunctioningThreeTimesFails) {
   master->ResetLink(3);
-  for (int i = 0; i < 3; ++i) Receive(Answer(11, true));
+  for (int i = 0; i < 3; ++i) Receive(Answer(14));
   EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kStatus, kStatus}));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].result, R::lrFailed);
 }
 
-TEST_F(Iec101Master, UnconfirmedResetFailsOnItsFirstTimeOut) {
+TEST_F(Iec101Master, UnconfirmedResetIsRepeatedUntilTheBudgetIsSpent) {
   master->ResetLink(3);
   loop.Advance(100);
   Receive(Answer(11));
-  loop.Advance(399);
+  loop.Advance(799);
   EXPECT_TRUE(reports.empty());
   loop.Advance(1);
-  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kReset}));
+  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kReset, kReset}));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].result, R::lrFailed);
-  EXPECT_EQ(reports[0].atMs, 500);
+  EXPECT_EQ(reports[0].atMs, 900);
   EXPECT_EQ(master->State(), S::lsNotReady);
 }
 
-TEST_F(Iec101Master, SilentStatusRequestFailsWithoutRepeat) {
+TEST_F(Iec101Master, SilentStatusRequestIsRepeatedUntilTheBudgetIsSpent) {
   master->ResetLink(3);
   loop.Advance(5000);
-  EXPECT_EQ(sent, std::vector<Octets>{kStatus});
+  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kStatus, kStatus}));
   ASSERT_EQ(reports.size(), 1u);
-  EXPECT_EQ(reports[0].atMs, 400);
+  EXPECT_EQ(reports[0].atMs, 1200);
 }
 
 TEST_F(Iec101Master, ResponseWhileIdleIsOnlyTraced) {
@@ -258,7 +443,7 @@ TEST_F(Iec101Master, FrameCountBitTogglesPerServiceAndRepeatsUnchanged) {
   master->RequestClass2(3);
   Receive(Answer(9));
   master->RequestClass2(3);
-  Receive(Hex("E5"));  // repeat of the second request
+  Receive(Hex("A2"));  // repeat of the second request
   Receive(Answer(9));
   master->RequestClass2(3);
   Receive(Answer(9));
@@ -269,6 +454,39 @@ TEST_F(Iec101Master, FrameCountBitTogglesPerServiceAndRepeatsUnchanged) {
   Receive(Answer(0));
   master->RequestClass2(3);
   EXPECT_EQ(sent.back(), kClass2Fcb1);
+}
+
+TEST_F(Iec101Master, ClassOneRequestCountsFramesLikeClassTwo) {
+  BringTo(S::lsReady);
+  master->RequestClass1(3);
+  Receive(Answer(9));
+  master->RequestClass2(3);
+  EXPECT_EQ(sent, (std::vector<Octets>{Hex("10 7A 01 7B 16"), kClass2Fcb0}));
+}
+
+TEST_F(Iec101Master, TimeOutCoversTheWireTimeOfRequestAndLongestAnswer) {
+  const struct {
+    uint32_t baud;
+    S state;
+    unsigned timeoutMs;
+  } cases[] = {
+      {0, S::lsDataRequested, 400},  // line not known: plain 400 ms
+      {9600, S::lsDataRequested, 6 + 400 + 300 + 50},
+      {9600, S::lsClass1Requested, 6 + 400 + 300 + 50},
+      {9600, S::lsStatusRequested, 6 + 400 + 6 + 50},
+      {115200, S::lsDataRequested, 1 + 400 + 25 + 50},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.baud);
+    Rebuild(Link());
+    master->SetLineTiming(c.baud, 11);
+    BringTo(c.state);
+    EXPECT_EQ(master->ResponseTimeoutMs(), c.timeoutMs);
+    loop.Advance(c.timeoutMs - 1);
+    EXPECT_TRUE(sent.empty());
+    loop.Advance(1);
+    EXPECT_EQ(sent.size(), 1u);
+  }
 }
 
 TEST_F(Iec101Master, NothingIsReportedWithoutAResultHandler) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "iec101/IecMessages.h"
 #include "iec101/IecPacket.h"
 #include "tests/iec101/IecTestSupport.h"
@@ -35,6 +37,43 @@ TEST_F(IecPacket, SettingsRejectValuesOutOfRangeAndKeepTheOldOne) {
   }
   SetLinkAddressLength(0);
   EXPECT_EQ(LinkAddressLength(), 0u);
+}
+
+TEST_F(IecPacket, CommonAddressMustFitItsFieldLength) {
+  struct Case {
+    uint32_t address;
+    int length;
+    const char* message;  // nullptr: accepted
+  };
+  const char* tooBigForOne = iec_messages::kCommonAddressDoesNotFitOneOctet;
+  const char* tooBigForTwo = iec_messages::kCommonAddressDoesNotFitTwoOctets;
+  const Case cases[] = {
+      {1, 1, nullptr},
+      {255, 1, nullptr},
+      {256, 1, tooBigForOne},
+      {300, 1, tooBigForOne},
+      {0, 1, tooBigForOne},
+      {300, 2, nullptr},
+      {65533, 2, nullptr},
+      {65534, 2, tooBigForTwo},
+      {0, 2, tooBigForTwo},
+      {1, 0, iec_messages::kBadCommonAddressLength},
+      {1, 3, iec_messages::kBadCommonAddressLength},
+  };
+  for (const Case& c : cases) {
+    std::string expected = "<no exception>";
+    if (c.message != nullptr) {
+      char text[320];
+      std::snprintf(text, sizeof text, c.message, static_cast<unsigned>(c.address));
+      expected = c.message == iec_messages::kBadCommonAddressLength ? c.message : text;
+    }
+    EXPECT_EQ(MessageOf([&] { CheckCommonAddressFits(c.address, c.length); }), expected)
+        << c.address << " in " << c.length;
+  }
+  EXPECT_EQ(MessageOf([] { CheckCommonAddressFits(300, 1); }),
+            "Общий адрес ASDU 300 не помещается в поле длиной 1 байт: допустимы значения от 1 "
+            "до 255. Укажите адрес из этого диапазона или выберите длину общего адреса ASDU 2 "
+            "байта.");
 }
 
 TEST_F(IecPacket, DefaultHeaderAndElementCounts) {
@@ -96,6 +135,47 @@ TEST_F(IecPacket, RecognisesReceivedFrames) {
     if (packet.HasData()) {
       EXPECT_EQ(packet.UserData(), Hex(c.userData));
     }
+  }
+}
+
+TEST_F(IecPacket, FrameLengthOfTheOctetsAtTheStart) {
+  constexpr size_t kMore = 0;
+  constexpr size_t kNot = kNotFt12Frame;
+  const struct {
+    const char* octets;
+    uint32_t linkLength;
+    size_t length;
+  } cases[] = {
+      {"", 1, kMore},
+      {"E5", 1, 1},
+      {"A2 10", 1, 1},
+      {"FF 10 0B 01 0C 16", 1, kNot},  // garbage first
+      {"10", 1, kMore},
+      {"10 0B 01", 1, kMore},
+      {"10 0B 01 0C", 1, kMore},
+      {"10 0B 01 0D", 1, kNot},  // checksum already wrong
+      {"10 0B 01 0C 16", 1, 5},
+      {"10 0B 01 0C 15", 1, kNot},  // no stop octet
+      {"10 0B 01 0C 16 E5", 1, 5},  // what follows does not matter
+      {"10 0B 34 12", 2, kMore},
+      {"10 0B 01 0C 16", 2, kNot},  // sum of three octets is not 16h
+      {"10 0B 34 12 51 16", 2, 6},
+      {"10 0B 0B 16", 0, 4},
+      {"68", 1, kMore},
+      {"68 03 03 68 08 01", 1, kMore},
+      {"68 03 03 68 08 01 AA B3", 1, kMore},
+      {"68 03 03 68 08 01 AA B3 16", 1, 9},
+      {"68 02 02 68 08 01 09 16", 1, 8},  // no ASDU, still a whole frame
+      {"68 01 01 68 08 08 16", 1, kNot},  // L leaves no room for the address
+      {"68 03 04", 1, kNot},              // L octets differ
+      {"68 03 03 10", 1, kNot},           // second start octet wrong
+      {"68 03 03 68 08 01 AA B4", 1, kNot},
+      {"68 03 03 68 08 01 AA B3 10", 1, kNot},
+      {"68 FF FF 68", 1, kMore},
+  };
+  for (const auto& c : cases) {
+    SetLinkAddressLength(c.linkLength);
+    EXPECT_EQ(Ft12FrameLength(Hex(c.octets)), c.length) << c.octets << " / " << c.linkLength;
   }
 }
 

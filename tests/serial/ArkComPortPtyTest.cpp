@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <numeric>
@@ -188,6 +189,52 @@ TEST_F(PtyPortTest, TeardownWhileTheWorkerWaitsInAHandOverEnds) {
   EXPECT_FALSE(handled);
   EXPECT_EQ(handover::PendingCount(), 0);
 }
+
+// The fast exchange: "abc" is a whole answer and "de" follows well within the
+// silence. Only a test that accepts "abc" delivers it on its own.
+enum class AnswerTest { kNone, kAccepting, kRefusing };
+
+std::string AnswerTestName(AnswerTest mode) {
+  static const char* const kNames[] = {"NoTest", "Accepting", "Refusing"};
+  return kNames[static_cast<int>(mode)];
+}
+
+class PtyFastExchangeTest : public PtyPortTest, public ::testing::WithParamInterface<AnswerTest> {};
+
+TEST_P(PtyFastExchangeTest, AWholeAnswerComesAtOnceOnlyWhenTheTestAcceptsIt) {
+  const AnswerTest mode = GetParam();
+  std::atomic<bool> accepted{false};
+  if (mode != AnswerTest::kNone) {
+    port_->SetAnswerComplete([&, mode](const Octets& received) {
+      if (mode == AnswerTest::kRefusing || received != "abc") return false;
+      accepted = true;
+      return true;
+    });
+  }
+  EXPECT_EQ(port_->FastExchange(), mode != AnswerTest::kNone);
+  port_->Open();
+  pty_.Write("abc");
+  if (mode == AnswerTest::kAccepting) {
+    // "de" is written once the worker has ended its read on "abc".
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!accepted && std::chrono::steady_clock::now() < end) Pause(1);
+  } else {
+    Pause(10);
+  }
+  pty_.Write("de");
+  ASSERT_TRUE(WaitForOctets(5));
+  Settle();
+  if (mode == AnswerTest::kAccepting) {
+    EXPECT_EQ(reads_, (std::vector<Octets>{"abc", "de"}));
+  } else {
+    EXPECT_EQ(reads_, (std::vector<Octets>{"abcde"}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PtyFastExchangeTest,
+                         ::testing::Values(AnswerTest::kNone, AnswerTest::kAccepting,
+                                           AnswerTest::kRefusing),
+                         [](const auto& info) { return AnswerTestName(info.param); });
 
 struct Frame {
   const char* name;

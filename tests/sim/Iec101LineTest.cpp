@@ -341,6 +341,12 @@ AnswerFaults Fault(bool AnswerFaults::*flag) {
   return faults;
 }
 
+AnswerFaults DfcIn(int answers) {
+  AnswerFaults faults;
+  faults.iecDfcAnswers = answers;
+  return faults;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Options, IecFault,
     testing::Values(
@@ -350,8 +356,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"WrongAddress", Fault(&AnswerFaults::wrongAddress), "10 0B 02 0D 16",
                   "10 00 02 02 16", "10 20 02 22 16"},
         FaultCase{"SingleCharacter", Fault(&AnswerFaults::iecSingleChar), kLinkStatus, "E5", "E5"},
-        FaultCase{"Dfc", Fault(&AnswerFaults::iecDfc), "10 1B 01 1C 16", "10 10 01 11 16",
-                  "10 30 01 31 16"},
+        FaultCase{"Dfc", DfcIn(kEveryAnswer), "10 1B 01 1C 16", "10 10 01 11 16", "10 30 01 31 16"},
+        FaultCase{"DfcInTwoAnswers", DfcIn(2), "10 1B 01 1C 16", "10 10 01 11 16", kAckClass1Waits},
         FaultCase{"Nack", Fault(&AnswerFaults::iecNack), kLinkStatus, kAck, "10 01 01 02 16"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -382,6 +388,83 @@ TEST(IecFault, QualityBitsAndOverflowMarkTheValues) {
   ASSERT_EQ(m.values.size(), 28u);
   for (const auto& v : m.values) {
     EXPECT_EQ(v.element.Qds(), v.address == 8 ? 0x81 : 0x80) << v.address;
+  }
+}
+
+// --- Where command answers go, and how they are told ----------------------
+
+// "E5", "silence", or the function with ACD / DFC and, for user data, the
+// type and cause of the ASDU: "8 103/7 ACD".
+std::string Describe(const Octets& answer) {
+  if (answer.empty()) return "silence";
+  const TArkInPacket packet(answer);
+  if (!packet.HasControl()) return BytesToHex(answer);
+  std::string text = std::to_string(packet.Function());
+  if (packet.HasData()) {
+    const TArkInAsdu asdu(packet.UserData());
+    text += " " + std::to_string(asdu.TypeId()) + "/" + std::to_string(asdu.Cause());
+  }
+  if (packet.Acd()) text += " ACD";
+  if (packet.Dfc()) text += " DFC";
+  return text;
+}
+
+TEST(IecStationMode, AnswersAndQueuesAsTold) {
+  TArkIecTypeTime time;
+  time.FillFrom(EncodeDateTime(2031, 5, 17, 8, 9, 10, 500));
+  const Octets clock =
+      TArkOutPacket(fc::kUserDataConfirm, 1, 1, true,
+                    TArkOutAsdu::CreateClockSync(asdu_cause::kActivation, 1, time).AsOctets())
+          .Frame();
+  const Octets class1Fcb0 = TArkOutPacket(fc::kRequestClass1, 1, 0, true).Frame();
+  const Octets class1Fcb1 = TArkOutPacket(fc::kRequestClass1, 1, 1, true).Frame();
+  const Octets class2Fcb0 = Hex(kClass2Fcb0), class2Fcb1 = Hex(kClass2Fcb1);
+  const Octets status = Hex(kStatus), reset = Hex(kReset);
+  AnswerFaults e5, class1, periodic, class1E5, dfc;
+  e5.iecSingleChar = true;
+  class1.iecClass1Only = true;
+  periodic.iecPeriodicFirst = true;
+  class1E5.iecClass1Only = class1E5.iecSingleChar = true;
+  dfc.iecDfcAnswers = 2;
+  const struct {
+    const char* name;
+    AnswerFaults faults;
+    std::vector<std::pair<Octets, const char*>> steps;
+  } cases[] = {
+      {"E5", e5, {{reset, "E5"}, {clock, "E5"}, {class1Fcb0, "8 103/7"}, {class1Fcb1, "E5"}}},
+      {"class 1 only",
+       class1,
+       {{reset, "0"},
+        {clock, "0 ACD"},
+        {class2Fcb0, "8 13/2 ACD"},
+        {class1Fcb1, "8 103/7"},
+        {class2Fcb0, "8 13/2"}}},
+      {"periodic values first",
+       periodic,
+       {{reset, "0"},
+        {clock, "0"},
+        {class2Fcb0, "8 13/1"},
+        {class2Fcb1, "8 103/7"},
+        {class2Fcb0, "8 13/2"}}},
+      {"class 1 only with E5",
+       class1E5,
+       {{reset, "E5"},
+        {clock, "E5"},
+        {class2Fcb0, "8 13/2 ACD"},
+        {class1Fcb1, "8 103/7"},
+        {class1Fcb0, "E5"}}},
+      {"DFC in the first two answers", dfc, {{status, "11 DFC"}, {reset, "0 DFC"}, {status, "11"}}},
+  };
+  for (const auto& c : cases) {
+    StationSetup setup;
+    setup.faults = c.faults;
+    Station station(setup);
+    std::vector<std::string> answers, expected;
+    for (const auto& [request, answer] : c.steps) {
+      answers.push_back(Describe(station.Ask(request)));
+      expected.push_back(answer);
+    }
+    EXPECT_EQ(answers, expected) << c.name;
   }
 }
 

@@ -108,9 +108,30 @@ TEST(SimOptions, IecOptionsFillTheLinkBlocksAndTheFaults) {
                               iec.ioaLength, iec.asduType, iec.cyclic, iec.cycleInterval,
                               iec.commonAddress}),
             (std::vector<int>{2, 2, 2, 3, 14, 1, 250, 65533}));
-  EXPECT_TRUE(o.answerFaults.iecSingleChar && o.answerFaults.iecDfc && o.answerFaults.iecNack);
+  EXPECT_TRUE(o.answerFaults.iecSingleChar && o.answerFaults.iecNack);
+  EXPECT_EQ(o.answerFaults.iecDfcAnswers, kEveryAnswer);
   EXPECT_EQ(o.answerFaults.iecQuality, 0xC1);
   EXPECT_EQ(Parse({"--iec-lengths", "0,1,1,1"}).device.settings.iec.linkAddressLength, 0);
+}
+
+TEST(SimOptions, IecStationBehaviours) {
+  const struct {
+    std::vector<std::string> args;
+    int dfcAnswers;
+    bool class1Only, periodicFirst;
+  } cases[] = {
+      {{"--iec-dfc"}, kEveryAnswer, false, false},
+      {{"--iec-dfc", "2"}, 2, false, false},
+      {{"--iec-dfc=3"}, 3, false, false},
+      {{"--iec-dfc", "--iec-class1"}, kEveryAnswer, true, false},
+      {{"--iec-periodic-first"}, 0, false, true},
+  };
+  for (const auto& c : cases) {
+    const SimOptions o = Parse(c.args);
+    EXPECT_EQ(o.answerFaults.iecDfcAnswers, c.dfcAnswers) << c.args[0];
+    EXPECT_EQ(o.answerFaults.iecClass1Only, c.class1Only) << c.args[0];
+    EXPECT_EQ(o.answerFaults.iecPeriodicFirst, c.periodicFirst) << c.args[0];
+  }
 }
 
 TEST(SimOptions, MistakesAreRefusedWithAMessage) {
@@ -141,7 +162,10 @@ TEST(SimOptions, MistakesAreRefusedWithAMessage) {
                                                {"--iec-cyclic", "-5"},
                                                {"--iec-quality", "100"},
                                                {"--iec-quality", "zz"},
-                                               {"--iec-e5=1"}};
+                                               {"--iec-e5=1"},
+                                               {"--iec-dfc=0"},
+                                               {"--iec-dfc=x"},
+                                               {"--iec-class1=1"}};
   for (const auto& args : mistakes) {
     SimOptions options;
     std::string error;

@@ -1,0 +1,146 @@
+#include "iec101/IecCfgForm.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+
+#include "common/ArkTypes.h"
+#include "iec101/IecDeviceOptions.h"
+#include "iec101/IecMessages.h"
+#include "iec101/IecSettings.h"
+
+namespace vela {
+namespace {
+
+constexpr int kFirstAsduFormat = 13;  // item 0: M_ME_NC_1, item 1: M_ME_TC_1
+
+// A whole decimal number with an optional plus sign, nothing else.
+bool ParseInteger(const std::string& text, long long& value) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  const auto [end, error] = std::from_chars(first, last, value);
+  return error == std::errc() && end == last && first != last;
+}
+
+// At most limit octets of text, not cutting a UTF-8 character in two.
+std::string Shortened(const std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return text;
+  while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80) --limit;
+  return text.substr(0, limit);
+}
+
+std::string IntervalError(const std::string& rejected, int old) {
+  char text[512];
+  std::snprintf(text, sizeof text, iec_messages::kBadCyclicInterval,
+                Shortened(rejected, 200).c_str(), old);
+  return text;
+}
+
+bool Listed(int value, int low, int high) {
+  return value >= low && value <= high;
+}
+
+// Stores what a list shows; a list that shows none of its items keeps the option.
+void StoreListed(int32_t& option, int shown, int low, int high) {
+  if (Listed(shown, low, high)) option = shown;
+}
+
+}  // namespace
+
+void TIecCfgForm::Load(TIecOptionsMode mode) {
+  mode_ = mode;
+  const bool device = mode == TIecOptionsMode::Device;
+  const TIecDeviceOptions& options = IecDeviceOptions();
+  TIecCfgView view;
+  if (device) {
+    view.linkAddressLength = options.LinkAddressLength;
+    view.commonAddressLength = options.CommonAddressLength;
+    view.cotLength = options.CotLength;
+    view.ioaLength = options.IoaLength;
+    view.commonAddress = std::to_string(options.CommonAddress);
+    view.asduFormatIndex = options.AsduFormat - kFirstAsduFormat;
+    view.cyclic = options.CyclicTransmission;
+  } else {
+    view.linkAddressLength = static_cast<int>(LinkAddressLength());
+    view.commonAddressLength = static_cast<int>(CommonAddressLength());
+    view.cotLength = static_cast<int>(CotLength());
+    view.ioaLength = static_cast<int>(IoaLength());
+    view.commonAddress = std::to_string(ExpectedCommonAddress());
+    view.cyclic = true;
+  }
+  view.interval = std::to_string(options.CyclicInterval);
+  view.cyclicEnabled = device;
+  view.deviceRowsVisible = device;
+  view.buttonsTop = device ? kIecCfgDeviceButtonsTop : kIecCfgConnectionButtonsTop;
+  view.formHeight = device ? kIecCfgDeviceFormHeight : kIecCfgConnectionFormHeight;
+  view_ = view;
+}
+
+int TIecCfgForm::ChosenCommonAddressLength() const {
+  // In device mode a list that shows no item keeps the option's length.
+  if (mode_ == TIecOptionsMode::Device && !Listed(view_.commonAddressLength, 1, 2)) {
+    return IecDeviceOptions().CommonAddressLength;
+  }
+  return view_.commonAddressLength;
+}
+
+std::string TIecCfgForm::Refusal() const {
+  const auto address = static_cast<uint32_t>(std::stoul(CommonAddressText(view_.commonAddress)));
+  try {
+    CheckCommonAddressFits(address, ChosenCommonAddressLength());
+  } catch (const TArkException& e) {
+    return e.what();
+  }
+  return {};
+}
+
+void TIecCfgForm::Store() {
+  const std::string refusal = Refusal();
+  if (!refusal.empty()) throw TArkException(refusal);
+  if (mode_ == TIecOptionsMode::Device) {
+    StoreDevice();
+  } else {
+    StoreConnection();
+  }
+}
+
+void TIecCfgForm::StoreConnection() {
+  SetLinkAddressLength(view_.linkAddressLength);
+  SetCommonAddressLength(view_.commonAddressLength);
+  SetCotLength(view_.cotLength);
+  SetIoaLength(view_.ioaLength);
+  SetExpectedCommonAddress(std::stoul(CommonAddressText(view_.commonAddress)));
+}
+
+void TIecCfgForm::StoreDevice() {
+  TIecDeviceOptions& options = IecDeviceOptions();
+  StoreListed(options.LinkAddressLength, view_.linkAddressLength, 0, 2);
+  StoreListed(options.CommonAddressLength, view_.commonAddressLength, 1, 2);
+  StoreListed(options.CotLength, view_.cotLength, 1, 2);
+  StoreListed(options.IoaLength, view_.ioaLength, 1, 3);
+  options.CommonAddress = std::stoi(CommonAddressText(view_.commonAddress));
+  if (Listed(view_.asduFormatIndex, 0, 1)) {
+    options.AsduFormat = view_.asduFormatIndex + kFirstAsduFormat;
+  }
+  options.CyclicTransmission = view_.cyclic;
+  long long interval = 0;
+  if (!ParseInteger(view_.interval, interval) || interval < INT32_MIN || interval > INT32_MAX) {
+    const std::string rejected = view_.interval;
+    view_.interval = std::to_string(options.CyclicInterval);
+    throw TArkException(IntervalError(rejected, options.CyclicInterval));
+  }
+  options.CyclicInterval = static_cast<int32_t>(interval);
+}
+
+char TIecCfgForm::CommonAddressKey(char typed) {
+  return typed >= '0' && typed <= '9' ? typed : '0';
+}
+
+std::string TIecCfgForm::CommonAddressText(const std::string& text) {
+  long long value = 0;
+  if (!ParseInteger(text, value) || value < 1 || value > kIecCfgMaxCommonAddress) return "1";
+  return text;
+}
+
+}  // namespace vela

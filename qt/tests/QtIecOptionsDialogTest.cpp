@@ -1,0 +1,184 @@
+// The IEC 60870-5-101 options dialog as a Qt dialog: keys typed into the real
+// common address box, OK and Cancel, the rows and heights of both modes, the
+// refusal of a common address that does not fit, and pictures of both modes.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include "iec101/IecCfgForm.h"
+#include "iec101/IecDeviceOptions.h"
+#include "iec101/IecSettings.h"
+#include "qt/QtAutoRead.h"
+#include "qt/QtIecOptionsDialog.h"
+#include "qt/QtProgram.h"
+#include "qt/tests/QtTestApp.h"
+
+namespace vela {
+namespace {
+
+class QtIecDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::EnsureQtApplication();
+    Reset();
+  }
+  void TearDown() override { Reset(); }
+  static void Reset() {
+    IecDeviceOptions() = TIecDeviceOptions::Factory();
+    RestoreDefaultIecSettings();
+    SetExpectedCommonAddress(1);
+  }
+};
+
+TEST_F(QtIecDialogTest, TypingIntoTheCommonAddressBox) {
+  QtIecOptionsDialog dialog;
+  QLineEdit& edit = *dialog.CommonAddressBox().lineEdit();
+  edit.selectAll();  // the first key replaces the text shown
+  for (const char* key : {"1", "2", "a"}) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+    QCoreApplication::sendEvent(&edit, &press);
+  }
+  EXPECT_EQ(dialog.CommonAddressBox().currentText(), "120");
+  // Deleting everything leaves "1".
+  edit.selectAll();
+  QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  QCoreApplication::sendEvent(&edit, &del);
+  EXPECT_EQ(dialog.CommonAddressBox().currentText(), "1");
+}
+
+// Keys as a user types them: to the focused combo box, which hands them on to
+// its line edit itself.
+TEST_F(QtIecDialogTest, KeysTypedIntoTheComboBoxFollowTheRule) {
+  struct Case {
+    const char* keys;
+    const char* expected;
+  };
+  const Case cases[] = {{"34x", "340"}, {"12a", "120"}, {"9 -", "900"}, {"0", "1"}};
+  QtIecOptionsDialog dialog;
+  QComboBox& box = dialog.CommonAddressBox();
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  box.setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), &box);
+  for (const Case& c : cases) {
+    box.lineEdit()->selectAll();
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromUtf8(c.keys));
+    EXPECT_EQ(box.currentText(), c.expected) << c.keys;
+  }
+  box.setEditText("12");
+  QTest::keyClick(&box, Qt::Key_Backspace);  // entered as a zero
+  EXPECT_EQ(box.currentText(), "120");
+  QTest::sendKeyEvent(QTest::Click, &box, Qt::Key_unknown, QString("ю"), Qt::NoModifier);
+  EXPECT_EQ(box.currentText(), "1200");
+  box.lineEdit()->selectAll();
+  QTest::keyClick(&box, Qt::Key_Delete);
+  EXPECT_EQ(box.currentText(), "1");
+}
+
+TEST_F(QtIecDialogTest, OkWithABadIntervalReportsAndStillConfirms) {
+  QtIecOptionsDialog dialog;
+  std::vector<std::string> failures;
+  dialog.OnStoreFailed = [&](const std::exception& e) { failures.push_back(e.what()); };
+  QTimer::singleShot(0, &dialog, [&] {
+    dialog.CyclicBox().setChecked(true);
+    dialog.IntervalEdit().setText("abc");
+    dialog.OkButton().click();
+  });
+  EXPECT_TRUE(dialog.Execute(TIecOptionsMode::Device));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("\"abc\" заменено на \"1000\""), std::string::npos);
+  EXPECT_EQ(dialog.IntervalEdit().text(), "1000");
+  EXPECT_TRUE(IecDeviceOptions().CyclicTransmission);
+}
+
+TEST_F(QtIecDialogTest, CancelChangesNothingInEitherMode) {
+  for (TIecOptionsMode mode : {TIecOptionsMode::Device, TIecOptionsMode::Connection}) {
+    QtIecOptionsDialog dialog;
+    QTimer::singleShot(0, &dialog, [&] {
+      dialog.CyclicBox().setChecked(!dialog.CyclicBox().isChecked());
+      dialog.CommonAddressBox().setEditText("42");
+      dialog.CommonAddressLengthBox().setCurrentIndex(1);
+      dialog.reject();
+    });
+    EXPECT_FALSE(dialog.Execute(mode));
+    EXPECT_EQ(IecDeviceOptions(), TIecDeviceOptions::Factory());
+    EXPECT_EQ(CommonAddressLength(), 1u);
+    EXPECT_EQ(ExpectedCommonAddress(), 1u);
+  }
+}
+
+TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOpen) {
+  for (TIecOptionsMode mode : {TIecOptionsMode::Device, TIecOptionsMode::Connection}) {
+    Reset();
+    test::RecordingMessageBox messages;
+    QtIecOptionsDialog dialog(nullptr, &messages);
+    bool openAfterRefusal = false;
+    QTimer::singleShot(0, &dialog, [&] {
+      dialog.CommonAddressBox().setEditText("300");
+      dialog.OkButton().click();  // one octet: refused
+      openAfterRefusal = dialog.isVisible();
+      EXPECT_EQ(IecDeviceOptions(), TIecDeviceOptions::Factory());
+      EXPECT_EQ(ExpectedCommonAddress(), 1u);
+      dialog.CommonAddressLengthBox().setCurrentIndex(1);
+      dialog.OkButton().click();
+    });
+    EXPECT_TRUE(dialog.Execute(mode));
+    EXPECT_TRUE(openAfterRefusal);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              "Настройки протокола ГОСТ Р МЭК 60870-5-101|Общий адрес ASDU 300 не помещается в "
+              "поле длиной 1 байт: допустимы значения от 1 до 255. Укажите адрес из этого "
+              "диапазона или выберите длину общего адреса ASDU 2 байта.");
+    if (mode == TIecOptionsMode::Device) {
+      EXPECT_EQ(IecDeviceOptions().CommonAddress, 300);
+      EXPECT_EQ(IecDeviceOptions().CommonAddressLength, 2);
+    } else {
+      EXPECT_EQ(ExpectedCommonAddress(), 300u);
+      EXPECT_EQ(CommonAddressLength(), 2u);
+    }
+  }
+}
+
+TEST_F(QtIecDialogTest, TheOptionsButtonOpensTheProgramsDialogInDeviceMode) {
+  QtProgram program(test::Quiet());
+  ASSERT_FALSE(program.Failed());
+  QtIecOptionsDialog& dialog = program.OptionsDialog();
+  EXPECT_EQ(dialog.parentWidget(), &program.Window());
+  bool shownInDeviceMode = false;
+  QTimer::singleShot(0, &dialog, [&] {
+    shownInDeviceMode = dialog.isVisible() && !dialog.IntervalEdit().isHidden();
+    dialog.reject();
+  });
+  ASSERT_TRUE(program.Form().btnIecCfg.OnClick);
+  program.Form().btnIecCfg.OnClick();
+  EXPECT_TRUE(shownInDeviceMode);
+}
+
+TEST_F(QtIecDialogTest, ConnectionModeHidesTheDeviceRows) {
+  QtIecOptionsDialog dialog;
+  dialog.Load(TIecOptionsMode::Connection);
+  EXPECT_TRUE(dialog.IntervalEdit().isHidden());
+  EXPECT_FALSE(dialog.CyclicBox().isEnabled());
+  EXPECT_TRUE(dialog.CyclicBox().isChecked());
+  EXPECT_EQ(dialog.height(), kIecCfgConnectionFormHeight - kIecCfgFrameHeight);
+  dialog.Load(TIecOptionsMode::Device);
+  EXPECT_FALSE(dialog.IntervalEdit().isHidden());
+  EXPECT_EQ(dialog.height(), kIecCfgDeviceFormHeight - kIecCfgFrameHeight);
+}
+
+TEST_F(QtIecDialogTest, PicturesOfBothModes) {
+  QtIecOptionsDialog dialog;
+  dialog.Load(TIecOptionsMode::Device);
+  EXPECT_TRUE(SaveScreenshot(dialog, test::ArtifactPath("options-device")));
+  dialog.Load(TIecOptionsMode::Connection);
+  EXPECT_TRUE(SaveScreenshot(dialog, test::ArtifactPath("options-connection")));
+}
+
+}  // namespace
+}  // namespace vela

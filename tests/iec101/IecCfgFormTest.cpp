@@ -1,0 +1,256 @@
+// The IEC 60870-5-101 options dialog without a toolkit: loading and storing
+// in both modes, the order of OK, the interval check, the refusal of a common
+// address that does not fit its length, and the common address box's rules.
+
+#include <gtest/gtest.h>
+
+#include "common/ArkTypes.h"
+#include "iec101/IecCfgForm.h"
+#include "iec101/IecDeviceOptions.h"
+#include "iec101/IecMessages.h"
+#include "iec101/IecSettings.h"
+#include "tests/iec101/IecTestSupport.h"
+
+namespace vela {
+namespace {
+
+using iectest::MessageOf;
+
+class IecCfgTest : public iectest::IecSettingsTest {
+ protected:
+  IecCfgTest() { Reset(); }
+  ~IecCfgTest() override { Reset(); }
+  static void Reset() {
+    IecDeviceOptions() = TIecDeviceOptions::Factory();
+    SetExpectedCommonAddress(1);
+  }
+};
+
+struct AddressTextCase {
+  const char* text;
+  const char* expected;
+};
+
+TEST(IecCommonAddressTest, TextOutsideOneTo65533BecomesOne) {
+  const AddressTextCase cases[] = {
+      {"1", "1"},   {"65533", "65533"}, {"65534", "1"},
+      {"0", "1"},   {"", "1"},          {"-5", "1"},
+      {"12a", "1"}, {"120", "120"},     {"99999999999999999999", "1"},
+  };
+  for (const AddressTextCase& c : cases)
+    EXPECT_EQ(TIecCfgForm::CommonAddressText(c.text), c.expected) << c.text;
+}
+
+TEST(IecCommonAddressTest, EveryTypedNonDigitIsEnteredAsZero) {
+  std::string text;
+  for (char key : {'1', '2', 'a'}) text += TIecCfgForm::CommonAddressKey(key);
+  EXPECT_EQ(text, "120");
+  EXPECT_EQ(TIecCfgForm::CommonAddressKey('\b'), '0');
+  EXPECT_EQ(TIecCfgForm::CommonAddressKey('9'), '9');
+}
+
+TEST_F(IecCfgTest, ModesDifferInRowsButtonsAndHeight) {
+  TIecCfgForm form;
+  const TIecCfgView device = form.View();
+  form.Load(TIecOptionsMode::Connection);
+  const TIecCfgView connection = form.View();
+  EXPECT_TRUE(device.deviceRowsVisible);
+  EXPECT_TRUE(device.cyclicEnabled);
+  EXPECT_EQ(device.buttonsTop, 280);
+  EXPECT_EQ(device.formHeight, 347);
+  EXPECT_FALSE(connection.deviceRowsVisible);
+  EXPECT_FALSE(connection.cyclicEnabled);
+  EXPECT_TRUE(connection.cyclic);
+  EXPECT_EQ(connection.buttonsTop, 206);
+  EXPECT_EQ(connection.formHeight, 273);
+}
+
+TEST_F(IecCfgTest, EachModeLoadsFromItsOwnSource) {
+  TIecDeviceOptions& options = IecDeviceOptions();
+  options.LinkAddressLength = 2;
+  options.CommonAddress = 300;
+  options.AsduFormat = 14;
+  options.CyclicTransmission = true;
+  options.CyclicInterval = 250;
+  SetLengths(0, 2, 2, 3);
+  SetExpectedCommonAddress(77);
+  TIecCfgForm form;
+  EXPECT_EQ(form.View().linkAddressLength, 2);
+  EXPECT_EQ(form.View().ioaLength, 2);
+  EXPECT_EQ(form.View().commonAddress, "300");
+  EXPECT_EQ(form.View().asduFormatIndex, 1);
+  EXPECT_TRUE(form.View().cyclic);
+  EXPECT_TRUE(form.View().IntervalEnabled());
+  EXPECT_EQ(form.View().interval, "250");
+  form.Load(TIecOptionsMode::Connection);
+  EXPECT_EQ(form.View().linkAddressLength, 0);
+  EXPECT_EQ(form.View().commonAddressLength, 2);
+  EXPECT_EQ(form.View().cotLength, 2);
+  EXPECT_EQ(form.View().ioaLength, 3);
+  EXPECT_EQ(form.View().commonAddress, "77");
+}
+
+TEST_F(IecCfgTest, DeviceModeStoresEveryField) {
+  TIecCfgForm form;
+  TIecCfgView& view = form.View();
+  view.linkAddressLength = 2;
+  view.commonAddressLength = 2;
+  view.cotLength = 2;
+  view.ioaLength = 3;
+  view.commonAddress = "4321";
+  view.asduFormatIndex = 1;
+  view.cyclic = true;
+  view.interval = "250";
+  form.Store();
+  const TIecDeviceOptions& o = IecDeviceOptions();
+  EXPECT_EQ(o.LinkAddressLength, 2);
+  EXPECT_EQ(o.CommonAddressLength, 2);
+  EXPECT_EQ(o.CotLength, 2);
+  EXPECT_EQ(o.IoaLength, 3);
+  EXPECT_EQ(o.CommonAddress, 4321);
+  EXPECT_EQ(o.AsduFormat, 14);
+  EXPECT_TRUE(o.CyclicTransmission);
+  EXPECT_EQ(o.CyclicInterval, 250);
+  // The program's own connection is not touched in device mode.
+  EXPECT_EQ(LinkAddressLength(), 1u);
+}
+
+TEST_F(IecCfgTest, BadIntervalKeepsTheOldOneAndStoresTheRest) {
+  TIecCfgForm form;
+  TIecCfgView& view = form.View();
+  view.cyclic = true;
+  view.asduFormatIndex = 1;
+  for (const char* bad : {"abc", "", "12.5", "99999999999"}) {
+    view.interval = bad;
+    EXPECT_EQ(MessageOf([&] { form.Store(); }),
+              std::string("Ошибка ввода. Некорректное значение таймаута \"") + bad +
+                  "\" заменено на \"1000\".");
+    EXPECT_EQ(view.interval, "1000");
+    EXPECT_EQ(IecDeviceOptions().CyclicInterval, 1000);
+    EXPECT_EQ(IecDeviceOptions().AsduFormat, 14);  // stored before the check
+  }
+}
+
+TEST_F(IecCfgTest, ALongRejectedIntervalIsShortenedOnACharacterBoundary) {
+  TIecCfgForm form;
+  std::string typed;
+  for (int i = 0; i < 150; ++i) typed += "ю";  // two octets each
+  form.View().interval = "x" + typed;          // the cut falls inside a letter
+  const std::string message = MessageOf([&] { form.Store(); });
+  const std::string kept = "\"x" + typed.substr(0, 198) + "\" заменено на \"1000\".";
+  ASSERT_GE(message.size(), kept.size());
+  EXPECT_EQ(message.substr(message.size() - kept.size()), kept);
+}
+
+TEST_F(IecCfgTest, ConnectionModeSetsTheFieldLengthsAndExpectedAddress) {
+  TIecCfgForm form;
+  form.Load(TIecOptionsMode::Connection);
+  TIecCfgView& view = form.View();
+  view.linkAddressLength = 0;
+  view.ioaLength = 3;
+  view.commonAddress = "77";
+  view.interval = "not looked at";
+  form.Store();
+  EXPECT_EQ(LinkAddressLength(), 0u);
+  EXPECT_EQ(IoaLength(), 3u);
+  EXPECT_EQ(ExpectedCommonAddress(), 77u);
+  EXPECT_EQ(IecDeviceOptions(), TIecDeviceOptions::Factory());
+}
+
+// Dialog edge cases: what one change in the view does to the stored values.
+struct DialogCase {
+  const char* name;
+  TIecOptionsMode mode;
+  void (*change)(TIecCfgView&);
+  void (*check)();
+};
+
+const DialogCase kDialogCases[] = {
+    {"UncheckingCyclicKeepsTheInterval", TIecOptionsMode::Device,
+     [](TIecCfgView& v) { v.cyclic = false; },
+     [] {
+       EXPECT_FALSE(IecDeviceOptions().CyclicTransmission);
+       EXPECT_EQ(IecDeviceOptions().CyclicInterval, 700);
+     }},
+    {"IntervalIsStoredUncheckedAsEntered", TIecOptionsMode::Device,
+     [](TIecCfgView& v) { v.interval = "-5"; },
+     [] { EXPECT_EQ(IecDeviceOptions().CyclicInterval, -5); }},
+    {"UnlistedDeviceLengthsAndFormatAreKept", TIecOptionsMode::Device,
+     [](TIecCfgView& v) {
+       v.linkAddressLength = v.ioaLength = v.asduFormatIndex = TIecCfgView::kNotListed;
+     },
+     [] {
+       EXPECT_EQ(IecDeviceOptions().LinkAddressLength, 7);
+       EXPECT_EQ(IecDeviceOptions().IoaLength, 9);
+       EXPECT_EQ(IecDeviceOptions().AsduFormat, 20);
+     }},
+    {"ConnectionModeLeavesTheDeviceOptions", TIecOptionsMode::Connection,
+     [](TIecCfgView& v) { v.commonAddress = "200"; },
+     [] {
+       EXPECT_EQ(ExpectedCommonAddress(), 200u);
+       EXPECT_EQ(IecDeviceOptions().CommonAddress, 1);
+     }},
+};
+
+class IecCfgDialogCase : public IecCfgTest, public ::testing::WithParamInterface<DialogCase> {};
+
+TEST_P(IecCfgDialogCase, StoresWhatTheViewShows) {
+  TIecDeviceOptions& options = IecDeviceOptions();
+  options.LinkAddressLength = 7;  // as a device may report them
+  options.IoaLength = 9;
+  options.AsduFormat = 20;
+  options.CyclicTransmission = true;
+  options.CyclicInterval = 700;
+  TIecCfgForm form;
+  form.Load(GetParam().mode);
+  GetParam().change(form.View());
+  form.Store();
+  GetParam().check();
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, IecCfgDialogCase, ::testing::ValuesIn(kDialogCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// OK with a common address that does not fit the chosen length stores nothing.
+struct RefusalCase {
+  TIecOptionsMode mode;
+  const char* address;
+  int length;
+  bool refused;
+};
+
+TEST_F(IecCfgTest, CommonAddressMustFitTheChosenLength) {
+  const RefusalCase cases[] = {
+      {TIecOptionsMode::Device, "255", 1, false},    {TIecOptionsMode::Device, "256", 1, true},
+      {TIecOptionsMode::Device, "300", 2, false},    {TIecOptionsMode::Device, "65533", 2, false},
+      {TIecOptionsMode::Connection, "300", 1, true}, {TIecOptionsMode::Connection, "300", 2, false},
+  };
+  for (const RefusalCase& c : cases) {
+    Reset();
+    RestoreDefaultIecSettings();
+    TIecCfgForm form;
+    form.Load(c.mode);
+    form.View().commonAddress = c.address;
+    form.View().commonAddressLength = c.length;
+    form.View().linkAddressLength = 2;
+    const std::string refusal = form.Refusal();
+    EXPECT_EQ(refusal.empty(), !c.refused) << c.address << " in " << c.length;
+    EXPECT_EQ(MessageOf([&] { form.Store(); }), c.refused ? refusal : "<no exception>");
+    const bool stored = c.mode == TIecOptionsMode::Device
+                            ? IecDeviceOptions().LinkAddressLength == 2
+                            : LinkAddressLength() == 2;
+    EXPECT_EQ(stored, !c.refused) << c.address << " in " << c.length;
+  }
+}
+
+TEST_F(IecCfgTest, AnUnlistedDeviceLengthIsCheckedAsTheOptionHolds) {
+  IecDeviceOptions().CommonAddressLength = 5;  // from a device
+  TIecCfgForm form;
+  form.View().commonAddressLength = TIecCfgView::kNotListed;
+  EXPECT_EQ(form.Refusal(), iec_messages::kBadCommonAddressLength);
+  form.View().commonAddressLength = 2;
+  EXPECT_EQ(form.Refusal(), "");
+}
+
+}  // namespace
+}  // namespace vela
