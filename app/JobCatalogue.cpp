@@ -29,6 +29,13 @@ void TForm1::CompleteJob(uint8_t job, const Octets& data) {
       return;
     case jobFinalizePrm:
       ParseWriteParams(*FPacker, *FFinalizePrm, data);
+      if (FFinalizeOnPreviousLink) {
+        FFinalizeOnPreviousLink = false;
+        SetProgramLink(FPreviousLink);
+        Log(msg::kFinalizeAnsweredOnPreviousLink);
+      } else if (std::exchange(FFactoryLinkSwitched, false)) {
+        Log(msg::kFinalizeAnsweredOnFactoryLink);
+      }
       if (FPendingSpeedNote.empty()) {
         Log(msg::kOperationDone);
       } else {
@@ -145,6 +152,11 @@ void TForm1::ApplyNetworkType() {
 void TForm1::CompleteDevInfo() {
   const TIdentResult result =
       IdentifyDevice(FDevInfo->GetHID(), FDevInfo->GetSID(), FDevInfo->GetSerial());
+  // Another device on the line: what the window shows is not this one's.
+  if (result.verdict == TIdentVerdict::Rejected ||
+      (FShownSerial && *FShownSerial != FDevInfo->GetSerial())) {
+    ForgetDevice(true);
+  }
   for (const std::string& line : result.lines) Log(line);
   if (result.verdict == TIdentVerdict::Rejected) StopOperation();
 }
@@ -155,12 +167,28 @@ void TForm1::HandleException(void* sender, const std::exception& e) {
   const bool fromCompletion = std::exchange(FCompletionFailed, false);
   if (sender == FPort.get() && !fromCompletion && FBusy) {
     // The port itself failed (a device unplugged, a read or write refused):
-    // no answer can come any more, so say why and end the operation.
+    // no answer can come any more, so say why and end the operation. The
+    // values shown are no longer being read; settings being written stay.
     Log(e.what());
+    ForgetDevice(!FWriteOperation);
     StopOperation();
+    FPortFailed = true;
     return;
   }
   HandleJobException(CurrentJob(), e);
+}
+
+void TForm1::ForgetDevice(bool settingsToo) {
+  FPresenter->HideAllCells();
+  FPresenter->ClearDeviceClock();
+  FPanel->Redraw();
+  GroupBox2.SetCaption("");
+  FShownSerial.reset();
+  if (!settingsToo) return;
+  for (TComboBox* box : {&cbProtocolType, &cbSpeed, &cbFrame, &cbAddress}) box->SetItemIndex(-1);
+  rb3w.SetChecked(false);
+  rb4w.SetChecked(false);
+  FLinkPrmSource.clear();  // a write reads the link block again first
 }
 
 void TForm1::HandleJobException(uint8_t job, const std::exception& e) {

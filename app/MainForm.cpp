@@ -167,6 +167,7 @@ void TForm1::CreateDisplay() {
   FPanel = std::make_unique<TMeasurementPanel>(*FCells, *Image1.Canvas(), kGroupBoxColor);
   FPanel->OnPainted = [this] { Image1.Invalidate(); };
   FRecorder = std::make_unique<TCsvRecorder>(*FCells, FSeams.clock);
+  FRecorder->OnNotice = [this](const std::string& text) { Log(text); };
   Image1.OnMouseMove = [this](int x, int y) { FPanel->MouseMove(x, y); };
   Image1.OnClick = [this] { FPanel->Click(); };
 }
@@ -198,6 +199,7 @@ bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
 
 void TForm1::PortWrite(TArkComPort*, const Octets& data) {
   Trace(" Wr: " + BytesToHex(data));
+  FExchangeStats.RequestSent(FSeams.clock.MonotonicMs());
 }
 
 void TForm1::PortError(TArkComPort*, uint32_t errors, const TComStat& status) {

@@ -20,11 +20,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/ActivityLog.h"
+#include "app/ExchangeStats.h"
 #include "app/HiddenKeySequence.h"
 #include "app/JobCodes.h"
 #include "common/Clock.h"
@@ -262,9 +264,19 @@ class TForm1 : public TForm {
   bool FWriteOperation = false;       // settings or factory defaults are written
   bool FDevInfoRead = false;          // the identification block was read in this operation
   bool FFactoryLinkSwitched = false;  // the factory write changed the program's own link
-  bool FCompletionFailed = false;     // the exception on its way comes from a completion
-  int32_t FProbeTimeoutMs = 0;        // the identification probe's own time-out; 0: none
+  // FinalizePrm went unanswered on the factory link and is now tried on the
+  // link the device had before the write (its new settings wait for it).
+  bool FFinalizeOnPreviousLink = false;
+  std::array<int, 4> FPreviousLink{};  // ComboBox2, ComboBox3, ComboBox4, cbAddr
+  bool FCompletionFailed = false;      // the exception on its way comes from a completion
+  int32_t FProbeTimeoutMs = 0;         // the identification probe's own time-out; 0: none
   bool FStartupFailed = false;
+  // The serial number in the measured-values caption, when one is shown.
+  std::optional<uint32_t> FShownSerial;
+  // The last operation ended because the port itself failed.
+  bool FPortFailed = false;
+  // The exchanges of the last read or continuous reading.
+  TExchangeStats FExchangeStats;
 
   Clock& GetClock() const { return FSeams.clock; }
   TActivityLog& ActivityLog() { return FActivityLog; }
@@ -303,6 +315,10 @@ class TForm1 : public TForm {
   void ApplyNetworkType();
   void LinkSettingsToControls();
   void CompleteDevInfo();
+  // Nothing of the device last shown stays on screen as current: the cells,
+  // the clock field and the serial number; with settingsToo also the
+  // device-side boxes.
+  void ForgetDevice(bool settingsToo);
   void HandleJobException(uint8_t job, const std::exception& e);
   void HandleMissingLinkBlock(uint8_t job);
   void HandleRefusedRead(uint8_t job, int32_t code);
@@ -313,6 +329,10 @@ class TForm1 : public TForm {
   void FillWriteBlocks();
   void SetFactoryDefaults();
   void ApplyFactoryLink();
+  // The program-side link: protocol, speed, frame and address item indexes.
+  void SetProgramLink(const std::array<int, 4>& items);
+  // FinalizePrm timed out in a factory write over the working interface.
+  void FinalizeUnansweredOnFactoryLink();
   void VerifyDevice();
   void StartWrite(const std::vector<uint8_t>& jobs);
   std::string LinkSource() const;

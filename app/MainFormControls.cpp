@@ -283,6 +283,7 @@ void TForm1::LinkSettingsToControls() {
   char caption[64];
   std::snprintf(caption, sizeof caption, "серийный номер %.6u", FLinkPrm->GetSerialNumber());
   GroupBox2.SetCaption(caption);
+  FShownSerial = FLinkPrm->GetSerialNumber();
   TIecDeviceOptions& options = IecDeviceOptions();
   options.LinkAddressLength = FLinkPrm->GetIecLinkAddressLength();
   options.CotLength = FLinkPrm->GetIecCotLength();

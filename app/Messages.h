@@ -113,6 +113,15 @@ inline constexpr const char* kIecUnknownObjectAddress =
 inline constexpr const char* kIecBadClockFormat =
     "Неизвестный формат ответного ASDU <103> [1<>N or 0<>SQ]";
 
+inline constexpr const char* kFinalizeOnPreviousLink =
+    "Нет ответа на заводских параметрах связи: завершение записи повторяется на прежних "
+    "параметрах связи прибора.";
+inline constexpr const char* kFinalizeAnsweredOnPreviousLink =
+    "Прибор ответил на прежних параметрах связи; программа перешла на заводские параметры связи "
+    "(MODBUS RTU, 38400, 8E1, адрес 1).";
+inline constexpr const char* kFinalizeAnsweredOnFactoryLink =
+    "Прибор ответил на заводских параметрах связи (MODBUS RTU, 38400, 8E1, адрес 1).";
+
 // Captions.
 inline constexpr const char* kReadContinuously = "читать непрерывно";
 inline constexpr const char* kStopReading = "остановить чтение";

@@ -14,6 +14,7 @@ void TForm1::Button4Click() {
   FSingleShot = true;
   FConfigOperation = false;
   Memo1.Clear();
+  FExchangeStats.Reset();
   if (FIec) {
     FIec->ReadOnce();
     return;
@@ -29,6 +30,7 @@ void TForm1::Button5Click() {
     return;
   }
   Memo1.Clear();
+  FExchangeStats.Reset();
   if (FIec) {
     FIec->StartContinuous();
     return;
@@ -224,6 +226,8 @@ void TForm1::SetFactoryDefaults() {
 
 void TForm1::ApplyFactoryLink() {
   const std::string before = ComboBox2.Text() + ComboBox3.Text() + ComboBox4.Text() + cbAddr.Text();
+  FPreviousLink = {ComboBox2.ItemIndex(), ComboBox3.ItemIndex(), ComboBox4.ItemIndex(),
+                   cbAddr.ItemIndex()};
   ComboBox2.SetItemIndex(0);
   ComboBox2Click();
   SelectComboItem(ComboBox3, "38400");
@@ -234,6 +238,39 @@ void TForm1::ApplyFactoryLink() {
   cbAddrClick();
   FFactoryLinkSwitched =
       before != ComboBox2.Text() + ComboBox3.Text() + ComboBox4.Text() + cbAddr.Text();
+}
+
+void TForm1::SetProgramLink(const std::array<int, 4>& items) {
+  ComboBox2.SetItemIndex(items[0]);
+  ComboBox2Click();
+  ComboBox3.SetItemIndex(items[1]);
+  ComboBox3Click();
+  ComboBox4.SetItemIndex(items[2]);
+  ComboBox4Click();
+  cbAddr.SetItemIndex(items[3]);
+  cbAddrClick();
+}
+
+void TForm1::FinalizeUnansweredOnFactoryLink() {
+  const std::array<int, 4> current = {ComboBox2.ItemIndex(), ComboBox3.ItemIndex(),
+                                      ComboBox4.ItemIndex(), cbAddr.ItemIndex()};
+  if (FFactoryLinkSwitched) {
+    // The device takes its new settings only when finalized, so it may still
+    // listen on its old link: finalize there once.
+    FFactoryLinkSwitched = false;
+    FFinalizeOnPreviousLink = true;
+    const std::array<int, 4> previous = FPreviousLink;
+    FPreviousLink = current;  // the factory link, for afterwards
+    SetProgramLink(previous);
+    Log(msg::kFinalizeOnPreviousLink);
+    StartCurrentJob();
+    return;
+  }
+  // Neither link answered: the program is left on the factory link.
+  FFinalizeOnPreviousLink = false;
+  SetProgramLink(FPreviousLink);
+  Log(msg::kFactoryLinkNoAnswer);
+  StopOperation();
 }
 
 }  // namespace vela

@@ -160,6 +160,7 @@ void TForm1::RunLocalJob(uint8_t job) {
 
 void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
   Trace(" Rd: " + BytesToHex(data));
+  FExchangeStats.AnswerReceived(FSeams.clock.MonotonicMs());
   if (FNoAnswerSeen) {
     FNoAnswerSeen = false;
     Log(msg::kLinkRestored);
@@ -167,6 +168,15 @@ void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
   const uint8_t job = CurrentJob();
   try {
     CompleteJob(job, data);  // a failure skips the advance: the time-out decides
+    if (job == jobGetValues) FExchangeStats.ReadingCompleted();
+  } catch (const TModbusLinkException&) {
+    FExchangeStats.BadFrame();
+    FCompletionFailed = true;
+    throw;
+  } catch (const TModbusLogicException&) {
+    FExchangeStats.ExceptionAnswer();
+    FCompletionFailed = true;
+    throw;
   } catch (const TArkException&) {
     FCompletionFailed = true;
     throw;  // the port hands it to OnException
@@ -199,6 +209,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::RunTimeoutRule(uint8_t job) {
+  FExchangeStats.TimedOut();
   switch (TimeoutRuleOf(job)) {
     case TTimeoutRule::ReadParameter:
       Log(FSingleShot ? msg::kParamsNoAnswer : msg::kParamsNoAnswerEsc);
@@ -211,11 +222,9 @@ void TForm1::RunTimeoutRule(uint8_t job) {
       RetryOrStop();
       return;
     case TTimeoutRule::Repeat:
-      if (job == jobFinalizePrm && FFactoryLinkSwitched) {
-        // Over the working interface the device keeps its old link until
-        // finalize, which now goes out with the factory link: say so once.
-        FFactoryLinkSwitched = false;
-        Log(msg::kFactoryLinkNoAnswer);
+      if (job == jobFinalizePrm && (FFactoryLinkSwitched || FFinalizeOnPreviousLink)) {
+        FinalizeUnansweredOnFactoryLink();
+        return;
       }
       Log(msg::kRepeatRequest);
       RetryOrStop();
@@ -253,6 +262,7 @@ void TForm1::ClearOperationFlags() {
   FWriteOperation = false;
   FFactoryLinkSwitched = false;
   FProbeTimeoutMs = 0;
+  FFinalizeOnPreviousLink = false;
 }
 
 void TForm1::StopOperation() {
@@ -272,6 +282,7 @@ void TForm1::StopOperation() {
   }
   EnableControls(true);
   Button5.SetCaption(msg::kReadContinuously);
+  if (FContinuousRunning) Trace(FExchangeStats.Text());
   FContinuousRunning = false;
 }
 
@@ -303,6 +314,7 @@ bool TForm1::OpenPortForOperation() {
     }
     return true;
   } catch (const std::exception& e) {
+    ForgetDevice(!FWriteOperation);  // nothing shown can be this port's device now
     ClearOperationFlags();
     HandleException(this, e);
     return false;
@@ -311,6 +323,7 @@ bool TForm1::OpenPortForOperation() {
 
 bool TForm1::StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix) {
   FDevInfoRead = false;
+  FPortFailed = false;
   WriteJobs(jobs);
   if (!OpenPortForOperation()) return false;
   FJobIndex = withPrefix ? -1 : FPrefixLength - 1;

@@ -20,11 +20,13 @@ std::string SystemErrorText(int error) {
 }
 
 // Writes all of text at the end of fd; on failure cuts the file back to its
-// former length, so no half record stays behind. Returns 0 or the errno.
+// former length, so no part of a record stays behind. Returns 0 or the errno.
 int AppendAll(int fd, const std::string& text) {
   const off_t formerSize = ::lseek(fd, 0, SEEK_END);
   size_t done = 0;
   while (done < text.size()) {
+    // One call for the whole record; a second one only after a short write,
+    // where it fails and tells why (full disk, file size limit).
     const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
@@ -62,10 +64,23 @@ void TCsvRecorder::Start(const std::string& fileName) {
   }
   FRecordFile = fileName;
   FLastRecord = 0;
+  FSkipped = 0;
 }
 
 void TCsvRecorder::Stop() {
+  if (!FRecordFile.empty()) EndFailureRun("остановлена");
   FRecordFile.clear();
+}
+
+void TCsvRecorder::Notice(const std::string& text) const {
+  if (OnNotice) OnNotice(text);
+}
+
+void TCsvRecorder::EndFailureRun(const std::string& how) {
+  if (FSkipped == 0) return;
+  Notice("Запись показаний в файл \"" + FRecordFile + "\" " + how +
+         "; пропущено записей: " + std::to_string(FSkipped) + ".");
+  FSkipped = 0;
 }
 
 bool TCsvRecorder::WriteRecord(TDateTime interval) {
@@ -75,10 +90,24 @@ bool TCsvRecorder::WriteRecord(TDateTime interval) {
   // A clock set back (now before the last record) does not stop recording.
   const int64_t elapsedMs = std::llround((now - FLastRecord) * kMsPerDay);
   if (elapsedMs >= 0 && elapsedMs < std::llround(interval * kMsPerDay)) return false;
-  const int error = WriteFile(FRecordFile, O_APPEND, Record(now));
+  const std::string record = Record(now);
+  int error = WriteFile(FRecordFile, O_APPEND, record);
+  bool recreated = false;
+  if (error == ENOENT) {
+    // Deleted or rotated away: a new file with its header, never one that
+    // someone else has just created.
+    error = WriteFile(FRecordFile, O_CREAT | O_EXCL, Header() + record);
+    recreated = error == 0;
+  }
   if (error != 0) {
+    if (FSkipped++ > 0) return false;  // the run was reported when it began
     throw TArkException("Запись показаний в файл \"" + FRecordFile +
-                        "\" пропущена: " + SystemErrorText(error));
+                        "\" пропущена: " + SystemErrorText(error) +
+                        ". Следующие записи пропускаются без сообщений, пока файл недоступен.");
+  }
+  EndFailureRun("возобновлена");
+  if (recreated) {
+    Notice("Файл записи показаний \"" + FRecordFile + "\" пропал и создан заново с заголовком.");
   }
   FLastRecord = now;
   return true;

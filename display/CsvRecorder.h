@@ -3,8 +3,11 @@
 // when recording starts, then one record per completed read, each introduced
 // by CR LF, with the date and time and the CSV texts of 24 cells (the power
 // factors are not recorded). The file is open only while one line is written,
-// so other programs can read it while recording goes on.
+// so other programs can read it while recording goes on. A record is written
+// whole or not at all; a file that has vanished is created again with its
+// header; a run of skipped records is reported when it starts and when it ends.
 
+#include <functional>
 #include <string>
 
 #include "common/ArkTypes.h"
@@ -27,16 +30,26 @@ class TCsvRecorder {
   // afterwards. Throws TArkException with a Russian message when the file
   // cannot be written; recording then stays off.
   void Start(const std::string& fileName);
+  // Reports the end of a run of skipped records, if one is going on.
   void Stop();
   bool IsRecording() const { return !FRecordFile.empty(); }
   const std::string& FileName() const { return FRecordFile; }
 
   // Appends one record unless recording is off or the last record is less
-  // than interval (days) ago; true when a record was written. When the file
-  // cannot be written the record is skipped with a TArkException carrying a
-  // Russian message; the file keeps every line written before, recording
-  // stays on and the next call tries again.
+  // than interval (days) ago; true when a record was written. A file that no
+  // longer exists is created again with the header, and OnNotice says so.
+  // When the file cannot be written the record is skipped: the first skip of
+  // a run raises TArkException with a Russian message, later ones are only
+  // counted, and the first record written again reports the count through
+  // OnNotice. The file keeps every line written before; recording stays on
+  // and the next call tries again.
   bool WriteRecord(TDateTime interval);
+
+  // Russian lines for the activity log: a recreated file, the end of a run
+  // of skipped records.
+  std::function<void(const std::string&)> OnNotice;
+  // Records skipped since the last one written (0 outside a failure run).
+  int SkippedRecords() const { return FSkipped; }
 
   // The rate limit of a list item, in days; 0 for " -" and unknown items.
   static TDateTime RecordIntervalOfItem(int itemIndex);
@@ -45,10 +58,14 @@ class TCsvRecorder {
   std::string Record(TDateTime now) const;
 
  private:
+  void Notice(const std::string& text) const;
+  void EndFailureRun(const std::string& how);
+
   const TMeasurementCells& FCells;
   const Clock& FClock;
   std::string FRecordFile;
   TDateTime FLastRecord = 0;
+  int FSkipped = 0;
 };
 
 }  // namespace vela

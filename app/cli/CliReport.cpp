@@ -40,6 +40,13 @@ std::vector<std::string> CellLines(const TMeasurementCells& cells) {
   return lines;
 }
 
+bool AnyValueShown(const TMeasurementCells& cells) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (cells[slot].State() == cvsValue) return true;
+  }
+  return false;
+}
+
 std::string ClockLine(const TForm1& form) {
   const std::string shown = form.edTime.Text();
   return shown.empty() ? std::string() : "Часы прибора: " + shown;

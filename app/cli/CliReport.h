@@ -18,6 +18,8 @@ std::vector<TCellRow> CellRows(const TMeasurementCells& cells);
 // One "label = value unit" line per cell the panel shows (hidden cells left
 // out); a cell without a value says so, a quality mark stands for the value.
 std::vector<std::string> CellLines(const TMeasurementCells& cells);
+// Whether any cell shows a measured value.
+bool AnyValueShown(const TMeasurementCells& cells);
 // The device clock field, when it shows anything.
 std::string ClockLine(const TForm1& form);
 // The device-side configuration as the settings read left it in the window.

@@ -1,6 +1,7 @@
 #include "app/cli/CliSession.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "app/DebugConsoleTarget.h"
@@ -200,7 +201,7 @@ int TCliSession::RunRead() {
   for (const std::string& line : cells) Print(line);
   const std::string clock = ClockLine(*form_);
   if (!clock.empty()) Print(clock);
-  return 0;
+  return AnyValueShown(*form_->FCells) ? 0 : Fail("Прибор не передал ни одного значения.");
 }
 
 void TCliSession::PrintEachReading() {
@@ -227,13 +228,23 @@ int TCliSession::RunWatch() {
   }
   f.Button5.Click();
   const auto done = [&] { return !f.FContinuousRunning || Stopped(); };
-  if (options_.seconds > 0) {
-    loop_.RunUntil(done, static_cast<int64_t>(options_.seconds * 1000));
-  } else {
-    while (!loop_.RunUntil(done, 3600 * 1000)) {
+  const int64_t deadlineMs =
+      options_.seconds > 0
+          ? loop_.GetClock().MonotonicMs() + static_cast<int64_t>(options_.seconds * 1000)
+          : INT64_MAX;
+  TExchangeStats earlier;  // of the readings before each outage
+  for (;;) {
+    const int64_t leftMs = deadlineMs - loop_.GetClock().MonotonicMs();
+    if (leftMs <= 0 || loop_.RunUntil(done, std::min<int64_t>(leftMs, 3600 * 1000))) {
+      if (f.FContinuousRunning || Stopped() || !f.FPortFailed) break;
+      earlier.Add(f.FExchangeStats);
+      if (!RideThroughPortLoss(deadlineMs)) break;
+    } else if (deadlineMs != INT64_MAX && loop_.GetClock().MonotonicMs() >= deadlineMs) {
+      break;
     }
   }
-  const bool endedByItself = !f.FContinuousRunning;
+  f.FExchangeStats.Add(earlier);
+  const bool endedByItself = !f.FContinuousRunning && !Stopped() && !f.FPortFailed;
   if (f.FContinuousRunning) f.Button5.Click();  // "Остановлено.", the port is closed
   loop_.ProcessPending();
   if (f.BitBtn1.Glyph() == "CHK1") f.BitBtn1.Click();
@@ -247,8 +258,13 @@ int TCliSession::RunWatch() {
                   c.cycles, c.meanCycleMs, c.exchangesPerCycle,
                   static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
     Print(text);
+    Print(f.FExchangeStats.Text());
   }
-  return endedByItself ? Fail("Непрерывное чтение остановлено.") : 0;
+  if (endedByItself) return Fail("Непрерывное чтение остановлено.");
+  if (f.FExchangeStats.Figures().readings == 0) {
+    return Fail("Ни одного показания не прочитано: проверьте связь с прибором.");
+  }
+  return 0;
 }
 
 int TCliSession::RunSyncClock() {

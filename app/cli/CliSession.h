@@ -33,6 +33,9 @@ class TCliSession {
   bool Stopped() const;
   int RunRead();
   int RunWatch();
+  // Continuous reading ended on a lost port: waits for the same port to come
+  // back and starts reading again; false when stopped or out of time first.
+  bool RideThroughPortLoss(int64_t deadlineMs);
   int RunSyncClock();
   int RunSettings();
   int RunConfigure();

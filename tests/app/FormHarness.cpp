@@ -60,6 +60,7 @@ void FormHarness::MakeSupportedVela() {
   holding[20662] = 0;    // MODBUS RTU
   holding[20663] = 1;    // address 1
   holding[20664] = 2;    // 38400
+  holding[20672] = 123;  // serial number, as in the identification block
   holding[20678] = 13;   // ASDU 13
   holding[20682] = 1;    // common address
   holding[27] = 0x5180;  // clock: 86400 s

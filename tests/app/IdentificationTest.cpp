@@ -140,5 +140,45 @@ TEST(IdentificationProbeTest, AnsweredProbeReadsTheBlockAndNothingElse) {
   EXPECT_FALSE(h.form().FBusy);
 }
 
+struct NextDeviceCase {
+  const char* name;
+  uint16_t identRegister, value;  // changed before the second read
+  bool forgotten;
+};
+
+class NextDeviceTest : public testing::TestWithParam<NextDeviceCase> {};
+
+// The identification block is read first: a device other than the one shown
+// leaves nothing of the first on screen before anything of its own is shown.
+TEST_P(NextDeviceTest, AnotherDeviceClearsWhatTheFirstLeftOnScreen) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.ReadSettings();
+  h.form().Button4.Click();
+  h.AnswerAll();
+  ASSERT_EQ(h.form().GroupBox2.Caption(), "серийный номер 000123");
+  ASSERT_FALSE(h.form().edTime.Text().empty());
+  h.input[GetParam().identRegister] = GetParam().value;
+  h.form().Button4.Click();
+  h.Answer();  // the identification block only
+  TForm1& f = h.form();
+  bool anyCellShown = false;
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    anyCellShown |= (*f.FCells)[slot].State() != cvsNone;
+  EXPECT_EQ(anyCellShown, !GetParam().forgotten);
+  EXPECT_EQ(f.edTime.Text().empty(), GetParam().forgotten);
+  EXPECT_EQ(f.GroupBox2.Caption().empty(), GetParam().forgotten);
+  EXPECT_EQ(f.cbSpeed.ItemIndex() == -1 && f.cbAddress.ItemIndex() == -1 &&
+                f.cbProtocolType.ItemIndex() == -1 && !f.rb4w.Checked(),
+            GetParam().forgotten);
+  f.FormKeyPress(27);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, NextDeviceTest,
+                         testing::Values(NextDeviceCase{"sameVela", 775, 0x00AB, false},
+                                         NextDeviceCase{"otherVela", 769, 124, true},
+                                         NextDeviceCase{"foreign", 770, 0x00AB, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace vela::test

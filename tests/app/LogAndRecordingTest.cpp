@@ -45,7 +45,7 @@ TEST(ActivityLogTest, SettingsReadWritesProgressLinesOnlyWhenVerbose) {
   h.AnswerAll();
   EXPECT_TRUE(h.LogHas(msg::kNetworkTypeRead));
   EXPECT_TRUE(h.LogHas(msg::kLinkSettingsRead));
-  EXPECT_EQ(h.form().GroupBox2.Caption(), "серийный номер 000000");
+  EXPECT_EQ(h.form().GroupBox2.Caption(), "серийный номер 000123");
 }
 
 TEST(ActivityLogTest, MissingDebugConsoleIsReportedAtStartup) {

@@ -236,7 +236,18 @@ TEST(WriteContentsTest, OlderDeviceWithoutReadFirstEndsWithTheSpeedNote) {
   EXPECT_EQ(IecDeviceOptions().AsduFormat, 13);
 }
 
-TEST(WriteContentsTest, FactoryFinalizeUnansweredAfterTheLinkSwitchIsExplained) {
+struct FactoryFinalizeCase {
+  const char* name;
+  int unansweredBefore;  // time-outs before the device answers; 2: never
+  const char* lastLine;
+};
+
+class FactoryFinalizeTest : public testing::TestWithParam<FactoryFinalizeCase> {};
+
+// Over the working interface the device keeps its old link until finalized:
+// FinalizePrm goes out on the factory link, then once on the old one, and
+// the operation ends on the factory link either way.
+TEST_P(FactoryFinalizeTest, TriesThePreviousLinkOnceAndEndsOnTheFactoryLink) {
   FormHarness h;
   h.MakeSupportedVela();
   TForm1& f = h.form();
@@ -246,12 +257,24 @@ TEST(WriteContentsTest, FactoryFinalizeUnansweredAfterTheLinkSwitchIsExplained) 
   f.Button8.Click();
   for (int i = 0; i < 5; ++i) h.Answer();
   ASSERT_EQ(h.LastRequest().start, 20580);  // FinalizePrm at 38400 now
-  for (int i = 0; i < 2; ++i) h.loop().Advance(510);
-  const std::string text = msg::kFactoryLinkNoAnswer;
-  EXPECT_EQ(h.LogCount(text.substr(0, text.find("\r\n"))), 1);
-  EXPECT_EQ(h.LogCount(msg::kRepeatRequest), 2);
-  f.FormKeyPress(27);
+  for (int i = 0; i < GetParam().unansweredBefore; ++i) h.loop().Advance(510);
+  if (GetParam().unansweredBefore == 1) {
+    EXPECT_EQ(f.ComboBox3.Text(), "9600");  // finalize on the old link
+  }
+  if (GetParam().unansweredBefore < 2) h.AnswerAll();
+  EXPECT_FALSE(f.FBusy);
+  const std::string last = GetParam().lastLine;
+  EXPECT_TRUE(h.LogHas(last.substr(0, last.find("\r\n")))) << f.Memo1.Text();
+  EXPECT_EQ(h.LogCount(msg::kRepeatRequest), 0);
+  EXPECT_EQ(f.ComboBox3.Text(), "38400");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, FactoryFinalizeTest,
+    testing::Values(FactoryFinalizeCase{"onFactoryLink", 0, msg::kFinalizeAnsweredOnFactoryLink},
+                    FactoryFinalizeCase{"onPreviousLink", 1, msg::kFinalizeAnsweredOnPreviousLink},
+                    FactoryFinalizeCase{"never", 2, msg::kFactoryLinkNoAnswer}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WriteContentsTest, FactoryOverUsbChangesNothingOnTheProgramSide) {
   FormHarness h;

@@ -91,7 +91,7 @@ TEST_F(RecordingFlowTest, RateLimitThinsContinuousRecords) {
   }
 }
 
-TEST_F(RecordingFlowTest, DeletedFileSkipsRecordsUntilItIsBack) {
+TEST_F(RecordingFlowTest, DeletedFileIsCreatedAgainWithItsHeaderAndLoggedOnce) {
   TForm1& f = h.form();
   f.BitBtn1.Click();
   f.Button4.Click();
@@ -100,15 +100,14 @@ TEST_F(RecordingFlowTest, DeletedFileSkipsRecordsUntilItIsBack) {
   std::filesystem::remove(file);
   f.Button4.Click();
   h.AnswerAll();
-  // The read still finishes, with the reason the record is missing.
+  // The read still finishes; the new file starts with the header again.
   EXPECT_EQ(h.log().back(), msg::kReadDone);
-  EXPECT_NE(f.Memo1.Text().find(file.string()), std::string::npos) << f.Memo1.Text();
-  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_NE(f.Memo1.Text().find("\"" + file.string() + "\" пропал и создан заново"),
+            std::string::npos)
+      << f.Memo1.Text();
+  EXPECT_EQ(FileText().rfind(TCsvRecorder::Header() + "\r\n07.12.2026", 0), 0u) << FileText();
+  EXPECT_EQ(Records(), 1);
   EXPECT_EQ(f.BitBtn1.Glyph(), "CHK1");
-  std::ofstream(file, std::ios::binary) << "kept";
-  f.Button4.Click();
-  h.AnswerAll();
-  EXPECT_EQ(FileText().rfind("kept\r\n07.12.2026", 0), 0u);
 }
 
 }  // namespace

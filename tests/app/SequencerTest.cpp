@@ -109,6 +109,24 @@ TEST(SequencerTest, LoopAgainRestartsAtGetLinkPrm4) {
   EXPECT_EQ(h.form().Button5.Caption(), msg::kReadContinuously);
 }
 
+TEST(SequencerTest, ContinuousReadingEndsWithItsExchangeFiguresInTheTrace) {
+  FormHarness h;
+  h.MakeSupportedVela();
+  h.form().Button5.Click();
+  h.loop().Advance(260);                   // DevInfo unanswered: one time-out, then repeated
+  for (int i = 0; i < 6; ++i) h.Answer();  // the prefix
+  h.Answer();                              // GetValues4: one reading
+  h.ReplyException(4);                     // GetF refused
+  h.loop().Advance(310);
+  h.Answer();           // GetTime
+  h.Reply("\x01\x03");  // cut short: a bad frame
+  h.form().Button5.Click();
+  EXPECT_EQ(h.trace().back(),
+            "Показаний прочитано: 1; обменов: " + std::to_string(h.RequestCount()) +
+                "; ответов: 10; без ответа: 1; искажённых ответов: 1; ответов с исключением: 1; "
+                "время ответа: медиана 0 мс, 95% не более 60 мс");  // GetTime went out in the wait
+}
+
 struct CosSkipCase {
   const char* name;
   uint16_t threeWire;

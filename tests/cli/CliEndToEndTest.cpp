@@ -159,6 +159,21 @@ TEST(CliEndToEndTest, ConfigureThenTheDeviceAnswersWithTheNewSettings) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
+// Over RS-485 the device changes its link only when finalized: the write ends,
+// and the device then answers on the factory link.
+TEST(CliEndToEndTest, FactoryOverRs485EndsWithTheDeviceOnTheFactoryLink) {
+  VelaSimProcess sim({"--both", "--address", "5", "--link-speed", "115200"});
+  const CliResult r =
+      RunCli(With({"factory", "--interface", "rs485", "--speed", "115200", "--address", "5"},
+                  sim.WorkingPort()));
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_FALSE(Has(r.out, "Повтор запроса")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Прибор ответил на прежних параметрах связи")) << r.out;
+  const CliResult factory = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
+  EXPECT_EQ(factory.exitCode, 0) << factory.out << factory.err;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
 TEST(CliEndToEndTest, FactoryRestoresTheDefaults) {
   VelaSimProcess sim({"--both", "--protocol", "ascii", "--address", "7", "--link-speed", "9600"});
   const CliResult r = RunCli(With({"factory"}, sim.ServicePort()));
@@ -310,6 +325,76 @@ TEST_P(WatchStopTest, RecordsOneLinePerCycleUntilTheSignal) {
   EXPECT_TRUE(records == cycles || records == cycles - 1) << records << " " << cycles;
   std::filesystem::remove(csv);
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+struct WatchOutcome {
+  const char* name;
+  std::vector<std::string> simOptions;
+  int exitCode;
+  const char* printed;  // on standard output (exit 0) or error
+};
+
+class WatchOutcomeTest : public testing::TestWithParam<WatchOutcome> {};
+
+// A watch that never completed a reading is a failure, whatever stopped it.
+TEST_P(WatchOutcomeTest, ExitCodeTellsWhetherAnyReadingCompleted) {
+  VelaSimProcess sim(GetParam().simOptions);
+  const CliResult r = RunCli(With({"watch", "--seconds", "3", "--stats"}, sim.ServicePort()));
+  EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.out << r.err;
+  EXPECT_TRUE(Has(GetParam().exitCode == 0 ? r.out : r.err, GetParam().printed)) << r.out << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("Показаний прочитано: \\d+; обменов: [1-9]")))
+      << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, WatchOutcomeTest,
+    testing::Values(WatchOutcome{"answering", {}, 0, "Показаний прочитано: "},
+                    WatchOutcome{"badChecksum", {"--bad-checksum"}, 1, "Ни одного показания"},
+                    WatchOutcome{"wrongAddress", {"--wrong-address"}, 1, "Ни одного показания"},
+                    WatchOutcome{"silent", {"--no-answer"}, 1, "Ни одного показания"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The device goes away (velasim stopped, its port gone) and comes back on the
+// same COMn: watch waits, reopens the port and goes on recording into the file.
+TEST(WatchOutageTest, RidesThroughALostPortAndKeepsRecording) {
+  VelaSimProcess keeper;  // holds the ports folder and the lowest COMn
+  auto device = std::make_unique<VelaSimProcess>(std::vector<std::string>{}, keeper.PortsFolder());
+  const std::string port = device->ServicePort();
+  const std::string csv = keeper.PortsFolder() + "/../outage.csv";
+  CliProcess watch(With({"watch", "--csv", csv}, port));
+  const auto waitForRecords = [&](int count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (CountRecords(csv) < count && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the device's pace
+    }
+    return CountRecords(csv);
+  };
+  ASSERT_GE(waitForRecords(2), 2) << watch.OutputSoFar();
+  device.reset();
+  std::this_thread::sleep_for(std::chrono::seconds(1));  // the outage
+  const int before = CountRecords(csv);
+  device = std::make_unique<VelaSimProcess>(std::vector<std::string>{}, keeper.PortsFolder());
+  ASSERT_EQ(device->ServicePort(), port);
+  EXPECT_GE(waitForRecords(before + 2), before + 2) << watch.OutputSoFar();
+  watch.Signal(SIGINT);
+  const CliResult r = watch.Wait();
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  const auto count = [&](const std::string& part) {
+    int n = 0;
+    for (size_t at = 0; (at = r.out.find(part, at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("Порт " + port + " потерян в "), 1) << r.out;
+  EXPECT_EQ(count("Порт " + port + " снова доступен в "), 1) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("перерыв \\d+[.]\\d с"))) << r.out;
+  // One file: the header once, every record whole.
+  std::ifstream in(csv, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str().rfind("\r\nTime;;", 0), 0u);
+  EXPECT_EQ(text.str().find("Time;;", 3), std::string::npos);
+  std::filesystem::remove(csv);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, WatchStopTest, testing::Values(SIGINT, SIGTERM),

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -176,18 +178,17 @@ TEST_F(CsvRecorderTest, FailedStartLeavesRecordingOffWithARussianMessage) {
   EXPECT_FALSE(recorder.WriteRecord(0));
 }
 
-TEST_F(CsvRecorderTest, DeletedFileSkipsTheRecordAndKeepsRecordingOn) {
+TEST_F(CsvRecorderTest, DeletedFileIsCreatedAgainWithItsHeaderAndSaidSoOnce) {
+  std::vector<std::string> notices;
+  recorder.OnNotice = [&](const std::string& text) { notices.push_back(text); };
   recorder.Start(file.string());
+  ASSERT_TRUE(recorder.WriteRecord(0));
   fs::remove(file);
-  try {
-    recorder.WriteRecord(0);
-    FAIL() << "no exception";
-  } catch (const TArkException& e) {
-    EXPECT_EQ(e.Message(), "Запись показаний в файл \"" + file.string() +
-                               "\" пропущена: ошибка #2: " + std::strerror(ENOENT));
-  }
-  EXPECT_TRUE(recorder.IsRecording());
-  EXPECT_FALSE(fs::exists(file));  // the file is not created behind the operator's back
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  EXPECT_EQ(ReadAll(file), kHeader + recorder.Record(clock.Now()) + recorder.Record(clock.Now()));
+  EXPECT_EQ(notices, std::vector<std::string>{"Файл записи показаний \"" + file.string() +
+                                              "\" пропал и создан заново с заголовком."});
 }
 
 TEST_F(CsvRecorderTest, WriteFailureSkipsOneRecordAndKeepsEverythingWritten) {
@@ -260,6 +261,96 @@ TEST_F(CsvRecorderTest, RecordCutShortByAFileSizeLimitIsRemovedAgain) {
   EXPECT_TRUE(thrown);
   EXPECT_EQ(ReadAll(file), before);
   EXPECT_TRUE(recorder.WriteRecord(0));
+}
+
+// Read-only and full file systems: a small tmpfs over the test folder in a
+// private mount namespace of this thread, so nothing outside the test sees it.
+class CsvRecorderMountTest : public CsvRecorderTest {
+ protected:
+  void SetUp() override {
+    CsvRecorderTest::SetUp();
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0) {
+      GTEST_SKIP() << "no private mount namespace here (needs CAP_SYS_ADMIN): "
+                   << std::strerror(errno);
+    }
+    mounted = true;
+    recorder.OnNotice = [this](const std::string& text) { notices.push_back(text); };
+    recorder.Start(file.string());
+  }
+  void TearDown() override {
+    if (mounted) ::umount2(dir.c_str(), MNT_DETACH);
+    CsvRecorderTest::TearDown();
+  }
+  void Remount(unsigned long flags) {
+    ASSERT_EQ(::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | flags, "size=64k"), 0)
+        << std::strerror(errno);
+  }
+  // Writes records until one is refused; returns the file as it was before.
+  std::string WriteUntilRefused() {
+    std::string before;
+    for (int i = 0; i < 1000; ++i) {
+      before = ReadAll(file);
+      clock.Advance(1000);
+      try {
+        if (!recorder.WriteRecord(0)) break;
+      } catch (const TArkException&) {
+        break;
+      }
+    }
+    return before;
+  }
+
+  bool mounted = false;
+  std::vector<std::string> notices;
+};
+
+TEST_F(CsvRecorderMountTest, ReadOnlyFileSystemSkipsARunReportedAtItsStartAndEnd) {
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  const std::string before = ReadAll(file);
+  Remount(MS_RDONLY);
+  EXPECT_THROW(recorder.WriteRecord(0), TArkException);
+  EXPECT_FALSE(recorder.WriteRecord(0));  // counted, not reported again
+  EXPECT_FALSE(recorder.WriteRecord(0));
+  EXPECT_EQ(recorder.SkippedRecords(), 3);
+  Remount(0);
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  EXPECT_EQ(ReadAll(file), before + recorder.Record(clock.Now()));
+  EXPECT_EQ(notices, std::vector<std::string>{"Запись показаний в файл \"" + file.string() +
+                                              "\" возобновлена; пропущено записей: 3."});
+}
+
+TEST_F(CsvRecorderMountTest, FullFileSystemLeavesNoPartOfARecordAndResumes) {
+  {
+    std::ofstream filler(dir / "filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), block.size()) && filler.flush()) {
+    }
+  }
+  const std::string before = WriteUntilRefused();
+  EXPECT_EQ(ReadAll(file), before);  // whole records only
+  EXPECT_EQ(recorder.SkippedRecords(), 1);
+  EXPECT_FALSE(recorder.WriteRecord(0));
+  fs::remove(dir / "filler");
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  EXPECT_EQ(ReadAll(file), before + recorder.Record(clock.Now()));
+  recorder.Stop();
+  EXPECT_EQ(notices, std::vector<std::string>{"Запись показаний в файл \"" + file.string() +
+                                              "\" возобновлена; пропущено записей: 2."});
+}
+
+TEST_F(CsvRecorderTest, StopDuringAFailureRunReportsTheRecordsSkipped) {
+  std::vector<std::string> notices;
+  recorder.OnNotice = [&](const std::string& text) { notices.push_back(text); };
+  fs::create_directory(dir / "gone");
+  recorder.Start((dir / "gone" / "values.csv").string());
+  fs::remove_all(dir / "gone");
+  EXPECT_THROW(recorder.WriteRecord(0), TArkException);
+  EXPECT_FALSE(recorder.WriteRecord(0));
+  recorder.Stop();
+  EXPECT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices.at(0).find("остановлена; пропущено записей: 2."), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,50 @@
+// watch through a lost port: an adapter pulled out and plugged back, a
+// device restarted. The recording file stays open for records; the same port
+// name is reopened with the same program-side settings.
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/cli/CliSession.h"
+#include "common/DateTime.h"
+#include "serial/PortNames.h"
+
+namespace vela::cli {
+namespace {
+
+constexpr int64_t kPollMs = 250;
+
+std::string TimeOfDay(TDateTime t) {
+  const DateTimeParts p = DecodeDateTime(t);
+  char text[16];
+  std::snprintf(text, sizeof text, "%.2d:%.2d:%.2d", p.hour, p.minute, p.second);
+  return text;
+}
+
+}  // namespace
+
+bool TCliSession::RideThroughPortLoss(int64_t deadlineMs) {
+  TForm1& f = *form_;
+  Clock& clock = loop_.GetClock();
+  const std::string port = f.cbComPort.Text();
+  const int64_t lostMs = clock.MonotonicMs();
+  Print("Порт " + port + " потерян в " + TimeOfDay(clock.Now()) +
+        "; запись в файл сохраняется, ожидание возвращения порта (Ctrl+C — завершить)...");
+  for (;;) {
+    const int64_t waitMs = std::min(kPollMs, deadlineMs - clock.MonotonicMs());
+    if (waitMs <= 0) return false;
+    loop_.RunUntil([&] { return Stopped(); }, waitMs);
+    if (Stopped()) return false;
+    const std::vector<std::string> present = EnumComPorts();
+    if (std::find(present.begin(), present.end(), port) == present.end()) continue;
+    f.Button5.Click();                    // the same port and settings: the boxes were not touched
+    if (!f.FContinuousRunning) continue;  // not ready yet: still out
+    char length[32];
+    std::snprintf(length, sizeof length, "%.1f", (clock.MonotonicMs() - lostMs) / 1000.0);
+    Print("Порт " + port + " снова доступен в " + TimeOfDay(clock.Now()) + ", перерыв " + length +
+          " с; непрерывное чтение продолжено.");
+    return true;
+  }
+}
+
+}  // namespace vela::cli
