@@ -12,6 +12,8 @@
 #    over the pty), beside the same limit of the answer octets alone. The
 #    default mode is also shown beside its own limit: that plus 50 ms of
 #    silence per exchange.
+#    IEC 60870-5-101 (8E1) the same way, one reading counted per CSV line of
+#    `watch --format csv`.
 # 2. Read once over the USB service interface (38400, RTU): the time from the
 #    start of the operation (the trace's "Обмен: …" line) to
 #    "Чтение выполнено.", the mean of a few runs.
@@ -61,7 +63,7 @@ watch_cycle() {  # speed protocol frame bits mode
   local flags=()
   [[ $mode == fast ]] && flags=(--fast)
   line=$("$cli" --port "$working_port" --interface rs485 --protocol "$protocol" --speed "$speed" \
-           --frame "$frame" "${flags[@]}" watch --seconds "$seconds" --stats |
+           --frame "$frame" "${flags[@]}" watch --seconds "$seconds" --stats 2>/dev/null |
          grep '^Циклов чтения' || true)
   if [[ -z $line ]]; then
     printf '%6s %-5s %-7s no cycle measured\n' "$speed" "$protocol" "$mode"
@@ -113,6 +115,32 @@ for speed in 115200 38400 9600; do
     for mode in default fast; do watch_cycle "$speed" "$protocol" "$frame" "$bits" "$mode"; done
     stop_sim
   done
+done
+
+# IEC 60870-5-101: one reading is one class 2 request (fixed frame, 5 octets
+# with a 1-octet link address) and one M_ME_NC_1 answer of the 28 values
+# (variable frame: 8 + ASDU of 6 + 28 x 5 octets = 154), 8E1.
+iec_cycle() {  # speed mode
+  local speed=$1 mode=$2 readings
+  local flags=()
+  [[ $mode == fast ]] && flags=(--fast)
+  readings=$("$cli" --port "$working_port" --interface rs485 --protocol iec101 --speed "$speed" \
+               "${flags[@]}" --quiet watch --seconds "$seconds" --format csv 2>/dev/null |
+             tail -n +2 | wc -l)
+  if [[ $readings -lt 2 ]]; then
+    printf '%6s %-5s %-7s no reading measured\n' "$speed" iec "$mode"
+    return
+  fi
+  local mean wire
+  mean=$(calc "$seconds * 1000 / $readings")
+  wire=$(calc "(5 + 154) * 11 * 1000 / $speed + $turnaround_ms")
+  printf '%6s %-5s %-7s %4d readings %7.1f ms  %5.1f/s | wire %6.1f ms x%s\n' \
+    "$speed" iec "$mode" "$readings" "$mean" "$(calc "1000 / $mean")" "$wire" "$(ratio "$mean" "$wire")"
+}
+for speed in 115200 38400 9600; do
+  start_sim --both --protocol iec --link-speed "$speed"
+  for mode in default fast; do iec_cycle "$speed" "$mode"; done
+  stop_sim
 done
 
 echo

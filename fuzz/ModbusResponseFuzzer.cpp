@@ -7,30 +7,11 @@
 
 #include "fuzz/FuzzInput.h"
 #include "modbus/ModbusBlockOps.h"
-#include "modbus/ModbusParamBlocks.h"
-#include "modbus/ModbusValueBlocks.h"
+#include "tests/modbus/AllBlocks.h"
 
 using namespace vela;
 
 namespace {
-
-struct Blocks {
-  TModbusValuesF f;
-  TModbusValues4Wire four;
-  TModbusValues3Wire three;
-  TModbusValues4Cos cos4;
-  TModbusValues3Cos cos3;
-  TMbusDevInfo info;
-  TModbusParamsTime time;
-  TModbusParamsFinalize finalize;
-  TModbusParamsLink link;
-  TModbusParamsMain main;
-  TModbusParamsLink2 link2;
-  TModbusParamsLink3 link3;
-  TModbusParamsLink4 link4;
-  std::vector<TModbusValues*> values{&f, &four, &three, &cos4, &cos3, &info};
-  std::vector<TModbusParams*> params{&time, &finalize, &link, &main, &link2, &link3, &link4};
-};
 
 template <typename Parse>
 void ExpectUnchangedOnFailure(const std::vector<uint16_t>& registers, Parse parse) {
@@ -47,7 +28,7 @@ void ExpectUnchangedOnFailure(const std::vector<uint16_t>& registers, Parse pars
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Blocks blocks;
+  static vela::test::AllBlocks blocks;
   fuzz::FuzzInput input(data, size);
   const uint8_t choice = input.Take();
   TModbusPacker packer(input.Take());
