@@ -23,7 +23,10 @@ TIecWorkflows::TIecWorkflows(TForm1& form, uint32_t linkAddress)
       FInterpreter(
           *form.FPresenter, [&form](const std::string& line) { form.Log(line); },
           [&form] { form.FPanel->Redraw(); }) {
-  FInterpreter.OnReadingComplete = [this] { WriteRecord(); };
+  FInterpreter.OnReadingComplete = [this] {
+    F.FExchangeStats.ReadingCompleted();  // a whole reading: what watch and --stats count
+    WriteRecord();
+  };
   FDfcPause = form.FSeams.timers.CreateTimer();
   FDfcPause->SetEnabled(false);
   FDfcPause->OnTimer = [this] {

@@ -167,8 +167,8 @@ TEST(CliEndToEndTest, FactoryOverRs485EndsWithTheDeviceOnTheFactoryLink) {
       RunCli(With({"factory", "--interface", "rs485", "--speed", "115200", "--address", "5"},
                   sim.WorkingPort()));
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-  EXPECT_FALSE(Has(r.out, "Повтор запроса")) << r.out;
-  EXPECT_TRUE(Has(r.out, "Прибор ответил на прежних параметрах связи")) << r.out;
+  EXPECT_FALSE(Has(r.err, "Повтор запроса")) << r.err;
+  EXPECT_TRUE(Has(r.err, "Прибор ответил на прежних параметрах связи")) << r.err;
   const CliResult factory = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
   EXPECT_EQ(factory.exitCode, 0) << factory.out << factory.err;
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
