@@ -23,7 +23,6 @@ namespace {
 using namespace iec;
 constexpr uint8_t kNc = asdu_type::kMeasuredFloat;
 constexpr uint8_t kTc = asdu_type::kMeasuredFloatTime;
-constexpr int kSilence = -1;  // a step where the device says nothing
 
 class IecWorkflowTest : public ::testing::Test {
  protected:
