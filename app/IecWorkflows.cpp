@@ -36,11 +36,13 @@ TIecWorkflows::TIecWorkflows(TForm1& form, uint32_t linkAddress)
   Master().OnTrace = [&form](const std::string& line) { form.Trace(line); };
   Master().OnLinkResult = [this](TArkSocket101Master*, TLinkResult result, const TArkInAsdu* asdu,
                                  bool acd) { Result(result, asdu, acd); };
+  Master().OnExchange = [this](TLinkExchangeEvent event) { CountExchange(event); };
   ApplyLineTiming();
 }
 
 TIecWorkflows::~TIecWorkflows() {
   Master().OnLinkResult = nullptr;
+  Master().OnExchange = nullptr;
   FDfcPause->SetEnabled(false);
   FDfcPause->OnTimer = nullptr;
 }
@@ -51,6 +53,27 @@ void TIecWorkflows::ApplyLineTiming() {
   const unsigned bits =
       1u + port.ByteSize() + (port.Parity() != 0 ? 1u : 0u) + (port.StopBits() == 2 ? 2u : 1u);
   Master().SetLineTiming(static_cast<uint32_t>(port.BaudRate()), bits);
+}
+
+void TIecWorkflows::CountExchange(TLinkExchangeEvent event) {
+  TExchangeStats& stats = F.FExchangeStats;
+  switch (event) {
+    case TLinkExchangeEvent::leTransmitted:
+      stats.RequestSent(F.FSeams.clock.MonotonicMs());
+      return;
+    case TLinkExchangeEvent::leAnswered:
+      stats.AnswerReceived(F.FSeams.clock.MonotonicMs());
+      return;
+    case TLinkExchangeEvent::leTimedOut:
+      stats.TimedOut();
+      return;
+    case TLinkExchangeEvent::leBadFrame:
+      stats.BadFrame();
+      return;
+    case TLinkExchangeEvent::leRefused:
+      stats.ExceptionAnswer();
+      return;
+  }
 }
 
 // --- Operations ---

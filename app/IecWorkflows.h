@@ -77,6 +77,8 @@ class TIecWorkflows {
   template <class Step>
   void Try(Step step);
 
+  // The master's exchanges in the window's counters.
+  void CountExchange(TLinkExchangeEvent event);
   void Result(TLinkResult result, const TArkInAsdu* asdu, bool acd);
   void HandleResult(TLinkResult result, const TArkInAsdu* asdu);
   void Acknowledged();

@@ -199,7 +199,8 @@ bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
 
 void TForm1::PortWrite(TArkComPort*, const Octets& data) {
   Trace(" Wr: " + BytesToHex(data));
-  FExchangeStats.RequestSent(FSeams.clock.MonotonicMs());
+  // In IEC mode the link master counts its own transmissions.
+  if (!FIec) FExchangeStats.RequestSent(FSeams.clock.MonotonicMs());
 }
 
 void TForm1::PortError(TArkComPort*, uint32_t errors, const TComStat& status) {

@@ -20,6 +20,13 @@ using R = TLinkResult;
 // the receive table.
 constexpr int kSingleAck = 16;
 
+// The device's own refusals: NACK, link service not functioning or not
+// implemented.
+constexpr bool IsRefusal(int function) {
+  return function == fc::kNack || function == fc::kServiceNotFunctioning ||
+         function == fc::kServiceNotImplemented;
+}
+
 constexpr uint32_t Codes(std::initializer_list<int> codes) {
   uint32_t mask = 0;
   for (int code : codes) mask |= 1u << code;
@@ -181,11 +188,14 @@ void TArkSocket101Master::Transmit(TLinkState state) {
   }
   --retriesLeft_;
   assembly_.clear();  // what came before belongs to no answer of this frame
+  answered_ = false;
+  skipping_ = false;
   // State and time-out are set before the frame leaves, so that a response,
   // however early, finds the service it belongs to.
   state_ = state;
   timeoutMs_ = TimeoutFor(state);
   Arm();
+  Notify(TLinkExchangeEvent::leTransmitted);
   if (link_.Send) link_.Send(current_->Frame());
 }
 
@@ -212,6 +222,11 @@ void TArkSocket101Master::HandleTimer() {
     return;
   }
   Disarm();
+  if (!answered_) {
+    Notify(TLinkExchangeEvent::leTimedOut);
+  } else if (!assembly_.empty() && !skipping_) {
+    Notify(TLinkExchangeEvent::leBadFrame);  // an answer cut short
+  }
   Repeat();
 }
 
@@ -240,6 +255,10 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
     return;
   }
   Trace("iRd: " + BytesToHex(data));
+  if (!answered_) {
+    answered_ = true;
+    Notify(TLinkExchangeEvent::leAnswered);
+  }
   // The answer may come in pieces or after stray octets: it is assembled
   // until one whole frame is there; a frame that changes nothing (another
   // address, an unexpected function) lets the next one be looked at.
@@ -256,8 +275,16 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
 std::size_t TArkSocket101Master::NextFrameLength() {
   for (;;) {
     const std::size_t length = Ft12FrameLength(assembly_);
-    if (length != kNotFt12Frame) return length;
-    // Octets that cannot begin a frame are dropped up to the next octet that can.
+    if (length != kNotFt12Frame) {
+      if (length != 0) skipping_ = false;
+      return length;
+    }
+    // Octets that cannot begin a frame (a broken frame among them) are
+    // dropped up to the next octet that can; one run counts once.
+    if (!skipping_) {
+      skipping_ = true;
+      Notify(TLinkExchangeEvent::leBadFrame);
+    }
     const std::size_t next = assembly_.find_first_of(kFrameStarts, 1);
     assembly_.erase(0, next);
   }
@@ -265,6 +292,8 @@ std::size_t TArkSocket101Master::NextFrameLength() {
 
 bool TArkSocket101Master::Act(const TArkInPacket& packet) {
   const TDecision decision = Decide(packet);
+  if (decision.use == TFrameUse::kUseless) Notify(TLinkExchangeEvent::leBadFrame);
+  if (decision.use == TFrameUse::kRefusal) Notify(TLinkExchangeEvent::leRefused);
   switch (decision.reaction) {
     case TReaction::kIgnore:
       return false;
@@ -295,12 +324,14 @@ TArkSocket101Master::TDecision TArkSocket101Master::Decide(const TArkInPacket& p
   int function = kSingleAck;
   if (packet.HasControl()) {
     if (packet.Prm() || !packet.AddressMatches(linkAddress_)) {
-      return {TReaction::kIgnore, R::lrNone};
+      return {TReaction::kIgnore, R::lrNone, TFrameUse::kUseless};
     }
     function = packet.Function();
   } else if (packet.Frame() != Octets(1, static_cast<char>(kFt12Ack))) {
-    return {TReaction::kRepeat, R::lrNone};
+    return {TReaction::kRepeat, R::lrNone, TFrameUse::kUseless};
   }
+  // A refusal is one whatever the service; anything else no row names is of no use.
+  const bool refusal = IsRefusal(function);
   // Class 1 and class 2 requests are answered alike.
   const S state = state_ == S::lsClass1Requested ? S::lsDataRequested : state_;
   for (const TReceiveRule& rule : kReceiveRules) {
@@ -308,9 +339,10 @@ TArkSocket101Master::TDecision TArkSocket101Master::Decide(const TArkInPacket& p
     const bool fits = rule.condition == C::kAny ||
                       (rule.condition == C::kWithData && packet.HasData()) ||
                       (rule.condition == C::kWithoutData && !packet.HasData());
-    if (fits) return {rule.reaction, rule.result};
+    if (fits) return {rule.reaction, rule.result, refusal ? TFrameUse::kRefusal : TFrameUse::kUsed};
   }
-  return {function == kSingleAck ? TReaction::kRepeat : TReaction::kIgnore, R::lrNone};
+  return {function == kSingleAck ? TReaction::kRepeat : TReaction::kIgnore, R::lrNone,
+          refusal ? TFrameUse::kRefusal : TFrameUse::kUseless};
 }
 
 void TArkSocket101Master::Finish(TLinkState state, TLinkResult result, const Octets& asdu, bool acd,
@@ -352,6 +384,10 @@ void TArkSocket101Master::Report(TLinkResult result, const Octets& asdu, bool ac
 
 void TArkSocket101Master::Trace(const std::string& line) const {
   if (OnTrace) OnTrace(line);
+}
+
+void TArkSocket101Master::Notify(TLinkExchangeEvent event) const {
+  if (OnExchange && !closing_) OnExchange(event);
 }
 
 }  // namespace vela

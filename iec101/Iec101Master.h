@@ -56,6 +56,16 @@ enum class TLinkResult : uint8_t {
   lrNone = 6,          // never reported
 };
 
+// What happened on the line, for the exchange counters of the owner.
+enum class TLinkExchangeEvent : uint8_t {
+  leTransmitted,  // a frame went to the line (the first sending or a repeat)
+  leAnswered,     // the first octets after a transmission
+  leTimedOut,     // the response time-out of a transmission that got no octets at all
+  leBadFrame,     // octets of no use: a broken frame, another station's or a primary
+                  // frame, a frame that does not fit the service, an answer cut short
+  leRefused,      // the device refused: NACK (1), or function 14 or 15
+};
+
 // What the master needs of the line. Send's result is not used: a frame that
 // did not go out is handled by the time-out like a lost one.
 struct TIecLink {
@@ -130,6 +140,11 @@ class TArkSocket101Master {
   TLinkErrorEvent OnLinkError;
   // "iRd: " / "iSkip: " lines of the exchange trace.
   std::function<void(const std::string&)> OnTrace;
+  // Every exchange event as it happens, on the GUI thread; never once the
+  // destructor has begun. A transmission comes before the frame is handed to
+  // the line, a bad frame or a refusal before the repeat or the result it
+  // leads to.
+  std::function<void(TLinkExchangeEvent)> OnExchange;
 
  private:
   enum class TReaction : uint8_t { kIgnore, kRepeat, kStartReset, kReport };
@@ -145,9 +160,12 @@ class TArkSocket101Master {
     TLinkResult result;
   };
   static const TReceiveRule kReceiveRules[];
+  // What a whole frame was worth to the exchange counters.
+  enum class TFrameUse : uint8_t { kUsed, kRefusal, kUseless };
   struct TDecision {
     TReaction reaction;
     TLinkResult result;
+    TFrameUse use;
   };
 
   void CheckReadyForData() const;
@@ -169,6 +187,7 @@ class TArkSocket101Master {
   void Finish(TLinkState state, TLinkResult result, const Octets& asdu, bool acd, bool dfc);
   void Report(TLinkResult result, const Octets& asdu, bool acd, bool dfc = false);
   void Trace(const std::string& line) const;
+  void Notify(TLinkExchangeEvent event) const;
 
   Clock& clock_;
   TIecLink link_;
@@ -183,7 +202,9 @@ class TArkSocket101Master {
   unsigned bitsPerCharacter_ = 0;
   unsigned endSilenceMs_ = 0;
   std::optional<TArkOutPacket> current_;
-  Octets assembly_;  // octets of the answer received so far
+  Octets assembly_;        // octets of the answer received so far
+  bool answered_ = false;  // octets came since the last transmission
+  bool skipping_ = false;  // octets are being dropped, counted once as a bad frame
   TLinkResult lastResult_ = TLinkResult::lrNone;
   Octets lastAsdu_;
   bool lastAcd_ = false;

@@ -342,6 +342,75 @@ TEST_F(Iec101Master, AnswersOfStandardSlaves) {
   }
 }
 
+// One service after another on the same master, each step with the exchange
+// events it must give: what the owner's exchange counters are made of.
+enum class Step : uint8_t { kClass2, kUserData, kOctets, kTimeOut };
+
+struct ExchangeStep {
+  const char* name;
+  Step step;
+  Octets octets;  // for kOctets
+  std::vector<TLinkExchangeEvent> events;
+};
+
+TEST_F(Iec101Master, ExchangeEventsOfEachKindOfAnswer) {
+  using E = TLinkExchangeEvent;
+  constexpr E kSent = E::leTransmitted, kAnswer = E::leAnswered, kTimeOut = E::leTimedOut,
+              kBad = E::leBadFrame, kRefused = E::leRefused;
+  const ExchangeStep steps[] = {
+      {"data request", Step::kClass2, {}, {kSent}},
+      {"normal answer", Step::kOctets, Answer(9), {kAnswer}},
+      {"data request", Step::kClass2, {}, {kSent}},
+      {"no answer: time-out, then the repeat", Step::kTimeOut, {}, {kTimeOut, kSent}},
+      {"the repeat answered", Step::kOctets, Answer(8, false, kMeasuredAsdu), {kAnswer}},
+      {"data request", Step::kClass2, {}, {kSent}},
+      {"bad checksum", Step::kOctets, Hex("10 09 01 0B 16"), {kAnswer, kBad}},
+      {"answered, so no time-out: the repeat", Step::kTimeOut, {}, {kSent}},
+      {"another address", Step::kOctets, Answer(9, false, {}, 2), {kAnswer, kBad}},
+      {"then its own answer", Step::kOctets, Answer(9), {}},
+      {"data request", Step::kClass2, {}, {kSent}},
+      {"14 refuses", Step::kOctets, Answer(14), {kAnswer, kRefused}},
+      {"user data", Step::kUserData, {}, {kSent}},
+      {"NACK refuses", Step::kOctets, Answer(1), {kAnswer, kRefused}},
+      {"data request", Step::kClass2, {}, {kSent}},
+      {"E5 is no data", Step::kOctets, Hex("E5"), {kAnswer}},
+      {"data request", Step::kClass2, {}, {kSent}},
+      {"noise before the answer counts once",
+       Step::kOctets,
+       Hex("FF 00 16 68 01") + Answer(9),
+       {kAnswer, kBad}},
+      {"data request", Step::kClass2, {}, {kSent}},
+      {"answer cut short", Step::kOctets, Answer(9).substr(0, 3), {kAnswer}},
+      {"its time-out: bad, then the repeat", Step::kTimeOut, {}, {kBad, kSent}},
+      {"a primary frame", Step::kOctets, Hex("10 4B 01 4C 16"), {kAnswer, kBad}},
+      {"A2 repeats", Step::kOctets, Hex("A2"), {kBad, kSent}},
+      {"the last repeat answered", Step::kOctets, Answer(9), {kAnswer}},
+  };
+  BringTo(S::lsReady);
+  std::vector<E> events;
+  master->OnExchange = [&events](E event) { events.push_back(event); };
+  for (const ExchangeStep& step : steps) {
+    SCOPED_TRACE(step.name);
+    events.clear();
+    switch (step.step) {
+      case Step::kClass2:
+        master->RequestClass2(3);
+        break;
+      case Step::kUserData:
+        master->SendUserData(TArkOutAsdu::CreateInterrogation(6, 1, 20), 3);
+        break;
+      case Step::kOctets:
+        Receive(step.octets);
+        break;
+      case Step::kTimeOut:
+        loop.Advance(master->ResponseTimeoutMs());
+        break;
+    }
+    EXPECT_EQ(events, step.events);
+  }
+  EXPECT_TRUE(master->IsReady());
+}
+
 TEST_F(Iec101Master, ReportCarriesTheAcdBit) {
   BringTo(S::lsDataRequested);
   Receive(Answer(9, false, {}, 1, true));
