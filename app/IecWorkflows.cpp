@@ -369,10 +369,14 @@ void TIecWorkflows::StatusEnd(const std::string& text) {
 }
 
 void TIecWorkflows::EndWithLine(const std::string& line) {
+  // Continuous reading the operator stopped ends at the service's result,
+  // when the window has already let go of it: its figures are traced here.
+  const bool stoppedContinuous = FOperation == TOperation::Continuous && !F.FContinuousRunning;
   FDfcPause->SetEnabled(false);
   if (!line.empty()) F.Log(line);
   FOperation = TOperation::None;
   F.StopOperation();  // closes the port, enables the controls
+  if (stoppedContinuous) F.Trace(F.FExchangeStats.Text());
 }
 
 void TIecWorkflows::EndOperation(const std::string& line) {

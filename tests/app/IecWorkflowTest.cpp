@@ -176,6 +176,12 @@ TEST_F(IecWorkflowTest, ContinuousReadingOfASilentDeviceKeepsResetting) {
   f.Button5.Click();  // stop: the chain ends at the next result
   h.loop().Advance(5000);
   EXPECT_FALSE(f.FBusy);
+  // Every request went unanswered, and the trace says so at the end.
+  const TExchangeFigures figures = f.FExchangeStats.Figures();
+  EXPECT_EQ(figures.exchanges, static_cast<int64_t>(h.line().Written().size()));
+  EXPECT_EQ(figures.timeouts, figures.exchanges);
+  EXPECT_EQ(figures.answers, 0);
+  EXPECT_EQ(h.trace().back(), f.FExchangeStats.Text());
   EXPECT_FALSE(f.FPort->IsOpen());
   EXPECT_TRUE(f.Button4.Enabled());
   EXPECT_TRUE(ModbusControlsDisabled());
