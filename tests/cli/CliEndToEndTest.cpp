@@ -331,18 +331,25 @@ struct WatchOutcome {
   const char* name;
   std::vector<std::string> simOptions;
   int exitCode;
-  const char* printed;  // on standard output (exit 0) or error
+  const char* printed;                       // on standard output (exit 0) or error
+  std::vector<std::string> cliOptions = {};  // given: the working interface is read
+  const char* figures = "обменов: [1-9]";    // on the --stats line after the readings
 };
 
 class WatchOutcomeTest : public testing::TestWithParam<WatchOutcome> {};
 
 // A watch that never completed a reading is a failure, whatever stopped it.
 TEST_P(WatchOutcomeTest, ExitCodeTellsWhetherAnyReadingCompleted) {
-  VelaSimProcess sim(GetParam().simOptions);
-  const CliResult r = RunCli(With({"watch", "--seconds", "3", "--stats"}, sim.ServicePort()));
-  EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.out << r.err;
-  EXPECT_TRUE(Has(GetParam().exitCode == 0 ? r.out : r.err, GetParam().printed)) << r.out << r.err;
-  EXPECT_TRUE(std::regex_search(r.out, std::regex("Показаний прочитано: \\d+; обменов: [1-9]")))
+  const WatchOutcome& c = GetParam();
+  VelaSimProcess sim(c.simOptions);
+  std::vector<std::string> args = c.cliOptions;
+  args.insert(args.end(), {"watch", "--seconds", "3", "--stats"});
+  const CliResult r =
+      RunCli(With(args, c.cliOptions.empty() ? sim.ServicePort() : sim.WorkingPort()));
+  EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+  EXPECT_TRUE(Has(c.exitCode == 0 ? r.out : r.err, c.printed)) << r.out << r.err;
+  EXPECT_TRUE(
+      std::regex_search(r.out, std::regex(std::string("Показаний прочитано: \\d+; ") + c.figures)))
       << r.out;
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
@@ -352,7 +359,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(WatchOutcome{"answering", {}, 0, "Показаний прочитано: "},
                     WatchOutcome{"badChecksum", {"--bad-checksum"}, 1, "Ни одного показания"},
                     WatchOutcome{"wrongAddress", {"--wrong-address"}, 1, "Ни одного показания"},
-                    WatchOutcome{"silent", {"--no-answer"}, 1, "Ни одного показания"}),
+                    WatchOutcome{"silent", {"--no-answer"}, 1, "Ни одного показания"},
+                    WatchOutcome{"iecEveryFifthUnanswered",
+                                 {"--both", "--protocol", "iec", "--no-answer-every", "5"},
+                                 0,
+                                 "Показаний прочитано: ",
+                                 {"--interface", "rs485", "--protocol", "iec101"},
+                                 "обменов: [1-9]\\d*; ответов: [1-9]\\d*; без ответа: [1-9]"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The device goes away (velasim stopped, its port gone) and comes back on the
