@@ -37,6 +37,7 @@ class TExchangeStats {
   void Add(const TExchangeStats& other);
 
   TExchangeFigures Figures() const;
+  int64_t Exchanges() const { return figures_.exchanges; }
   // One Russian line with every figure.
   std::string Text() const;
 

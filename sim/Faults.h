@@ -2,6 +2,7 @@
 // Line faults the simulator can be told to make, to try the master's handling.
 
 #include <cstdint>
+#include <vector>
 
 namespace vela {
 
@@ -32,6 +33,24 @@ struct TimingFaults {
   int delayMs = 0;      // extra wait before the answer
   bool split = false;   // the answer in two parts with a long gap between them
   bool noise = false;   // one noise octet after every answer
+};
+
+// A fault made to one answer in a long run (see FaultRotation).
+enum class LineFault : uint8_t {
+  kNoAnswer,      // the answer is left out
+  kBadChecksum,   // the checksum is wrong
+  kSplit,         // the answer in two parts with a long gap between them
+  kWrongAddress,  // another device's address (IEC: link address)
+  kBusy,          // MODBUS exception 6; IEC: NACK, the request not taken
+  kLate,          // the answer comes after the master's time-out
+};
+constexpr int kLineFaultKinds = 6;
+
+// Every k-th answer gets the next fault of the list, in turn.
+struct RotatingFaults {
+  int every = 0;  // 0: none
+  std::vector<LineFault> kinds;
+  int lateMs = 600;  // beyond every answer time-out of the program at 115200
 };
 
 constexpr int64_t kSplitGapUs = 80000;  // well above the master's 50 ms

@@ -1,6 +1,7 @@
 #include "sim/Iec101Line.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "iec101/IecSettings.h"
 
@@ -61,14 +62,14 @@ std::optional<Exchange> Iec101Line::Poll(int64_t nowUs) {
   const size_t start =
       static_cast<size_t>(std::find_if(buffer_.begin(), buffer_.end(), IsStart) - buffer_.begin());
   if (start > 0) {
-    Exchange noise{buffer_.substr(0, start), std::nullopt, "не начало кадра FT 1.2"};
+    Exchange noise{buffer_.substr(0, start), std::nullopt, "не начало кадра FT 1.2", {}};
     buffer_.erase(0, start);
     return noise;
   }
   UseLengthsOf(device_.Settings().Iec());
   const size_t length = FrameLength();
   if (length == kBadHeader) {
-    Exchange bad{std::move(buffer_), std::nullopt, "неверный заголовок кадра FT 1.2"};
+    Exchange bad{std::move(buffer_), std::nullopt, "неверный заголовок кадра FT 1.2", {}};
     buffer_.clear();
     return bad;
   }
@@ -78,7 +79,7 @@ std::optional<Exchange> Iec101Line::Poll(int64_t nowUs) {
     return Process(frame, nowUs);
   }
   if (nowUs - lastUs_ < gapUs_) return std::nullopt;
-  Exchange torn{std::move(buffer_), std::nullopt, "обрывок кадра"};
+  Exchange torn{std::move(buffer_), std::nullopt, "обрывок кадра", {}};
   buffer_.clear();
   return torn;
 }
@@ -88,7 +89,7 @@ int64_t Iec101Line::NextDeadlineUs() const {
 }
 
 Exchange Iec101Line::Process(const Octets& frame, int64_t nowUs) {
-  Exchange exchange{frame, std::nullopt, {}};
+  Exchange exchange{frame, std::nullopt, {}, {}};
   const TArkInPacket request(frame);
   if (!request.HasControl()) {
     exchange.note = "кадр не принят: контрольная сумма, длина или формат";
@@ -102,8 +103,17 @@ Exchange Iec101Line::Process(const Octets& frame, int64_t nowUs) {
     exchange.note = "запрос другому адресу";
     return exchange;
   }
+  if (nextFault_ == LineFault::kBusy) {
+    // Refused before anything is done: the repeat is taken as a new request.
+    nextFault_.reset();
+    exchange.fault = LineFault::kBusy;
+    exchange.note = "станция занята: NACK";
+    std::optional<LineFault> made;
+    exchange.answer = WithFaults(Frame(fc::kNack), made);
+    return exchange;
+  }
   if (request.Fcv() && lastFcb_ == request.Fcb() && lastAnswer_) {
-    exchange.answer = lastAnswer_;
+    exchange.answer = WithFaults(*lastAnswer_, exchange.fault);
     exchange.note = "повтор кадра (тот же FCB): прежний ответ";
     return exchange;
   }
@@ -114,10 +124,10 @@ Exchange Iec101Line::Process(const Octets& frame, int64_t nowUs) {
   const std::optional<TArkOutPacket> answer = Answer(request, nowUs, note);
   if (!note.empty()) exchange.note += "; " + note;
   if (answer) {
-    exchange.answer = WithFaults(*answer);
+    exchange.answer = WithFaults(*answer, exchange.fault);
     ++answers_;
   }
-  if (request.Fcv()) lastAnswer_ = exchange.answer;
+  if (request.Fcv()) lastAnswer_ = answer;
   return exchange;
 }
 
@@ -183,10 +193,24 @@ TArkOutPacket Iec101Line::Short(uint8_t function, bool class1Waits) const {
   return singleChar ? TArkOutPacket::SingleChar(kFt12Ack) : Frame(function);
 }
 
-Octets Iec101Line::WithFaults(const TArkOutPacket& answer) const {
+Octets Iec101Line::WithFaults(const TArkOutPacket& answer, std::optional<LineFault>& made) {
   Octets octets = answer.Frame();
-  if (faults_.badChecksum && answer.Kind() != TFrameKind::fkSingleChar) {
-    octets[octets.size() - 2] = static_cast<char>(OctetAt(octets, octets.size() - 2) ^ 0x5A);
+  if (answer.Kind() == TFrameKind::fkSingleChar) return octets;  // no checksum, no address
+  const size_t checksumAt = octets.size() - 2;
+  if (nextFault_ == LineFault::kWrongAddress && LinkAddressLength() > 0) {
+    // The first address octet raised by one, the checksum made good again.
+    const size_t addressAt = answer.Kind() == TFrameKind::fkFixed ? 2 : 5;
+    const size_t controlAt = addressAt - 1;
+    octets[addressAt] = static_cast<char>(OctetAt(octets, addressAt) + 1);
+    uint8_t sum = 0;
+    for (size_t i = controlAt; i < checksumAt; ++i)
+      sum = static_cast<uint8_t>(sum + OctetAt(octets, i));
+    octets[checksumAt] = static_cast<char>(sum);
+    made = std::exchange(nextFault_, std::nullopt);
+  }
+  if (nextFault_ == LineFault::kBadChecksum) made = std::exchange(nextFault_, std::nullopt);
+  if (faults_.badChecksum || made == LineFault::kBadChecksum) {
+    octets[checksumAt] = static_cast<char>(OctetAt(octets, checksumAt) ^ 0x5A);
   }
   return octets;
 }

@@ -24,6 +24,7 @@ class Iec101Line : public LineProtocol {
   void Receive(const Octets& octets, int64_t nowUs) override;
   std::optional<Exchange> Poll(int64_t nowUs) override;
   int64_t NextDeadlineUs() const override;
+  void FaultNextAnswer(std::optional<LineFault> fault) override { nextFault_ = fault; }
 
   // The link-address and field lengths of the device's IEC options in force.
   static void UseLengthsOf(const IecOptions& iec);
@@ -43,7 +44,9 @@ class Iec101Line : public LineProtocol {
   // nor DFC would be set.
   TArkOutPacket Short(uint8_t function, bool class1Waits) const;
   bool DfcNow() const;
-  Octets WithFaults(const TArkOutPacket& answer) const;
+  // The octets on the line, with the standing faults and the one asked for
+  // next where the answer can carry it.
+  Octets WithFaults(const TArkOutPacket& answer, std::optional<LineFault>& made);
 
   DeviceModel& device_;
   uint8_t linkAddress_;
@@ -52,8 +55,9 @@ class Iec101Line : public LineProtocol {
   int64_t gapUs_;  // silence after which an unfinished frame is dropped
   Octets buffer_;
   int64_t lastUs_ = 0;
-  std::optional<bool> lastFcb_;  // of the last accepted FCV = 1 frame
-  std::optional<Octets> lastAnswer_;
+  std::optional<bool> lastFcb_;              // of the last accepted FCV = 1 frame
+  std::optional<TArkOutPacket> lastAnswer_;  // as built, before the faults
+  std::optional<LineFault> nextFault_;
   int answers_ = 0;  // answers sent so far, for the DFC fault
 };
 

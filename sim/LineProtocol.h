@@ -22,8 +22,9 @@ constexpr int64_t kNever = INT64_MAX;
 // One request taken from the line and what the device does about it.
 struct Exchange {
   Octets request;
-  std::optional<Octets> answer;  // the frame to send; none = silence
-  std::string note;              // why the device stays silent, for the trace
+  std::optional<Octets> answer;    // the frame to send; none = silence
+  std::string note;                // why the device stays silent, for the trace
+  std::optional<LineFault> fault;  // the fault FaultNextAnswer asked for, once made
 };
 
 class LineProtocol {
@@ -35,6 +36,10 @@ class LineProtocol {
   virtual std::optional<Exchange> Poll(int64_t nowUs) = 0;
   // When Poll must run again even if nothing arrives (frame gap, time-out).
   virtual int64_t NextDeadlineUs() const = 0;
+  // The next answer that can carry it gets this fault (bad checksum, wrong
+  // address or busy) and says so in Exchange::fault; a later call replaces
+  // a fault not yet made, none withdraws it.
+  virtual void FaultNextAnswer(std::optional<LineFault> fault) = 0;
 };
 
 std::unique_ptr<LineProtocol> MakeLineProtocol(const LinkSettings& link, DeviceModel& device,

@@ -64,7 +64,8 @@ std::optional<Exchange> ModbusAsciiLine::Poll(int64_t nowUs) {
   if (end == Octets::npos) {
     const bool tooLong = buffer_.size() > kMaxFrameLength;
     if (!tooLong && nowUs - lastUs_ < kCharacterTimeoutUs) return std::nullopt;
-    Exchange dropped{buffer_, std::nullopt, tooLong ? "кадр слишком длинный" : "кадр не завершён"};
+    Exchange dropped{
+        buffer_, std::nullopt, tooLong ? "кадр слишком длинный" : "кадр не завершён", {}};
     buffer_.clear();
     return dropped;
   }
@@ -72,7 +73,7 @@ std::optional<Exchange> ModbusAsciiLine::Poll(int64_t nowUs) {
   buffer_.erase(0, end + 1);
   // A colon starts a new frame and drops whatever came before it.
   const size_t start = segment.rfind(':');
-  if (start == Octets::npos) return Exchange{segment, std::nullopt, "кадр без двоеточия"};
+  if (start == Octets::npos) return Exchange{segment, std::nullopt, "кадр без двоеточия", {}};
   return Process(segment.substr(start));
 }
 

@@ -1,5 +1,7 @@
 #include "sim/ModbusLine.h"
 
+#include <utility>
+
 #include "sim/Iec101Line.h"
 
 namespace vela {
@@ -15,18 +17,26 @@ ModbusLine::ModbusLine(DeviceModel& device, uint8_t address, const AnswerFaults&
     : slave_(device, address), faults_(faults) {}
 
 Exchange ModbusLine::Process(const Octets& frame) {
-  Exchange exchange{frame, std::nullopt, {}};
+  Exchange exchange{frame, std::nullopt, {}, {}};
   const std::optional<Octets> body = Unwrap(frame, exchange.note);
   if (!body) return exchange;
-  std::optional<Octets> answer = slave_.Handle(*body);
+  // Busy: exception 6 before the request is carried out.
+  const bool busy = nextFault_ == LineFault::kBusy && body->size() >= 2 &&
+                    static_cast<uint8_t>((*body)[0]) == slave_.Address();
+  std::optional<Octets> answer =
+      busy ? Octets{(*body)[0], static_cast<char>((*body)[1] | 0x80), '\x06'}
+           : slave_.Handle(*body);
   if (!answer) {
     exchange.note = static_cast<uint8_t>((*body)[0]) == kBroadcastAddress
                         ? "широковещательный запрос"
                         : "запрос другому адресу";
     return exchange;
   }
-  if (faults_.wrongAddress) (*answer)[0] = static_cast<char>(OtherAddress(slave_.Address()));
-  exchange.answer = Wrap(*answer, faults_.badChecksum);
+  exchange.fault = std::exchange(nextFault_, std::nullopt);
+  if (faults_.wrongAddress || exchange.fault == LineFault::kWrongAddress) {
+    (*answer)[0] = static_cast<char>(OtherAddress(slave_.Address()));
+  }
+  exchange.answer = Wrap(*answer, faults_.badChecksum || exchange.fault == LineFault::kBadChecksum);
   return exchange;
 }
 

@@ -13,6 +13,7 @@ namespace vela {
 class ModbusLine : public LineProtocol {
  public:
   ModbusLine(DeviceModel& device, uint8_t address, const AnswerFaults& faults);
+  void FaultNextAnswer(std::optional<LineFault> fault) override { nextFault_ = fault; }
 
  protected:
   // Checks a whole frame and answers it; a frame that fails is noted and
@@ -25,6 +26,7 @@ class ModbusLine : public LineProtocol {
  private:
   ModbusSlave slave_;
   AnswerFaults faults_;
+  std::optional<LineFault> nextFault_;
 };
 
 class ModbusRtuLine : public ModbusLine {

@@ -72,7 +72,7 @@ void ModbusRtuLine::Receive(const Octets& octets, int64_t nowUs) {
 std::optional<Exchange> ModbusRtuLine::Poll(int64_t nowUs) {
   if (buffer_.empty()) return std::nullopt;
   if (buffer_.size() > kMaxFrameLength) {
-    Exchange dropped{std::move(buffer_), std::nullopt, "кадр длиннее 256 октетов"};
+    Exchange dropped{std::move(buffer_), std::nullopt, "кадр длиннее 256 октетов", {}};
     buffer_.clear();
     return dropped;
   }

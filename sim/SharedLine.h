@@ -16,6 +16,10 @@ class SharedLine : public LineProtocol {
   void Receive(const Octets& octets, int64_t nowUs) override;
   std::optional<Exchange> Poll(int64_t nowUs) override;
   int64_t NextDeadlineUs() const override;
+  // Faults are made by the first device (the one the simulator describes).
+  void FaultNextAnswer(std::optional<LineFault> fault) override {
+    devices_.front()->FaultNextAnswer(fault);
+  }
 
  private:
   std::vector<std::unique_ptr<LineProtocol>> devices_;

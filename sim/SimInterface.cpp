@@ -32,7 +32,7 @@ std::string TimingText(const LineFormat& format) {
 
 SimInterface::SimInterface(const InterfaceSetup& setup, DeviceModel& device, PtyLine& line,
                            const SimTrace& trace)
-    : setup_(setup), device_(device), line_(line), trace_(trace) {
+    : setup_(setup), device_(device), line_(line), trace_(trace), rotation_(setup.rotatingFaults) {
   generation_ = device_.Settings().LinkGeneration();
   protocol_ = MakeProtocol(CurrentLink());
   format_ = CurrentLink().Format();
@@ -64,6 +64,7 @@ void SimInterface::FollowLink() {
   generation_ = device_.Settings().LinkGeneration();
   const LinkSettings link = CurrentLink();
   protocol_ = MakeProtocol(link);
+  plannedFor_ = 0;
   format_ = link.Format();
   trace_.Note(setup_.name, std::string("новые настройки: ") + ProtocolName(link.protocol) +
                                ", адрес " + std::to_string(link.address) + ", " +
@@ -89,7 +90,6 @@ void SimInterface::OnReadable(int64_t nowUs) {
 
 bool SimInterface::Skips(std::string& note) {
   const TimingFaults& faults = setup_.timingFaults;
-  ++answered_;
   if (faults.silent) {
     note = "ответ подавлен";
   } else if (faults.skipEvery > 0 && answered_ % faults.skipEvery == 0) {
@@ -100,26 +100,85 @@ bool SimInterface::Skips(std::string& note) {
   return true;
 }
 
+namespace {
+
+bool InAnswer(LineFault fault) {
+  return fault == LineFault::kBadChecksum || fault == LineFault::kWrongAddress ||
+         fault == LineFault::kBusy;
+}
+
+}  // namespace
+
+void SimInterface::PlanNextAnswer() {
+  if (!rotation_.Active() || plannedFor_ == answered_ + 1) return;
+  plannedFor_ = answered_ + 1;
+  std::optional<LineFault> fault = rotation_.ForAnswer(plannedFor_);
+  if (fault && !InAnswer(*fault)) fault.reset();
+  protocol_->FaultNextAnswer(fault);
+}
+
+void SimInterface::ApplyRotatingFault(Exchange& exchange, int64_t& delayUs, bool& split) {
+  std::optional<LineFault> fault = exchange.fault;
+  if (!fault) {
+    fault = rotation_.ForAnswer(answered_);
+    if (fault && InAnswer(*fault)) fault.reset();  // the protocol could not make it
+  }
+  if (!fault) return;
+  rotation_.Made(*fault);
+  switch (*fault) {
+    case LineFault::kNoAnswer:
+      exchange.answer.reset();
+      exchange.note += exchange.note.empty() ? "ответ пропущен" : "; ответ пропущен";
+      return;
+    case LineFault::kSplit:
+      split = true;
+      return;
+    case LineFault::kLate:
+      delayUs += rotation_.LateMs() * 1000LL;
+      return;
+    default:
+      return;
+  }
+}
+
+std::string SimInterface::FaultSummary() const {
+  return rotation_.Active() && answered_ > 0 ? setup_.name + ": " + rotation_.Summary() : std::string();
+}
+
 void SimInterface::Schedule(Exchange exchange, int64_t nowUs) {
   const TimingFaults& faults = setup_.timingFaults;
-  if (exchange.answer && Skips(exchange.note)) exchange.answer.reset();
+  int64_t delayUs = faults.delayMs * 1000LL;
+  bool split = faults.split;
+  if (exchange.answer) {
+    ++answered_;
+    if (Skips(exchange.note)) {
+      exchange.answer.reset();
+    } else {
+      ApplyRotatingFault(exchange, delayUs, split);
+    }
+  }
   trace_.Line(setup_.name, "Rd:", exchange.request, exchange.note);
   if (exchange.answer) {
     Octets answer = *exchange.answer;
     if (faults.noise) answer += kNoiseOctet;
-    int64_t at = std::max(nowUs, lineFreeUs_) + setup_.turnaroundUs + faults.delayMs * 1000LL;
-    if (faults.split && answer.size() > 1) {
+    int64_t at = std::max(nowUs, lineFreeUs_) + setup_.turnaroundUs + delayUs;
+    if (split && answer.size() > 1) {
       const Octets first = answer.substr(0, answer.size() / 2);
       answer.erase(0, first.size());
-      at += format_.WireTimeUs(static_cast<int64_t>(first.size()));
+      at += WireTimeUs(first.size());
       outgoing_.push_back({at, first});
       at += kSplitGapUs;
     }
-    at += format_.WireTimeUs(static_cast<int64_t>(answer.size()));
+    at += WireTimeUs(answer.size());
     outgoing_.push_back({at, answer});
     lineFreeUs_ = at;
   }
   FollowLink();
+  PlanNextAnswer();
+}
+
+int64_t SimInterface::WireTimeUs(size_t octets) const {
+  return setup_.unpaced ? 0 : format_.WireTimeUs(static_cast<int64_t>(octets));
 }
 
 void SimInterface::OnTime(int64_t nowUs) {
@@ -129,6 +188,7 @@ void SimInterface::OnTime(int64_t nowUs) {
     const bool sent = line_.Write(chunk.octets);
     trace_.Line(setup_.name, "Wr:", chunk.octets, sent ? "" : "линия не принимает данные");
   }
+  PlanNextAnswer();
   while (std::optional<Exchange> exchange = protocol_->Poll(nowUs)) {
     Schedule(std::move(*exchange), nowUs);
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/DeviceModel.h"
+#include "sim/FaultRotation.h"
 #include "sim/Faults.h"
 #include "sim/LineProtocol.h"
 #include "sim/PtyLine.h"
@@ -23,8 +24,10 @@ struct InterfaceSetup {
   int serviceBaud = 38400;
   int64_t turnaroundUs = 2000;
   bool checkPeerFormat = true;
+  bool unpaced = false;  // answers leave without their wire time (long runs)
   AnswerFaults answerFaults;
   TimingFaults timingFaults;
+  RotatingFaults rotatingFaults;
   // Further devices on the working interface's line, each at its own address.
   std::vector<DeviceModel*> neighbours;
 };
@@ -47,6 +50,8 @@ class SimInterface {
   // Answers complete requests and sends what is due.
   void OnTime(int64_t nowUs);
   int64_t NextDeadlineUs() const;
+  // What the rotating faults made so far; empty without them.
+  std::string FaultSummary() const;
 
  private:
   struct Chunk {
@@ -58,6 +63,11 @@ class SimInterface {
   void FollowLink();
   void Schedule(Exchange exchange, int64_t nowUs);
   bool Skips(std::string& note);
+  // Tells the protocol the content fault, if any, of the next answer.
+  void PlanNextAnswer();
+  int64_t WireTimeUs(size_t octets) const;
+  // Applies the timing fault planned for the answer just counted.
+  void ApplyRotatingFault(Exchange& exchange, int64_t& delayUs, bool& split);
 
   InterfaceSetup setup_;
   DeviceModel& device_;
@@ -68,7 +78,9 @@ class SimInterface {
   uint32_t generation_ = 0;
   std::deque<Chunk> outgoing_;
   int64_t lineFreeUs_ = 0;  // when the last scheduled answer has left
-  int answered_ = 0;
+  int64_t answered_ = 0;
+  FaultRotation rotation_;
+  int64_t plannedFor_ = 0;  // the answer number PlanNextAnswer last looked at
 };
 
 }  // namespace vela

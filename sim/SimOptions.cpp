@@ -5,6 +5,7 @@
 #include <map>
 #include <sstream>
 
+#include "sim/FaultRotation.h"
 #include "sim/MeasuredValues.h"
 
 namespace vela {
@@ -153,6 +154,30 @@ bool ApplyExtraDevice(const std::string& text, SimOptions& o) {
   return true;
 }
 
+// "no-answer,bad-checksum,...": the faults that take turns.
+bool ApplyFaultList(const std::string& text, SimOptions& o) {
+  std::stringstream list(text);
+  std::string item;
+  std::vector<LineFault> kinds;
+  while (std::getline(list, item, ',')) {
+    const std::optional<LineFault> fault = LineFaultNamed(item);
+    if (!fault) return false;
+    kinds.push_back(*fault);
+  }
+  if (kinds.empty() || text.back() == ',') return false;
+  o.rotatingFaults.kinds = kinds;
+  return true;
+}
+
+Option FaultNumber(long long low, long long high, int RotatingFaults::*field) {
+  return {true, [=](const std::string& text, SimOptions& o) {
+            long long value = 0;
+            if (!ToNumber(text, low, high, value)) return false;
+            o.rotatingFaults.*field = static_cast<int>(value);
+            return true;
+          }};
+}
+
 const std::map<std::string, Option>& OptionTable() {
   static const std::map<std::string, Option> kTable = {
       {"--com", Number(1, 256, &SimOptions::com)},
@@ -226,6 +251,10 @@ const std::map<std::string, Option>& OptionTable() {
       {"--bad-checksum", Flag([](SimOptions& o) { o.answerFaults.badChecksum = true; })},
       {"--wrong-address", Flag([](SimOptions& o) { o.answerFaults.wrongAddress = true; })},
       {"--split", Flag([](SimOptions& o) { o.timingFaults.split = true; })},
+      {"--fault-every", FaultNumber(1, 1000000, &RotatingFaults::every)},
+      {"--faults", {true, ApplyFaultList}},
+      {"--late", FaultNumber(1, 60000, &RotatingFaults::lateMs)},
+      {"--unpaced", Flag([](SimOptions& o) { o.unpaced = true; })},
       {"--noise", Flag([](SimOptions& o) { o.timingFaults.noise = true; })},
       {"--iec-lengths", {true, ApplyIecLengths}},
       {"--iec-asdu",
@@ -312,6 +341,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
       return false;
     }
   }
+  if (options.rotatingFaults.kinds.empty()) options.rotatingFaults.kinds = AllLineFaults();
   return true;
 }
 
@@ -358,6 +388,12 @@ std::string SimUsage() {
   --wrong-address       чужой адрес (МЭК: адрес канала) в ответе
   --split               ответ двумя частями с паузой 80 мс
   --noise               лишний октет после ответа
+  --fault-every K       неполадка в каждом K-м ответе, по очереди из списка --faults;
+                        при выходе счёт внесённых неполадок в stderr
+  --faults LIST         no-answer,bad-checksum,split,wrong-address,busy,late
+                        (по умолчанию все; busy: исключение 6, МЭК: NACK)
+  --late МС             насколько опаздывает ответ late (600)
+  --unpaced             ответ без времени передачи по линии (для долгих прогонов)
   --iec-e5              E5h вместо подтверждения и ответа "нет данных"
                         (когда ACD = 0 и DFC = 0)
   --iec-dfc [N]         DFC = 1 в первых N ответах (без N — во всех)

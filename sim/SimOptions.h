@@ -24,10 +24,12 @@ struct SimOptions {
   double turnaroundMs = 2.0;
   bool trace = false;
   bool checkPeerFormat = true;  // ignore requests sent with other line settings
+  bool unpaced = false;         // answers without their wire time
   bool help = false;
   DeviceConfig device;
   AnswerFaults answerFaults;
   TimingFaults timingFaults;
+  RotatingFaults rotatingFaults;
   std::vector<ExtraDevice> extraDevices;
 };
 

@@ -100,6 +100,8 @@ int RunSimulator(const SimOptions& options) {
   setup.checkPeerFormat = options.checkPeerFormat;
   setup.answerFaults = options.answerFaults;
   setup.timingFaults = options.timingFaults;
+  setup.rotatingFaults = options.rotatingFaults;
+  setup.unpaced = options.unpaced;
   // Further devices on the working line: the main device's kind and
   // settings, their own address and serial number.
   std::vector<std::unique_ptr<DeviceModel>> neighbours;
@@ -119,6 +121,10 @@ int RunSimulator(const SimOptions& options) {
                                 device.Settings().ActiveLink().Format(), device, trace));
   }
   Serve(published, waitMask);
+  for (const Published& p : published) {
+    const std::string summary = p.interface->FaultSummary();
+    if (!summary.empty()) std::fprintf(stderr, "%s\n", summary.c_str());
+  }
   return 0;
 }
 

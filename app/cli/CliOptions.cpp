@@ -85,7 +85,7 @@ TRawOptions Split(const std::vector<std::string>& args) {
       "--frame",       "--address",      "--csv",         "--seconds",
       "--timeout",     "--set-protocol", "--set-speed",   "--set-frame",
       "--set-address", "--set-network",  "--iec-lengths", "--iec-common-address",
-      "--rts",         "--format"};
+      "--rts",         "--format",       "--exchanges"};
   TRawOptions raw;
   auto isFlag = [&](const std::string& a) { return IsIn(kFlags, a) || IsIn(kCommissionFlags, a); };
   auto isValued = [&](const std::string& a) {
@@ -318,6 +318,10 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     if (!watch) Fail("Параметр --seconds относится только к команде watch.");
     o.seconds = ParseSeconds("--seconds", raw.values.at("--seconds"));
   }
+  if (raw.values.count("--exchanges")) {
+    if (!watch) Fail("Параметр --exchanges относится только к команде watch.");
+    o.exchanges = ParseNumber("--exchanges", raw.values.at("--exchanges"), 1, 1000000000);
+  }
   if (raw.values.count("--timeout")) {
     o.timeoutSeconds = ParseSeconds("--timeout", raw.values.at("--timeout"));
   }
@@ -341,7 +345,10 @@ std::string UsageText() {
          "                строка в stdout после каждого чтения\n"
          "                  --csv ФАЙЛ     записывать показания в файл CSV (- : в stdout)\n"
          "                  --seconds С    остановиться через С секунд\n"
-         "                  --stats        в конце напечатать время цикла чтения\n"
+         "                  --exchanges N  остановиться после N обменов с прибором\n"
+         "                  --stats        в конце напечатать время цикла чтения, счёт\n"
+         "                                 обменов, память и дескрипторы программы\n"
+         "                                 (после первых 1000 обменов и в конце)\n"
          "  sync-clock    записать время компьютера во встроенные часы прибора\n"
          "  settings      прочитать и показать установки прибора\n"
          "  configure     записать установки прибора (остальные остаются прежними):\n"

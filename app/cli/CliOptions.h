@@ -64,6 +64,7 @@ struct TCliOptions {
   int address = 1;
   std::string csvFile;         // watch: record into this file
   double seconds = 0;          // watch: stop after this long; 0 until a signal
+  int exchanges = 0;           // watch: stop after this many requests; 0 until a signal
   double timeoutSeconds = 60;  // one-shot commands: give up after this long
   bool stats = false;          // watch: print the cycle figures at the end
   bool trace = false;          // print the exchange trace to standard error

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
 #include "app/DebugConsoleTarget.h"
 #include "app/IecWorkflows.h"
@@ -12,6 +13,7 @@
 #include "app/cli/ReadingFormat.h"
 #include "app/cli/StopSignal.h"
 #include "common/ArkSysUtils.h"
+#include "common/ProcessResources.h"
 #include "display/CsvRecorder.h"
 #include "ident/ArkGost3411.h"
 #include "iec101/IecDeviceOptions.h"
@@ -22,6 +24,20 @@ namespace vela::cli {
 namespace {
 
 const char* const kVerifyDone = "Алгоритм вычисления: хэширование";
+constexpr int64_t kEarlyExchanges = 1000;  // when watch --stats first samples its resources
+
+// "Программа: после 1000 обменов память 5120 кБ, дескрипторов 7; в конце ...".
+std::string ResourcesText(const std::optional<TProcessResources>& early,
+                          const TProcessResources& last) {
+  const auto figures = [](const TProcessResources& r) {
+    return "память " + std::to_string(r.residentKb) + " кБ, дескрипторов " +
+           std::to_string(r.openDescriptors);
+  };
+  std::string text = "Программа: ";
+  if (early)
+    text += "после " + std::to_string(kEarlyExchanges) + " обменов " + figures(*early) + "; ";
+  return text + "в конце " + figures(last);
+}
 
 // The file name the recording button asks for comes from --csv.
 class TFixedSaveDialog : public TSaveDialog {
@@ -227,12 +243,18 @@ int TCliSession::RunWatch() {
     if (f.BitBtn1.Glyph() != "CHK1") return Fail("Запись в файл не начата.");
   }
   f.Button5.Click();
-  const auto done = [&] { return !f.FContinuousRunning || Stopped(); };
+  TExchangeStats earlier;                  // of the readings before each outage
+  std::optional<TProcessResources> early;  // after the first exchanges
+  const auto done = [&] {
+    const int64_t exchanges = earlier.Exchanges() + f.FExchangeStats.Exchanges();
+    if (!early && exchanges >= kEarlyExchanges) early = SampleProcessResources();
+    return !f.FContinuousRunning || Stopped() ||
+           (options_.exchanges > 0 && exchanges >= options_.exchanges);
+  };
   const int64_t deadlineMs =
       options_.seconds > 0
           ? loop_.GetClock().MonotonicMs() + static_cast<int64_t>(options_.seconds * 1000)
           : INT64_MAX;
-  TExchangeStats earlier;  // of the readings before each outage
   for (;;) {
     const int64_t leftMs = deadlineMs - loop_.GetClock().MonotonicMs();
     if (leftMs <= 0 || loop_.RunUntil(done, std::min<int64_t>(leftMs, 3600 * 1000))) {
@@ -243,6 +265,7 @@ int TCliSession::RunWatch() {
       break;
     }
   }
+  const TProcessResources last = SampleProcessResources();  // before the port closes
   f.FExchangeStats.Add(earlier);
   const bool endedByItself = !f.FContinuousRunning && !Stopped() && !f.FPortFailed;
   if (f.FContinuousRunning) f.Button5.Click();  // "Остановлено.", the port is closed
@@ -259,6 +282,7 @@ int TCliSession::RunWatch() {
                   static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
     Print(text);
     Print(f.FExchangeStats.Text());
+    Print(ResourcesText(early, last));
   }
   if (endedByItself) return Fail("Непрерывное чтение остановлено.");
   if (f.FExchangeStats.Figures().readings == 0) {

@@ -368,6 +368,24 @@ INSTANTIATE_TEST_SUITE_P(
                                  "обменов: [1-9]\\d*; ответов: [1-9]\\d*; без ответа: [1-9]"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+class ReadOutcomeTest : public testing::TestWithParam<WatchOutcome> {};
+
+// A read that showed no value is a failure, whatever garbled the answers.
+TEST_P(ReadOutcomeTest, ExitCodeTellsWhetherAnyValueWasShown) {
+  VelaSimProcess sim(GetParam().simOptions);
+  const CliResult r = RunCli(With({"read"}, sim.ServicePort()));
+  EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.out << r.err;
+  EXPECT_TRUE(Has(GetParam().exitCode == 0 ? r.out : r.err, GetParam().printed)) << r.out << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, ReadOutcomeTest,
+    testing::Values(WatchOutcome{"answering", {}, 0, "\nIa = "},
+                    WatchOutcome{"badChecksum", {"--bad-checksum"}, 1, "velalink-cli: "},
+                    WatchOutcome{"wrongAddress", {"--wrong-address"}, 1, "velalink-cli: "},
+                    WatchOutcome{"foreign", {"--device", "foreign"}, 1, "velalink-cli: "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The device goes away (velasim stopped, its port gone) and comes back on the
 // same COMn: watch waits, reopens the port and goes on recording into the file.
 TEST(WatchOutageTest, RidesThroughALostPortAndKeepsRecording) {

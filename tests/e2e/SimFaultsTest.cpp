@@ -118,7 +118,23 @@ INSTANTIATE_TEST_SUITE_P(
                   true,
                   Job::ReadLink2,
                   "logic 2: MODBUS: Некорректный адрес данных"},
-        FaultCase{"Delayed", {"--delay", "120"}, false, Job::ReadFrequency, ""}),
+        FaultCase{"Delayed", {"--delay", "120"}, false, Job::ReadFrequency, ""},
+        // The same faults made once, in turn with others.
+        FaultCase{"TurnBadCrc",
+                  {"--fault-every", "1", "--faults", "bad-checksum"},
+                  false,
+                  Job::ReadFrequency,
+                  kChecksum},
+        FaultCase{"TurnWrongAddressAscii",
+                  {"--fault-every", "1", "--faults", "wrong-address"},
+                  true,
+                  Job::ReadFrequency,
+                  kAddress},
+        FaultCase{"TurnBusyRead",
+                  {"--fault-every", "1", "--faults", "busy"},
+                  false,
+                  Job::ReadFrequency,
+                  "logic 6: MODBUS: Устройство не готово (BUSY)"}),
     [](const testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
 TEST(SimFaults, SplitAnswerArrivesAsTwoReadsThatTogetherMakeTheFrame) {
@@ -138,6 +154,25 @@ TEST(SimFaults, EveryKthRequestGoesUnanswered) {
   EXPECT_EQ(master.Ask(request).size(), 1u);
   EXPECT_TRUE(master.Ask(request, 1, 300).empty());
   EXPECT_EQ(master.Ask(request).size(), 1u);
+}
+
+// Every second answer takes the next fault of the list; the others are sound.
+TEST(SimFaults, FaultsTakeTurnsInEveryKthAnswer) {
+  VelaSimProcess sim({"--fault-every", "2", "--faults", "bad-checksum,no-answer"});
+  SimMaster master(sim.ServicePort(), {});
+  TModbusValuesF f;
+  const Octets request = RequestValues(master.Packer(), f);
+  std::vector<std::string> outcomes;
+  for (int i = 0; i < 6; ++i) {
+    const std::vector<Octets> reads = master.Ask(request, 1, 400);
+    outcomes.push_back(
+        reads.empty() ? "none" : test::Outcome([&] { ParseValues(master.Packer(), f, reads[0]); }));
+  }
+  EXPECT_EQ(outcomes, (std::vector<std::string>{"", kChecksum, "", "none", "", kChecksum}));
+  sim.Stop();
+  EXPECT_NE(sim.ErrorOutput().find("неполадок внесено: 3 (нет ответа 1, контрольная сумма 2,"),
+            std::string::npos)
+      << sim.ErrorOutput();
 }
 
 TEST(SimFaults, SilentDeviceNeverAnswers) {

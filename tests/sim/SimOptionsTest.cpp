@@ -165,7 +165,11 @@ TEST(SimOptions, MistakesAreRefusedWithAMessage) {
                                                {"--iec-e5=1"},
                                                {"--iec-dfc=0"},
                                                {"--iec-dfc=x"},
-                                               {"--iec-class1=1"}};
+                                               {"--iec-class1=1"},
+                                               {"--fault-every", "0"},
+                                               {"--faults", "no-answer,"},
+                                               {"--faults", "slow"},
+                                               {"--late", "0"}};
   for (const auto& args : mistakes) {
     SimOptions options;
     std::string error;

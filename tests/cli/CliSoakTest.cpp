@@ -1,0 +1,99 @@
+// A short soak: watch against velasim with a fault in every k-th answer, in
+// each protocol. The run must reach its exchange count (nothing stuck),
+// report every fault the simulator made and hold its memory and descriptors.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "tests/cli/CliProcess.h"
+#include "tests/support/VelaSimProcess.h"
+
+namespace vela::test {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kInstrumented = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kInstrumented = true;
+#else
+constexpr bool kInstrumented = false;
+#endif
+#else
+constexpr bool kInstrumented = false;
+#endif
+
+constexpr int kExchanges = 1500;  // the program samples itself after 1000
+constexpr int kEvery = 50;        // five faults of each kind
+
+struct SoakCase {
+  const char* name;
+  const char* simProtocol;
+  const char* cliProtocol;
+  bool splitTolerated;  // the FT 1.2 master puts a split answer together again
+};
+
+long long Figure(const std::string& text, const std::string& pattern) {
+  std::smatch match;
+  if (!std::regex_search(text, match, std::regex(pattern))) return -1;
+  return std::stoll(match[1]);
+}
+
+// The figures at the end of the output, without the readings before them.
+std::string Tail(const std::string& text) {
+  return text.substr(text.size() > 800 ? text.size() - 800 : 0);
+}
+
+class CliSoakTest : public testing::TestWithParam<SoakCase> {};
+
+TEST_P(CliSoakTest, EveryFaultIsReportedAndNothingGrows) {
+  const SoakCase& c = GetParam();
+  VelaSimProcess sim({"--both", "--protocol", c.simProtocol, "--link-speed", "115200",
+                      "--turnaround", "0", "--unpaced", "--fault-every", std::to_string(kEvery)});
+  const CliResult r =
+      RunCli({"--port", sim.WorkingPort(), "--interface", "rs485", "--protocol", c.cliProtocol,
+              "--speed", "115200", "--fast", "--quiet", "watch", "--exchanges",
+              std::to_string(kExchanges), "--seconds", "300", "--stats"});
+  sim.Stop();
+  const std::string made = sim.ErrorOutput();
+  ASSERT_EQ(r.exitCode, 0) << Tail(r.out) << r.err;
+  EXPECT_GE(Figure(r.out, "; обменов: (\\d+)"), kExchanges)
+      << Tail(r.out);  // not stopped by the guard
+  EXPECT_GT(Figure(r.out, "Показаний прочитано: (\\d+)"), 0) << Tail(r.out);
+
+  const long long timeouts = Figure(r.out, "без ответа: (\\d+)");
+  const long long bad = Figure(r.out, "искажённых ответов: (\\d+)");
+  const long long refused = Figure(r.out, "ответов с исключением: (\\d+)");
+  const long long silent =
+      Figure(made, "нет ответа (\\d+)") + Figure(made, "опоздавший ответ (\\d+)");
+  const long long garbled = Figure(made, "контрольная сумма (\\d+)") +
+                            Figure(made, "чужой адрес (\\d+)") +
+                            (c.splitTolerated ? 0 : Figure(made, "ответ по частям (\\d+)"));
+  const long long busy = Figure(made, "прибор занят (\\d+)");
+  ASSERT_GT(silent + garbled + busy, 0) << made;
+  // The answer to the last request may still be on its way when watch stops.
+  EXPECT_GE(timeouts, silent - 1) << Tail(r.out) << made;
+  EXPECT_GE(bad, garbled - 1) << Tail(r.out) << made;
+  EXPECT_GE(refused, busy - 1) << Tail(r.out) << made;
+
+  const std::regex resources(
+      "после 1000 обменов память (\\d+) кБ, дескрипторов (\\d+); в конце память (\\d+) кБ, "
+      "дескрипторов (\\d+)");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.out, m, resources)) << Tail(r.out);
+  EXPECT_EQ(m[2], m[4]) << Tail(r.out);
+  if (!kInstrumented) {  // a sanitizer's allocator keeps freed memory for a while
+    EXPECT_LE(std::stoll(m[3]) - std::stoll(m[1]), 512) << Tail(r.out);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Protocols, CliSoakTest,
+                         testing::Values(SoakCase{"rtu", "rtu", "rtu", false},
+                                         SoakCase{"ascii", "ascii", "ascii", false},
+                                         SoakCase{"iec", "iec", "iec101", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vela::test
