@@ -272,15 +272,19 @@ int TCliSession::RunWatch() {
   loop_.ProcessPending();
   if (f.BitBtn1.Glyph() == "CHK1") f.BitBtn1.Click();
   f.OnReadingComplete = nullptr;
-  if (options_.stats && trace_) {
-    const TCycleFigures c = trace_->Figures();
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "Циклов чтения: %d; среднее время цикла: %.1f мс; обменов за цикл: %d; "
-                  "октетов за цикл: запросы %lld, ответы %lld",
-                  c.cycles, c.meanCycleMs, c.exchangesPerCycle,
-                  static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
-    Print(text);
+  if (options_.stats) {
+    // The cycle figures come from the MODBUS job lines of the trace; an IEC
+    // reading is one exchange, and the exchange figures tell it all.
+    if (trace_ && !options_.iec) {
+      const TCycleFigures c = trace_->Figures();
+      char text[256];
+      std::snprintf(text, sizeof text,
+                    "Циклов чтения: %d; среднее время цикла: %.1f мс; обменов за цикл: %d; "
+                    "октетов за цикл: запросы %lld, ответы %lld",
+                    c.cycles, c.meanCycleMs, c.exchangesPerCycle,
+                    static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
+      Print(text);
+    }
     Print(f.FExchangeStats.Text());
     Print(ResourcesText(early, last));
   }
