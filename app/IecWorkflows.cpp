@@ -145,8 +145,12 @@ void TIecWorkflows::Poll() {
   F.FPresenter->HideAllCells();
   F.FPresenter->ClearDeviceClock();
   F.FPanel->Redraw();
+  ResetLinkThen(TPending::Poll);
+}
+
+void TIecWorkflows::ResetLinkThen(TPending pending) {
   F.TraceJob(msg::kIecTraceReset);
-  FPending = TPending::Poll;
+  FPending = pending;
   Master().ResetLink(kRetries);
 }
 
@@ -164,9 +168,7 @@ void TIecWorkflows::RequestData() {
 
 void TIecWorkflows::Synchronise() {
   if (!Master().IsReady()) {
-    F.TraceJob(msg::kIecTraceReset);
-    FPending = TPending::Sync;
-    Master().ResetLink(kRetries);
+    ResetLinkThen(TPending::Sync);
     return;
   }
   if (!RoomForCommand(TPending::Sync)) return;
@@ -181,9 +183,7 @@ void TIecWorkflows::Synchronise() {
 
 void TIecWorkflows::Interrogate() {
   if (!Master().IsReady()) {
-    F.TraceJob(msg::kIecTraceReset);
-    FPending = TPending::Interrogation;
-    Master().ResetLink(kRetries);
+    ResetLinkThen(TPending::Interrogation);
     return;
   }
   if (!RoomForCommand(TPending::Interrogation)) return;

@@ -69,6 +69,8 @@ class TIecWorkflows {
   void Synchronise();
   void Interrogate();
   void RequestData();
+  // Resets the link; its confirmation leads on to pending.
+  void ResetLinkThen(TPending pending);
   // Before a command: true when the device has room for it; otherwise the
   // status of the link is asked again after a pause, pending then leads on.
   bool RoomForCommand(TPending pending);
