@@ -51,11 +51,13 @@ class PtyPortTest : public ::testing::Test {
   PortsFolder folder_;
   PtyPair pty_;
   HeadlessEventLoop loop_;
-  std::unique_ptr<TArkComPort> port_;
   std::vector<Octets> reads_;
   std::vector<Octets> writes_;
   int errors_ = 0;
   std::vector<std::string> exceptions_;
+  // Last, so it goes first: its destructor may still deliver an event into
+  // the records above.
+  std::unique_ptr<TArkComPort> port_;
 };
 
 TEST_F(PtyPortTest, OctetsWithShortGapsComeAsOneRead) {

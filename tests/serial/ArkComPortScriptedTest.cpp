@@ -39,11 +39,13 @@ class ScriptedPortTest : public ::testing::Test {
 
   HeadlessEventLoop loop_;
   ScriptedBackend* backend_ = nullptr;
-  std::unique_ptr<TArkComPort> port_;
   std::vector<Octets> reads_;
   std::vector<Octets> writes_;
   std::vector<ErrorEvent> errors_;
   std::vector<std::string> exceptions_;
+  // Last, so it goes first: its destructor may still deliver an event into
+  // the records above.
+  std::unique_ptr<TArkComPort> port_;
 };
 
 struct LineErrorCase {
