@@ -16,6 +16,7 @@ void TActivityLog::Log(const std::string& text) {
   const int excess = static_cast<int>(memo_.Lines().size()) - kMaxLines;
   if (excess > 0) memo_.RemoveFirst(excess);
   TraceJob(text);
+  if (OnLine) OnLine(text);
 }
 
 }  // namespace vela

@@ -29,6 +29,9 @@ class TActivityLog {
     traceOut_ = std::move(traceOut);
   }
 
+  // Every line logged, as it is logged (front ends without the memo print it).
+  std::function<void(const std::string&)> OnLine;
+
  private:
   TMemo& memo_;
   std::function<void(const std::string&)> traceOut_;

@@ -10,6 +10,32 @@ void TExchangeStats::Reset() {
   *this = TExchangeStats();
 }
 
+void TExchangeStats::Count(const TExchangeEvent& event) {
+  switch (event.kind) {
+    case TExchangeEventKind::RequestSent:
+      RequestSent(event.atMs);
+      return;
+    case TExchangeEventKind::Answer:
+      AnswerReceived(event.atMs);
+      return;
+    case TExchangeEventKind::TimedOut:
+      TimedOut();
+      return;
+    case TExchangeEventKind::BadFrame:
+      BadFrame();
+      return;
+    case TExchangeEventKind::ExceptionAnswer:
+      ExceptionAnswer();
+      return;
+    case TExchangeEventKind::ReadingCompleted:
+      ReadingCompleted();
+      return;
+    case TExchangeEventKind::CycleStarted:
+    case TExchangeEventKind::LineError:
+      return;
+  }
+}
+
 void TExchangeStats::RequestSent(int64_t nowMs) {
   ++figures_.exchanges;
   awaiting_ = true;

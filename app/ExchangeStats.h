@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/ExchangeEvent.h"
+
 namespace vela {
 
 struct TExchangeFigures {
@@ -24,6 +26,8 @@ struct TExchangeFigures {
 class TExchangeStats {
  public:
   void Reset();
+  // One exchange event: each kind goes to its counter below.
+  void Count(const TExchangeEvent& event);
   void RequestSent(int64_t nowMs);
   // The first octets after a request: an answer, timed from the request.
   void AnswerReceived(int64_t nowMs);

@@ -24,7 +24,7 @@ TIecWorkflows::TIecWorkflows(TForm1& form, uint32_t linkAddress)
           *form.FPresenter, [&form](const std::string& line) { form.Log(line); },
           [&form] { form.FPanel->Redraw(); }) {
   FInterpreter.OnReadingComplete = [this] {
-    F.FExchangeStats.ReadingCompleted();  // a whole reading: what watch and --stats count
+    F.ReportExchange(TExchangeEventKind::ReadingCompleted);  // what watch and --stats count
     WriteRecord();
   };
   FDfcPause = form.FSeams.timers.CreateTimer();
@@ -56,22 +56,26 @@ void TIecWorkflows::ApplyLineTiming() {
 }
 
 void TIecWorkflows::CountExchange(TLinkExchangeEvent event) {
-  TExchangeStats& stats = F.FExchangeStats;
   switch (event) {
     case TLinkExchangeEvent::leTransmitted:
-      stats.RequestSent(F.FSeams.clock.MonotonicMs());
+      F.FRecord.Sent(0);
+      F.ReportExchange(TExchangeEventKind::RequestSent);
       return;
     case TLinkExchangeEvent::leAnswered:
-      stats.AnswerReceived(F.FSeams.clock.MonotonicMs());
+      F.FRecord.Answered(0, F.FSeams.clock.Now());
+      F.ReportExchange(TExchangeEventKind::Answer);
       return;
     case TLinkExchangeEvent::leTimedOut:
-      stats.TimedOut();
+      F.FRecord.TimedOut(0);
+      F.ReportExchange(TExchangeEventKind::TimedOut);
       return;
     case TLinkExchangeEvent::leBadFrame:
-      stats.BadFrame();
+      F.FRecord.BadFrame(0);
+      F.ReportExchange(TExchangeEventKind::BadFrame);
       return;
     case TLinkExchangeEvent::leRefused:
-      stats.ExceptionAnswer();
+      F.FRecord.Exception(0, 0);
+      F.ReportExchange(TExchangeEventKind::ExceptionAnswer);
       return;
   }
 }
@@ -89,6 +93,7 @@ bool TIecWorkflows::Begin(TOperation operation) {
   try {
     Master().OpenPort();
   } catch (const std::exception& e) {
+    F.FRecord.Fail(TOutcomeReason::PortNotOpened);
     Refuse(e);
     return false;
   }
@@ -131,6 +136,7 @@ void TIecWorkflows::Try(Step step) {
 }
 
 void TIecWorkflows::Refuse(const std::exception& e) {
+  F.FRecord.Fail(TOutcomeReason::Other);
   EndWithLine(Filled(msg::kIecRefusedFormat, e.what()));
 }
 
@@ -199,7 +205,7 @@ bool TIecWorkflows::RoomForCommand(TPending pending) {
   if (!FDfc) return true;
   if (FDfcChecks <= 0) {
     FDfc = false;
-    StatusEnd(msg::kIecRemoteNotReady);
+    StatusEnd(msg::kIecRemoteNotReady, TOutcomeReason::LinkNotReady);
     return false;
   }
   --FDfcChecks;
@@ -233,7 +239,7 @@ void TIecWorkflows::Result(TLinkResult result, const TArkInAsdu* asdu, bool acd)
     if (Continuous()) {
       Refuse(e);
     } else {
-      StatusEnd(e.what());
+      StatusEnd(e.what(), TOutcomeReason::Other);
     }
   }
 }
@@ -244,10 +250,10 @@ void TIecWorkflows::HandleResult(TLinkResult result, const TArkInAsdu* asdu) {
       Acknowledged();
       return;
     case TLinkResult::lrNack:
-      StatusEnd(msg::kIecNoConfirmation);
+      StatusEnd(msg::kIecNoConfirmation, TOutcomeReason::DeviceException);
       return;
     case TLinkResult::lrLinkNotReady:
-      StatusEnd(msg::kIecRemoteNotReady);
+      StatusEnd(msg::kIecRemoteNotReady, TOutcomeReason::LinkNotReady);
       return;
     case TLinkResult::lrNoData:
       NoData();
@@ -259,7 +265,7 @@ void TIecWorkflows::HandleResult(TLinkResult result, const TArkInAsdu* asdu) {
       Failed();
       return;
     default:
-      StatusEnd(msg::kIecUndetermined);
+      StatusEnd(msg::kIecUndetermined, TOutcomeReason::Other);
       return;
   }
 }
@@ -297,7 +303,7 @@ void TIecWorkflows::NoData() {
   } else if (FOperation == TOperation::ReadOnce && FValuesSeen) {
     EndRead();
   } else {
-    StatusEnd(msg::kIecNoData);
+    StatusEnd(msg::kIecNoData, TOutcomeReason::NoData);
   }
 }
 
@@ -322,7 +328,7 @@ void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
         FClockConfirmed = outcome.clockConfirmed;
         EndRead();
       } else if (!FollowUp()) {
-        StatusEnd(msg::kIecNoConfirmation);
+        StatusEnd(msg::kIecNoConfirmation, TOutcomeReason::NotConfirmed);
       }
       return;
     case TOperation::ReadOnce:
@@ -346,6 +352,7 @@ void TIecWorkflows::Failed() {
     return;
   }
   F.Log(msg::kIecLinkFailed);
+  F.FRecord.Fail(TOutcomeReason::NoAnswer);
   EndWithLine(msg::kIecOperationFailed);
 }
 
@@ -354,17 +361,23 @@ void TIecWorkflows::Failed() {
 void TIecWorkflows::EndRead() {
   FInterpreter.EndReading();
   if (FOperation == TOperation::ReadOnce && !FValuesSeen) {
-    StatusEnd(msg::kIecNoData);
+    StatusEnd(msg::kIecNoData, TOutcomeReason::NoData);
     return;
+  }
+  if (FOperation == TOperation::Sync && !FClockConfirmed) {
+    F.FRecord.Fail(TOutcomeReason::NotConfirmed);
+  } else {
+    F.FRecord.MarkDone();
   }
   EndWithLine(F.FVerifyMode ? std::string() : std::string(msg::kReadDone));
 }
 
-void TIecWorkflows::StatusEnd(const std::string& text) {
+void TIecWorkflows::StatusEnd(const std::string& text, TOutcomeReason reason) {
   if (Continuous()) {
     Poll();
     return;
   }
+  F.FRecord.Fail(reason);
   EndWithLine(Filled(msg::kIecStatusFormat, text));
 }
 
@@ -380,7 +393,9 @@ void TIecWorkflows::EndWithLine(const std::string& line) {
 }
 
 void TIecWorkflows::EndOperation(const std::string& line) {
-  if (Running()) EndWithLine(line);
+  if (!Running()) return;
+  F.FRecord.MarkCancelled();
+  EndWithLine(line);
 }
 
 void TIecWorkflows::WriteRecord() {

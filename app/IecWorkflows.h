@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/IecInterpretation.h"
+#include "app/OperationOutcome.h"
 #include "iec101/Iec101PortSession.h"
 #include "serial/ArkComPort.h"
 
@@ -91,7 +92,7 @@ class TIecWorkflows {
   bool Continuous() const;
 
   void EndRead();
-  void StatusEnd(const std::string& text);
+  void StatusEnd(const std::string& text, TOutcomeReason reason);
   void EndWithLine(const std::string& line);
   void WriteRecord();
 

@@ -29,6 +29,7 @@ void TForm1::CompleteJob(uint8_t job, const Octets& data) {
       return;
     case jobFinalizePrm:
       ParseWriteParams(*FPacker, *FFinalizePrm, data);
+      FRecord.MarkDone();
       if (FFinalizeOnPreviousLink) {
         FFinalizeOnPreviousLink = false;
         SetProgramLink(FPreviousLink);
@@ -107,6 +108,8 @@ void TForm1::CompleteReadJob(uint8_t job, const Octets& data) {
       ParseWriteParams(*FPacker, *FTimePrm, data);
       FPresenter->ShowDeviceClock(FTimePrm->GetSeconds());
       LogStatus(msg::kClockSet);
+      FRecord.Taken(job);
+      FRecord.MarkDone();
       StopOperation();
       return;
     case jobGetCos3:
@@ -158,7 +161,11 @@ void TForm1::CompleteDevInfo() {
     ForgetDevice(true);
   }
   for (const std::string& line : result.lines) Log(line);
-  if (result.verdict == TIdentVerdict::Rejected) StopOperation();
+  if (result.verdict == TIdentVerdict::Rejected) {
+    FRecord.Taken(jobDevInfo);
+    FRecord.Fail(TOutcomeReason::UnknownDevice);
+    StopOperation();
+  }
 }
 
 void TForm1::HandleException(void* sender, const std::exception& e) {
@@ -171,8 +178,9 @@ void TForm1::HandleException(void* sender, const std::exception& e) {
     // values shown are no longer being read; settings being written stay.
     Log(e.what());
     ForgetDevice(!FWriteOperation);
-    StopOperation();
+    FRecord.Fail(TOutcomeReason::PortLost, true);
     FPortFailed = true;
+    StopOperation();
     return;
   }
   HandleJobException(CurrentJob(), e);

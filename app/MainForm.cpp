@@ -197,15 +197,23 @@ bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
 
 // --- Port events ---
 
+void TForm1::ReportExchange(TExchangeEventKind kind, size_t octets, int exceptionCode) {
+  const TExchangeEvent event{kind, FSeams.clock.MonotonicMs(), octets, exceptionCode};
+  FExchangeStats.Count(event);
+  if (OnExchange) OnExchange(event);
+}
+
 void TForm1::PortWrite(TArkComPort*, const Octets& data) {
   Trace(" Wr: " + BytesToHex(data));
-  // In IEC mode the link master counts its own transmissions.
-  if (!FIec) FExchangeStats.RequestSent(FSeams.clock.MonotonicMs());
+  // In IEC mode the link master reports its own transmissions.
+  if (!FIec) ReportExchange(TExchangeEventKind::RequestSent, data.size());
 }
 
 void TForm1::PortError(TArkComPort*, uint32_t errors, const TComStat& status) {
   Trace("Err: " + std::to_string(errors) + " [" + BytesToHex(&status, sizeof status) + "]");
   if (errors & (CE_RXPARITY | CE_FRAME)) FPendingFormatErrors = msg::kFormatErrors;
+  if (FRecord.Active()) FRecord.LineError(CurrentJob());
+  ReportExchange(TExchangeEventKind::LineError);
 }
 
 }  // namespace vela

@@ -29,7 +29,10 @@
 #include "app/ExchangeStats.h"
 #include "app/HiddenKeySequence.h"
 #include "app/JobCodes.h"
+#include "app/OperationOutcome.h"
+#include "app/OperationRecord.h"
 #include "common/Clock.h"
+#include "common/ExchangeEvent.h"
 #include "common/Timer.h"
 #include "display/CsvRecorder.h"
 #include "display/MeasurementCells.h"
@@ -153,6 +156,60 @@ class TForm1 : public TForm {
   // Called after each completed reading, where the recording takes its line
   // (the front end prints it for scripts); may be empty.
   std::function<void()> OnReadingComplete;
+  // Called once at the end of every operation, with how it ended; may be empty.
+  std::function<void(const TOperationOutcome&)> OnOperationOutcome;
+  // Called for every exchange on the line, after the counters took it; may be empty.
+  std::function<void(const TExchangeEvent&)> OnExchange;
+  // The outcome of the last operation that ended.
+  const TOperationOutcome& LastOutcome() const { return FLastOutcome; }
+  // One exchange event: counted, then passed on.
+  void ReportExchange(TExchangeEventKind kind, size_t octets = 0, int exceptionCode = 0);
+
+  // --- Front ends without controls (the command line) ---
+  // The operations as their buttons start them (an operation refused in the
+  // present mode ends with a refused outcome).
+  void Start(TOperationKind kind);
+  // Continuous reading ends as its button's second press ends it.
+  void StopContinuousReading();
+  bool ContinuousRunning() const { return FContinuousRunning; }
+  bool Busy() const { return FBusy; }
+  // The program side of the link: the port and how the program talks.
+  bool ChoosePort(const std::string& portName);  // false: not in the list
+  std::string PortShown() const;
+  // rs485 false: the service interface, whose link is fixed.
+  void ChooseInterface(bool rs485);
+  void ChooseProgramProtocol(int protocol);           // 0 RTU, 1 ASCII, 2 IEC 60870-5-101
+  bool ChooseProgramSpeed(const std::string& speed);  // false: not offered
+  void ChooseProgramFrame(int frame);                 // 0 8E1/7E1, 1 8O1/7O1, 2 8N2/7N2
+  void ChooseProgramAddress(int address);             // 1..247
+  struct TLinkShown {
+    std::string protocol, speed, frame, address;
+  };
+  TLinkShown ProgramLinkShown() const;
+  // The device side: the settings read from the device or to be written.
+  struct TDeviceSettingsShown {
+    int protocol = -1;  // index into DeviceProtocols()
+    std::string protocolText, speed, frameText;
+    int frame = -1;
+    int address = 0;  // 0: none chosen
+    bool threeWire = false;
+    std::string network;  // the network type's caption
+  };
+  TDeviceSettingsShown DeviceSettingsShown() const;
+  const std::vector<std::string>& DeviceProtocols() const;
+  const std::vector<std::string>& DeviceSpeeds() const;
+  void ChooseDeviceProtocol(int protocol);
+  bool ChooseDeviceSpeed(const std::string& speed);
+  bool ChooseDeviceFrame(const std::string& frame);
+  void ChooseDeviceFrame(int frame);
+  void ChooseDeviceAddress(int address);
+  void ChooseNetwork(bool threeWire);
+  // "серийный номер …" above the values; empty when no device is shown.
+  std::string SerialShown() const;
+  std::string DeviceClockShown() const;
+  // Recording to the file the save dialog names.
+  bool Recording() const;
+  void ToggleRecording();
 
   // --- Sequencer ---
   void Advance();
@@ -277,6 +334,8 @@ class TForm1 : public TForm {
   bool FPortFailed = false;
   // The exchanges of the last read or continuous reading.
   TExchangeStats FExchangeStats;
+  // What the running operation has done so far.
+  TOperationRecord FRecord;
 
   Clock& GetClock() const { return FSeams.clock; }
   TActivityLog& ActivityLog() { return FActivityLog; }
@@ -308,6 +367,10 @@ class TForm1 : public TForm {
   void WriteJobs(const std::vector<uint8_t>& jobs);
   void RunLocalJob(uint8_t job);
   void ClockSyncTick();
+  // The running operation ends: its outcome is filled with what the device
+  // reported and handed to OnOperationOutcome. Nothing when none runs.
+  void EndOutcome();
+  void Refuse(TOperationKind kind, TOutcomeReason reason);
 
   // Job catalogue.
   void CompleteJob(uint8_t job, const Octets& data);
@@ -347,13 +410,14 @@ class TForm1 : public TForm {
   void EnterIecMode();
   void LeaveIecMode();
   void EnableIecControls(bool enable);
-  bool RefusedInIecMode();
+  bool RefusedInIecMode(TOperationKind kind);
 
   // Keyboard.
   void ApplyServiceView();
 
   TForm1Seams FSeams;
   TActivityLog FActivityLog;
+  TOperationOutcome FLastOutcome;
 
   friend class TIecWorkflows;
 };

@@ -15,6 +15,7 @@ void TForm1::Button4Click() {
   FConfigOperation = false;
   Memo1.Clear();
   FExchangeStats.Reset();
+  FRecord.Begin(TOperationKind::ReadOnce, InIecMode());
   if (FIec) {
     FIec->ReadOnce();
     return;
@@ -31,6 +32,7 @@ void TForm1::Button5Click() {
   }
   Memo1.Clear();
   FExchangeStats.Reset();
+  FRecord.Begin(TOperationKind::Continuous, InIecMode());
   if (FIec) {
     FIec->StartContinuous();
     return;
@@ -46,6 +48,7 @@ void TForm1::Button5Click() {
 void TForm1::Button1Click() {
   FConfigOperation = true;
   Memo1.Clear();
+  FRecord.Begin(TOperationKind::SyncClock, InIecMode());
   if (FIec) {
     FConfigOperation = false;
     FIec->SyncClock();
@@ -63,36 +66,68 @@ void TForm1::Button1Click() {
   Timer1->SetEnabled(true);
 }
 
-bool TForm1::RefusedInIecMode() {
+bool TForm1::RefusedInIecMode(TOperationKind kind) {
   // The settings live in Modbus registers only.
   if (!FIec) return false;
   Log(msg::kIecModbusOnly);
+  Refuse(kind, TOutcomeReason::ModbusOnly);
   return true;
 }
 
+void TForm1::Refuse(TOperationKind kind, TOutcomeReason reason) {
+  FLastOutcome = TOperationRecord::Refused(kind, InIecMode(), reason);
+  if (OnOperationOutcome) OnOperationOutcome(FLastOutcome);
+}
+
+void TForm1::EndOutcome() {
+  if (!FRecord.Active()) return;
+  TOperationOutcome& outcome = FRecord.Outcome();
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const TClrValue& cell = (*FCells)[slot];
+    outcome.cells[static_cast<size_t>(slot)] = {cell.State(), cell.Value()};
+    if (cell.State() == cvsValue) outcome.valuesShown = true;
+  }
+  outcome.clockText = FPresenter->DeviceClockText();
+  if (FIec) outcome.clockConfirmed = FIec->ClockConfirmed();
+  const TBlockResult* link = outcome.Block(jobGetLinkPrm);
+  if (link && link->taken) {
+    outcome.settings = TSettingsReport{FLinkPrm->GetProtocol(),   FLinkPrm->GetDeviceAddress(),
+                                       FLinkPrm->GetSpeedIndex(), FLinkPrm->GetFrameIndex(),
+                                       FLinkPrm->GetThreeWire(),  FLinkPrm->GetSerialNumber()};
+  }
+  if (FDevInfoRead && !outcome.identification) {
+    outcome.identification = TIdentificationReport{FDevInfo->GetHID(), false};
+  }
+  FLastOutcome = FRecord.Finish();
+  if (OnOperationOutcome) OnOperationOutcome(FLastOutcome);
+}
+
 void TForm1::Button7Click() {
-  if (RefusedInIecMode()) return;
+  if (RefusedInIecMode(TOperationKind::ReadSettings)) return;
   FConfigOperation = true;
   FVerboseStatus = true;
   Memo1.Clear();
+  FRecord.Begin(TOperationKind::ReadSettings, false);
   StartOperation(joblists::kReadSettings, true);
 }
 
 void TForm1::Button3Click() {
-  if (RefusedInIecMode()) return;
+  if (RefusedInIecMode(TOperationKind::WriteSettings)) return;
   FConfigOperation = true;
   FVerboseStatus = true;
   Memo1.Clear();
+  FRecord.Begin(TOperationKind::WriteSettings, false);
   FillWriteBlocks();
   StartWrite(joblists::kWriteSettings);
 }
 
 void TForm1::Button8Click() {
-  if (RefusedInIecMode()) return;
+  if (RefusedInIecMode(TOperationKind::WriteFactory)) return;
   SetFactoryDefaults();
   FConfigOperation = true;
   FVerboseStatus = true;
   Memo1.Clear();
+  FRecord.Begin(TOperationKind::WriteFactory, false);
   FillWriteBlocks();
   StartWrite(joblists::kWriteFactoryDefaults);
 }
@@ -121,6 +156,7 @@ void TForm1::btnVerifyClick() {
   FConfigOperation = false;
   FNoAnswerSeen = false;
   Memo1.Clear();
+  FRecord.Begin(TOperationKind::Identification, InIecMode());
   Log("[Идентификация программы]");
   Log("Наименование: Программа конфигурации и отображения результатов измерений Vela.");
   Log("Идентификационное наименование: VelaLink");
@@ -131,6 +167,8 @@ void TForm1::btnVerifyClick() {
   } catch (const std::exception& e) {
     ClearOperationFlags();
     ReportOutsideJob(e);
+    FRecord.Fail(TOutcomeReason::Other);
+    EndOutcome();
     return;
   }
   Log("Алгоритм вычисления: хэширование по ГОСТ Р 34.11-2012");
@@ -138,6 +176,8 @@ void TForm1::btnVerifyClick() {
   if (InIecMode()) {
     Log("Верификация прибора возможна только посредством протокола Modbus.");
     ClearOperationFlags();
+    FRecord.Fail(TOutcomeReason::ModbusOnly);
+    EndOutcome();
     return;
   }
   StartOperation(joblists::kIdentificationReport, true);
@@ -147,6 +187,7 @@ bool TForm1::ProbeIdentification(int timeoutMs) {
   FConfigOperation = true;  // nothing shown is touched by a time-out
   FSingleShot = true;
   Memo1.Clear();
+  FRecord.Begin(TOperationKind::Probe, false);
   FProbeTimeoutMs = timeoutMs;  // cleared with the other flags when the operation ends
   return StartOperation(joblists::kIdentificationProbe, false);
 }
@@ -161,9 +202,11 @@ void TForm1::ReportOutsideJob(const std::exception& e) {
 void TForm1::VerifyDevice() {
   // Only identification data read in this operation may vouch for the device.
   if (!FDevInfoRead || (FDevInfo->GetHID() & 0xFFFFFF00u) != kVelaHardwareCode) {
+    FRecord.Fail(TOutcomeReason::UnknownDevice);
     Log(msg::kVerifyFailed);
     return;
   }
+  FRecord.Outcome().identification = TIdentificationReport{FDevInfo->GetHID(), true};
   const TSoftwareIdentity identity = SoftwareIdentity(FDevInfo->GetSID(), FDevInfo->GetDigitalId());
   Log("Наименование: ПО преобразователя измерительного многофункционального Vela.");
   Log("Идентификационное наименование: Vela_sappl");

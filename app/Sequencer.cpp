@@ -41,7 +41,9 @@ void TForm1::StartCurrentJob() {
     return;
   }
   TraceJob(JobName(job, FMainPrm->GetThreeWire()));
+  if (job == jobGetLinkPrm4) ReportExchange(TExchangeEventKind::CycleStarted);
   if (!SendCurrentRequest(job)) {
+    FRecord.Fail(TOutcomeReason::SendFailed);
     Log(msg::kSendFailed);
     StopOperation();
   }
@@ -114,6 +116,7 @@ bool TForm1::SendCurrentRequest(uint8_t job) {
   if (FSeams.fastExchange) {
     FPort->SetAnswerComplete(TModbusAnswerComplete(FPacker->RtuMode, request));
   }
+  FRecord.Sent(job);
   if (!FPort->Send(request)) return false;
   Timer1->SetEnabled(false);
   const int32_t timeout = params ? params->Timeout : values->Timeout;
@@ -126,6 +129,7 @@ bool TForm1::SendCurrentRequest(uint8_t job) {
 void TForm1::RunLocalJob(uint8_t job) {
   switch (job) {
     case jobFinish:
+      FRecord.MarkDone();
       if (!FVerifyMode) Log(msg::kReadDone);
       StopOperation();
       return;
@@ -160,21 +164,25 @@ void TForm1::RunLocalJob(uint8_t job) {
 
 void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
   Trace(" Rd: " + BytesToHex(data));
-  FExchangeStats.AnswerReceived(FSeams.clock.MonotonicMs());
+  ReportExchange(TExchangeEventKind::Answer, data.size());
   if (FNoAnswerSeen) {
     FNoAnswerSeen = false;
     Log(msg::kLinkRestored);
   }
   const uint8_t job = CurrentJob();
+  if (job != jobNone) FRecord.Answered(job, FSeams.clock.Now());
   try {
     CompleteJob(job, data);  // a failure skips the advance: the time-out decides
-    if (job == jobGetValues) FExchangeStats.ReadingCompleted();
+    if (job != jobNone) FRecord.Taken(job);
+    if (job == jobGetValues) ReportExchange(TExchangeEventKind::ReadingCompleted);
   } catch (const TModbusLinkException&) {
-    FExchangeStats.BadFrame();
+    ReportExchange(TExchangeEventKind::BadFrame);
+    FRecord.BadFrame(job);
     FCompletionFailed = true;
     throw;
-  } catch (const TModbusLogicException&) {
-    FExchangeStats.ExceptionAnswer();
+  } catch (const TModbusLogicException& e) {
+    ReportExchange(TExchangeEventKind::ExceptionAnswer, 0, e.Code);
+    FRecord.Exception(job, e.Code);
     FCompletionFailed = true;
     throw;
   } catch (const TArkException&) {
@@ -209,7 +217,8 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::RunTimeoutRule(uint8_t job) {
-  FExchangeStats.TimedOut();
+  ReportExchange(TExchangeEventKind::TimedOut);
+  FRecord.TimedOut(job);
   switch (TimeoutRuleOf(job)) {
     case TTimeoutRule::ReadParameter:
       Log(FSingleShot ? msg::kParamsNoAnswer : msg::kParamsNoAnswerEsc);
@@ -284,9 +293,11 @@ void TForm1::StopOperation() {
   Button5.SetCaption(msg::kReadContinuously);
   if (FContinuousRunning) Trace(FExchangeStats.Text());
   FContinuousRunning = false;
+  EndOutcome();
 }
 
 void TForm1::CancelOperation() {
+  FRecord.MarkCancelled();
   if (InIecMode()) {
     FSingleShot = FVerboseStatus = FNetworkTypeKnown = false;
     Button5.SetCaption(msg::kReadContinuously);
@@ -317,6 +328,8 @@ bool TForm1::OpenPortForOperation() {
     ForgetDevice(!FWriteOperation);  // nothing shown can be this port's device now
     ClearOperationFlags();
     HandleException(this, e);
+    FRecord.Fail(TOutcomeReason::PortNotOpened);
+    EndOutcome();
     return false;
   }
 }

@@ -59,9 +59,11 @@ std::vector<std::string> NameValue(const std::string& line) {
 
 int TCliSession::RunReport() {
   TForm1& f = *form_;
-  clockAnswerAt_ = 0;
-  if (!RunOperation([&] { f.Button4.Click(); })) return 1;
-  if (!LogHas(msg::kReadDone)) return Fail("Прибор не прочитан; отчёт не составлен.");
+  if (!RunOperation([&] { f.Start(TOperationKind::ReadOnce); })) return 1;
+  if (!Outcome().Succeeded()) return Fail("Прибор не прочитан; отчёт не составлен.");
+  // Computer time when the clock answer arrived.
+  const TBlockResult* clockBlock = Outcome().Block(jobGetTime);
+  const TDateTime clockAnswerAt = clockBlock && clockBlock->answered ? clockBlock->answeredAt : 0;
   const TDateTime now = loop_.GetClock().Now();
 
   TReportDocument doc;
@@ -105,27 +107,28 @@ int TCliSession::RunReport() {
 
   TReportSection settings{"Установки рабочего интерфейса (RS-485) и тип сети", {}, {}};
   for (const std::string& line : SettingsLines(f)) {
-    if (line == f.GroupBox2.Caption()) continue;  // the serial number, shown above
+    if (line == f.SerialShown()) continue;  // the serial number, shown above
     settings.rows.push_back(NameValue(line));
   }
   doc.sections.push_back(settings);
 
+  const TForm1::TLinkShown link = f.ProgramLinkShown();
   doc.sections.push_back(
       {"Связь при составлении",
        {},
-       {{"Порт", f.cbComPort.Text()},
+       {{"Порт", f.PortShown()},
         {"Интерфейс", options_.rs485 ? "RS-485 (рабочий)" : "USB (технологический)"},
-        {"Протокол, скорость, формат, адрес", f.ComboBox2.Text() + ", " + f.ComboBox3.Text() +
-                                                  ", " + f.ComboBox4.Text() + ", " +
-                                                  f.cbAddr.Text()}}});
+        {"Протокол, скорость, формат, адрес",
+         link.protocol + ", " + link.speed + ", " + link.frame + ", " + link.address}}});
 
   TReportSection clock{"Часы прибора", {}, {}};
-  clock.rows.push_back({"Показание", f.edTime.Text().empty() ? "не прочитано" : f.edTime.Text()});
-  if (clockAnswerAt_ != 0 && !f.edTime.Text().empty()) {
+  const std::string clockShown = f.DeviceClockShown();
+  clock.rows.push_back({"Показание", clockShown.empty() ? "не прочитано" : clockShown});
+  if (clockAnswerAt != 0 && !clockShown.empty()) {
     const int64_t offset = static_cast<int64_t>(f.FTimePrm->GetSeconds()) -
-                           static_cast<int64_t>(DateTimeToSeconds(clockAnswerAt_));
+                           static_cast<int64_t>(DateTimeToSeconds(clockAnswerAt));
     clock.rows.push_back(
-        {"Время компьютера при ответе", SecondsToText(DateTimeToSeconds(clockAnswerAt_))});
+        {"Время компьютера при ответе", SecondsToText(DateTimeToSeconds(clockAnswerAt))});
     clock.rows.push_back({"Расхождение с часами компьютера", OffsetText(offset)});
   }
   doc.sections.push_back(clock);

@@ -171,7 +171,7 @@ int TCliSession::RunFind() {
   quietLog_ = true;
   const TFindOptions& find = options_.commission.find;
   std::vector<int> deviceSpeeds;
-  for (const std::string& speed : f.cbSpeed.Items()) deviceSpeeds.push_back(std::stoi(speed));
+  for (const std::string& speed : f.DeviceSpeeds()) deviceSpeeds.push_back(std::stoi(speed));
   std::vector<TProbePoint> order;
   if (options_.rs485) {
     order = SearchOrder(find, deviceSpeeds);
@@ -187,7 +187,7 @@ int TCliSession::RunFind() {
     return Fail(
         "Заданные ограничения --protocols, --speeds и --addresses не оставили ни одного варианта.");
 
-  const std::string port = f.cbComPort.Text();
+  const std::string port = f.PortShown();
   TProgress progress(loop_.GetClock(), order.size());
   std::set<int> unusableSpeeds;
   std::set<std::pair<int, unsigned>> found;  // address, serial number
@@ -197,10 +197,11 @@ int TCliSession::RunFind() {
   // One probe at the link already set; false when the port did not open.
   const auto probe = [&](int timeoutMs, bool& answered) {
     answersSeen_ = 0;
+    lastLogLine_.clear();
     if (!f.ProbeIdentification(timeoutMs)) return false;
     const int guardMs = (timeoutMs > 0 ? timeoutMs : f.FDevInfo->Timeout) + 2000;
-    loop_.RunUntil([&] { return !f.FBusy || Stopped(); }, guardMs);
-    if (f.FBusy) {
+    loop_.RunUntil([&] { return !f.Busy() || Stopped(); }, guardMs);
+    if (f.Busy()) {
       f.FormKeyPress(static_cast<char>(kVkEscape));
       loop_.ProcessPending();
     }
@@ -214,12 +215,12 @@ int TCliSession::RunFind() {
     const TLineSetting& s = point.setting;
     if (unusableSpeeds.count(s.baud)) continue;
     if (options_.rs485) {
-      f.ComboBox2.Choose(s.protocol);
-      if (!f.ComboBox3.ChooseText(std::to_string(s.baud))) {
+      f.ChooseProgramProtocol(s.protocol);
+      if (!f.ChooseProgramSpeed(std::to_string(s.baud))) {
         f.FPort->SetBaudRate(s.baud);  // a device speed the program's box does not list
       }
-      f.ComboBox4.Choose(s.frame);
-      f.cbAddr.ChooseText(std::to_string(point.address));
+      f.ChooseProgramFrame(s.frame);
+      f.ChooseProgramAddress(point.address);
     }
     const int requestOctets = static_cast<int>(RequestValues(*f.FPacker, *f.FDevInfo).size());
     const int answerOctets =
@@ -229,8 +230,8 @@ int TCliSession::RunFind() {
                               : ProbeTimeoutMs(s, requestOctets, answerOctets, !options_.fast);
     bool answered = false;
     if (!probe(timeoutMs, answered)) {
-      const auto& log = f.Memo1.Lines();
-      const std::string reason = log.empty() ? std::string("порт не открывается") : log.back();
+      const std::string reason =
+          lastLogLine_.empty() ? std::string("порт не открывается") : lastLogLine_;
       progress.Clear();
       if (!anyStarted) return Fail("Порт " + port + " не открывается: " + reason);
       std::fprintf(stderr, "Скорость %d пропущена: порт её не устанавливает (%s).\n", s.baud,
@@ -242,18 +243,19 @@ int TCliSession::RunFind() {
     // A garbled answer at a near-miss setting, or a slow device: once more
     // with the block's full time-out before the point is written off.
     if (!f.FDevInfoRead && answered && !Stopped()) probe(0, answered);
-    const std::string frameText = f.ComboBox4.Text();
+    const TForm1::TLinkShown link = f.ProgramLinkShown();
+    const std::string& frameText = link.frame;
     if (f.FDevInfoRead) {
       const uint32_t hid = f.FDevInfo->GetHID();
       const uint32_t serial = f.FDevInfo->GetSerial();
       progress.Clear();
       if ((hid & 0xFFFFFF00u) != kVelaHardwareCode) {
         const TIdentResult other = IdentifyDevice(hid, f.FDevInfo->GetSID(), serial);
-        Print("по адресу " + std::to_string(point.address) + " (" + f.ComboBox2.Text() + ", " +
+        Print("по адресу " + std::to_string(point.address) + " (" + link.protocol + ", " +
               std::to_string(s.baud) + ", " + frameText +
               ") отвечает не Vela: " + (other.lines.empty() ? std::string() : other.lines.front()));
       } else if (found.insert({point.address, serial}).second) {
-        Print(FoundLine(port, f.ComboBox2.Text(), s.baud, frameText, point.address, serial));
+        Print(FoundLine(port, link.protocol, s.baud, frameText, point.address, serial));
         Print(CommandLineFor(port, options_.rs485, s, frameText, point.address));
         if (!Contains({9600, 19200, 38400, 57600, 115200}, s.baud)) {
           Print(
@@ -267,7 +269,7 @@ int TCliSession::RunFind() {
       std::fprintf(stderr,
                    "По адресу %d (%s, %d, %s) пришёл ответ без идентификации: прибор со старым "
                    "ПО или помеха на линии.\n",
-                   point.address, f.ComboBox2.Text().c_str(), s.baud, frameText.c_str());
+                   point.address, link.protocol.c_str(), s.baud, frameText.c_str());
     }
     progress.Show(done, static_cast<int>(found.size()));
   }

@@ -26,7 +26,7 @@ std::string TimeOfDay(TDateTime t) {
 bool TCliSession::RideThroughPortLoss(int64_t deadlineMs) {
   TForm1& f = *form_;
   Clock& clock = loop_.GetClock();
-  const std::string port = f.cbComPort.Text();
+  const std::string port = f.PortShown();
   const int64_t lostMs = clock.MonotonicMs();
   Print("Порт " + port + " потерян в " + TimeOfDay(clock.Now()) +
         "; запись в файл сохраняется, ожидание возвращения порта (Ctrl+C — завершить)...");
@@ -37,8 +37,8 @@ bool TCliSession::RideThroughPortLoss(int64_t deadlineMs) {
     if (Stopped()) return false;
     const std::vector<std::string> present = EnumComPorts();
     if (std::find(present.begin(), present.end(), port) == present.end()) continue;
-    f.Button5.Click();                    // the same port and settings: the boxes were not touched
-    if (!f.FContinuousRunning) continue;  // not ready yet: still out
+    f.Start(TOperationKind::Continuous);   // the same port and settings as before the loss
+    if (!f.ContinuousRunning()) continue;  // not ready yet: still out
     char length[32];
     std::snprintf(length, sizeof length, "%.1f", (clock.MonotonicMs() - lostMs) / 1000.0);
     Print("Порт " + port + " снова доступен в " + TimeOfDay(clock.Now()) + ", перерыв " + length +

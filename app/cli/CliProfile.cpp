@@ -325,8 +325,8 @@ int TCliSession::RunConfigureFromProfile() {
   } catch (const std::exception& e) {
     return Fail("Профиль " + fileName + ": " + e.what() + ". Ничего не записано.");
   }
-  if (!RunOperation([&] { f.Button7.Click(); })) return 1;
-  if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
+  if (!RunOperation([&] { f.Start(TOperationKind::ReadSettings); })) return 1;
+  if (!Outcome().Succeeded() || !Outcome().settings) {
     return Fail("Установки прибора не прочитаны; запись не выполнялась.");
   }
   try {
@@ -351,11 +351,11 @@ int TCliSession::RunConfigureFromProfile() {
   if (!ConfirmChanges()) return 1;
   // Protocol first: the frame texts follow it.
   for (const auto& [field, wanted] : given) field->apply(wanted, f);
-  const int written = RunWrite(f.Button3);
+  const int written = RunWrite(TOperationKind::WriteSettings);
   if (written != 0) return written;
   if (options_.rs485 && !FollowWrittenLink()) return 1;
-  if (!RunOperation([&] { f.Button7.Click(); })) return 1;
-  if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
+  if (!RunOperation([&] { f.Start(TOperationKind::ReadSettings); })) return 1;
+  if (!Outcome().Succeeded() || !Outcome().settings) {
     return Fail("Установки записаны, но не прочитаны обратно: проверьте их командой settings.");
   }
   const TJsonValue after = CurrentSettings(f);

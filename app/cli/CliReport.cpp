@@ -48,23 +48,24 @@ bool AnyValueShown(const TMeasurementCells& cells) {
 }
 
 std::string ClockLine(const TForm1& form) {
-  const std::string shown = form.edTime.Text();
+  const std::string shown = form.DeviceClockShown();
   return shown.empty() ? std::string() : "Часы прибора: " + shown;
 }
 
 std::vector<std::string> SettingsLines(const TForm1& form) {
   const TIecDeviceOptions& iec = IecDeviceOptions();
+  const TForm1::TDeviceSettingsShown shown = form.DeviceSettingsShown();
   std::vector<std::string> lines = {
-      "Протокол: " + form.cbProtocolType.Text(),
-      "Скорость: " + form.cbSpeed.Text(),
-      "Формат: " + form.cbFrame.Text(),
-      "Адрес: " + (form.cbAddress.ItemIndex() >= 0 ? form.cbAddress.Text() : "не задан"),
-      "Сеть: " + (form.rb3w.Checked() ? form.rb3w.Caption() : form.rb4w.Caption()),
+      "Протокол: " + shown.protocolText,
+      "Скорость: " + shown.speed,
+      "Формат: " + shown.frameText,
+      "Адрес: " + (shown.address > 0 ? std::to_string(shown.address) : "не задан"),
+      "Сеть: " + shown.network,
   };
-  if (!form.GroupBox2.Caption().empty()) {
-    lines.insert(lines.begin(), form.GroupBox2.Caption());  // the serial number
+  if (const std::string serial = form.SerialShown(); !serial.empty()) {
+    lines.insert(lines.begin(), serial);  // the serial number
   }
-  if (form.cbProtocolType.ItemIndex() == 2) {
+  if (shown.protocol == 2) {
     lines.push_back(
         "IEC 60870-5-101: длина адреса канального уровня " + std::to_string(iec.LinkAddressLength) +
         ", общего адреса ASDU " + std::to_string(iec.CommonAddressLength) + ", причины передачи " +

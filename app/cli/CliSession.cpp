@@ -23,22 +23,6 @@
 namespace vela::cli {
 namespace {
 
-const char* const kVerifyDone = "Алгоритм вычисления: хэширование";
-constexpr int64_t kEarlyExchanges = 1000;  // when watch --stats first samples its resources
-
-// "Программа: после 1000 обменов память 5120 кБ, дескрипторов 7; в конце ...".
-std::string ResourcesText(const std::optional<TProcessResources>& early,
-                          const TProcessResources& last) {
-  const auto figures = [](const TProcessResources& r) {
-    return "память " + std::to_string(r.residentKb) + " кБ, дескрипторов " +
-           std::to_string(r.openDescriptors);
-  };
-  std::string text = "Программа: ";
-  if (early)
-    text += "после " + std::to_string(kEarlyExchanges) + " обменов " + figures(*early) + "; ";
-  return text + "в конце " + figures(last);
-}
-
 // The file name the recording button asks for comes from --csv.
 class TFixedSaveDialog : public TSaveDialog {
  public:
@@ -104,10 +88,7 @@ TForm1Seams TCliSession::MakeSeams() {
     } catch (...) {
       // Without a console the trace still counts the cycles.
     }
-    auto trace = std::make_unique<TCliTrace>(loop_.GetClock(), std::move(console), options_.trace);
-    trace_ = trace.get();
-    trace_->SetObserver([this](const std::string& text) { ObserveTrace(text); });
-    return trace;
+    return std::make_unique<TCliTrace>(std::move(console), options_.trace);
   };
   if (options_.iec) {
     iecDialog_ = std::make_unique<TCliIecDialog>(*options_.iec);
@@ -132,7 +113,8 @@ int TCliSession::Run() {
   port_ = PortOfArgument(options_.port);
   form_ = std::make_unique<TForm1>(MakeSeams());
   if (form_->StartupFailed()) return Fail("Программа не может быть запущена.");
-  form_->Memo1.OnChanged.Add([this](TControl&) { PrintNewLogLines(); });
+  form_->ActivityLog().OnLine = [this](const std::string& line) { PrintLogLine(line); };
+  form_->OnExchange = [this](const TExchangeEvent& event) { CountExchange(event); };
   if (!SetProgramLink()) return 1;
   switch (options_.command) {
     case TCommand::Read:
@@ -146,7 +128,7 @@ int TCliSession::Run() {
     case TCommand::Configure:
       return RunConfigure();
     case TCommand::Factory:
-      return RunWrite(form_->Button8);
+      return RunWrite(TOperationKind::WriteFactory);
     case TCommand::Verify:
       return RunVerify();
     case TCommand::Ports:
@@ -161,27 +143,26 @@ int TCliSession::Run() {
 
 bool TCliSession::SetProgramLink() {
   TForm1& f = *form_;
-  if (!port_.empty()) f.cbComPort.ChooseText(port_);
-  if (f.cbComPort.Text().empty()) {
+  if (!port_.empty()) f.ChoosePort(port_);
+  if (f.PortShown().empty()) {
     Fail("Последовательные порты не найдены; укажите порт: --port COMn.");
     return false;
   }
   // Which port and device the command uses: a diagnostic, beside the log.
   if (!options_.quiet) {
-    std::fputs(("Порт " + PortInUse(f.cbComPort.Text()) + "\n").c_str(), stderr);
+    std::fputs(("Порт " + PortInUse(f.PortShown()) + "\n").c_str(), stderr);
   }
   if (options_.rs485) {
-    f.cbInterfaceType.Choose(1);
-    f.ComboBox2.Choose(options_.iec ? 2 : options_.ascii ? 1 : 0);
-    f.ComboBox3.ChooseText(options_.speed);
-    f.ComboBox4.Choose(options_.frame);
-    f.cbAddr.ChooseText(std::to_string(options_.address));
+    f.ChooseInterface(true);
+    f.ChooseProgramProtocol(options_.iec ? 2 : options_.ascii ? 1 : 0);
+    f.ChooseProgramSpeed(options_.speed);
+    f.ChooseProgramFrame(options_.frame);
+    f.ChooseProgramAddress(options_.address);
     if (options_.iec && !f.FIec) {
       Fail("Режим IEC 60870-5-101 не включён.");
       return false;
     }
   }
-  f.Memo1.Clear();  // start-up notes belong to no command
   return true;
 }
 
@@ -192,8 +173,8 @@ bool TCliSession::Stopped() const {
 bool TCliSession::RunOperation(const std::function<void()>& start) {
   start();
   const auto timeoutMs = static_cast<int64_t>(options_.timeoutSeconds * 1000);
-  loop_.RunUntil([&] { return !form_->FBusy || Stopped(); }, timeoutMs);
-  if (!form_->FBusy) return true;
+  loop_.RunUntil([&] { return !form_->Busy() || Stopped(); }, timeoutMs);
+  if (!form_->Busy()) return true;
   const bool interrupted = Stopped();
   form_->FormKeyPress(static_cast<char>(kVkEscape));  // cancel: stop and close the port
   loop_.ProcessPending();
@@ -204,191 +185,22 @@ bool TCliSession::RunOperation(const std::function<void()>& start) {
   return false;
 }
 
-int TCliSession::RunRead() {
-  if (!RunOperation([&] { form_->Button4.Click(); })) return 1;
-  if (!LogHas(msg::kReadDone)) return Fail("Чтение не выполнено.");
-  const std::vector<std::string> cells = CellLines(*form_->FCells);
-  if (options_.iec && cells.empty()) return Fail("Прибор не передал значений.");
-  if (options_.format != TOutputFormat::Text) {
-    PrintData(ReadingHeader(options_.format, *form_->FCells) +
-              ReadingLine(options_.format, *form_->FCells, ReadingTimeNow()));
-    return 0;
-  }
-  for (const std::string& line : cells) Print(line);
-  const std::string clock = ClockLine(*form_);
-  if (!clock.empty()) Print(clock);
-  return AnyValueShown(*form_->FCells) ? 0 : Fail("Прибор не передал ни одного значения.");
-}
-
-void TCliSession::PrintEachReading() {
-  TForm1& f = *form_;
-  if (options_.csvFile == kCsvToStandardOutput) {
-    // The recording itself, byte for byte as in a file, on standard output.
-    auto recorder = std::make_shared<TCsvRecorder>(*f.FCells, loop_.GetClock());
-    PrintData(TCsvRecorder::Header());
-    f.OnReadingComplete = [this, recorder] { PrintData(recorder->Record(loop_.GetClock().Now())); };
-    return;
-  }
-  PrintData(ReadingHeader(options_.format, *f.FCells));
-  f.OnReadingComplete = [this] {
-    PrintData(ReadingLine(options_.format, *form_->FCells, ReadingTimeNow()));
-  };
-}
-
-int TCliSession::RunWatch() {
-  TForm1& f = *form_;
-  PrintEachReading();
-  if (!options_.csvFile.empty() && options_.csvFile != kCsvToStandardOutput) {
-    f.BitBtn1.Click();
-    if (f.BitBtn1.Glyph() != "CHK1") return Fail("Запись в файл не начата.");
-  }
-  f.Button5.Click();
-  TExchangeStats earlier;                  // of the readings before each outage
-  std::optional<TProcessResources> early;  // after the first exchanges
-  const auto done = [&] {
-    const int64_t exchanges = earlier.Exchanges() + f.FExchangeStats.Exchanges();
-    if (!early && exchanges >= kEarlyExchanges) early = SampleProcessResources();
-    return !f.FContinuousRunning || Stopped() ||
-           (options_.exchanges > 0 && exchanges >= options_.exchanges);
-  };
-  const int64_t deadlineMs =
-      options_.seconds > 0
-          ? loop_.GetClock().MonotonicMs() + static_cast<int64_t>(options_.seconds * 1000)
-          : INT64_MAX;
-  for (;;) {
-    const int64_t leftMs = deadlineMs - loop_.GetClock().MonotonicMs();
-    if (leftMs <= 0 || loop_.RunUntil(done, std::min<int64_t>(leftMs, 3600 * 1000))) {
-      if (f.FContinuousRunning || Stopped() || !f.FPortFailed) break;
-      earlier.Add(f.FExchangeStats);
-      if (!RideThroughPortLoss(deadlineMs)) break;
-    } else if (deadlineMs != INT64_MAX && loop_.GetClock().MonotonicMs() >= deadlineMs) {
-      break;
-    }
-  }
-  const TProcessResources last = SampleProcessResources();  // before the port closes
-  f.FExchangeStats.Add(earlier);
-  const bool endedByItself = !f.FContinuousRunning && !Stopped() && !f.FPortFailed;
-  if (f.FContinuousRunning) f.Button5.Click();  // "Остановлено.", the port is closed
-  loop_.ProcessPending();
-  if (f.BitBtn1.Glyph() == "CHK1") f.BitBtn1.Click();
-  f.OnReadingComplete = nullptr;
-  if (options_.stats) {
-    // The cycle figures come from the MODBUS job lines of the trace; an IEC
-    // reading is one exchange, and the exchange figures tell it all.
-    if (trace_ && !options_.iec) {
-      const TCycleFigures c = trace_->Figures();
-      char text[256];
-      std::snprintf(text, sizeof text,
-                    "Циклов чтения: %d; среднее время цикла: %.1f мс; обменов за цикл: %d; "
-                    "октетов за цикл: запросы %lld, ответы %lld",
-                    c.cycles, c.meanCycleMs, c.exchangesPerCycle,
-                    static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
-      Print(text);
-    }
-    Print(f.FExchangeStats.Text());
-    Print(ResourcesText(early, last));
-  }
-  if (endedByItself) return Fail("Непрерывное чтение остановлено.");
-  if (f.FExchangeStats.Figures().readings == 0) {
-    return Fail("Ни одного показания не прочитано: проверьте связь с прибором.");
-  }
-  return 0;
-}
-
-int TCliSession::RunSyncClock() {
-  if (!RunOperation([&] { form_->Button1.Click(); })) return 1;
-  if (options_.iec && !form_->FIec->ClockConfirmed()) {
-    return Fail("Прибор не подтвердил установку часов.");
-  }
-  if (!options_.iec && !LogHas(msg::kClockSet)) return Fail("Часы прибора не установлены.");
-  Print(ClockLine(*form_));
-  return 0;
-}
-
-int TCliSession::RunSettings() {
-  if (!RunOperation([&] { form_->Button7.Click(); })) return 1;
-  if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
-    return Fail("Установки прибора не прочитаны.");
-  }
-  for (const std::string& line : SettingsLines(*form_)) Print(line);
-  return options_.commission.saveFile.empty() ? 0 : SaveProfile();
-}
-
-int TCliSession::RunConfigure() {
-  if (!options_.commission.profileFile.empty()) return RunConfigureFromProfile();
-  // What is not given keeps the device's own value: read them first.
-  if (!RunOperation([&] { form_->Button7.Click(); })) return 1;
-  if (!LogHas(msg::kReadDone) || !LogHas(msg::kLinkSettingsRead)) {
-    return Fail("Установки прибора не прочитаны; запись не выполнялась.");
-  }
-  if (!ApplyDeviceSettings()) return 2;
-  return RunWrite(form_->Button3);
-}
-
-bool TCliSession::ApplyDeviceSettings() {
-  TForm1& f = *form_;
-  const TDeviceSettings& s = options_.set;
-  if (s.protocol) {
-    f.cbProtocolType.Choose(*s.protocol);
-  }
-  if (s.frame) {
-    const bool ascii = f.cbProtocolType.ItemIndex() == 1;
-    if (s.frameDataBits != (ascii ? 7 : 8)) {
-      Fail(std::string("Формат --set-frame не подходит к протоколу прибора ") +
-           f.cbProtocolType.Text() + ": нужно " + (ascii ? "7" : "8") + " бит данных.");
-      return false;
-    }
-    f.cbFrame.Choose(*s.frame);
-  }
-  if (s.speed) f.cbSpeed.ChooseText(*s.speed);
-  if (s.address) f.cbAddress.ChooseText(std::to_string(*s.address));
-  if (s.threeWire) (*s.threeWire ? f.rb3w : f.rb4w).Click();
-  return true;
-}
-
-int TCliSession::RunWrite(TButton& button) {
-  if (!RunOperation([&] { button.Click(); })) return 1;
-  if (!LogHas(msg::kOperationDone) && !LogHas(msg::kOperationEnded)) {
-    return Fail("Установки не записаны.");
-  }
-  for (const std::string& line : SettingsLines(*form_)) Print(line);
-  return 0;
-}
-
-int TCliSession::RunVerify() {
-  if (!RunOperation([&] { form_->btnVerify.Click(); })) return 1;
-  const auto& lines = form_->Memo1.Lines();
-  if (lines.empty() || lines.back() != kVerifyDone) return Fail("Верификация не выполнена.");
-  return 0;
-}
-
-bool TCliSession::LogHas(const std::string& line) const {
-  const auto& lines = form_->Memo1.Lines();
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-void TCliSession::ObserveTrace(const std::string& text) {
-  if (text.rfind("    <", 0) == 0) {
-    lastTracedJob_ = text.substr(5, text.size() - 6);
-  } else if (text.rfind(" Rd: ", 0) == 0 || text.rfind("Err: ", 0) == 0) {
+void TCliSession::CountExchange(const TExchangeEvent& event) {
+  cycles_.Count(event);
+  // Find asks whether anything at all came back: an answer, or line errors.
+  if (event.kind == TExchangeEventKind::Answer || event.kind == TExchangeEventKind::LineError) {
     ++answersSeen_;
-    if (lastTracedJob_ == "GetTime" && clockAnswerAt_ == 0) clockAnswerAt_ = loop_.GetClock().Now();
   }
 }
 
-void TCliSession::PrintNewLogLines() {
+void TCliSession::PrintLogLine(const std::string& line) {
+  lastLogLine_ = line;
   if (quietLog_) return;
-  const auto& lines = form_->Memo1.Lines();
-  // Emptied by a new operation, or its oldest lines dropped at the cap.
-  if (lines.size() < printed_) printed_ = lines.size();
   // The log is the activity, on standard error; verify's log is its report.
-  const bool report = options_.command == TCommand::Verify;
-  for (; printed_ < lines.size(); ++printed_) {
-    if (report) {
-      Print(lines[printed_]);
-    } else if (!options_.quiet) {
-      std::fputs((WithLineBreaks(lines[printed_]) + "\n").c_str(), stderr);
-    }
+  if (options_.command == TCommand::Verify) {
+    Print(line);
+  } else if (!options_.quiet) {
+    std::fputs((WithLineBreaks(line) + "\n").c_str(), stderr);
   }
 }
 

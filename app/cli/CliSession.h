@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/CycleFigures.h"
 #include "app/MainForm.h"
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliTrace.h"
@@ -39,25 +40,26 @@ class TCliSession {
   int RunSyncClock();
   int RunSettings();
   int RunConfigure();
-  int RunWrite(TButton& button);
+  int RunWrite(TOperationKind kind);
   int RunVerify();
   bool ApplyDeviceSettings();
   // Commissioning commands, each in its own file.
   int RunFind();
-  void ObserveTrace(const std::string& text);
   int SaveProfile();
   int RunConfigureFromProfile();
   bool ConfirmChanges();
   bool FollowWrittenLink();
   int RunReport();
-  bool LogHas(const std::string& line) const;
-  void PrintNewLogLines();
+  void PrintLogLine(const std::string& line);
   void PrintEachReading();
   // One line of data on standard output.
   void Print(const std::string& text) const;
   // Text as it is on standard output, flushed at once.
   void PrintData(const std::string& text) const;
   int Fail(const std::string& reason) const;
+  // The outcome of the operation the command ran last.
+  const TOperationOutcome& Outcome() const { return form_->LastOutcome(); }
+  void CountExchange(const TExchangeEvent& event);
 
   const TCliOptions& options_;
   std::string port_;  // the port asked for, a device path turned into its COMn
@@ -67,11 +69,10 @@ class TCliSession {
   std::unique_ptr<TSaveDialog> saveDialog_;
   std::unique_ptr<TIecOptionsDialog> iecDialog_;
   std::unique_ptr<TForm1> form_;
-  size_t printed_ = 0;
-  bool quietLog_ = false;      // find: the probes' log lines are not printed
-  int64_t answersSeen_ = 0;    // received octets and line errors, from the trace
-  std::string lastTracedJob_;  // the job the trace named last
-  double clockAnswerAt_ = 0;   // computer time when the clock answer arrived
+  bool quietLog_ = false;    // find: the probes' log lines are not printed
+  int64_t answersSeen_ = 0;  // answers and line errors, from the exchange events
+  std::string lastLogLine_;  // the activity log's latest line
+  TCycleCounter cycles_;     // the figures of continuous reading
 };
 
 }  // namespace vela::cli

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/cli/CliTrace.h"
+#include "app/CycleFigures.h"
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 // The first cycle (with the rest of the prefix) takes firstMs, every later
@@ -14,25 +14,25 @@ struct CycleCase {
   double meanMs;
 };
 
-TEST(CliTraceTest, CycleFiguresComeFromWholeCyclesAfterTheFirst) {
+TEST(CycleFiguresTest, CycleFiguresComeFromWholeCyclesAfterTheFirst) {
   const CycleCase cases[] = {{0, 900, 350, 0, 0},
                              {1, 900, 350, 0, 0},
                              {2, 900, 350, 1, 900},  // only the first is whole
                              {5, 900, 350, 3, 350},
                              {100000, 900, 350, 99998, 350}};  // a long watch
   for (const CycleCase& c : cases) {
-    VirtualClock clock;
-    TCliTrace trace(clock, nullptr, false);
+    TCycleCounter counter;
+    int64_t nowMs = 0;
     for (int i = 0; i < c.started; ++i) {
-      if (i > 0) clock.Advance(i == 1 ? c.firstMs : c.cycleMs);
-      trace.Send("    <GetLinkPrm4>");
+      if (i > 0) nowMs += i == 1 ? c.firstMs : c.cycleMs;
+      counter.Count({TExchangeEventKind::CycleStarted, nowMs});
       for (int exchange = 0; exchange < 6; ++exchange) {
-        trace.Send(" Wr: 0103506A0001ABCD");  // 8 octets
-        trace.Send(" Rd: 01030200010203");    // 7 octets
-        trace.Send("    <Значения прочитаны.>");
+        counter.Count({TExchangeEventKind::RequestSent, nowMs, 8});
+        counter.Count({TExchangeEventKind::Answer, nowMs, 7});
+        counter.Count({TExchangeEventKind::ReadingCompleted, nowMs});
       }
     }
-    const TCycleFigures f = trace.Figures();
+    const TCycleFigures f = counter.Figures();
     SCOPED_TRACE(c.started);
     EXPECT_EQ(f.cycles, c.measured);
     EXPECT_DOUBLE_EQ(f.meanCycleMs, c.meanMs);
@@ -44,4 +44,4 @@ TEST(CliTraceTest, CycleFiguresComeFromWholeCyclesAfterTheFirst) {
 }
 
 }  // namespace
-}  // namespace vela::cli
+}  // namespace vela

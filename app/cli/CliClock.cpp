@@ -1,0 +1,17 @@
+// `sync-clock`: the device clock set from the computer's.
+
+#include "app/cli/CliReport.h"
+#include "app/cli/CliSession.h"
+
+namespace vela::cli {
+int TCliSession::RunSyncClock() {
+  if (!RunOperation([&] { form_->Start(TOperationKind::SyncClock); })) return 1;
+  if (!Outcome().Succeeded()) {
+    return Fail(options_.iec ? "Прибор не подтвердил установку часов."
+                             : "Часы прибора не установлены.");
+  }
+  Print(ClockLine(*form_));
+  return 0;
+}
+
+}  // namespace vela::cli

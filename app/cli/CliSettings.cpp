@@ -1,0 +1,17 @@
+// `settings`: the device's interface settings and network type, and with
+// --save a profile of them.
+
+#include "app/cli/CliReport.h"
+#include "app/cli/CliSession.h"
+
+namespace vela::cli {
+int TCliSession::RunSettings() {
+  if (!RunOperation([&] { form_->Start(TOperationKind::ReadSettings); })) return 1;
+  if (!Outcome().Succeeded() || !Outcome().settings) {
+    return Fail("Установки прибора не прочитаны.");
+  }
+  for (const std::string& line : SettingsLines(*form_)) Print(line);
+  return options_.commission.saveFile.empty() ? 0 : SaveProfile();
+}
+
+}  // namespace vela::cli

@@ -1,0 +1,110 @@
+// `watch`: continuous reading, a line per reading as it comes (or the CSV
+// recording itself), riding through a lost port, with --stats at the end.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "app/cli/CliSession.h"
+#include "app/cli/ReadingFormat.h"
+#include "common/ProcessResources.h"
+#include "display/CsvRecorder.h"
+
+namespace vela::cli {
+namespace {
+
+constexpr int64_t kEarlyExchanges = 1000;  // when watch --stats first samples its resources
+
+// "Программа: после 1000 обменов память 5120 кБ, дескрипторов 7; в конце ...".
+std::string ResourcesText(const std::optional<TProcessResources>& early,
+                          const TProcessResources& last) {
+  const auto figures = [](const TProcessResources& r) {
+    return "память " + std::to_string(r.residentKb) + " кБ, дескрипторов " +
+           std::to_string(r.openDescriptors);
+  };
+  std::string text = "Программа: ";
+  if (early)
+    text += "после " + std::to_string(kEarlyExchanges) + " обменов " + figures(*early) + "; ";
+  return text + "в конце " + figures(last);
+}
+
+}  // namespace
+
+void TCliSession::PrintEachReading() {
+  TForm1& f = *form_;
+  if (options_.csvFile == kCsvToStandardOutput) {
+    // The recording itself, byte for byte as in a file, on standard output.
+    auto recorder = std::make_shared<TCsvRecorder>(*f.FCells, loop_.GetClock());
+    PrintData(TCsvRecorder::Header());
+    f.OnReadingComplete = [this, recorder] { PrintData(recorder->Record(loop_.GetClock().Now())); };
+    return;
+  }
+  PrintData(ReadingHeader(options_.format, *f.FCells));
+  f.OnReadingComplete = [this] {
+    PrintData(ReadingLine(options_.format, *form_->FCells, ReadingTimeNow()));
+  };
+}
+
+int TCliSession::RunWatch() {
+  TForm1& f = *form_;
+  PrintEachReading();
+  if (!options_.csvFile.empty() && options_.csvFile != kCsvToStandardOutput) {
+    f.ToggleRecording();
+    if (!f.Recording()) return Fail("Запись в файл не начата.");
+  }
+  f.Start(TOperationKind::Continuous);
+  TExchangeStats earlier;                  // of the readings before each outage
+  std::optional<TProcessResources> early;  // after the first exchanges
+  const auto done = [&] {
+    const int64_t exchanges = earlier.Exchanges() + f.FExchangeStats.Exchanges();
+    if (!early && exchanges >= kEarlyExchanges) early = SampleProcessResources();
+    return !f.ContinuousRunning() || Stopped() ||
+           (options_.exchanges > 0 && exchanges >= options_.exchanges);
+  };
+  const int64_t deadlineMs =
+      options_.seconds > 0
+          ? loop_.GetClock().MonotonicMs() + static_cast<int64_t>(options_.seconds * 1000)
+          : INT64_MAX;
+  for (;;) {
+    const int64_t leftMs = deadlineMs - loop_.GetClock().MonotonicMs();
+    if (leftMs <= 0 || loop_.RunUntil(done, std::min<int64_t>(leftMs, 3600 * 1000))) {
+      if (f.ContinuousRunning() || Stopped() || !f.FPortFailed) break;
+      earlier.Add(f.FExchangeStats);
+      if (!RideThroughPortLoss(deadlineMs)) break;
+    } else if (deadlineMs != INT64_MAX && loop_.GetClock().MonotonicMs() >= deadlineMs) {
+      break;
+    }
+  }
+  const TProcessResources last = SampleProcessResources();  // before the port closes
+  f.FExchangeStats.Add(earlier);
+  const bool endedByItself = !f.ContinuousRunning() && !Stopped() && !f.FPortFailed;
+  f.StopContinuousReading();  // "Остановлено.", the port is closed
+  loop_.ProcessPending();
+  if (f.Recording()) f.ToggleRecording();
+  f.OnReadingComplete = nullptr;
+  if (options_.stats) {
+    // The cycle figures come from the MODBUS job lines of the trace; an IEC
+    // reading is one exchange, and the exchange figures tell it all.
+    if (!options_.iec) {
+      const TCycleFigures c = cycles_.Figures();
+      char text[256];
+      std::snprintf(text, sizeof text,
+                    "Циклов чтения: %d; среднее время цикла: %.1f мс; обменов за цикл: %d; "
+                    "октетов за цикл: запросы %lld, ответы %lld",
+                    c.cycles, c.meanCycleMs, c.exchangesPerCycle,
+                    static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
+      Print(text);
+    }
+    Print(f.FExchangeStats.Text());
+    Print(ResourcesText(early, last));
+  }
+  if (endedByItself) return Fail("Непрерывное чтение остановлено.");
+  if (f.FExchangeStats.Figures().readings == 0) {
+    return Fail("Ни одного показания не прочитано: проверьте связь с прибором.");
+  }
+  return 0;
+}
+
+}  // namespace vela::cli
