@@ -61,8 +61,9 @@ class TOptionTable {
   void Epilogue(std::string text) { epilogue_ = std::move(text); }
 
   // argv without the program name: "--name value", "--name=value", flags and
-  // aliases; runs the actions in order. Returns the command word ("" when
-  // the table has no commands). Throws TOptionError.
+  // aliases; runs the actions in order. Any other word is the command word,
+  // passed over (LeaveOtherWords) or an unknown option. Returns the command
+  // word ("" when the table has no commands). Throws TOptionError.
   std::string Parse(const std::vector<std::string>& args) const;
 
   const std::vector<TOption>& Options() const { return options_; }
