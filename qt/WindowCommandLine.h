@@ -1,14 +1,14 @@
 #pragma once
 // The command line of the window, read before the toolkit starts, so that
 // --help and --version work without a display. Each option is one row of a
-// table (WindowOptions()); the usage text is made from the same rows.
+// table (WindowOptionTable()); the usage text is made from the same rows.
 // Options of Qt itself (one dash: -platform offscreen, -style ...) are left
 // for QApplication.
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "common/OptionTable.h"
 #include "qt/QtAutoRead.h"
 
 namespace vela {
@@ -27,15 +27,8 @@ struct WindowCommandLine {
   }
 };
 
-struct WindowOption {
-  std::string name;       // "--port"
-  std::string valueName;  // "COMn"; empty for a switch
-  std::string help;       // one line, Russian
-  // Takes the value (empty for a switch); returns an error text or "".
-  std::function<std::string(WindowCommandLine&, const std::string&)> apply;
-};
-
-const std::vector<WindowOption>& WindowOptions();
+// The window's options; their actions fill line.
+TOptionTable WindowOptionTable(WindowCommandLine& line);
 
 // argv without the program name; "--name value" and "--name=value" both work.
 WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& args);

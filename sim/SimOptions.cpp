@@ -5,6 +5,7 @@
 #include <map>
 #include <sstream>
 
+#include "common/OptionTable.h"
 #include "sim/FaultRotation.h"
 #include "sim/MeasuredValues.h"
 
@@ -13,17 +14,8 @@ namespace {
 
 constexpr uint32_t kForeignHid = 0x12345601;
 
-struct Option {
-  bool takesValue;
-  // Applies the value; false when it is not acceptable.
-  std::function<bool(const std::string&, SimOptions&)> apply;
-  // A flag that may be followed by a number ("--iec-dfc" or "--iec-dfc 2").
-  bool optionalNumber = false;
-};
-
-bool IsDigits(const std::string& text) {
-  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
+// Applies the value; false when it is not acceptable.
+using Apply = std::function<bool(const std::string&, SimOptions&)>;
 
 bool ToNumber(const std::string& text, long long low, long long high, long long& value,
               int base = 10) {
@@ -34,30 +26,30 @@ bool ToNumber(const std::string& text, long long low, long long high, long long&
 }
 
 template <typename T>
-Option Number(long long low, long long high, T SimOptions::*field, int base = 10) {
-  return {true, [=](const std::string& text, SimOptions& o) {
-            long long value = 0;
-            if (!ToNumber(text, low, high, value, base)) return false;
-            o.*field = static_cast<T>(value);
-            return true;
-          }};
+Apply Number(long long low, long long high, T SimOptions::*field, int base = 10) {
+  return [=](const std::string& text, SimOptions& o) {
+    long long value = 0;
+    if (!ToNumber(text, low, high, value, base)) return false;
+    o.*field = static_cast<T>(value);
+    return true;
+  };
 }
 
 template <typename T>
-Option DeviceNumber(long long low, long long high, T DeviceConfig::*field, int base = 10) {
-  return {true, [=](const std::string& text, SimOptions& o) {
-            long long value = 0;
-            if (!ToNumber(text, low, high, value, base)) return false;
-            o.device.*field = static_cast<T>(value);
-            return true;
-          }};
+Apply DeviceNumber(long long low, long long high, T DeviceConfig::*field, int base = 10) {
+  return [=](const std::string& text, SimOptions& o) {
+    long long value = 0;
+    if (!ToNumber(text, low, high, value, base)) return false;
+    o.device.*field = static_cast<T>(value);
+    return true;
+  };
 }
 
-Option Flag(std::function<void(SimOptions&)> set) {
-  return {false, [set](const std::string&, SimOptions& o) {
-            set(o);
-            return true;
-          }};
+Apply Flag(std::function<void(SimOptions&)> set) {
+  return [set](const std::string&, SimOptions& o) {
+    set(o);
+    return true;
+  };
 }
 
 bool ApplyDevice(const std::string& text, SimOptions& o) {
@@ -125,13 +117,13 @@ bool ApplyIecLengths(const std::string& text, SimOptions& o) {
   return true;
 }
 
-Option IecNumber(long long low, long long high, uint16_t IecOptions::*field) {
-  return {true, [=](const std::string& text, SimOptions& o) {
-            long long value = 0;
-            if (!ToNumber(text, low, high, value)) return false;
-            o.device.settings.iec.*field = static_cast<uint16_t>(value);
-            return true;
-          }};
+Apply IecNumber(long long low, long long high, uint16_t IecOptions::*field) {
+  return [=](const std::string& text, SimOptions& o) {
+    long long value = 0;
+    if (!ToNumber(text, low, high, value)) return false;
+    o.device.settings.iec.*field = static_cast<uint16_t>(value);
+    return true;
+  };
 }
 
 bool ApplyBaud(const std::string& text, int& baud) {
@@ -169,244 +161,259 @@ bool ApplyFaultList(const std::string& text, SimOptions& o) {
   return true;
 }
 
-Option FaultNumber(long long low, long long high, int RotatingFaults::*field) {
-  return {true, [=](const std::string& text, SimOptions& o) {
-            long long value = 0;
-            if (!ToNumber(text, low, high, value)) return false;
-            o.rotatingFaults.*field = static_cast<int>(value);
-            return true;
-          }};
+Apply FaultNumber(long long low, long long high, int RotatingFaults::*field) {
+  return [=](const std::string& text, SimOptions& o) {
+    long long value = 0;
+    if (!ToNumber(text, low, high, value)) return false;
+    o.rotatingFaults.*field = static_cast<int>(value);
+    return true;
+  };
 }
 
-const std::map<std::string, Option>& OptionTable() {
-  static const std::map<std::string, Option> kTable = {
-      {"--com", Number(1, 256, &SimOptions::com)},
-      {"--working-com", Number(1, 256, &SimOptions::workingCom)},
-      {"--working", Flag([](SimOptions& o) { o.publishWorking = true; })},
-      {"--both", Flag([](SimOptions& o) { o.publishWorking = true; })},
-      {"--speed",
-       {true, [](const std::string& t, SimOptions& o) { return ApplyBaud(t, o.serviceBaud); }}},
-      {"--turnaround",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          char* end = nullptr;
-          o.turnaroundMs = std::strtod(t.c_str(), &end);
-          return !t.empty() && *end == '\0' && o.turnaroundMs >= 0 && o.turnaroundMs <= 10000;
-        }}},
-      {"--trace", Flag([](SimOptions& o) { o.trace = true; })},
-      {"--any-line-format", Flag([](SimOptions& o) { o.checkPeerFormat = false; })},
-      {"--device", {true, ApplyDevice}},
-      {"--hid", DeviceNumber(0, 0xFFFFFFFF, &DeviceConfig::hid, 16)},
-      {"--sid", DeviceNumber(0, 0xFFFFFFFF, &DeviceConfig::sid, 16)},
-      {"--digital-id", DeviceNumber(0, 0xFFFF, &DeviceConfig::digitalId, 16)},
-      {"--serial", DeviceNumber(0, 999999, &DeviceConfig::serial)},
-      {"--old-firmware", Flag([](SimOptions& o) { o.device.oldFirmware = true; })},
-      {"--busy", DeviceNumber(0, 1000000, &DeviceConfig::busyWrites)},
-      {"--three-wire", Flag([](SimOptions& o) { o.device.settings.threeWire = true; })},
-      {"--norm",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          long long value = 0;
-          if (!ToNumber(t, 0, 255, value)) return false;
-          o.device.settings.normalisation = static_cast<int>(value);
-          return true;
-        }}},
-      {"--protocol", {true, ApplyProtocol}},
-      {"--address",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          long long value = 0;
-          if (!ToNumber(t, 1, 247, value)) return false;
-          o.device.settings.link.address = static_cast<uint8_t>(value);
-          return true;
-        }}},
-      {"--link-speed",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          int baud = 0;
-          if (!ApplyBaud(t, baud)) return false;
-          o.device.settings.link.speedIndex = IndexOfSpeed(baud);
-          return true;
-        }}},
-      {"--link-frame", {true, ApplyFrame}},
-      {"--extra-device", {true, ApplyExtraDevice}},
-      {"--overrange", {true, ApplyOutOfRange}},
-      {"--no-answer", Flag([](SimOptions& o) { o.timingFaults.silent = true; })},
-      {"--no-answer-every",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          long long value = 0;
-          if (!ToNumber(t, 1, 1000000, value)) return false;
-          o.timingFaults.skipEvery = static_cast<int>(value);
-          return true;
-        }}},
-      {"--delay",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          long long value = 0;
-          if (!ToNumber(t, 0, 600000, value)) return false;
-          o.timingFaults.delayMs = static_cast<int>(value);
-          return true;
-        }}},
-      {"--bad-checksum", Flag([](SimOptions& o) { o.answerFaults.badChecksum = true; })},
-      {"--wrong-address", Flag([](SimOptions& o) { o.answerFaults.wrongAddress = true; })},
-      {"--split", Flag([](SimOptions& o) { o.timingFaults.split = true; })},
-      {"--fault-every", FaultNumber(1, 1000000, &RotatingFaults::every)},
-      {"--faults", {true, ApplyFaultList}},
-      {"--late", FaultNumber(1, 60000, &RotatingFaults::lateMs)},
-      {"--unpaced", Flag([](SimOptions& o) { o.unpaced = true; })},
-      {"--noise", Flag([](SimOptions& o) { o.timingFaults.noise = true; })},
-      {"--iec-lengths", {true, ApplyIecLengths}},
-      {"--iec-asdu",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          if (t != "13" && t != "14") return false;
-          o.device.settings.iec.asduType = static_cast<uint16_t>(std::stoi(t));
-          return true;
-        }}},
-      {"--iec-common-address", IecNumber(1, 65533, &IecOptions::commonAddress)},
-      {"--iec-cyclic",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          long long value = 0;
-          if (!ToNumber(t, 0, 65535, value)) return false;
-          o.device.settings.iec.cyclic = 1;
-          o.device.settings.iec.cycleInterval = static_cast<uint16_t>(value);
-          return true;
-        }}},
-      {"--iec-e5", Flag([](SimOptions& o) { o.answerFaults.iecSingleChar = true; })},
-      {"--iec-dfc",
-       {false,
-        [](const std::string& t, SimOptions& o) {
-          long long value = 0;
-          if (t.empty()) {
-            o.answerFaults.iecDfcAnswers = kEveryAnswer;
-          } else if (ToNumber(t, 1, 1000000, value)) {
-            o.answerFaults.iecDfcAnswers = static_cast<int>(value);
-          } else {
-            return false;
-          }
-          return true;
-        },
-        true}},
-      {"--iec-class1", Flag([](SimOptions& o) { o.answerFaults.iecClass1Only = true; })},
-      {"--iec-periodic-first", Flag([](SimOptions& o) { o.answerFaults.iecPeriodicFirst = true; })},
-      {"--iec-nack", Flag([](SimOptions& o) { o.answerFaults.iecNack = true; })},
-      {"--iec-quality",
-       {true,
-        [](const std::string& t, SimOptions& o) {
-          long long value = 0;
-          if (!ToNumber(t, 0, 0xFF, value, 16)) return false;
-          o.answerFaults.iecQuality = static_cast<uint8_t>(value);
-          return true;
-        }}},
-      {"--help", Flag([](SimOptions& o) { o.help = true; })},
-  };
-  return kTable;
+bool ApplyTurnaround(const std::string& text, SimOptions& o) {
+  char* end = nullptr;
+  o.turnaroundMs = std::strtod(text.c_str(), &end);
+  return !text.empty() && *end == '\0' && o.turnaroundMs >= 0 && o.turnaroundMs <= 10000;
+}
+
+bool ApplyNormalisation(const std::string& text, SimOptions& o) {
+  long long value = 0;
+  if (!ToNumber(text, 0, 255, value)) return false;
+  o.device.settings.normalisation = static_cast<int>(value);
+  return true;
+}
+
+bool ApplyAddress(const std::string& text, SimOptions& o) {
+  long long value = 0;
+  if (!ToNumber(text, 1, 247, value)) return false;
+  o.device.settings.link.address = static_cast<uint8_t>(value);
+  return true;
+}
+
+bool ApplyLinkSpeed(const std::string& text, SimOptions& o) {
+  int baud = 0;
+  if (!ApplyBaud(text, baud)) return false;
+  o.device.settings.link.speedIndex = IndexOfSpeed(baud);
+  return true;
+}
+
+bool ApplySkipEvery(const std::string& text, SimOptions& o) {
+  long long value = 0;
+  if (!ToNumber(text, 1, 1000000, value)) return false;
+  o.timingFaults.skipEvery = static_cast<int>(value);
+  return true;
+}
+
+bool ApplyDelay(const std::string& text, SimOptions& o) {
+  long long value = 0;
+  if (!ToNumber(text, 0, 600000, value)) return false;
+  o.timingFaults.delayMs = static_cast<int>(value);
+  return true;
+}
+
+bool ApplyAsdu(const std::string& text, SimOptions& o) {
+  if (text != "13" && text != "14") return false;
+  o.device.settings.iec.asduType = static_cast<uint16_t>(std::stoi(text));
+  return true;
+}
+
+bool ApplyCyclic(const std::string& text, SimOptions& o) {
+  long long value = 0;
+  if (!ToNumber(text, 0, 65535, value)) return false;
+  o.device.settings.iec.cyclic = 1;
+  o.device.settings.iec.cycleInterval = static_cast<uint16_t>(value);
+  return true;
+}
+
+// "--iec-dfc" alone: every answer; "--iec-dfc N": the first N.
+bool ApplyDfc(const std::string& text, SimOptions& o) {
+  long long value = 0;
+  if (text.empty()) {
+    o.answerFaults.iecDfcAnswers = kEveryAnswer;
+  } else if (ToNumber(text, 1, 1000000, value)) {
+    o.answerFaults.iecDfcAnswers = static_cast<int>(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ApplyQuality(const std::string& text, SimOptions& o) {
+  long long value = 0;
+  if (!ToNumber(text, 0, 0xFF, value, 16)) return false;
+  o.answerFaults.iecQuality = static_cast<uint8_t>(value);
+  return true;
+}
+
+// The entries of one table, each refusing a value its Apply does not take.
+class SimTable {
+ public:
+  explicit SimTable(SimOptions& options) : options_(options) {
+    table_.SetMessages({"Неизвестный параметр {} (см. --help)", "Параметру {} нужно значение",
+                        "Параметр {} не принимает значения"});
+  }
+
+  void Section(std::string title) { table_.Section(std::move(title)); }
+  void Valued(std::string name, std::string placeholder, std::string help, Apply apply) {
+    table_.Add(
+        {name, "", std::move(placeholder), std::move(help), Checked(name, std::move(apply))});
+  }
+  void Switch(std::string name, std::string help, Apply apply, std::string alias = "") {
+    table_.Add({name, std::move(alias), "", std::move(help), Checked(name, std::move(apply))});
+  }
+  void OptionalNumber(std::string name, std::string placeholder, std::string help, Apply apply) {
+    table_.Add({name,
+                "",
+                std::move(placeholder),
+                std::move(help),
+                Checked(name, std::move(apply)),
+                {},
+                true});
+  }
+  TOptionTable Take() { return std::move(table_); }
+
+ private:
+  std::function<void(const std::string&)> Checked(const std::string& name, Apply apply) {
+    return [&options = options_, name, apply](const std::string& value) {
+      if (!apply(value, options)) {
+        throw TOptionError("Недопустимое значение параметра " + name + ": \"" + value + "\"");
+      }
+    };
+  }
+
+  SimOptions& options_;
+  TOptionTable table_{
+      "velasim [ПАРАМЕТРЫ]",
+      "Имитатор измерительного преобразователя Vela (MODBUS RTU/ASCII, МЭК 60870-5-101).\n"
+      "Открывает псевдотерминал и публикует его ссылкой COMn в папке портов\n"
+      "($VELALINK_PORTS_DIR, иначе $XDG_CONFIG_HOME/velalink/ports или\n"
+      "~/.config/velalink/ports). Первая строка вывода: \"COMn <устройство>\"."};
+};
+
+TOptionTable SimOptionTable(SimOptions& options) {
+  SimTable t(options);
+  t.Section("Интерфейсы:");
+  t.Valued("--com", "N", "номер порта технологического интерфейса (по умолчанию первый свободный)",
+           Number(1, 256, &SimOptions::com));
+  t.Switch("--working", "опубликовать и рабочий интерфейс (вторая строка вывода)",
+           Flag([](SimOptions& o) { o.publishWorking = true; }), "--both");
+  t.Valued("--working-com", "N", "номер порта рабочего интерфейса",
+           Number(1, 256, &SimOptions::workingCom));
+  t.Valued("--speed", "БОД", "скорость технологического интерфейса (38400)",
+           [](const std::string& text, SimOptions& o) { return ApplyBaud(text, o.serviceBaud); });
+  t.Valued("--turnaround", "МС", "пауза перед ответом (2)", ApplyTurnaround);
+  t.Switch("--any-line-format", "отвечать при любых настройках порта программы",
+           Flag([](SimOptions& o) { o.checkPeerFormat = false; }));
+  t.Switch("--trace", "печатать запросы и ответы в stderr",
+           Flag([](SimOptions& o) { o.trace = true; }));
+  t.Section("Прибор:");
+  t.Valued("--device", "vela1|vela2|vela3|kant|porta|foreign", "вид и модификация (vela1)",
+           ApplyDevice);
+  t.Valued("--hid", "HEX", "код изготовителя, вида и модификации прибора (вместо --device)",
+           DeviceNumber(0, 0xFFFFFFFF, &DeviceConfig::hid, 16));
+  t.Valued("--sid", "HEX", "версия ПО прибора (01030000: 1.3)",
+           DeviceNumber(0, 0xFFFFFFFF, &DeviceConfig::sid, 16));
+  t.Valued("--digital-id", "HEX", "цифровой идентификатор ПО прибора (5A3C)",
+           DeviceNumber(0, 0xFFFF, &DeviceConfig::digitalId, 16));
+  t.Valued("--serial", "N", "заводской номер прибора (123456)",
+           DeviceNumber(0, 999999, &DeviceConfig::serial));
+  t.Switch("--old-firmware",
+           "старое ПО: нет идентификации, блоков связи 2-4, cos; скорости до 57600",
+           Flag([](SimOptions& o) { o.device.oldFirmware = true; }));
+  t.Valued("--busy", "N", "первые N записей получают исключение 6 (прибор занят)",
+           DeviceNumber(0, 1000000, &DeviceConfig::busyWrites));
+  t.Switch("--three-wire", "3-проводная сеть",
+           Flag([](SimOptions& o) { o.device.settings.threeWire = true; }));
+  t.Valued("--norm", "N", "тип нормализации (3)", ApplyNormalisation);
+  t.Valued("--overrange", "LIST", "величины вне диапазона, например Ia,P,cos", ApplyOutOfRange);
+  t.Section("Рабочий интерфейс (начальные настройки):");
+  t.Valued("--protocol", "rtu|ascii|iec", "протокол (rtu)", ApplyProtocol);
+  t.Valued("--address", "N", "адрес прибора, 1-247 (1)", ApplyAddress);
+  t.Valued("--link-speed", "БОД", "скорость (38400)", ApplyLinkSpeed);
+  t.Valued("--link-frame", "0|1|2",
+           "формат: 0 — проверка на чётность, 1 — на нечётность, 2 — без проверки,\n"
+           "2 стоп-бита (0); можно и 8E1, 8O1, 8N2, 7E1, 7O1, 7N2",
+           ApplyFrame);
+  t.Valued("--extra-device", "АДРЕС[:СЕРИЙНЫЙ]",
+           "ещё один прибор на линии рабочего интерфейса\n"
+           "(те же протокол, скорость и формат; можно повторять)",
+           ApplyExtraDevice);
+  t.Section("МЭК 60870-5-101 (рабочий интерфейс с --protocol iec; адрес канала = --address):");
+  t.Valued("--iec-lengths", "L,C,A,I",
+           "длины полей: адрес канала 0-2, причина передачи 1-2,\n"
+           "общий адрес 1-2, адрес объекта 1-3 (1,1,1,2)",
+           ApplyIecLengths);
+  t.Valued("--iec-asdu", "13|14", "формат измеряемых величин: M_ME_NC_1 или M_ME_TC_1 (13)",
+           ApplyAsdu);
+  t.Valued("--iec-common-address", "N", "общий адрес ASDU (1)",
+           IecNumber(1, 65533, &IecOptions::commonAddress));
+  t.Valued("--iec-cyclic", "МС",
+           "циклическая передача: данные класса 2 раз в МС мс,\n"
+           "между циклами \"нет данных\" (без --iec-cyclic данные\n"
+           "класса 2 есть при каждом запросе)",
+           ApplyCyclic);
+  t.Section("Неисправности:");
+  t.Switch("--no-answer", "не отвечать", Flag([](SimOptions& o) { o.timingFaults.silent = true; }));
+  t.Valued("--no-answer-every", "K", "не отвечать на каждый K-й запрос", ApplySkipEvery);
+  t.Valued("--delay", "МС", "задержать ответ", ApplyDelay);
+  t.Switch("--bad-checksum", "неверная CRC/LRC (МЭК: контрольная сумма) в ответе",
+           Flag([](SimOptions& o) { o.answerFaults.badChecksum = true; }));
+  t.Switch("--wrong-address", "чужой адрес (МЭК: адрес канала) в ответе",
+           Flag([](SimOptions& o) { o.answerFaults.wrongAddress = true; }));
+  t.Switch("--split", "ответ двумя частями с паузой 80 мс",
+           Flag([](SimOptions& o) { o.timingFaults.split = true; }));
+  t.Switch("--noise", "лишний октет после ответа",
+           Flag([](SimOptions& o) { o.timingFaults.noise = true; }));
+  t.Valued("--fault-every", "K",
+           "неполадка в каждом K-м ответе, по очереди из списка --faults;\n"
+           "при выходе счёт внесённых неполадок в stderr",
+           FaultNumber(1, 1000000, &RotatingFaults::every));
+  t.Valued("--faults", "LIST",
+           "no-answer,bad-checksum,split,wrong-address,busy,late\n"
+           "(по умолчанию все; busy: исключение 6, МЭК: NACK)",
+           ApplyFaultList);
+  t.Valued("--late", "МС", "насколько опаздывает ответ late (600)",
+           FaultNumber(1, 60000, &RotatingFaults::lateMs));
+  t.Switch("--unpaced", "ответ без времени передачи по линии (для долгих прогонов)",
+           Flag([](SimOptions& o) { o.unpaced = true; }));
+  t.Switch("--iec-e5",
+           "E5h вместо подтверждения и ответа \"нет данных\"\n(когда ACD = 0 и DFC = 0)",
+           Flag([](SimOptions& o) { o.answerFaults.iecSingleChar = true; }));
+  t.OptionalNumber("--iec-dfc", "N", "DFC = 1 в первых N ответах (без N — во всех)", ApplyDfc);
+  t.Switch("--iec-class1",
+           "ответы на команды только по запросу класса 1 (ACD = 1),\n"
+           "запрос класса 2 их не получает",
+           Flag([](SimOptions& o) { o.answerFaults.iecClass1Only = true; }));
+  t.Switch("--iec-periodic-first",
+           "ответы на команды в классе 2 после цикла\nпериодических измеряемых величин",
+           Flag([](SimOptions& o) { o.answerFaults.iecPeriodicFirst = true; }));
+  t.Switch("--iec-nack", "данные пользователя отклоняются (NACK)",
+           Flag([](SimOptions& o) { o.answerFaults.iecNack = true; }));
+  t.Valued("--iec-quality", "HEX", "биты описателя качества QDS у всех величин, например 80 (IV)",
+           ApplyQuality);
+  t.Section("Прочее:");
+  t.Switch("--help", "показать эту справку", Flag([](SimOptions& o) { o.help = true; }));
+  t.Switch("--version", "показать версию программы", Flag([](SimOptions& o) { o.version = true; }));
+  return t.Take();
 }
 
 }  // namespace
 
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
                      std::string& error) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::string value;
-    bool valueGiven = false;
-    if (const size_t equals = name.find('='); equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name.resize(equals);
-      valueGiven = true;
-    }
-    const auto found = OptionTable().find(name);
-    if (found == OptionTable().end()) {
-      error = "Неизвестный параметр " + name + " (см. --help)";
-      return false;
-    }
-    const Option& option = found->second;
-    if (option.optionalNumber && !valueGiven && i + 1 < args.size() && IsDigits(args[i + 1])) {
-      value = args[++i];
-    } else if (option.takesValue && !valueGiven) {
-      if (i + 1 >= args.size()) {
-        error = "Параметру " + name + " нужно значение";
-        return false;
-      }
-      value = args[++i];
-    } else if (!option.takesValue && !option.optionalNumber && valueGiven) {
-      error = "Параметр " + name + " не принимает значения";
-      return false;
-    }
-    if (!option.apply(value, options)) {
-      error = "Недопустимое значение параметра " + name + ": \"" + value + "\"";
-      return false;
-    }
+  try {
+    SimOptionTable(options).Parse(args);
+  } catch (const TOptionError& e) {
+    error = e.what();
+    return false;
   }
   if (options.rotatingFaults.kinds.empty()) options.rotatingFaults.kinds = AllLineFaults();
   return true;
 }
 
 std::string SimUsage() {
-  return R"(velasim — имитатор измерительного преобразователя Vela (MODBUS RTU/ASCII, МЭК 60870-5-101)
-
-Открывает псевдотерминал и публикует его ссылкой COMn в папке портов
-($VELALINK_PORTS_DIR, иначе $XDG_CONFIG_HOME/velalink/ports или
-~/.config/velalink/ports). Первая строка вывода: "COMn <устройство>".
-
-Интерфейсы:
-  --com N               номер порта технологического интерфейса (по умолчанию первый свободный)
-  --working, --both     опубликовать и рабочий интерфейс (вторая строка вывода)
-  --working-com N       номер порта рабочего интерфейса
-  --speed БОД           скорость технологического интерфейса (38400)
-  --turnaround МС       пауза перед ответом (2)
-  --any-line-format     отвечать при любых настройках порта программы
-  --trace               печатать запросы и ответы в stderr
-Прибор:
-  --device vela1|vela2|vela3|kant|porta|foreign   вид и модификация (vela1)
-  --hid HEX  --sid HEX  --digital-id HEX  --serial N
-  --old-firmware        старое ПО: нет идентификации, блоков связи 2-4, cos; скорости до 57600
-  --busy N              первые N записей получают исключение 6 (прибор занят)
-  --three-wire          3-проводная сеть
-  --norm N              тип нормализации (3)
-  --overrange LIST      величины вне диапазона, например Ia,P,cos
-Рабочий интерфейс (начальные настройки):
-  --protocol rtu|ascii|iec  --address N  --link-speed БОД  --link-frame 0|1|2
-  --extra-device АДРЕС[:СЕРИЙНЫЙ]  ещё один прибор на линии рабочего интерфейса
-                        (те же протокол, скорость и формат; можно повторять)
-МЭК 60870-5-101 (рабочий интерфейс с --protocol iec; адрес канала = --address):
-  --iec-lengths L,C,A,I длины полей: адрес канала 0-2, причина передачи 1-2,
-                        общий адрес 1-2, адрес объекта 1-3 (1,1,1,2)
-  --iec-asdu 13|14      формат измеряемых величин: M_ME_NC_1 или M_ME_TC_1 (13)
-  --iec-common-address N  общий адрес ASDU (1)
-  --iec-cyclic МС       циклическая передача: данные класса 2 раз в МС мс,
-                        между циклами "нет данных" (без --iec-cyclic данные
-                        класса 2 есть при каждом запросе)
-Неисправности:
-  --no-answer           не отвечать
-  --no-answer-every K   не отвечать на каждый K-й запрос
-  --delay МС            задержать ответ
-  --bad-checksum        неверная CRC/LRC (МЭК: контрольная сумма) в ответе
-  --wrong-address       чужой адрес (МЭК: адрес канала) в ответе
-  --split               ответ двумя частями с паузой 80 мс
-  --noise               лишний октет после ответа
-  --fault-every K       неполадка в каждом K-м ответе, по очереди из списка --faults;
-                        при выходе счёт внесённых неполадок в stderr
-  --faults LIST         no-answer,bad-checksum,split,wrong-address,busy,late
-                        (по умолчанию все; busy: исключение 6, МЭК: NACK)
-  --late МС             насколько опаздывает ответ late (600)
-  --unpaced             ответ без времени передачи по линии (для долгих прогонов)
-  --iec-e5              E5h вместо подтверждения и ответа "нет данных"
-                        (когда ACD = 0 и DFC = 0)
-  --iec-dfc [N]         DFC = 1 в первых N ответах (без N — во всех)
-  --iec-class1          ответы на команды только по запросу класса 1 (ACD = 1),
-                        запрос класса 2 их не получает
-  --iec-periodic-first  ответы на команды в классе 2 после цикла
-                        периодических измеряемых величин
-  --iec-nack            данные пользователя отклоняются (NACK)
-  --iec-quality HEX     биты описателя качества QDS у всех величин, например 80 (IV)
-Прочее:
-  --help                показать эту справку
-  --version             показать версию программы
-)";
+  SimOptions unused;
+  return SimOptionTable(unused).Help();
 }
 
 }  // namespace vela

@@ -26,6 +26,7 @@ struct SimOptions {
   bool checkPeerFormat = true;  // ignore requests sent with other line settings
   bool unpaced = false;         // answers without their wire time
   bool help = false;
+  bool version = false;
   DeviceConfig device;
   AnswerFaults answerFaults;
   TimingFaults timingFaults;

@@ -11,10 +11,6 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && args[0] == "--version") {
-    std::fputs(vela::ProgramVersionText("velasim").c_str(), stdout);
-    return 0;
-  }
   vela::SimOptions options;
   std::string error;
   if (!vela::ParseSimOptions(args, options, error)) {
@@ -23,6 +19,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(vela::SimUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::fputs(vela::ProgramVersionText("velasim").c_str(), stdout);
     return 0;
   }
   try {

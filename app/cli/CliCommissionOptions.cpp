@@ -88,21 +88,6 @@ std::string NonEmptyFile(const std::string& option, const std::string& value) {
 TCommissionOptions ParseCommissionOptions(const std::string& command,
                                           const std::map<std::string, std::string>& values,
                                           const std::vector<std::string>& flags) {
-  struct TBelonging {
-    const char* option;
-    const char* command;
-  };
-  static const TBelonging kBelongs[] = {
-      {"--protocols", "find"},     {"--speeds", "find"},   {"--addresses", "find"},
-      {"--probe-timeout", "find"}, {"--all", "find"},      {"--save", "settings"},
-      {"--from", "configure"},     {"--yes", "configure"}, {"--out", "report"}};
-  for (const TBelonging& b : kBelongs) {
-    const bool given = values.count(b.option) > 0 ||
-                       std::find(flags.begin(), flags.end(), b.option) != flags.end();
-    if (given && command != b.command) {
-      Fail(std::string("Параметр ") + b.option + " относится только к команде " + b.command + ".");
-    }
-  }
   TCommissionOptions o;
   auto value = [&](const char* key) -> const std::string* {
     const auto it = values.find(key);

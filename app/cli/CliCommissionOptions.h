@@ -25,12 +25,8 @@ struct TCommissionOptions {
   std::string reportFile;   // report: .html or .md
 };
 
-inline const std::vector<std::string> kCommissionFlags = {"--all", "--yes"};
-inline const std::vector<std::string> kCommissionValued = {
-    "--protocols", "--speeds", "--addresses", "--probe-timeout", "--save", "--from", "--out"};
-
-// The values and flags of the command line; the command as its word.
-// Throws TCliUsageError.
+// The values and flags of the command line, each given with a command it
+// belongs to; the command as its word. Throws TCliUsageError.
 TCommissionOptions ParseCommissionOptions(const std::string& command,
                                           const std::map<std::string, std::string>& values,
                                           const std::vector<std::string>& flags);

@@ -71,48 +71,144 @@ int ParseFrameFor(const std::string& option, const std::string& text, bool ascii
   return frame->index;
 }
 
+// The options as given: the texts of the valued ones, the flags and the
+// command word. Their meaning is worked out afterwards, when all are known.
 struct TRawOptions {
   std::map<std::string, std::string> values;
   std::vector<std::string> flags;
-  std::vector<std::string> words;
+  std::string command;
 };
 
-TRawOptions Split(const std::vector<std::string>& args) {
-  static const std::vector<std::string> kFlags = {"--stats", "--trace",   "--fast", "--quiet",
-                                                  "--help",  "--version", "-h"};
-  static const std::vector<std::string> kValued = {
-      "--port",        "--interface",    "--protocol",    "--speed",
-      "--frame",       "--address",      "--csv",         "--seconds",
-      "--timeout",     "--set-protocol", "--set-speed",   "--set-frame",
-      "--set-address", "--set-network",  "--iec-lengths", "--iec-common-address",
-      "--rts",         "--format",       "--exchanges"};
-  TRawOptions raw;
-  auto isFlag = [&](const std::string& a) { return IsIn(kFlags, a) || IsIn(kCommissionFlags, a); };
-  auto isValued = [&](const std::string& a) {
-    return IsIn(kValued, a) || IsIn(kCommissionValued, a);
+TOption Valued(TRawOptions& raw, std::string name, std::string placeholder, std::string help,
+               std::vector<std::string> commands = {}) {
+  auto record = [&raw, name](const std::string& value) {
+    if (!raw.values.emplace(name, value).second) Fail("Параметр " + name + " указан дважды.");
   };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const size_t equals = a.find('=');
-    if (a.rfind("--", 0) == 0 && equals != std::string::npos) {  // --name=value
-      const std::string name = a.substr(0, equals);
-      if (isFlag(name)) Fail("Параметр " + name + " не принимает значения.");
-      if (!isValued(name)) Fail("Неизвестный параметр " + name + ".");
-      if (!raw.values.emplace(name, a.substr(equals + 1)).second) {
-        Fail("Параметр " + name + " указан дважды.");
-      }
-    } else if (isFlag(a)) {
-      raw.flags.push_back(a);
-    } else if (isValued(a)) {
-      if (i + 1 >= args.size()) Fail("Для " + a + " не указано значение.");
-      if (!raw.values.emplace(a, args[++i]).second) Fail("Параметр " + a + " указан дважды.");
-    } else if (a.rfind("--", 0) == 0) {
-      Fail("Неизвестный параметр " + a + ".");
-    } else {
-      raw.words.push_back(a);
+  return {name, "", std::move(placeholder), std::move(help), record, std::move(commands)};
+}
+
+TOption Flag(TRawOptions& raw, std::string name, std::string help,
+             std::vector<std::string> commands = {}, std::string alias = "") {
+  auto record = [&raw, name](const std::string&) { raw.flags.push_back(name); };
+  return {name, std::move(alias), "", std::move(help), record, std::move(commands)};
+}
+
+TOptionTable CliOptionTable(TRawOptions& raw) {
+  TOptionTable t("velalink-cli [параметры связи] КОМАНДА [параметры команды]");
+  t.Section("Команды:");
+  t.Command("read", "прочитать преобразованные величины однократно");
+  t.Command("watch",
+            "читать непрерывно до Ctrl-C (SIGINT) или SIGTERM;\n"
+            "строка в stdout после каждого чтения");
+  t.Command("sync-clock", "записать время компьютера во встроенные часы прибора");
+  t.Command("settings", "прочитать и показать установки прибора");
+  t.Command("configure", "записать установки прибора (остальные остаются прежними)");
+  t.Command("factory", "записать в прибор заводские установки");
+  t.Command("verify", "идентификация программы и ПО прибора");
+  t.Command("ports", "показать последовательные порты компьютера и доступ к ним");
+  t.Command("find",
+            "найти приборы на линии: все протоколы MODBUS, скорости,\n"
+            "форматы и адреса (сначала заводские установки, затем\n"
+            "адрес 1, затем частые адреса)");
+  t.Command("report", "протокол пусконаладки: прибор, установки, показания");
+
+  t.Section("Параметры команды watch:");
+  t.Add(Valued(raw, "--csv", "ФАЙЛ", "записывать показания в файл CSV (- : в stdout)", {"watch"}));
+  t.Add(Valued(raw, "--seconds", "С", "остановиться через С секунд", {"watch"}));
+  t.Add(Valued(raw, "--exchanges", "N", "остановиться после N обменов с прибором", {"watch"}));
+  t.Add(Flag(raw, "--stats",
+             "в конце напечатать время цикла чтения, счёт обменов,\n"
+             "память и дескрипторы программы (после первых 1000\n"
+             "обменов и в конце)"));
+
+  t.Section("Параметры команды settings:");
+  t.Add(
+      Valued(raw, "--save", "ФАЙЛ", "сохранить установки прибора в профиль (JSON)", {"settings"}));
+
+  t.Section("Параметры команды configure:");
+  t.Add(Valued(raw, "--set-protocol", "rtu|ascii|iec101", "протокол прибора", {"configure"}));
+  t.Add(Valued(raw, "--set-speed", "9600|19200|38400|57600|76800|115200|230400", "скорость прибора",
+               {"configure"}));
+  t.Add(Valued(raw, "--set-frame", "8E1|8O1|8N2|7E1|7O1|7N2", "формат прибора", {"configure"}));
+  t.Add(Valued(raw, "--set-address", "1..247", "адрес прибора", {"configure"}));
+  t.Add(Valued(raw, "--set-network", "3|4", "3-х или 4-х проводная сеть", {"configure"}));
+  t.Add(Valued(raw, "--from", "ФАЙЛ",
+               "записать установки из профиля, показав отличия и\n"
+               "спросив подтверждения; затем прочитать и сверить",
+               {"configure"}));
+  t.Add(Flag(raw, "--yes", "не спрашивать подтверждения (с --from)", {"configure"}));
+  t.Note("Без --from нужен хотя бы один из параметров --set-...");
+
+  t.Section("Параметры команды find:");
+  t.Add(Valued(raw, "--protocols", "rtu,ascii", "протоколы поиска (оба)", {"find"}));
+  t.Add(Valued(raw, "--speeds", "9600,19200,...", "скорости поиска (все скорости прибора)",
+               {"find"}));
+  t.Add(Valued(raw, "--addresses", "1-20,247", "адреса поиска (1-247)", {"find"}));
+  t.Add(Flag(raw, "--all", "найти все приборы, а не только первый", {"find"}));
+  t.Add(Valued(raw, "--probe-timeout", "МС", "время ожидания ответа на один запрос", {"find"}));
+
+  t.Section("Параметры команды report:");
+  t.Add(Valued(raw, "--out", "ФАЙЛ.html|ФАЙЛ.md", "файл отчёта (обязателен)", {"report"}));
+
+  t.Section("Параметры связи (по умолчанию USB, MODBUS RTU, 38400, 8E1, адрес 1):");
+  t.Add(Valued(raw, "--port", "COMn|УСТРОЙСТВО",
+               "порт: COMn, /dev/ttyUSB0, /dev/serial/by-id/...\n"
+               "(по умолчанию адаптер USB, иначе первый найденный)"));
+  t.Add(Valued(raw, "--interface", "usb|rs485", "интерфейс прибора: технологический или рабочий"));
+  t.Add(Valued(raw, "--protocol", "rtu|ascii|iec101",
+               "протокол программы (iec101: только rs485;\n"
+               "команды read, watch, sync-clock)"));
+  t.Add(Valued(raw, "--speed", "9600|19200|38400|57600|115200", "скорость программы"));
+  t.Add(Valued(raw, "--frame", "8E1|8O1|8N2|7E1|7O1|7N2", "формат программы"));
+  t.Add(Valued(raw, "--address", "1..247", "адрес прибора (в IEC 60870-5-101 адрес канала)"));
+  t.Add(Valued(raw, "--iec-lengths", "LA,COT,CA,IOA",
+               "длины полей IEC 60870-5-101 в байтах (1,1,1,2)"));
+  t.Add(Valued(raw, "--iec-common-address", "N", "общий адрес ASDU (1)"));
+  t.Add(Valued(raw, "--rts", "auto|toggle|kernel|off",
+               "направление RS-485 по RTS: режим драйвера, если\n"
+               "он есть, иначе программой (auto); только rs485"));
+  t.Note("Через USB действуют только значения по умолчанию.");
+
+  t.Section("Вывод (read, watch):");
+  t.Add(Valued(raw, "--format", "text|csv|json",
+               "text — строки \"величина = значение\" (по умолчанию);\n"
+               "csv — заголовок и строка на чтение: время ISO 8601, \";\",\n"
+               "точка в числах, перевод строки LF; json — объект на\n"
+               "чтение: {\"time\": ISO 8601 с мс, \"values\": {\"Ua\":\n"
+               "{\"value\", \"unit\", \"quality\"}, ...}}",
+               {"read", "watch"}));
+  t.Note("Показания — в stdout; журнал и ошибки — в stderr (у verify отчёт — в stdout).");
+
+  t.Section("Прочее:");
+  t.Add(Valued(raw, "--timeout", "С", "прервать команду, не завершённую за С секунд (60)"));
+  t.Add(Flag(raw, "--trace", "печатать обмен с прибором в stderr"));
+  t.Add(Flag(raw, "--fast",
+             "быстрый обмен: ответ принимается, как только кадр\n"
+             "полон, а не после паузы 50 мс"));
+  t.Add(Flag(raw, "--quiet", "не печатать журнал в stderr (ошибки печатаются)"));
+  t.Add(Flag(raw, "--help", "показать эту справку (и после команды)", {}, "-h"));
+  t.Add(Flag(raw, "--version", "показать версию программы"));
+  t.Note("Значение можно указать и так: --port=COM3.");
+
+  t.Epilogue(
+      "Код возврата: 0 — команда выполнена (find: прибор найден), 1 — не выполнена\n"
+      "(find: не найден), 2 — ошибка в командной строке.");
+  return t;
+}
+
+// An option given with a command it does not belong to.
+void CheckCommands(const TOptionTable& table, const TRawOptions& raw) {
+  for (const TOption& option : table.Options()) {
+    const auto& commands = option.commands;
+    const bool given = raw.values.count(option.name) > 0 || IsIn(raw.flags, option.name);
+    if (!given || commands.empty() || IsIn(commands, raw.command)) continue;
+    std::string list = commands.front();
+    for (size_t i = 1; i < commands.size(); ++i) {
+      list += (i + 1 == commands.size() ? " и " : ", ") + commands[i];
     }
+    Fail("Параметр " + option.name + " относится только к " +
+         (commands.size() == 1 ? "команде " : "командам ") + list + ".");
   }
-  return raw;
 }
 
 void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
@@ -267,12 +363,9 @@ std::optional<TFrameText> ParseFrameText(const std::string& text) {
   return TFrameText{text[0] - '0', static_cast<int>(it - kTails.begin())};
 }
 
-TOutputFormat ParseFormat(const TRawOptions& raw, TCommand command) {
+TOutputFormat ParseFormat(const TRawOptions& raw) {
   const auto it = raw.values.find("--format");
   if (it == raw.values.end()) return TOutputFormat::Text;
-  if (command != TCommand::Read && command != TCommand::Watch) {
-    Fail("Параметр --format относится только к командам read и watch.");
-  }
   if (it->second == "text") return TOutputFormat::Text;
   if (it->second == "csv") return TOutputFormat::Csv;
   if (it->second == "json") return TOutputFormat::Json;
@@ -281,8 +374,9 @@ TOutputFormat ParseFormat(const TRawOptions& raw, TCommand command) {
 
 TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   TRawOptions raw;
+  const TOptionTable table = CliOptionTable(raw);
   try {
-    raw = Split(args);
+    raw.command = table.Parse(args);
   } catch (const TCliUsageError&) {
     // --help and --version win over any mistake beside them.
     if (!IsIn(args, "--help") && !IsIn(args, "-h") && !IsIn(args, "--version")) throw;
@@ -294,32 +388,25 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     o.version = !o.help;
     return o;
   }
-  if (raw.words.empty()) Fail("Не указана команда.");
-  if (raw.words.size() > 1) Fail("Лишний аргумент \"" + raw.words[1] + "\".");
-  const auto command = kCommands.find(raw.words[0]);
-  if (command == kCommands.end()) Fail("Неизвестная команда \"" + raw.words[0] + "\".");
   TCliOptions o;
-  o.command = command->second;
+  o.command = kCommands.at(raw.command);
   ParseProgramLink(raw, o);
   ParseDeviceSettings(raw, o);
   ParseIecLink(raw, o);
-  o.commission = ParseCommissionOptions(raw.words[0], raw.values, raw.flags);
-  const bool watch = o.command == TCommand::Watch;
+  CheckCommands(table, raw);
+  o.commission = ParseCommissionOptions(raw.command, raw.values, raw.flags);
   if (raw.values.count("--csv")) {
-    if (!watch) Fail("Параметр --csv относится только к команде watch.");
     o.csvFile = raw.values.at("--csv");
     if (o.csvFile.empty()) Fail("Для --csv не указано имя файла.");
   }
-  o.format = ParseFormat(raw, o.command);
+  o.format = ParseFormat(raw);
   if (o.csvFile == kCsvToStandardOutput && raw.values.count("--format")) {
     Fail("С --csv - показания идут в stdout в виде записи CSV; --format не нужен.");
   }
   if (raw.values.count("--seconds")) {
-    if (!watch) Fail("Параметр --seconds относится только к команде watch.");
     o.seconds = ParseSeconds("--seconds", raw.values.at("--seconds"));
   }
   if (raw.values.count("--exchanges")) {
-    if (!watch) Fail("Параметр --exchanges относится только к команде watch.");
     o.exchanges = ParseNumber("--exchanges", raw.values.at("--exchanges"), 1, 1000000000);
   }
   if (raw.values.count("--timeout")) {
@@ -337,77 +424,8 @@ const std::vector<std::string>& DeviceSpeedTexts() {
 }
 
 std::string UsageText() {
-  return "Использование: velalink-cli [параметры связи] КОМАНДА [параметры команды]\n"
-         "\n"
-         "Команды:\n"
-         "  read          прочитать преобразованные величины однократно\n"
-         "  watch         читать непрерывно до Ctrl-C (SIGINT) или SIGTERM;\n"
-         "                строка в stdout после каждого чтения\n"
-         "                  --csv ФАЙЛ     записывать показания в файл CSV (- : в stdout)\n"
-         "                  --seconds С    остановиться через С секунд\n"
-         "                  --exchanges N  остановиться после N обменов с прибором\n"
-         "                  --stats        в конце напечатать время цикла чтения, счёт\n"
-         "                                 обменов, память и дескрипторы программы\n"
-         "                                 (после первых 1000 обменов и в конце)\n"
-         "  sync-clock    записать время компьютера во встроенные часы прибора\n"
-         "  settings      прочитать и показать установки прибора\n"
-         "  configure     записать установки прибора (остальные остаются прежними):\n"
-         "                  --set-protocol rtu|ascii|iec101\n"
-         "                  --set-speed 9600|19200|38400|57600|76800|115200|230400\n"
-         "                  --set-frame 8E1|8O1|8N2|7E1|7O1|7N2\n"
-         "                  --set-address 1..247\n"
-         "                  --set-network 3|4   (3-х или 4-х проводная сеть)\n"
-         "  factory       записать в прибор заводские установки\n"
-         "  verify        идентификация программы и ПО прибора\n"
-         "  ports         показать последовательные порты компьютера и доступ к ним\n"
-         "  find          найти приборы на линии: все протоколы MODBUS, скорости, форматы и\n"
-         "                адреса (сначала заводские установки, затем адрес 1, затем частые "
-         "адреса)\n"
-         "                  --protocols rtu,ascii   --speeds 9600,19200,...   --addresses "
-         "1-20,247\n"
-         "                  --all          найти все приборы, а не только первый\n"
-         "                  --probe-timeout МС   время ожидания ответа на один запрос\n"
-         "  settings --save ФАЙЛ     сохранить установки прибора в профиль (JSON)\n"
-         "  configure --from ФАЙЛ    записать установки из профиля, показав отличия и\n"
-         "                           спросив подтверждения; затем прочитать и сверить\n"
-         "                  --yes          не спрашивать подтверждения\n"
-         "  report --out ФАЙЛ.html|ФАЙЛ.md   протокол пусконаладки: прибор, установки, показания\n"
-         "\n"
-         "Параметры связи (по умолчанию USB, MODBUS RTU, 38400, 8E1, адрес 1):\n"
-         "  --port COMn|УСТРОЙСТВО      порт: COMn, /dev/ttyUSB0, /dev/serial/by-id/...\n"
-         "                              (по умолчанию адаптер USB, иначе первый найденный)\n"
-         "  --interface usb|rs485       интерфейс прибора: технологический или рабочий\n"
-         "  --protocol rtu|ascii|iec101 протокол программы (iec101: только rs485;\n"
-         "                              команды read, watch, sync-clock)\n"
-         "  --speed 9600|19200|38400|57600|115200\n"
-         "  --frame 8E1|8O1|8N2|7E1|7O1|7N2\n"
-         "  --address 1..247            адрес прибора (в IEC 60870-5-101 адрес канала)\n"
-         "  --iec-lengths LA,COT,CA,IOA длины полей IEC 60870-5-101 в байтах (1,1,1,2)\n"
-         "  --iec-common-address N      общий адрес ASDU (1)\n"
-         "  --rts auto|toggle|kernel|off  направление RS-485 по RTS: режим драйвера, если\n"
-         "                              он есть, иначе программой (auto); только rs485\n"
-         "  Через USB действуют только значения по умолчанию.\n"
-         "\n"
-         "Вывод (read, watch):\n"
-         "  --format text|csv|json  text — строки \"величина = значение\" (по умолчанию);\n"
-         "                csv — заголовок и строка на чтение: время ISO 8601, \";\", точка\n"
-         "                в числах, перевод строки LF; json — объект на чтение:\n"
-         "                {\"time\": ISO 8601 с мс, \"values\": {\"Ua\": {\"value\", \"unit\",\n"
-         "                \"quality\"}, ...}}\n"
-         "Показания — в stdout; журнал и ошибки — в stderr (у verify отчёт — в stdout).\n"
-         "\n"
-         "Прочее:\n"
-         "  --timeout С   прервать команду, не завершённую за С секунд (60)\n"
-         "  --trace       печатать обмен с прибором в stderr\n"
-         "  --fast        быстрый обмен: ответ принимается, как только кадр полон,\n"
-         "                а не после паузы 50 мс\n"
-         "  --quiet       не печатать журнал в stderr (ошибки печатаются)\n"
-         "  --help        показать эту справку (и после команды)\n"
-         "  --version     показать версию программы\n"
-         "  Значение можно указать и так: --port=COM3.\n"
-         "\n"
-         "Код возврата: 0 — команда выполнена (find: прибор найден), 1 — не выполнена (find: не "
-         "найден),\n2 — ошибка в командной строке.\n";
+  TRawOptions unused;
+  return CliOptionTable(unused).Help();
 }
 
 }  // namespace vela::cli

@@ -5,19 +5,17 @@
 // lists the window offers and raises TCliUsageError with a Russian text.
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/cli/CliCommissionOptions.h"
+#include "common/OptionTable.h"
 #include "serial/SerialBackend.h"
 
 namespace vela::cli {
 
-class TCliUsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// A mistake on the command line; velalink-cli ends with exit code 2.
+using TCliUsageError = TOptionError;
 
 enum class TCommand {
   Read,

@@ -97,8 +97,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WindowCommandLineTest, UsageListsEveryOption) {
   const std::string usage = WindowUsageText();
-  for (const WindowOption& option : WindowOptions()) {
-    EXPECT_NE(usage.find("  " + option.name), std::string::npos) << option.name;
+  WindowCommandLine line;
+  const TOptionTable table = WindowOptionTable(line);
+  for (const TOption& option : table.Options()) {
+    EXPECT_NE(usage.find(option.name), std::string::npos) << option.name;
+    EXPECT_NE(usage.find(option.help), std::string::npos) << option.name;
   }
 }
 
