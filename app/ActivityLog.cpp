@@ -12,11 +12,15 @@ void TActivityLog::Trace(const std::string& text) const {
 }
 
 void TActivityLog::Log(const std::string& text) {
-  memo_.Add(text);
-  const int excess = static_cast<int>(memo_.Lines().size()) - kMaxLines;
-  if (excess > 0) memo_.RemoveFirst(excess);
+  lines_.push_back(text);
+  if (lines_.size() > static_cast<size_t>(kMaxLines)) lines_.pop_front();
   TraceJob(text);
   if (OnLine) OnLine(text);
+}
+
+void TActivityLog::Clear() {
+  lines_.clear();
+  if (OnCleared) OnCleared();
 }
 
 }  // namespace vela

@@ -2,7 +2,7 @@
 // while FIec (the IEC operations with their link master) exists.
 
 #include "app/IecWorkflows.h"
-#include "app/MainForm.h"
+#include "app/Engine.h"
 #include "app/Messages.h"
 #include "iec101/Ft12AnswerComplete.h"
 #include "iec101/IecDeviceOptions.h"
@@ -10,7 +10,7 @@
 
 namespace vela {
 
-bool TForm1::ChooseIecProtocol() {
+bool TVelaEngine::ChooseIecProtocol() {
   if (InIecMode()) return true;
   try {
     ApplyIecDeviceOptionsToConnection(IecDeviceOptions());
@@ -28,41 +28,31 @@ bool TForm1::ChooseIecProtocol() {
     Log(e.what());
     return false;
   }
-  SelectComboItem(cbAddr, cbAddress.Text());
+  // The program talks to the device at the address its settings give.
+  if (FDevice.address >= 1) FLink.address = FDevice.address;
   EnterIecMode();
+  if (OnProgramLinkChanged) OnProgramLinkChanged();
   return true;
 }
 
-void TForm1::EnterIecMode() {
+void TVelaEngine::EnterIecMode() {
   if (InIecMode()) return;
-  const int address = cbAddr.ItemIndex();
-  FIec =
-      std::make_unique<TIecWorkflows>(*this, static_cast<uint32_t>(address >= 0 ? address + 1 : 1));
-  EnableIecControls(false);
-  cbAddrClick();
+  const int address = FLink.address;
+  FIec = std::make_unique<TIecWorkflows>(*this, static_cast<uint32_t>(address >= 1 ? address : 1));
+  if (OnBusyChanged) OnBusyChanged();  // the Modbus-only controls are off in IEC mode
+  ApplyAddress();
   // Fast exchange: an answer ends as soon as it is one whole FT 1.2 frame.
   if (FSeams.fastExchange) FPort->SetAnswerComplete(Ft12AnswerComplete);
 }
 
-void TForm1::LeaveIecMode() {
+void TVelaEngine::LeaveIecMode() {
   if (!InIecMode()) return;
   // No result may be awaited from a master that is about to go.
   FIec->EndOperation(msg::kIecEndedByProtocol);
   FIec.reset();
   ConnectPortEvents();
-  EnableIecControls(!FBusy);
-  cbAddrClick();  // the Modbus frame builder follows the address box again
-}
-
-void TForm1::EnableIecControls(bool enable) {
-  for (TControl* c :
-       std::initializer_list<TControl*>{&rb3w, &rb4w, &Button7, &Button3, &Button8, &btnVerify,
-                                        &cbProtocolType, &cbSpeed, &cbFrame, &cbAddress}) {
-    c->SetEnabled(enable);
-  }
-  // The device's IEC options are written over the service interface only.
-  btnIecCfg.SetEnabled(enable && cbProtocolType.ItemIndex() == 2 &&
-                       cbInterfaceType.ItemIndex() == 0);
+  if (OnBusyChanged) OnBusyChanged();
+  ApplyAddress();  // the Modbus frame builder follows the link's address again
 }
 
 }  // namespace vela

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/MainForm.h"
+#include "app/Engine.h"
 #include "app/Messages.h"
 #include "iec101/IecDeviceOptions.h"
 
@@ -17,12 +17,12 @@ std::string Filled(const char* pattern, const std::string& text) {
 
 }  // namespace
 
-TIecWorkflows::TIecWorkflows(TForm1& form, uint32_t linkAddress)
+TIecWorkflows::TIecWorkflows(TVelaEngine& form, uint32_t linkAddress)
     : F(form),
       FSession(*form.FPort, form.FSeams.timers, form.FSeams.clock, linkAddress),
       FInterpreter(
           *form.FPresenter, [&form](const std::string& line) { form.Log(line); },
-          [&form] { form.FPanel->Redraw(); }) {
+          [&form] { form.CellsChanged(); }) {
   FInterpreter.OnReadingComplete = [this] {
     F.ReportExchange(TExchangeEventKind::ReadingCompleted);  // what watch and --stats count
     WriteRecord();
@@ -101,27 +101,26 @@ bool TIecWorkflows::Begin(TOperation operation) {
 }
 
 void TIecWorkflows::ReadOnce() {
-  F.EnableControls(false);
+  F.SetBusy(true);
   if (!Begin(TOperation::ReadOnce)) return;
   FFollowUps = kFollowUpRequests;
   Try([this] { Poll(); });
 }
 
 void TIecWorkflows::StartContinuous() {
-  // A start that fails leaves the window idle: no running mark, the
+  // A start that fails leaves the engine idle: no running mark, the
   // controls enabled, "Отказ: ..." in the log.
   F.FContinuousRunning = true;
   if (!Begin(TOperation::Continuous)) return;
   Try([this] { Poll(); });
   if (!Running()) return;
-  F.EnableControls(false);
-  F.Button5.SetEnabled(true);
-  F.Button5.SetCaption(msg::kStopReading);
+  F.SetBusy(true);
+  F.SetContinuousRunning(true);
   F.Log(msg::kContinuousReading);
 }
 
 void TIecWorkflows::SyncClock() {
-  F.EnableControls(false);
+  F.SetBusy(true);
   if (!Begin(TOperation::Sync)) return;
   Try([this] { Synchronise(); });
 }
@@ -150,7 +149,7 @@ void TIecWorkflows::Poll() {
   FInterpreter.DropReading();
   F.FPresenter->HideAllCells();
   F.FPresenter->ClearDeviceClock();
-  F.FPanel->Redraw();
+  F.CellsChanged();
   ResetLinkThen(TPending::Poll);
 }
 
@@ -228,7 +227,7 @@ bool TIecWorkflows::Continuous() const {
 }
 
 void TIecWorkflows::Result(TLinkResult result, const TArkInAsdu* asdu, bool acd) {
-  if (!Running()) return;  // ended by the window; the master's late word
+  if (!Running()) return;  // ended by the engine; the master's late word
   FAcd = result != TLinkResult::lrFailed && acd;
   FDfc = Master().Dfc();
   try {
@@ -345,7 +344,7 @@ void TIecWorkflows::Failed() {
   FInterpreter.DropReading();
   F.FPresenter->HideAllCells();
   F.FPresenter->ClearDeviceClock();
-  F.FPanel->Redraw();
+  F.CellsChanged();
   WriteRecord();
   if (Continuous()) {
     Poll();
@@ -383,7 +382,7 @@ void TIecWorkflows::StatusEnd(const std::string& text, TOutcomeReason reason) {
 
 void TIecWorkflows::EndWithLine(const std::string& line) {
   // Continuous reading the operator stopped ends at the service's result,
-  // when the window has already let go of it: its figures are traced here.
+  // when the engine has already let go of it: its figures are traced here.
   const bool stoppedContinuous = FOperation == TOperation::Continuous && !F.FContinuousRunning;
   FDfcPause->SetEnabled(false);
   if (!line.empty()) F.Log(line);

@@ -1,9 +1,9 @@
 #pragma once
-// The main window's operations over IEC 60870-5-101: read once, read
+// The engine's operations over IEC 60870-5-101: read once, read
 // continuously and synchronise the clock, each a chain of link services of
-// the master. It exists exactly while the program is in IEC mode; it owns the
-// master, wired to the window's port, timers and clock, and reaches the
-// window's cells, log and controls through the form.
+// the master. It exists exactly while the engine is in IEC mode; it owns the
+// master, wired to the engine's port, timers and clock, and reaches the
+// engine's cells, log and state through the engine.
 
 #include <cstdint>
 #include <memory>
@@ -16,7 +16,7 @@
 
 namespace vela {
 
-class TForm1;
+class TVelaEngine;
 
 class TIecWorkflows {
  public:
@@ -29,7 +29,7 @@ class TIecWorkflows {
   static constexpr unsigned kDfcPauseMs = 200;
   static constexpr int kDfcChecks = 5;
 
-  TIecWorkflows(TForm1& form, uint32_t linkAddress);
+  TIecWorkflows(TVelaEngine& form, uint32_t linkAddress);
   ~TIecWorkflows();
   TIecWorkflows(const TIecWorkflows&) = delete;
   TIecWorkflows& operator=(const TIecWorkflows&) = delete;
@@ -48,7 +48,7 @@ class TIecWorkflows {
   // Ends the running operation now with a line in the log (the port is
   // closed, the controls enabled); the master's late results are dropped.
   void EndOperation(const std::string& line);
-  // The window ended the operation itself.
+  // The engine ended the operation itself.
   void Forget() { FOperation = TOperation::None; }
   // The response time-out follows the port's speed and character frame.
   void ApplyLineTiming();
@@ -80,7 +80,7 @@ class TIecWorkflows {
   template <class Step>
   void Try(Step step);
 
-  // The master's exchanges in the window's counters.
+  // The master's exchanges in the engine's counters.
   void CountExchange(TLinkExchangeEvent event);
   void Result(TLinkResult result, const TArkInAsdu* asdu, bool acd);
   void HandleResult(TLinkResult result, const TArkInAsdu* asdu);
@@ -96,7 +96,7 @@ class TIecWorkflows {
   void EndWithLine(const std::string& line);
   void WriteRecord();
 
-  TForm1& F;
+  TVelaEngine& F;
   TIec101PortSession<TArkComPort> FSession;
   TIecInterpreter FInterpreter;
   TOperation FOperation = TOperation::None;

@@ -5,13 +5,13 @@
 #include <utility>
 
 #include "app/DeviceIdentification.h"
-#include "app/MainForm.h"
+#include "app/Engine.h"
 #include "app/Messages.h"
 #include "modbus/ModbusBlockOps.h"
 
 namespace vela {
 
-void TForm1::CompleteJob(uint8_t job, const Octets& data) {
+void TVelaEngine::CompleteJob(uint8_t job, const Octets& data) {
   TIecDeviceOptions& options = IecDeviceOptions();
   switch (job) {
     case jobNone:
@@ -82,7 +82,7 @@ void TForm1::CompleteJob(uint8_t job, const Octets& data) {
   }
 }
 
-void TForm1::CompleteReadJob(uint8_t job, const Octets& data) {
+void TVelaEngine::CompleteReadJob(uint8_t job, const Octets& data) {
   switch (job) {
     case jobGetValues:
       if (FMainPrm->GetThreeWire()) {
@@ -131,28 +131,29 @@ void TForm1::CompleteReadJob(uint8_t job, const Octets& data) {
   }
 }
 
-void TForm1::CompleteLinkRead() {
+void TVelaEngine::CompleteLinkRead() {
   FLinkPrmSource = LinkSource();
   // Read ahead of a write: the words the controls set are taken from the
   // controls again; the others keep what the device sent.
   if (FWriteOperation) {
     FillWriteBlocks();
   } else {
-    LinkSettingsToControls();
+    LinkSettingsRead();
   }
 }
 
-void TForm1::ApplyNetworkType() {
+void TVelaEngine::ApplyNetworkType() {
   const uint8_t type = FMainPrm->GetNormalisationType();
   if (type >= 2 && type <= 4) {
     FNetworkTypeKnown = true;
   } else {
     Log(msg::kUnknownNormalisation);
   }
-  (FMainPrm->GetThreeWire() ? rb3w : rb4w).SetChecked(true);
+  FDevice.threeWire = FMainPrm->GetThreeWire();
+  DeviceSettingsChanged();
 }
 
-void TForm1::CompleteDevInfo() {
+void TVelaEngine::CompleteDevInfo() {
   const TIdentResult result =
       IdentifyDevice(FDevInfo->GetHID(), FDevInfo->GetSID(), FDevInfo->GetSerial());
   // Another device on the line: what the window shows is not this one's.
@@ -168,7 +169,7 @@ void TForm1::CompleteDevInfo() {
   }
 }
 
-void TForm1::HandleException(void* sender, const std::exception& e) {
+void TVelaEngine::HandleException(void* sender, const std::exception& e) {
   Trace(std::string("Exc: ") + e.what());
   FSkipOnNextTick = false;
   const bool fromCompletion = std::exchange(FCompletionFailed, false);
@@ -186,20 +187,18 @@ void TForm1::HandleException(void* sender, const std::exception& e) {
   HandleJobException(CurrentJob(), e);
 }
 
-void TForm1::ForgetDevice(bool settingsToo) {
+void TVelaEngine::ForgetDevice(bool settingsToo) {
   FPresenter->HideAllCells();
   FPresenter->ClearDeviceClock();
-  FPanel->Redraw();
-  GroupBox2.SetCaption("");
-  FShownSerial.reset();
+  CellsChanged();
+  SetSerialCaption(std::nullopt);
   if (!settingsToo) return;
-  for (TComboBox* box : {&cbProtocolType, &cbSpeed, &cbFrame, &cbAddress}) box->SetItemIndex(-1);
-  rb3w.SetChecked(false);
-  rb4w.SetChecked(false);
+  FDevice = TDeviceSettingsModel{-1, -1, -1, 0, std::nullopt};
   FLinkPrmSource.clear();  // a write reads the link block again first
+  DeviceSettingsChanged();
 }
 
-void TForm1::HandleJobException(uint8_t job, const std::exception& e) {
+void TVelaEngine::HandleJobException(uint8_t job, const std::exception& e) {
   const auto* logic = dynamic_cast<const TModbusLogicException*>(&e);
   const std::string message = e.what();
   switch (job) {
@@ -241,7 +240,7 @@ void TForm1::HandleJobException(uint8_t job, const std::exception& e) {
   }
 }
 
-void TForm1::HandleMissingLinkBlock(uint8_t job) {
+void TVelaEngine::HandleMissingLinkBlock(uint8_t job) {
   // Older firmware has no link blocks 2 to 4: take their defaults and go on.
   TIecDeviceOptions& options = IecDeviceOptions();
   switch (job) {
@@ -249,17 +248,18 @@ void TForm1::HandleMissingLinkBlock(uint8_t job) {
       options.AsduFormat = 13;
       break;
     case jobSetLinkPrm2:
-      if (cbProtocolType.ItemIndex() == 2 && options.AsduFormat != 13) {
+      if (FDevice.protocol == 2 && options.AsduFormat != 13) {
         options.AsduFormat = 13;
         Log(msg::kOnlyAsdu13);
       }
       FCosSupport = 1;
       {
-        const std::string speed = cbSpeed.Text();
+        const std::string speed = FDevice.SpeedText();
         if (speed == "76800" || speed == "115200" || speed == "230400") {
           FPendingSpeedNote = msg::kSpeedNote;
-          SelectComboItem(cbSpeed, "38400");
-          FLinkPrm->SetSpeedIndex(2);  // the link block written later carries it too
+          FDevice.speedIndex = kFactorySpeedIndex;
+          FLinkPrm->SetSpeedIndex(kFactorySpeedIndex);  // the link block written later carries it too
+          DeviceSettingsChanged();
         }
       }
       break;
@@ -276,7 +276,7 @@ void TForm1::HandleMissingLinkBlock(uint8_t job) {
   FSkipOnNextTick = true;
 }
 
-void TForm1::HandleRefusedRead(uint8_t job, int32_t code) {
+void TVelaEngine::HandleRefusedRead(uint8_t job, int32_t code) {
   switch (job) {
     case jobGetValues:
       FPresenter->ShowMainValuesRefused(*FMainPrm);

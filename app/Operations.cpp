@@ -1,19 +1,19 @@
-// The operation buttons: what each sets up before its job list runs, the
-// settings written to the device, and which controls an operation disables.
+// The operations: what each sets up before its job list runs, and the
+// settings written to the device.
 
 #include "app/DeviceIdentification.h"
 #include "app/IecWorkflows.h"
-#include "app/MainForm.h"
+#include "app/Engine.h"
 #include "app/Messages.h"
 #include "common/DateTime.h"
 
 namespace vela {
 
-void TForm1::Button4Click() {
+void TVelaEngine::ReadOnce() {
   FVerifyMode = false;
   FSingleShot = true;
   FConfigOperation = false;
-  Memo1.Clear();
+  FActivityLog.Clear();
   FExchangeStats.Reset();
   FRecord.Begin(TOperationKind::ReadOnce, InIecMode());
   if (FIec) {
@@ -23,14 +23,14 @@ void TForm1::Button4Click() {
   StartOperation(joblists::kReadOnce, true);
 }
 
-void TForm1::Button5Click() {
+void TVelaEngine::ToggleContinuousReading() {
   FConfigOperation = false;
   if (FContinuousRunning) {
     Log(msg::kStopped);
     CancelOperation();
     return;
   }
-  Memo1.Clear();
+  FActivityLog.Clear();
   FExchangeStats.Reset();
   FRecord.Begin(TOperationKind::Continuous, InIecMode());
   if (FIec) {
@@ -39,15 +39,13 @@ void TForm1::Button5Click() {
   }
   if (!StartOperation(joblists::kReadContinuously, true)) return;
   if (!FBusy) return;  // the prefix already stopped the operation
-  Button5.SetEnabled(true);
-  Button5.SetCaption(msg::kStopReading);
-  FContinuousRunning = true;
+  SetContinuousRunning(true);
   Log(msg::kContinuousReading);
 }
 
-void TForm1::Button1Click() {
+void TVelaEngine::SyncClock() {
   FConfigOperation = true;
-  Memo1.Clear();
+  FActivityLog.Clear();
   FRecord.Begin(TOperationKind::SyncClock, InIecMode());
   if (FIec) {
     FConfigOperation = false;
@@ -57,7 +55,7 @@ void TForm1::Button1Click() {
   FVerboseStatus = true;
   LogStatus(msg::kClockSyncStart);
   if (!OpenPortForOperation()) return;
-  EnableControls(false);
+  SetBusy(true);
   FClockSyncPending = true;
   // The tick comes about 450 ms after the next whole second.
   const int millisecond = DecodeDateTime(FSeams.clock.Now()).millisecond;
@@ -66,7 +64,7 @@ void TForm1::Button1Click() {
   Timer1->SetEnabled(true);
 }
 
-bool TForm1::RefusedInIecMode(TOperationKind kind) {
+bool TVelaEngine::RefusedInIecMode(TOperationKind kind) {
   // The settings live in Modbus registers only.
   if (!FIec) return false;
   Log(msg::kIecModbusOnly);
@@ -74,12 +72,12 @@ bool TForm1::RefusedInIecMode(TOperationKind kind) {
   return true;
 }
 
-void TForm1::Refuse(TOperationKind kind, TOutcomeReason reason) {
+void TVelaEngine::Refuse(TOperationKind kind, TOutcomeReason reason) {
   FLastOutcome = TOperationRecord::Refused(kind, InIecMode(), reason);
   if (OnOperationOutcome) OnOperationOutcome(FLastOutcome);
 }
 
-void TForm1::EndOutcome() {
+void TVelaEngine::EndOutcome() {
   if (!FRecord.Active()) return;
   TOperationOutcome& outcome = FRecord.Outcome();
   for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -102,41 +100,41 @@ void TForm1::EndOutcome() {
   if (OnOperationOutcome) OnOperationOutcome(FLastOutcome);
 }
 
-void TForm1::Button7Click() {
+void TVelaEngine::ReadSettings() {
   if (RefusedInIecMode(TOperationKind::ReadSettings)) return;
   FConfigOperation = true;
   FVerboseStatus = true;
-  Memo1.Clear();
+  FActivityLog.Clear();
   FRecord.Begin(TOperationKind::ReadSettings, false);
   StartOperation(joblists::kReadSettings, true);
 }
 
-void TForm1::Button3Click() {
+void TVelaEngine::WriteSettings() {
   if (RefusedInIecMode(TOperationKind::WriteSettings)) return;
   FConfigOperation = true;
   FVerboseStatus = true;
-  Memo1.Clear();
+  FActivityLog.Clear();
   FRecord.Begin(TOperationKind::WriteSettings, false);
   FillWriteBlocks();
   StartWrite(joblists::kWriteSettings);
 }
 
-void TForm1::Button8Click() {
+void TVelaEngine::WriteFactorySettings() {
   if (RefusedInIecMode(TOperationKind::WriteFactory)) return;
   SetFactoryDefaults();
   FConfigOperation = true;
   FVerboseStatus = true;
-  Memo1.Clear();
+  FActivityLog.Clear();
   FRecord.Begin(TOperationKind::WriteFactory, false);
   FillWriteBlocks();
   StartWrite(joblists::kWriteFactoryDefaults);
 }
 
-std::string TForm1::LinkSource() const {
+std::string TVelaEngine::LinkSource() const {
   return FPort->PortName() + "#" + std::to_string(FPacker->Address);
 }
 
-void TForm1::StartWrite(const std::vector<uint8_t>& jobs) {
+void TVelaEngine::StartWrite(const std::vector<uint8_t>& jobs) {
   // The link block also carries words the controls do not set (the serial
   // number among them): unless it was read from this device, read it first
   // so that the write sends back what the device holds.
@@ -150,12 +148,12 @@ void TForm1::StartWrite(const std::vector<uint8_t>& jobs) {
   StartOperation(withRead, false);
 }
 
-void TForm1::btnVerifyClick() {
+void TVelaEngine::IdentificationReport() {
   FVerifyMode = true;
   FSingleShot = true;
   FConfigOperation = false;
   FNoAnswerSeen = false;
-  Memo1.Clear();
+  FActivityLog.Clear();
   FRecord.Begin(TOperationKind::Identification, InIecMode());
   Log("[Идентификация программы]");
   Log("Наименование: Программа конфигурации и отображения результатов измерений Vela.");
@@ -183,23 +181,16 @@ void TForm1::btnVerifyClick() {
   StartOperation(joblists::kIdentificationReport, true);
 }
 
-bool TForm1::ProbeIdentification(int timeoutMs) {
+bool TVelaEngine::ProbeIdentification(int timeoutMs) {
   FConfigOperation = true;  // nothing shown is touched by a time-out
   FSingleShot = true;
-  Memo1.Clear();
+  FActivityLog.Clear();
   FRecord.Begin(TOperationKind::Probe, false);
   FProbeTimeoutMs = timeoutMs;  // cleared with the other flags when the operation ends
   return StartOperation(joblists::kIdentificationProbe, false);
 }
 
-void TForm1::ReportOutsideJob(const std::exception& e) {
-  // The job left current by the last operation, or the one running now, has
-  // nothing to do with this failure: its exception rule must not apply.
-  Trace(std::string("Exc: ") + e.what());
-  Log(e.what());
-}
-
-void TForm1::VerifyDevice() {
+void TVelaEngine::VerifyDevice() {
   // Only identification data read in this operation may vouch for the device.
   if (!FDevInfoRead || (FDevInfo->GetHID() & 0xFFFFFF00u) != kVelaHardwareCode) {
     FRecord.Fail(TOutcomeReason::UnknownDevice);
@@ -215,34 +206,18 @@ void TForm1::VerifyDevice() {
   Log("Алгоритм вычисления: хэширование");
 }
 
-void TForm1::EnableControls(bool enable) {
-  FBusy = !enable;
-  for (TControl* c : std::initializer_list<TControl*>{&Button1, &Button4, &Button5}) {
-    c->SetEnabled(enable);
-  }
-  // What IEC mode disabled stays disabled while it lasts.
-  const bool modbusOnly = enable && !InIecMode();
-  for (TControl* c : std::initializer_list<TControl*>{&cbProtocolType, &cbSpeed, &cbFrame,
-                                                      &cbAddress, &btnIecCfg}) {
-    c->SetEnabled(modbusOnly);
-  }
-  for (TControl* c :
-       std::initializer_list<TControl*>{&Button8, &btnVerify, &rb3w, &rb4w, &Button7, &Button3}) {
-    c->SetEnabled(modbusOnly);
-  }
-  ComboBox2.SetEnabled(enable && cbInterfaceType.ItemIndex() == 1);
-}
-
-void TForm1::FillWriteBlocks() {
+void TVelaEngine::FillWriteBlocks() {
   const TIecDeviceOptions& options = IecDeviceOptions();
-  FLinkPrm->SetProtocol(static_cast<uint8_t>(std::max(cbProtocolType.ItemIndex(), 0)));
-  // No valid address selected: the default 1, never 0 (broadcast).
-  const int address = cbAddress.ItemIndex();
-  FLinkPrm->SetDeviceAddress(static_cast<uint8_t>(address >= 0 && address < 247 ? address + 1 : 1));
-  FLinkPrm->SetSpeedIndex(static_cast<uint8_t>(cbSpeed.ItemIndex() >= 0 ? cbSpeed.ItemIndex() : 2));
-  FLinkPrm->SetFrameIndex(static_cast<uint8_t>(std::max(cbFrame.ItemIndex(), 0)));
+  FLinkPrm->SetProtocol(static_cast<uint8_t>(std::max(FDevice.protocol, 0)));
+  // No valid address chosen: the default 1, never 0 (broadcast).
+  const int address = FDevice.address;
+  FLinkPrm->SetDeviceAddress(static_cast<uint8_t>(address >= 1 && address <= kMaxAddress ? address : 1));
+  FLinkPrm->SetSpeedIndex(
+      static_cast<uint8_t>(FDevice.speedIndex >= 0 ? FDevice.speedIndex : kFactorySpeedIndex));
+  FLinkPrm->SetFrameIndex(static_cast<uint8_t>(std::max(FDevice.frame, 0)));
   FLinkPrm->SetNormalisationType(3);
-  FLinkPrm->SetThreeWire(rb3w.Checked());
+  const bool threeWire = FDevice.threeWire.value_or(false);
+  FLinkPrm->SetThreeWire(threeWire);
   FLinkPrm->SetIecLinkAddressLength(static_cast<uint8_t>(options.LinkAddressLength));
   FLinkPrm->SetIecCotLength(static_cast<uint8_t>(options.CotLength));
   FLinkPrm->SetIecCommonAddressLength(static_cast<uint8_t>(options.CommonAddressLength));
@@ -252,57 +227,47 @@ void TForm1::FillWriteBlocks() {
   FLinkPrm3->SetIecCycleInterval(static_cast<uint16_t>(options.CyclicInterval));
   FLinkPrm4->SetIecCommonAddress(static_cast<uint16_t>(options.CommonAddress));
   FMainPrm->SetNormalisationType(3);
-  FMainPrm->SetThreeWire(rb3w.Checked());
+  FMainPrm->SetThreeWire(threeWire);
 }
 
-void TForm1::SetFactoryDefaults() {
-  cbProtocolType.SetItemIndex(0);
-  cbProtocolTypeClick();
-  SelectComboItem(cbSpeed, "38400");
-  cbFrame.SetItemIndex(0);
-  cbAddress.SetItemIndex(0);
+void TVelaEngine::SetFactoryDefaults() {
+  FDevice = TDeviceSettingsModel{};  // MODBUS RTU, 38400, 8E1, address 1, 4-wire network
   IecDeviceOptions() = TIecDeviceOptions::Factory();
-  btnIecCfg.SetVisible(false);
-  btnIecCfg.SetEnabled(false);
-  rb4w.SetChecked(true);
+  DeviceSettingsChanged();
 }
 
-void TForm1::ApplyFactoryLink() {
-  const std::string before = ComboBox2.Text() + ComboBox3.Text() + ComboBox4.Text() + cbAddr.Text();
-  FPreviousLink = {ComboBox2.ItemIndex(), ComboBox3.ItemIndex(), ComboBox4.ItemIndex(),
-                   cbAddr.ItemIndex()};
-  ComboBox2.SetItemIndex(0);
-  ComboBox2Click();
-  SelectComboItem(ComboBox3, "38400");
-  ComboBox3Click();
-  ComboBox4.SetItemIndex(0);
-  ComboBox4Click();
-  SelectComboItem(cbAddr, "1");
-  cbAddrClick();
-  FFactoryLinkSwitched =
-      before != ComboBox2.Text() + ComboBox3.Text() + ComboBox4.Text() + cbAddr.Text();
+void TVelaEngine::ApplyFactoryLink() {
+  const TProgramLink before = FLink;
+  FPreviousLink = FLink;
+  TProgramLink factory = FLink;
+  factory.protocol = 0;
+  factory.speedIndex = kFactorySpeedIndex;
+  factory.frame = 0;
+  factory.address = 1;
+  SetProgramLink(factory);
+  FFactoryLinkSwitched = before != FLink;
 }
 
-void TForm1::SetProgramLink(const std::array<int, 4>& items) {
-  ComboBox2.SetItemIndex(items[0]);
-  ComboBox2Click();
-  ComboBox3.SetItemIndex(items[1]);
-  ComboBox3Click();
-  ComboBox4.SetItemIndex(items[2]);
-  ComboBox4Click();
-  cbAddr.SetItemIndex(items[3]);
-  cbAddrClick();
+void TVelaEngine::SetProgramLink(const TProgramLink& link) {
+  FLink.protocol = link.protocol;
+  ApplyProtocol();
+  FLink.speedIndex = link.speedIndex;
+  ApplySpeed();
+  FLink.frame = link.frame;
+  ApplyFrame();
+  FLink.address = link.address;
+  ApplyAddress();
+  if (OnProgramLinkChanged) OnProgramLinkChanged();
 }
 
-void TForm1::FinalizeUnansweredOnFactoryLink() {
-  const std::array<int, 4> current = {ComboBox2.ItemIndex(), ComboBox3.ItemIndex(),
-                                      ComboBox4.ItemIndex(), cbAddr.ItemIndex()};
+void TVelaEngine::FinalizeUnansweredOnFactoryLink() {
+  const TProgramLink current = FLink;
   if (FFactoryLinkSwitched) {
     // The device takes its new settings only when finalized, so it may still
     // listen on its old link: finalize there once.
     FFactoryLinkSwitched = false;
     FFinalizeOnPreviousLink = true;
-    const std::array<int, 4> previous = FPreviousLink;
+    const TProgramLink previous = FPreviousLink;
     FPreviousLink = current;  // the factory link, for afterwards
     SetProgramLink(previous);
     Log(msg::kFinalizeOnPreviousLink);

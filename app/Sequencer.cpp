@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "app/IecWorkflows.h"
-#include "app/MainForm.h"
+#include "app/Engine.h"
 #include "app/Messages.h"
 #include "common/ArkCmnUtils.h"
 #include "modbus/ModbusAnswerComplete.h"
@@ -14,12 +14,12 @@
 
 namespace vela {
 
-uint8_t TForm1::CurrentJob() const {
+uint8_t TVelaEngine::CurrentJob() const {
   if (FJobIndex < 0 || FJobIndex >= kJobListSize) return jobNone;
   return FJobs[FJobIndex];
 }
 
-void TForm1::Advance() {
+void TVelaEngine::Advance() {
   ++FJobIndex;
   if (FNetworkTypeKnown) {
     // Per-phase power factors only for a 4-wire network whose device has them.
@@ -34,7 +34,7 @@ void TForm1::Advance() {
   StartCurrentJob();
 }
 
-void TForm1::StartCurrentJob() {
+void TVelaEngine::StartCurrentJob() {
   const uint8_t job = CurrentJob();
   if (!IsBlockJob(job)) {
     RunLocalJob(job);
@@ -49,7 +49,7 @@ void TForm1::StartCurrentJob() {
   }
 }
 
-bool TForm1::SendCurrentRequest(uint8_t job) {
+bool TVelaEngine::SendCurrentRequest(uint8_t job) {
   TModbusParams* params = nullptr;
   TModbusValues* values = nullptr;
   switch (job) {
@@ -126,7 +126,7 @@ bool TForm1::SendCurrentRequest(uint8_t job) {
   return true;
 }
 
-void TForm1::RunLocalJob(uint8_t job) {
+void TVelaEngine::RunLocalJob(uint8_t job) {
   switch (job) {
     case jobFinish:
       FRecord.MarkDone();
@@ -143,7 +143,7 @@ void TForm1::RunLocalJob(uint8_t job) {
       return;
     case jobRedrawPanel:
       try {
-        FPanel->Redraw();
+        CellsChanged();
       } catch (const std::exception& e) {
         Log(e.what());
       }
@@ -162,7 +162,7 @@ void TForm1::RunLocalJob(uint8_t job) {
   }
 }
 
-void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
+void TVelaEngine::PortRead(TArkComPort* sender, const Octets& data) {
   Trace(" Rd: " + BytesToHex(data));
   ReportExchange(TExchangeEventKind::Answer, data.size());
   if (FNoAnswerSeen) {
@@ -199,7 +199,7 @@ void TForm1::PortRead(TArkComPort* sender, const Octets& data) {
   Advance();
 }
 
-void TForm1::Timer1Timer() {
+void TVelaEngine::Timer1Timer() {
   if (FClockSyncPending) {
     ClockSyncTick();
     return;
@@ -211,12 +211,12 @@ void TForm1::Timer1Timer() {
   }
   if (!FConfigOperation) {
     FPresenter->ClearStaleValues(*FMainPrm);
-    FPanel->Redraw();
+    CellsChanged();
   }
   RunTimeoutRule(CurrentJob());
 }
 
-void TForm1::RunTimeoutRule(uint8_t job) {
+void TVelaEngine::RunTimeoutRule(uint8_t job) {
   ReportExchange(TExchangeEventKind::TimedOut);
   FRecord.TimedOut(job);
   switch (TimeoutRuleOf(job)) {
@@ -252,7 +252,7 @@ void TForm1::RunTimeoutRule(uint8_t job) {
   }
 }
 
-void TForm1::RetryOrStop() {
+void TVelaEngine::RetryOrStop() {
   if (FSingleShot) {
     StopOperation();
   } else {
@@ -260,7 +260,7 @@ void TForm1::RetryOrStop() {
   }
 }
 
-void TForm1::ClearOperationFlags() {
+void TVelaEngine::ClearOperationFlags() {
   // Every per-operation flag, so nothing of one operation leaks into the next.
   FSingleShot = false;
   FVerboseStatus = false;
@@ -274,7 +274,7 @@ void TForm1::ClearOperationFlags() {
   FFinalizeOnPreviousLink = false;
 }
 
-void TForm1::StopOperation() {
+void TVelaEngine::StopOperation() {
   if (FIec) FIec->Forget();
   ClearOperationFlags();
   FPendingOldFirmware.clear();
@@ -289,31 +289,29 @@ void TForm1::StopOperation() {
   } catch (const std::exception& e) {
     Log(e.what());
   }
-  EnableControls(true);
-  Button5.SetCaption(msg::kReadContinuously);
+  SetBusy(false);
   if (FContinuousRunning) Trace(FExchangeStats.Text());
-  FContinuousRunning = false;
+  SetContinuousRunning(false);
   EndOutcome();
 }
 
-void TForm1::CancelOperation() {
+void TVelaEngine::CancelOperation() {
   FRecord.MarkCancelled();
   if (InIecMode()) {
     FSingleShot = FVerboseStatus = FNetworkTypeKnown = false;
-    Button5.SetCaption(msg::kReadContinuously);
-    FContinuousRunning = false;
+    SetContinuousRunning(false);
     return;
   }
   StopOperation();
 }
 
-void TForm1::WriteJobs(const std::vector<uint8_t>& jobs) {
+void TVelaEngine::WriteJobs(const std::vector<uint8_t>& jobs) {
   for (size_t i = 0; i < jobs.size() && FPrefixLength + i < FJobs.size(); ++i) {
     FJobs[FPrefixLength + i] = jobs[i];
   }
 }
 
-bool TForm1::OpenPortForOperation() {
+bool TVelaEngine::OpenPortForOperation() {
   // A failed open is reported as it is, outside any job.
   FJobIndex = -1;
   Trace(FSeams.fastExchange ? msg::kFastExchangeTrace : msg::kSilenceExchangeTrace);
@@ -334,18 +332,18 @@ bool TForm1::OpenPortForOperation() {
   }
 }
 
-bool TForm1::StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix) {
+bool TVelaEngine::StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix) {
   FDevInfoRead = false;
   FPortFailed = false;
   WriteJobs(jobs);
   if (!OpenPortForOperation()) return false;
   FJobIndex = withPrefix ? -1 : FPrefixLength - 1;
-  EnableControls(false);
+  SetBusy(true);
   Advance();
   return true;
 }
 
-void TForm1::ClockSyncTick() {
+void TVelaEngine::ClockSyncTick() {
   FClockSyncPending = false;
   Timer1->SetEnabled(false);
   LogStatus(msg::kClockSyncCommand);

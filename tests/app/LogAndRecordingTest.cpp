@@ -11,20 +11,18 @@ namespace vela::test {
 namespace {
 
 TEST(ActivityLogTest, CappedAtMaxLinesDroppingTheOldest) {
-  TMemo memo;
   std::vector<std::string> traced;
-  TActivityLog log(memo, [&](const std::string& t) { traced.push_back(t); });
+  TActivityLog log([&](const std::string& t) { traced.push_back(t); });
   for (int i = 0; i < TActivityLog::kMaxLines + 5; ++i) log.Log(std::to_string(i));
-  ASSERT_EQ(memo.Lines().size(), static_cast<size_t>(TActivityLog::kMaxLines));
-  EXPECT_EQ(memo.Lines().front(), "5");
+  ASSERT_EQ(log.Lines().size(), static_cast<size_t>(TActivityLog::kMaxLines));
+  EXPECT_EQ(log.Lines().front(), "5");
   EXPECT_EQ(traced.back(), "    <" + std::to_string(TActivityLog::kMaxLines + 4) + ">");
 }
 
 TEST(ActivityLogTest, FailingConsoleNeverReachesTheLog) {
-  TMemo memo;
-  TActivityLog log(memo, [](const std::string&) { throw std::runtime_error("pipe"); });
+  TActivityLog log([](const std::string&) { throw std::runtime_error("pipe"); });
   log.Log("строка");
-  EXPECT_EQ(memo.Lines(), std::vector<std::string>{"строка"});
+  EXPECT_EQ(log.Lines(), std::deque<std::string>{"строка"});
 }
 
 TEST(ActivityLogTest, ExchangeIsTracedInHex) {

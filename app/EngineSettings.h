@@ -1,0 +1,64 @@
+#pragma once
+// The settings the engine works with, as values: the program-side link (how
+// the program talks over the port) and the device-side settings (what the
+// device's working interface is set to), with the choices each offers.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vela {
+
+// Protocols, by index: 0 MODBUS RTU, 1 MODBUS ASCII, 2 IEC 60870-5-101.
+inline const std::vector<std::string> kProtocolNames = {"MODBUS RTU", "MODBUS ASCII",
+                                                        "IEC 60870-5-101"};
+// Speeds the program's port takes, and the speeds a device can be set to.
+inline const std::vector<std::string> kProgramSpeeds = {"9600", "19200", "38400", "57600",
+                                                        "115200"};
+inline const std::vector<std::string> kDeviceSpeeds = {"9600",  "19200",  "38400", "57600",
+                                                       "76800", "115200", "230400"};
+// Character frames by index (parity and stop bits), with 8 or 7 data bits.
+inline const std::vector<std::string> kFrames8 = {"8E1", "8O1", "8N2"};
+inline const std::vector<std::string> kFrames7 = {"7E1", "7O1", "7N2"};
+// The frames a protocol uses: 7 data bits for MODBUS ASCII.
+inline const std::vector<std::string>& FramesOfProtocol(int protocol) {
+  return protocol == 1 ? kFrames7 : kFrames8;
+}
+constexpr int kFactorySpeedIndex = 2;  // 38400, in both lists
+constexpr int kMaxAddress = 247;
+
+// How the program talks over its port.
+struct TProgramLink {
+  std::string port;      // "COM5"
+  bool rs485 = false;    // false: the USB service interface (MODBUS RTU, 38400, 8E1, 1)
+  int protocol = 0;      // into kProtocolNames
+  int speedIndex = kFactorySpeedIndex;  // into kProgramSpeeds
+  int frame = 0;         // into kFrames8 or kFrames7
+  int address = 1;       // 1..247
+
+  bool operator==(const TProgramLink&) const = default;
+};
+
+// The device's working-interface settings and network type. An index of -1
+// and an empty threeWire mean "not known" (the device was forgotten).
+struct TDeviceSettingsModel {
+  int protocol = 0;                     // into kProtocolNames
+  int speedIndex = kFactorySpeedIndex;  // into kDeviceSpeeds
+  int frame = 0;                        // into kFrames8 or kFrames7
+  int address = 1;                      // 1..247; 0: none
+  std::optional<bool> threeWire = false;
+
+  bool operator==(const TDeviceSettingsModel&) const = default;
+  // The texts as the front ends show them ("" where not known).
+  std::string ProtocolText() const { return Item(kProtocolNames, protocol); }
+  std::string SpeedText() const { return Item(kDeviceSpeeds, speedIndex); }
+  std::string FrameText() const { return Item(FramesOfProtocol(protocol), frame); }
+
+ private:
+  static std::string Item(const std::vector<std::string>& items, int index) {
+    return index >= 0 && index < static_cast<int>(items.size()) ? items[static_cast<size_t>(index)]
+                                                                 : std::string();
+  }
+};
+
+}  // namespace vela
