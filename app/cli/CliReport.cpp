@@ -53,7 +53,7 @@ std::string ClockLine(const TForm1& form) {
 }
 
 std::vector<std::string> SettingsLines(const TForm1& form) {
-  const TIecDeviceOptions& iec = IecDeviceOptions();
+  const TIecDeviceOptions& iec = form.IecDeviceOptions();
   std::vector<std::string> lines = {
       "Протокол: " + form.cbProtocolType.Text(),
       "Скорость: " + form.cbSpeed.Text(),
