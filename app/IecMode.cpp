@@ -6,42 +6,52 @@
 #include "app/Messages.h"
 #include "iec101/Ft12AnswerComplete.h"
 #include "iec101/IecDeviceOptions.h"
+#include "iec101/IecOptionsDialog.h"
 #include "iec101/IecSettings.h"
 
 namespace vela {
 
 bool TForm1::ChooseIecProtocol() {
   if (InIecMode()) return true;
+  TIecOptions options{FIecDeviceOptions, {}};
   try {
-    ApplyIecDeviceOptionsToConnection(IecDeviceOptions());
+    options.connection = LinkSettingsFrom(FIecDeviceOptions);
   } catch (const TArkException& e) {
     Log(msg::kIecBadConnection + std::string(e.what()));
     return false;
   }
-  if (!FSeams.iecOptionsDialog || !FSeams.iecOptionsDialog->Execute(TIecOptionsMode::Connection)) {
+  if (!FSeams.iecOptionsDialog ||
+      !FSeams.iecOptionsDialog->Execute(TIecOptionsMode::Connection, options)) {
     return false;
   }
+  FIecDeviceOptions = options.device;
+  const TIecLinkSettings& link = options.connection;
   try {
     // A common address cut to its field would never match an answer.
-    CheckCommonAddressFits(ExpectedCommonAddress(), static_cast<int>(CommonAddressLength()));
+    CheckCommonAddressFits(link.expectedCommonAddress,
+                           static_cast<int>(link.lengths.CommonAddressLength()));
   } catch (const TArkException& e) {
     Log(e.what());
     return false;
   }
   SelectComboItem(cbAddr, cbAddress.Text());
-  EnterIecMode();
+  EnterIecMode(link);
   return true;
 }
 
-void TForm1::EnterIecMode() {
+void TForm1::EnterIecMode(const TIecLinkSettings& link) {
   if (InIecMode()) return;
   const int address = cbAddr.ItemIndex();
-  FIec =
-      std::make_unique<TIecWorkflows>(*this, static_cast<uint32_t>(address >= 0 ? address + 1 : 1));
+  FIec = std::make_unique<TIecWorkflows>(*this, link,
+                                         static_cast<uint32_t>(address >= 0 ? address + 1 : 1));
   EnableIecControls(false);
   cbAddrClick();
   // Fast exchange: an answer ends as soon as it is one whole FT 1.2 frame.
-  if (FSeams.fastExchange) FPort->SetAnswerComplete(Ft12AnswerComplete);
+  if (FSeams.fastExchange) {
+    FPort->SetAnswerComplete([lengths = link.lengths](const Octets& received) {
+      return Ft12AnswerComplete(lengths, received);
+    });
+  }
 }
 
 void TForm1::LeaveIecMode() {

@@ -39,6 +39,7 @@
 #include "display/MeasurementPanel.h"
 #include "display/MeasurementPresenter.h"
 #include "iec101/IecDeviceOptions.h"
+#include "iec101/IecOptionsDialog.h"
 #include "iec101/IecTypes.h"
 #include "modbus/ModbusPacker.h"
 #include "modbus/ModbusParamBlocks.h"
@@ -147,6 +148,10 @@ class TForm1 : public TForm {
   TIecOptionsDialog* SetIecOptionsDialog(TIecOptionsDialog* dialog) {
     return std::exchange(FSeams.iecOptionsDialog, dialog);
   }
+  // The device's IEC options: read settings fills them, write settings and
+  // the factory defaults write them, the options dialog edits them.
+  TIecDeviceOptions& IecDeviceOptions() { return FIecDeviceOptions; }
+  const TIecDeviceOptions& IecDeviceOptions() const { return FIecDeviceOptions; }
   // Serial devices were added or removed: list the ports again and keep the
   // one shown selected when it is still there. Other event codes are ignored.
   static constexpr uint32_t kDeviceArrived = 0x8000;
@@ -294,6 +299,7 @@ class TForm1 : public TForm {
   std::unique_ptr<TIecWorkflows> FIec;
 
   // --- State ---
+  TIecDeviceOptions FIecDeviceOptions;
   TJobList FJobs{};
   int32_t FJobIndex = -1;
   int32_t FPrefixLength = kPrefixLength;
@@ -407,7 +413,7 @@ class TForm1 : public TForm {
 
   // IEC mode.
   bool ChooseIecProtocol();
-  void EnterIecMode();
+  void EnterIecMode(const TIecLinkSettings& link);
   void LeaveIecMode();
   void EnableIecControls(bool enable);
   bool RefusedInIecMode(TOperationKind kind);

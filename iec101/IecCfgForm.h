@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/Dialogs.h"
+#include "iec101/IecOptionsDialog.h"
 
 namespace vela {
 
@@ -46,13 +46,16 @@ constexpr int kIecCfgMaxCommonAddress = 65533;
 class TIecCfgForm {
  public:
   // Loaded in device mode, as the dialog is when it is created.
-  TIecCfgForm() { Load(TIecOptionsMode::Device); }
+  TIecCfgForm() { Load(TIecOptionsMode::Device, TIecOptions()); }
 
-  // Device mode: from IecDeviceOptions. Connection mode: the field-length
-  // settings and ExpectedCommonAddress; the check box checked and fixed, the
-  // interval and ASDU format rows hidden, the window lower.
-  void Load(TIecOptionsMode mode);
+  // Keeps a copy of options to edit. Device mode shows the device options.
+  // Connection mode shows the connection's field lengths and expected common
+  // address; the check box checked and fixed, the interval and ASDU format
+  // rows hidden, the window lower.
+  void Load(TIecOptionsMode mode, const TIecOptions& options);
   TIecOptionsMode Mode() const { return mode_; }
+  // The options as loaded, with what OK stored.
+  const TIecOptions& Options() const { return options_; }
 
   TIecCfgView& View() { return view_; }
   const TIecCfgView& View() const { return view_; }
@@ -83,6 +86,7 @@ class TIecCfgForm {
   void StoreConnection();
 
   TIecOptionsMode mode_ = TIecOptionsMode::Device;
+  TIecOptions options_;
   TIecCfgView view_;
 };
 

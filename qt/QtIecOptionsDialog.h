@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "iec101/IecCfgForm.h"
+#include "iec101/IecOptionsDialog.h"
 #include "qt/QtDialogs.h"
 #include "ui/Dialogs.h"
 
@@ -26,9 +27,9 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
 
   // Loads the controls for mode and runs the dialog; true when confirmed
   // (also when storing the interval then failed: that goes to OnStoreFailed).
-  bool Execute(TIecOptionsMode mode) override;
+  bool Execute(TIecOptionsMode mode, TIecOptions& options) override;
   // Loads the controls for mode without running the dialog (for pictures).
-  void Load(TIecOptionsMode mode);
+  void Load(TIecOptionsMode mode, const TIecOptions& options);
   // Where a failure to store the confirmed values goes (the activity log).
   std::function<void(const std::exception&)> OnStoreFailed;
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "common/ArkCmnUtils.h"
-#include "iec101/IecDeviceOptions.h"
 #include "iec101/IecSettings.h"
 #include "modbus/ArkCRC.h"
 #include "modbus/ModbusPacker.h"
@@ -13,8 +12,6 @@
 namespace vela::test {
 
 FormHarness::FormHarness(bool fastExchange) {
-  IecDeviceOptions() = TIecDeviceOptions();
-  RestoreDefaultIecSettings();
   TForm1Seams seams(clock_, loop_);
   seams.fastExchange = fastExchange;
   seams.portFactory = [this](const std::string& name) {
