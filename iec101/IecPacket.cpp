@@ -1,9 +1,9 @@
 #include "iec101/IecPacket.h"
 
 #include "common/ArkCmnUtils.h"
+#include "common/Checksums.h"
 #include "iec101/IecMessages.h"
 #include "iec101/IecSettings.h"
-#include "modbus/ArkCRC.h"
 
 namespace vela {
 
