@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Messages.h"
+#include "display/IecReading.h"
 #include "iec101/IecDeviceOptions.h"
 
 namespace vela {
@@ -101,10 +102,10 @@ void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
         if (serviceView) FLog(Format(msg::kIecUnknownObjectAddress, static_cast<int>(v.address)));
         continue;
       }
-      FPresenter.ShowIecValue(v.address, v.element.Value(), v.element.Qds());
       FSeen[v.address] = true;
       FReadingShowsValues = true;
     }
+    FPresenter.ShowReading(IecReading(values));
     FRedraw();
     if (FSeen.count() == kAddressCount) CompleteReading();
     return;
