@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Messages.h"
+#include "display/IecReading.h"
 
 namespace vela {
 namespace {
@@ -103,10 +104,10 @@ void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
         if (serviceView) FLog(Format(msg::kIecUnknownObjectAddress, static_cast<int>(v.address)));
         continue;
       }
-      FPresenter.ShowIecValue(v.address, v.element.Value(), v.element.Qds());
       FSeen[v.address] = true;
       FReadingShowsValues = true;
     }
+    FPresenter.ShowReading(IecReading(values));
     FRedraw();
     if (FSeen.count() == kAddressCount) CompleteReading();
     return;

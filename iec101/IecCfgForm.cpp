@@ -73,8 +73,6 @@ void TIecCfgForm::Load(TIecOptionsMode mode, const TIecOptions& loaded) {
   view.interval = std::to_string(options.CyclicInterval);
   view.cyclicEnabled = device;
   view.deviceRowsVisible = device;
-  view.buttonsTop = device ? kIecCfgDeviceButtonsTop : kIecCfgConnectionButtonsTop;
-  view.formHeight = device ? kIecCfgDeviceFormHeight : kIecCfgConnectionFormHeight;
   view_ = view;
 }
 

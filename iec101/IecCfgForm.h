@@ -26,21 +26,11 @@ struct TIecCfgView {
   bool deviceRowsVisible = true;  // interval and ASDU format rows
   std::string interval = "1000";
   int asduFormatIndex = 0;  // 0: "<13> - M_ME_NC_1", 1: "<14> - M_ME_TC_1"
-  int buttonsTop = 280;
-  int formHeight = 347;  // the whole window, title bar and border included
 
   // The interval's label and edit follow the check box.
   bool IntervalEnabled() const { return cyclic; }
 };
 
-// Window geometry of both modes.
-constexpr int kIecCfgClientWidth = 419;
-constexpr int kIecCfgDeviceButtonsTop = 280;
-constexpr int kIecCfgDeviceFormHeight = 347;
-constexpr int kIecCfgConnectionButtonsTop = 206;
-constexpr int kIecCfgConnectionFormHeight = 273;
-// Title bar and border: 347 high around a client area of 313.
-constexpr int kIecCfgFrameHeight = 34;
 constexpr int kIecCfgMaxCommonAddress = 65533;
 
 class TIecCfgForm {

@@ -1,8 +1,9 @@
 #include "iec101/IecPacket.h"
 
 #include "common/ArkCmnUtils.h"
+#include "common/Checksums.h"
 #include "iec101/IecMessages.h"
-#include "modbus/ArkCRC.h"
+#include "iec101/IecSettings.h"
 
 namespace vela {
 

@@ -115,10 +115,13 @@ void QtIecOptionsDialog::Load(TIecOptionsMode mode, const TIecOptions& options) 
     row->setVisible(view.deviceRowsVisible);
   }
   FollowCyclic();
-  ok_->setGeometry(kIecCfgClientWidth / 2 - kButtonWidth - 8, view.buttonsTop, kButtonWidth,
+  const bool tall = view.deviceRowsVisible;
+  const int buttonsTop = tall ? kIecCfgDeviceButtonsTop : kIecCfgConnectionButtonsTop;
+  const int formHeight = tall ? kIecCfgDeviceFormHeight : kIecCfgConnectionFormHeight;
+  ok_->setGeometry(kIecCfgClientWidth / 2 - kButtonWidth - 8, buttonsTop, kButtonWidth,
                    kButtonHeight);
-  cancel_->setGeometry(kIecCfgClientWidth / 2 + 8, view.buttonsTop, kButtonWidth, kButtonHeight);
-  setFixedSize(kIecCfgClientWidth, view.formHeight - kIecCfgFrameHeight);
+  cancel_->setGeometry(kIecCfgClientWidth / 2 + 8, buttonsTop, kButtonWidth, kButtonHeight);
+  setFixedSize(kIecCfgClientWidth, formHeight - kIecCfgFrameHeight);
 }
 
 bool QtIecOptionsDialog::Execute(TIecOptionsMode mode, TIecOptions& options) {

@@ -20,6 +20,16 @@
 
 namespace vela {
 
+// Window geometry of both modes: connection mode, without the interval and
+// ASDU format rows, is lower and has its buttons higher.
+constexpr int kIecCfgClientWidth = 419;
+constexpr int kIecCfgDeviceButtonsTop = 280;
+constexpr int kIecCfgDeviceFormHeight = 347;
+constexpr int kIecCfgConnectionButtonsTop = 206;
+constexpr int kIecCfgConnectionFormHeight = 273;
+// Title bar and border: 347 high around a client area of 313.
+constexpr int kIecCfgFrameHeight = 34;
+
 class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
  public:
   // messageBox shows why OK was refused; none: a Qt message box.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/Checksums.h"
+
 namespace vela {
 namespace {
 
@@ -203,10 +205,8 @@ Octets Iec101Line::WithFaults(const TArkOutPacket& answer, std::optional<LineFau
     const size_t addressAt = answer.Kind() == TFrameKind::fkFixed ? 2 : 5;
     const size_t controlAt = addressAt - 1;
     octets[addressAt] = static_cast<char>(OctetAt(octets, addressAt) + 1);
-    uint8_t sum = 0;
-    for (size_t i = controlAt; i < checksumAt; ++i)
-      sum = static_cast<uint8_t>(sum + OctetAt(octets, i));
-    octets[checksumAt] = static_cast<char>(sum);
+    octets[checksumAt] = static_cast<char>(
+        Sum8(octets.data() + controlAt, static_cast<int>(checksumAt - controlAt)));
     made = std::exchange(nextFault_, std::nullopt);
   }
   if (nextFault_ == LineFault::kBadChecksum) made = std::exchange(nextFault_, std::nullopt);

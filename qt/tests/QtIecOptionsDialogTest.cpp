@@ -157,10 +157,12 @@ TEST_F(QtIecDialogTest, ConnectionModeHidesTheDeviceRows) {
   EXPECT_TRUE(dialog.IntervalEdit().isHidden());
   EXPECT_FALSE(dialog.CyclicBox().isEnabled());
   EXPECT_TRUE(dialog.CyclicBox().isChecked());
-  EXPECT_EQ(dialog.height(), kIecCfgConnectionFormHeight - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.height(), 273 - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.OkButton().y(), 206);
   dialog.Load(TIecOptionsMode::Device, options_);
   EXPECT_FALSE(dialog.IntervalEdit().isHidden());
-  EXPECT_EQ(dialog.height(), kIecCfgDeviceFormHeight - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.height(), 347 - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.OkButton().y(), 280);
 }
 
 TEST_F(QtIecDialogTest, PicturesOfBothModes) {
