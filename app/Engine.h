@@ -41,12 +41,12 @@
 #include "display/MeasurementCells.h"
 #include "display/MeasurementPresenter.h"
 #include "iec101/IecDeviceOptions.h"
+#include "iec101/IecOptionsDialog.h"
 #include "iec101/IecTypes.h"
 #include "modbus/ModbusPacker.h"
 #include "modbus/ModbusParamBlocks.h"
 #include "modbus/ModbusValueBlocks.h"
 #include "serial/ArkComPort.h"
-#include "ui/Dialogs.h"
 
 namespace vela {
 
@@ -117,7 +117,9 @@ class TVelaEngine {
   const TProgramLink& ProgramLink() const { return FLink; }
   // The port by its name ("COM5", or a listed entry "COM5 (нет доступа)").
   void SelectPort(const std::string& portName);
-  void SetInterface(bool rs485);
+  // The interface, with the protocol, speed, frame and address to use on
+  // RS-485 (the service interface has its own fixed link).
+  void SetInterface(bool rs485, const TProgramLink& link);
   // 2 enters IEC mode (the options dialog is asked); when refused, the
   // protocol falls back to MODBUS RTU: ProgramLink() tells.
   void SetProgramProtocol(int protocol);
@@ -136,7 +138,10 @@ class TVelaEngine {
   // --- The device-side settings: read from the device, or to be written ---
   const TDeviceSettingsModel& DeviceSettings() const { return FDevice; }
   void SetDeviceSettings(const TDeviceSettingsModel& settings);
-  TIecDeviceOptions& IecOptions() { return IecDeviceOptions(); }
+  // The device's IEC options: read settings fills them, write settings and
+  // the factory defaults write them, the options dialog edits them.
+  TIecDeviceOptions& IecDeviceOptions() { return FIecDeviceOptions; }
+  const TIecDeviceOptions& IecDeviceOptions() const { return FIecDeviceOptions; }
 
   // --- Recording ---
   // Starts recording into fileName (a failure is logged); stops when on.
@@ -167,8 +172,10 @@ class TVelaEngine {
   std::function<void(const TExchangeEvent&)> OnExchange;
   // After each completed reading, where the recording takes its line.
   std::function<void()> OnReadingComplete;
-  // Busy() or InIecMode() changed: the front end enables its controls.
+  // Busy() changed: the front end enables its controls.
   std::function<void()> OnBusyChanged;
+  // InIecMode() changed: the Modbus-only controls follow.
+  std::function<void()> OnIecModeChanged;
   // ContinuousRunning() changed.
   std::function<void()> OnContinuousChanged;
   // The engine changed the program link itself (the factory write, or a
@@ -347,13 +354,14 @@ class TVelaEngine {
 
   // IEC mode.
   bool ChooseIecProtocol();
-  void EnterIecMode();
+  void EnterIecMode(const TIecLinkSettings& link);
   void LeaveIecMode();
 
   TEngineSeams FSeams;
   TActivityLog FActivityLog;
   TProgramLink FLink;
   TDeviceSettingsModel FDevice;
+  TIecDeviceOptions FIecDeviceOptions;
   int FRecordIntervalItem = 0;
   std::string FSerialCaption;
   TOperationOutcome FLastOutcome;

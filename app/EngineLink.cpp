@@ -7,7 +7,7 @@
 #include "app/Engine.h"
 #include "app/IecWorkflows.h"
 #include "app/Messages.h"
-#include "serial/PortNames.h"
+#include "serial/PortDiscovery.h"
 
 namespace vela {
 
@@ -32,8 +32,12 @@ void TVelaEngine::PortsChanged() {
   FCosSupport = 0;
 }
 
-void TVelaEngine::SetInterface(bool rs485) {
+void TVelaEngine::SetInterface(bool rs485, const TProgramLink& link) {
   FLink.rs485 = rs485;
+  FLink.protocol = link.protocol;
+  FLink.speedIndex = link.speedIndex;
+  FLink.frame = link.frame;
+  FLink.address = link.address;
   if (!rs485) {
     // The service interface always talks MODBUS RTU, 38400, 8E1, address 1.
     FLink.protocol = 0;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/Messages.h"
-#include "iec101/IecDeviceOptions.h"
+#include "display/IecReading.h"
 
 namespace vela {
 namespace {
@@ -30,8 +30,11 @@ std::string Format(const char* pattern, int a, int b = 0, int c = 0) {
 
 TIecInterpreter::TIecInterpreter(TMeasurementPresenter& presenter,
                                  std::function<void(const std::string&)> log,
-                                 std::function<void()> redraw)
-    : FPresenter(presenter), FLog(std::move(log)), FRedraw(std::move(redraw)) {}
+                                 std::function<void()> redraw, uint32_t expectedCommonAddress)
+    : FPresenter(presenter),
+      FLog(std::move(log)),
+      FRedraw(std::move(redraw)),
+      FExpectedCommonAddress(expectedCommonAddress) {}
 
 TIecAsduOutcome TIecInterpreter::Dispatch(const TArkInAsdu& asdu, bool serviceView) {
   TIecAsduOutcome outcome;
@@ -66,7 +69,7 @@ void TIecInterpreter::LogCause(const TArkInAsdu& asdu, bool serviceView) {
 }
 
 bool TIecInterpreter::CommonAddressAccepted(const TArkInAsdu& asdu, bool serviceView) {
-  if (asdu.CommonAddress() == ExpectedCommonAddress()) return true;
+  if (asdu.CommonAddress() == FExpectedCommonAddress) return true;
   if (serviceView)
     FLog(Format(msg::kIecUnknownCommonAddress, static_cast<int>(asdu.CommonAddress())));
   return false;
@@ -101,10 +104,10 @@ void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
         if (serviceView) FLog(Format(msg::kIecUnknownObjectAddress, static_cast<int>(v.address)));
         continue;
       }
-      FPresenter.ShowIecValue(v.address, v.element.Value(), v.element.Qds());
       FSeen[v.address] = true;
       FReadingShowsValues = true;
     }
+    FPresenter.ShowReading(IecReading(values));
     FRedraw();
     if (FSeen.count() == kAddressCount) CompleteReading();
     return;

@@ -37,9 +37,10 @@ class TIecInterpreter {
  public:
   static constexpr int kAddressCount = kSlotCount;
 
-  // log writes one line to the activity log; redraw repaints the panel.
+  // log writes one line to the activity log; redraw repaints the panel;
+  // ASDUs of another common address than expectedCommonAddress are dropped.
   TIecInterpreter(TMeasurementPresenter& presenter, std::function<void(const std::string&)> log,
-                  std::function<void()> redraw);
+                  std::function<void()> redraw, uint32_t expectedCommonAddress);
 
   TIecAsduOutcome Dispatch(const TArkInAsdu& asdu, bool serviceView);
 
@@ -68,6 +69,7 @@ class TIecInterpreter {
   TMeasurementPresenter& FPresenter;
   std::function<void(const std::string&)> FLog;
   std::function<void()> FRedraw;
+  const uint32_t FExpectedCommonAddress;
   bool FReading = false;
   bool FReadingShowsValues = false;
   std::bitset<kAddressCount + 1> FSeen;  // addresses 1..28 of the reading

@@ -1,48 +1,59 @@
 // Entering and leaving IEC 60870-5-101 mode: the program is in it exactly
 // while FIec (the IEC operations with their link master) exists.
 
-#include "app/IecWorkflows.h"
 #include "app/Engine.h"
+#include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "iec101/Ft12AnswerComplete.h"
 #include "iec101/IecDeviceOptions.h"
+#include "iec101/IecOptionsDialog.h"
 #include "iec101/IecSettings.h"
 
 namespace vela {
 
 bool TVelaEngine::ChooseIecProtocol() {
   if (InIecMode()) return true;
+  TIecOptions options{FIecDeviceOptions, {}};
   try {
-    ApplyIecDeviceOptionsToConnection(IecDeviceOptions());
+    options.connection = LinkSettingsFrom(FIecDeviceOptions);
   } catch (const TArkException& e) {
     Log(msg::kIecBadConnection + std::string(e.what()));
     return false;
   }
-  if (!FSeams.iecOptionsDialog || !FSeams.iecOptionsDialog->Execute(TIecOptionsMode::Connection)) {
+  if (!FSeams.iecOptionsDialog ||
+      !FSeams.iecOptionsDialog->Execute(TIecOptionsMode::Connection, options)) {
     return false;
   }
+  FIecDeviceOptions = options.device;
+  const TIecLinkSettings& link = options.connection;
   try {
     // A common address cut to its field would never match an answer.
-    CheckCommonAddressFits(ExpectedCommonAddress(), static_cast<int>(CommonAddressLength()));
+    CheckCommonAddressFits(link.expectedCommonAddress,
+                           static_cast<int>(link.lengths.CommonAddressLength()));
   } catch (const TArkException& e) {
     Log(e.what());
     return false;
   }
   // The program talks to the device at the address its settings give.
   if (FDevice.address >= 1) FLink.address = FDevice.address;
-  EnterIecMode();
+  EnterIecMode(link);
   if (OnProgramLinkChanged) OnProgramLinkChanged();
   return true;
 }
 
-void TVelaEngine::EnterIecMode() {
+void TVelaEngine::EnterIecMode(const TIecLinkSettings& link) {
   if (InIecMode()) return;
   const int address = FLink.address;
-  FIec = std::make_unique<TIecWorkflows>(*this, static_cast<uint32_t>(address >= 1 ? address : 1));
-  if (OnBusyChanged) OnBusyChanged();  // the Modbus-only controls are off in IEC mode
+  FIec = std::make_unique<TIecWorkflows>(*this, link,
+                                         static_cast<uint32_t>(address >= 1 ? address : 1));
+  if (OnIecModeChanged) OnIecModeChanged();  // the Modbus-only controls are off in IEC mode
   ApplyAddress();
   // Fast exchange: an answer ends as soon as it is one whole FT 1.2 frame.
-  if (FSeams.fastExchange) FPort->SetAnswerComplete(Ft12AnswerComplete);
+  if (FSeams.fastExchange) {
+    FPort->SetAnswerComplete([lengths = link.lengths](const Octets& received) {
+      return Ft12AnswerComplete(lengths, received);
+    });
+  }
 }
 
 void TVelaEngine::LeaveIecMode() {
@@ -51,7 +62,7 @@ void TVelaEngine::LeaveIecMode() {
   FIec->EndOperation(msg::kIecEndedByProtocol);
   FIec.reset();
   ConnectPortEvents();
-  if (OnBusyChanged) OnBusyChanged();
+  if (OnIecModeChanged) OnIecModeChanged();
   ApplyAddress();  // the Modbus frame builder follows the link's address again
 }
 

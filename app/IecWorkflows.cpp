@@ -17,12 +17,13 @@ std::string Filled(const char* pattern, const std::string& text) {
 
 }  // namespace
 
-TIecWorkflows::TIecWorkflows(TVelaEngine& form, uint32_t linkAddress)
+TIecWorkflows::TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, uint32_t linkAddress)
     : F(form),
-      FSession(*form.FPort, form.FSeams.timers, form.FSeams.clock, linkAddress),
+      FLink(link),
+      FSession(*form.FPort, form.FSeams.timers, form.FSeams.clock, link.lengths, linkAddress),
       FInterpreter(
           *form.FPresenter, [&form](const std::string& line) { form.Log(line); },
-          [&form] { form.CellsChanged(); }) {
+          [&form] { form.CellsChanged(); }, link.expectedCommonAddress) {
   FInterpreter.OnReadingComplete = [this] {
     F.ReportExchange(TExchangeEventKind::ReadingCompleted);  // what watch and --stats count
     WriteRecord();
@@ -181,8 +182,8 @@ void TIecWorkflows::Synchronise() {
   FPending = TPending::ClockSent;
   F.FIecTime->FillFrom(F.FSeams.clock.Now());
   const TArkOutAsdu command = TArkOutAsdu::CreateClockSync(
-      asdu_cause::kActivation, static_cast<uint32_t>(IecDeviceOptions().CommonAddress),
-      *F.FIecTime);
+      FLink.lengths, asdu_cause::kActivation,
+      static_cast<uint32_t>(F.IecDeviceOptions().CommonAddress), *F.FIecTime);
   Master().SendUserData(command, kRetries);
 }
 
@@ -195,8 +196,8 @@ void TIecWorkflows::Interrogate() {
   F.TraceJob(msg::kIecTraceInterrogation);
   FPending = TPending::InterrogationSent;
   const TArkOutAsdu command = TArkOutAsdu::CreateInterrogation(
-      asdu_cause::kActivation, static_cast<uint32_t>(IecDeviceOptions().CommonAddress),
-      asdu_cause::kStationInterrogation);
+      FLink.lengths, asdu_cause::kActivation,
+      static_cast<uint32_t>(F.IecDeviceOptions().CommonAddress), asdu_cause::kStationInterrogation);
   Master().SendUserData(command, kRetries);
 }
 

@@ -12,6 +12,7 @@
 #include "app/IecInterpretation.h"
 #include "app/OperationOutcome.h"
 #include "iec101/Iec101PortSession.h"
+#include "iec101/IecSettings.h"
 #include "serial/ArkComPort.h"
 
 namespace vela {
@@ -29,13 +30,15 @@ class TIecWorkflows {
   static constexpr unsigned kDfcPauseMs = 200;
   static constexpr int kDfcChecks = 5;
 
-  TIecWorkflows(TVelaEngine& form, uint32_t linkAddress);
+  // link: the connection's field lengths and expected common address.
+  TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, uint32_t linkAddress);
   ~TIecWorkflows();
   TIecWorkflows(const TIecWorkflows&) = delete;
   TIecWorkflows& operator=(const TIecWorkflows&) = delete;
 
   TArkSocket101Master& Master() { return FSession.Master(); }
   TIecInterpreter& Interpreter() { return FInterpreter; }
+  const TIecLinkSettings& Link() const { return FLink; }
 
   // The operation buttons; the caller has emptied the log.
   void ReadOnce();
@@ -97,6 +100,7 @@ class TIecWorkflows {
   void WriteRecord();
 
   TVelaEngine& F;
+  const TIecLinkSettings FLink;
   TIec101PortSession<TArkComPort> FSession;
   TIecInterpreter FInterpreter;
   TOperation FOperation = TOperation::None;

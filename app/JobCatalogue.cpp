@@ -7,6 +7,7 @@
 #include "app/DeviceIdentification.h"
 #include "app/Engine.h"
 #include "app/Messages.h"
+#include "display/RegisterReading.h"
 #include "modbus/ModbusBlockOps.h"
 
 namespace vela {
@@ -87,16 +88,16 @@ void TVelaEngine::CompleteReadJob(uint8_t job, const Octets& data) {
     case jobGetValues:
       if (FMainPrm->GetThreeWire()) {
         ParseValues(*FPacker, *FValues3Wire, data);
-        FPresenter->ShowMainValues3(*FValues3Wire, *FMainPrm);
+        FPresenter->ShowReading(TValueGroup::MainValues, DecodeRegisters(*FValues3Wire, *FMainPrm));
       } else {
         ParseValues(*FPacker, *FValues4Wire, data);
-        FPresenter->ShowMainValues4(*FValues4Wire, *FMainPrm);
+        FPresenter->ShowReading(TValueGroup::MainValues, DecodeRegisters(*FValues4Wire, *FMainPrm));
       }
       LogStatus(msg::kValuesRead);
       return;
     case jobGetF:
       ParseValues(*FPacker, *FValuesF, data);
-      FPresenter->ShowFrequency(*FValuesF, *FMainPrm);
+      FPresenter->ShowReading(TValueGroup::Frequency, DecodeRegisters(*FValuesF, *FMainPrm));
       LogStatus(msg::kFrequencyRead);
       return;
     case jobGetTime:
@@ -114,12 +115,12 @@ void TVelaEngine::CompleteReadJob(uint8_t job, const Octets& data) {
       return;
     case jobGetCos3:
       ParseValues(*FPacker, *FValues3Cos, data);
-      FPresenter->ShowTotalCos(*FValues3Cos, *FMainPrm);
+      FPresenter->ShowReading(TValueGroup::TotalCos, DecodeRegisters(*FValues3Cos, *FMainPrm));
       FCosSupport = 2;
       return;
     case jobGetCos4:
       ParseValues(*FPacker, *FValues4Cos, data);
-      FPresenter->ShowPhaseCos(*FValues4Cos, *FMainPrm);
+      FPresenter->ShowReading(TValueGroup::PhaseCos, DecodeRegisters(*FValues4Cos, *FMainPrm));
       return;
     case jobDevInfo:
       ParseValues(*FPacker, *FDevInfo, data);

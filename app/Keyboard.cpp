@@ -9,8 +9,8 @@ void TForm1::FormKeyPress(char key) {
   if (key != static_cast<char>(kVkEscape)) return;
   if (FPanel && FPanel->EscapeKey()) {
     return;  // left the zoom view
-  } else if (FPort && FPort->IsOpen()) {
-    CancelOperation();
+  } else if (FEngine->FPort && FEngine->FPort->IsOpen()) {
+    FEngine->CancelOperation();
   } else {
     Close();
   }
@@ -19,6 +19,7 @@ void TForm1::FormKeyPress(char key) {
 void TForm1::FormKeyDown(uint16_t key, TShiftState shift) {
   if (!FKeySequence.KeyDown(key, shift)) return;
   FServiceView = !FServiceView;
+  FEngine->SetServiceView(FServiceView);
   ApplyServiceView();
 }
 

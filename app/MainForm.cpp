@@ -1,9 +1,7 @@
 #include "app/MainForm.h"
 
-#include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "app/NullCanvas.h"
-#include "common/ArkCmnUtils.h"
 
 namespace vela {
 namespace {
@@ -11,42 +9,39 @@ namespace {
 // Colour of the group box around the measurement panel (the window face).
 constexpr TColor kGroupBoxColor = 0xF0F0F0;
 
+TEngineSeams EngineSeamsOf(const TForm1Seams& seams) {
+  TEngineSeams engine(seams.clock, seams.timers);
+  engine.iecOptionsDialog = seams.iecOptionsDialog;
+  engine.portFactory = seams.portFactory;
+  engine.debugOutputFactory = seams.debugOutputFactory;
+  engine.rs485Rts = seams.rs485Rts;
+  engine.programVersion = seams.programVersion;
+  engine.programDigest = seams.programDigest;
+  engine.fastExchange = seams.fastExchange;
+  return engine;
+}
+
 }  // namespace
 
 TForm1::TForm1(TForm1Seams seams)
     : TForm("Form1"),
       FSeams(std::move(seams)),
-      FActivityLog(Memo1, [this](const std::string& text) {
-        if (FDebugOutput) FDebugOutput->Send(text);
-      }) {
-  ResetState();
+      FEngine(std::make_unique<TVelaEngine>(EngineSeamsOf(FSeams))) {
   SetCaption(std::string(msg::kDesignCaption) + " (версия " + FSeams.programVersion + ")");
   SetWidth(798);
   SetHeight(598);
   SetFont({"Arial", 12});  // 16 pixels
   SetKeyPreview(true);
-  Timer1 = FSeams.timers.CreateTimer();
-  Timer1->SetEnabled(false);
-  Timer1->SetInterval(500);
-  Timer1->OnTimer = Guarded(&TForm1::Timer1Timer);
   SetUpControls();
-  CreateDebugOutput();
+  // What the engine logged while it was made (no debug console) is shown too.
+  for (const std::string& line : FEngine->ActivityLog().Lines()) LogLine(line);
   if (!LoadGlyphs()) {
     FStartupFailed = true;
     if (FSeams.messageBox) FSeams.messageBox->Show(Caption(), msg::kMissingResources);
     return;
   }
-  FJobIndex = -1;
-  WriteJobPrefix();
-  CreatePort();
-  FPacker = std::make_unique<TModbusPacker>(1);
-  FPacker->RtuMode = true;
-  CreateBlocks();
-  CreateDisplay();
-  for (TModbusParams* block : std::initializer_list<TModbusParams*>{
-           FLinkPrm.get(), FLinkPrm2.get(), FLinkPrm3.get(), FLinkPrm4.get(), FMainPrm.get()}) {
-    block->Timeout = 500;
-  }
+  CreatePanel();
+  BindEngine();
   FillComPortList();
   SetUpCommunicationBoxes();
   SetHints();
@@ -55,67 +50,10 @@ TForm1::TForm1(TForm1Seams seams)
 }
 
 TForm1::~TForm1() {
-  // Free in the stated order, the debug output last; the port first, so no
-  // event reaches a half-destroyed window. The IEC master goes before the
-  // port it is wired to.
-  FIec.reset();
-  FPort.reset();
-  FPacker.reset();
-  FMainPrm.reset();
-  FLinkPrm.reset();
-  FLinkPrm2.reset();
-  FLinkPrm3.reset();
-  FLinkPrm4.reset();
-  FTimePrm.reset();
-  FFinalizePrm.reset();
-  FValuesF.reset();
-  FValues4Wire.reset();
-  FValues3Wire.reset();
-  FValues4Cos.reset();
-  FValues3Cos.reset();
-  FDevInfo.reset();
-  FIecTime.reset();
-  FRecorder.reset();
+  // The engine goes first (its port first of all), so no event of it
+  // reaches a half-destroyed window; then the panel it drew on.
+  FEngine.reset();
   FPanel.reset();
-  FPresenter.reset();
-  FCells.reset();
-  Timer1.reset();
-  FDebugOutput.reset();
-}
-
-void TForm1::ResetState() {
-  FJobs.fill(0);
-  FJobIndex = -1;
-  FPrefixLength = kPrefixLength;
-  FNetworkTypeKnown = false;
-  FCosSupport = 0;
-  FSingleShot = FConfigOperation = FVerboseStatus = false;
-  FClockSyncPending = FSkipOnNextTick = FNoAnswerSeen = false;
-  FBusy = FVerifyMode = FServiceView = FContinuousRunning = false;
-  FPendingOldFirmware.clear();
-  FPendingSpeedNote.clear();
-  FPendingFormatErrors.clear();
-  FKeySequence = THiddenKeySequence();
-}
-
-void TForm1::WriteJobPrefix() {
-  FJobs.fill(0);
-  std::copy(kJobPrefix.begin(), kJobPrefix.end(), FJobs.begin());
-  FPrefixLength = kPrefixLength;
-}
-
-void TForm1::CreateDebugOutput() {
-  try {
-    if (FSeams.debugOutputFactory) FDebugOutput = FSeams.debugOutputFactory();
-    if (FDebugOutput) {
-      if (const std::string note = FDebugOutput->StartNote(); !note.empty()) Trace(note);
-      return;
-    }
-  } catch (...) {
-  }
-  if (!FSeams.debugOutputFactory) return;
-  Log(msg::kNoDebugConsole1);
-  Log(msg::kNoDebugConsole2);
 }
 
 bool TForm1::LoadGlyphs() {
@@ -126,50 +64,27 @@ bool TForm1::LoadGlyphs() {
   return true;
 }
 
-void TForm1::CreatePort() {
-  FPort = FSeams.portFactory ? FSeams.portFactory("COM1") : std::make_unique<TArkComPort>("COM1");
-  ConnectPortEvents();
-}
-
-void TForm1::ConnectPortEvents() {
-  FPort->OnRead = [this](TArkComPort* sender, const Octets& data) { PortRead(sender, data); };
-  FPort->OnWrite = [this](TArkComPort* sender, const Octets& data) { PortWrite(sender, data); };
-  FPort->OnError = [this](TArkComPort* sender, uint32_t errors, const TComStat& status) {
-    PortError(sender, errors, status);
-  };
-  FPort->OnException = [this](TArkComPort* sender, const TArkException& e) {
-    HandleException(sender, e);
-  };
-}
-
-void TForm1::CreateBlocks() {
-  FMainPrm = std::make_unique<TModbusParamsMain>();
-  FLinkPrm = std::make_unique<TModbusParamsLink>();
-  FLinkPrm2 = std::make_unique<TModbusParamsLink2>();
-  FLinkPrm3 = std::make_unique<TModbusParamsLink3>();
-  FLinkPrm4 = std::make_unique<TModbusParamsLink4>();
-  FTimePrm = std::make_unique<TModbusParamsTime>();
-  FFinalizePrm = std::make_unique<TModbusParamsFinalize>();
-  FValuesF = std::make_unique<TModbusValuesF>();
-  FValues4Wire = std::make_unique<TModbusValues4Wire>();
-  FValues3Wire = std::make_unique<TModbusValues3Wire>();
-  FValues3Cos = std::make_unique<TModbusValues3Cos>();
-  FValues4Cos = std::make_unique<TModbusValues4Cos>();
-  FDevInfo = std::make_unique<TMbusDevInfo>();
-  FIecTime = std::make_unique<TArkIecTypeTime>();
-}
-
-void TForm1::CreateDisplay() {
+void TForm1::CreatePanel() {
   Image1.SetCanvas(FSeams.canvasFactory ? FSeams.canvasFactory() : std::make_unique<TNullCanvas>());
-  FCells = std::make_unique<TMeasurementCells>();
-  FPresenter = std::make_unique<TMeasurementPresenter>(*FCells, FSeams.clock);
-  FPresenter->OnDeviceClockText = [this](const std::string& text) { edTime.SetText(text); };
-  FPanel = std::make_unique<TMeasurementPanel>(*FCells, *Image1.Canvas(), kGroupBoxColor);
+  FPanel = std::make_unique<TMeasurementPanel>(*FEngine->FCells, *Image1.Canvas(), kGroupBoxColor);
   FPanel->OnPainted = [this] { Image1.Invalidate(); };
-  FRecorder = std::make_unique<TCsvRecorder>(*FCells, FSeams.clock);
-  FRecorder->OnNotice = [this](const std::string& text) { Log(text); };
   Image1.OnMouseMove = [this](int x, int y) { FPanel->MouseMove(x, y); };
   Image1.OnClick = [this] { FPanel->Click(); };
+}
+
+void TForm1::BindEngine() {
+  TVelaEngine& e = *FEngine;
+  e.ActivityLog().OnLine = [this](const std::string& line) { LogLine(line); };
+  e.ActivityLog().OnCleared = [this] { Memo1.Clear(); };
+  e.OnBusyChanged = [this] { EnableControls(); };
+  e.OnIecModeChanged = [this] { EnableIecControls(); };
+  e.OnContinuousChanged = [this] { ShowContinuousReading(); };
+  e.OnProgramLinkChanged = [this] { ShowProgramLink(); };
+  e.OnDeviceSettingsChanged = [this] { ShowDeviceSettings(); };
+  e.OnSerialChanged = [this] { GroupBox2.SetCaption(FEngine->SerialCaption()); };
+  e.OnDeviceClockText = [this](const std::string& text) { edTime.SetText(text); };
+  e.OnCellsChanged = [this] { FPanel->Redraw(); };
+  e.OnRecordingChanged = [this] { BitBtn1.SetGlyph(FEngine->Recording() ? "CHK1" : "CHK0"); };
 }
 
 void TForm1::CentreOnScreen() {
@@ -184,7 +99,7 @@ std::function<void()> TForm1::Guarded(void (TForm1::*handler)()) {
     try {
       (this->*handler)();
     } catch (const std::exception& e) {
-      HandleException(this, e);
+      FEngine->HandleException(this, e);
     }
   };
 }
@@ -195,25 +110,95 @@ bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
   return true;
 }
 
-// --- Port events ---
+// --- The buttons call the engine ---
 
-void TForm1::ReportExchange(TExchangeEventKind kind, size_t octets, int exceptionCode) {
-  const TExchangeEvent event{kind, FSeams.clock.MonotonicMs(), octets, exceptionCode};
-  FExchangeStats.Count(event);
-  if (OnExchange) OnExchange(event);
+void TForm1::Button4Click() {
+  FEngine->ReadOnce();
 }
 
-void TForm1::PortWrite(TArkComPort*, const Octets& data) {
-  Trace(" Wr: " + BytesToHex(data));
-  // In IEC mode the link master reports its own transmissions.
-  if (!FIec) ReportExchange(TExchangeEventKind::RequestSent, data.size());
+void TForm1::Button5Click() {
+  FEngine->ToggleContinuousReading();
 }
 
-void TForm1::PortError(TArkComPort*, uint32_t errors, const TComStat& status) {
-  Trace("Err: " + std::to_string(errors) + " [" + BytesToHex(&status, sizeof status) + "]");
-  if (errors & (CE_RXPARITY | CE_FRAME)) FPendingFormatErrors = msg::kFormatErrors;
-  if (FRecord.Active()) FRecord.LineError(CurrentJob());
-  ReportExchange(TExchangeEventKind::LineError);
+void TForm1::Button1Click() {
+  FEngine->SyncClock();
+}
+
+void TForm1::Button7Click() {
+  FEngine->ReadSettings();
+}
+
+void TForm1::Button3Click() {
+  TakeDeviceSettings();
+  FEngine->WriteSettings();
+}
+
+void TForm1::Button8Click() {
+  FEngine->WriteFactorySettings();
+}
+
+void TForm1::btnVerifyClick() {
+  FEngine->IdentificationReport();
+}
+
+void TForm1::BitBtn1Click() {
+  if (FEngine->Recording()) {
+    FEngine->StopRecording();
+  } else if (FSeams.saveDialog) {
+    std::string fileName;
+    if (FSeams.saveDialog->Execute("запись результатов в файл", "CSV files|*.csv|ALL files|*.*",
+                                   "*.csv", fileName)) {
+      FEngine->StartRecording(fileName);
+    }
+  }
+  BitBtn1.SetGlyph(FEngine->Recording() ? "CHK1" : "CHK0");
+}
+
+// --- The engine's events on the controls ---
+
+void TForm1::LogLine(const std::string& line) {
+  Memo1.Add(line);
+  const int excess = static_cast<int>(Memo1.Lines().size()) - TActivityLog::kMaxLines;
+  if (excess > 0) Memo1.RemoveFirst(excess);
+}
+
+void TForm1::EnableControls() {
+  const bool enable = !FEngine->Busy();
+  for (TControl* c : std::initializer_list<TControl*>{&Button1, &Button4, &Button5}) {
+    c->SetEnabled(enable);
+  }
+  // What IEC mode disabled stays disabled while it lasts.
+  const bool modbusOnly = enable && !FEngine->InIecMode();
+  for (TControl* c : std::initializer_list<TControl*>{&cbProtocolType, &cbSpeed, &cbFrame,
+                                                      &cbAddress, &btnIecCfg}) {
+    c->SetEnabled(modbusOnly);
+  }
+  for (TControl* c :
+       std::initializer_list<TControl*>{&Button8, &btnVerify, &rb3w, &rb4w, &Button7, &Button3}) {
+    c->SetEnabled(modbusOnly);
+  }
+  ComboBox2.SetEnabled(enable && cbInterfaceType.ItemIndex() == 1);
+}
+
+void TForm1::EnableIecControls() {
+  const bool enable = !FEngine->InIecMode() && !FEngine->Busy();
+  for (TControl* c :
+       std::initializer_list<TControl*>{&rb3w, &rb4w, &Button7, &Button3, &Button8, &btnVerify,
+                                        &cbProtocolType, &cbSpeed, &cbFrame, &cbAddress}) {
+    c->SetEnabled(enable);
+  }
+  // The device's IEC options are written over the service interface only.
+  btnIecCfg.SetEnabled(enable && cbProtocolType.ItemIndex() == 2 &&
+                       cbInterfaceType.ItemIndex() == 0);
+}
+
+void TForm1::ShowContinuousReading() {
+  if (FEngine->ContinuousRunning()) {
+    Button5.SetEnabled(true);
+    Button5.SetCaption(msg::kStopReading);
+  } else {
+    Button5.SetCaption(msg::kReadContinuously);
+  }
 }
 
 }  // namespace vela

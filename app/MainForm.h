@@ -24,6 +24,7 @@
 #include "app/Engine.h"
 #include "app/HiddenKeySequence.h"
 #include "display/MeasurementPanel.h"
+#include "iec101/IecOptionsDialog.h"
 #include "ui/Button.h"
 #include "ui/ComboBox.h"
 #include "ui/Dialogs.h"
@@ -114,6 +115,10 @@ class TForm1 : public TForm {
   TIecOptionsDialog* SetIecOptionsDialog(TIecOptionsDialog* dialog) {
     return FEngine->SetIecOptionsDialog(dialog);
   }
+  // The device's IEC options: read settings fills them, write settings and
+  // the factory defaults write them, the options dialog edits them.
+  TIecDeviceOptions& IecDeviceOptions() { return FEngine->IecDeviceOptions(); }
+  const TIecDeviceOptions& IecDeviceOptions() const { return FEngine->IecDeviceOptions(); }
   // Serial devices were added or removed: list the ports again and keep the
   // one shown selected when it is still there. Other event codes are ignored.
   static constexpr uint32_t kDeviceArrived = 0x8000;
@@ -178,13 +183,13 @@ class TForm1 : public TForm {
 
   // The engine's events shown on the controls.
   void EnableControls();
+  void EnableIecControls();
   void ShowContinuousReading();
   void ShowProgramLink();
   void ShowDeviceSettings();
   void LogLine(const std::string& line);
   // The device boxes as the settings the engine writes.
   void TakeDeviceSettings();
-  void DeviceBoxClick();
 
   // Keyboard.
   void ApplyServiceView();
@@ -192,6 +197,7 @@ class TForm1 : public TForm {
   TForm1Seams FSeams;
   std::unique_ptr<TVelaEngine> FEngine;
   bool FStartupFailed = false;
+  bool FShowingDeviceSettings = false;  // the device boxes are set from the engine
 };
 
 }  // namespace vela

@@ -1,10 +1,10 @@
 // The controls of the main window: captions, items and hints, the program-side
-// communication boxes and the device-side configuration boxes.
+// communication boxes and the device-side configuration boxes, bound to the
+// engine's link and device settings.
 
 #include <cstdio>
 #include <iterator>
 
-#include "app/IecWorkflows.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
 #include "serial/PortDiscovery.h"
@@ -13,9 +13,6 @@
 namespace vela {
 namespace {
 
-const std::vector<std::string> kProtocols = {"MODBUS RTU", "MODBUS ASCII", "IEC 60870-5-101"};
-const std::vector<std::string> kFrames8 = {"8E1", "8O1", "8N2"};
-const std::vector<std::string> kFrames7 = {"7E1", "7O1", "7N2"};
 const char* const kFrameHint =
     "Выбор параметров передачи байта,\r\nгде\r\n   7,8 - количество бит данных;\r\n   N - нет "
     "бита чётности;\r\n   E - бит чётности;\r\n   O - бит нечётности;\r\n   1,2 - количество стоп "
@@ -31,12 +28,12 @@ std::vector<std::string> Addresses() {
 
 void TForm1::SetUpControls() {
   cbInterfaceType.SetItems({"USB        (технологический)", "RS-485   (рабочий)"});
-  ComboBox2.SetItems(kProtocols);
-  ComboBox3.SetItems({"9600", "19200", "38400", "57600", "115200"});
-  cbProtocolType.SetItems(kProtocols);
+  ComboBox2.SetItems(kProtocolNames);
+  ComboBox3.SetItems(kProgramSpeeds);
+  cbProtocolType.SetItems(kProtocolNames);
   cbProtocolType.SetItemIndex(0);
-  cbSpeed.SetItems({"9600", "19200", "38400", "57600", "76800", "115200", "230400"});
-  cbSpeed.SetItemIndex(2);
+  cbSpeed.SetItems(kDeviceSpeeds);
+  cbSpeed.SetItemIndex(kFactorySpeedIndex);
   ComboBox1.SetItems(
       std::vector<std::string>(std::begin(kRateLimitItems), std::end(kRateLimitItems)));
   ComboBox1.SetItemIndex(0);
@@ -84,6 +81,13 @@ void TForm1::WireControlEvents() {
   ComboBox4.OnClick = Guarded(&TForm1::ComboBox4Click);
   cbAddr.OnClick = Guarded(&TForm1::cbAddrClick);
   cbProtocolType.OnClick = Guarded(&TForm1::cbProtocolTypeClick);
+  // The device boxes are the settings a write sends: the engine follows every change.
+  for (TControl* box : std::initializer_list<TControl*>{&cbProtocolType, &cbSpeed, &cbFrame,
+                                                        &cbAddress, &rb3w, &rb4w}) {
+    box->OnChanged.Add([this](TControl&) { TakeDeviceSettings(); });
+  }
+  ComboBox1.OnChanged.Add(
+      [this](TControl&) { FEngine->SetRecordInterval(ComboBox1.ItemIndex()); });
 }
 
 void TForm1::SetHints() {
@@ -137,17 +141,16 @@ void TForm1::DeviceChange(uint32_t eventCode) {
   if (eventCode != kDeviceArrived && eventCode != kDeviceRemoved) return;
   // With no entry shown (the port was unplugged), the port the user picked
   // last is the one to select again when it comes back.
-  const std::string shown = cbComPort.ItemIndex() >= 0 ? cbComPort.Text() : FPort->PortName();
+  const std::string shown =
+      cbComPort.ItemIndex() >= 0 ? cbComPort.Text() : FEngine->FPort->PortName();
   try {
     cbComPort.SetItems(DiscoverComPorts());
   } catch (const std::exception& e) {
-    ReportOutsideJob(e);
+    FEngine->ReportOutsideJob(e);
   }
   // The port object keeps its name until the user picks an entry.
   SelectComboItem(cbComPort, shown);
-  FLinkPrmSource.clear();  // another device may sit behind the same name now
-  FNetworkTypeKnown = false;
-  FCosSupport = 0;
+  FEngine->PortsChanged();
 }
 
 void TForm1::SetUpCommunicationBoxes() {
@@ -164,131 +167,99 @@ void TForm1::SetUpCommunicationBoxes() {
 }
 
 void TForm1::cbInterfaceTypeClick() {
-  if (cbInterfaceType.ItemIndex() == 1) {  // RS-485
-    ComboBox2.SetEnabled(!FBusy);
+  const bool rs485 = cbInterfaceType.ItemIndex() == 1;
+  if (rs485) {
+    ComboBox2.SetEnabled(!FEngine->Busy());
     ComboBox3.SetEnabled(true);
     ComboBox4.SetEnabled(true);
     cbAddr.SetVisible(true);
     btnIecCfg.SetEnabled(false);
-  } else {  // USB: the service interface always talks MODBUS RTU, 38400, 8E1, address 1
-    ComboBox2.SetItemIndex(0);
-    SelectComboItem(ComboBox3, "38400");
-    ComboBox4.SetItemIndex(0);
+  } else {  // the service interface: its link is fixed, the engine sets it
     ComboBox2.SetEnabled(false);
     ComboBox3.SetEnabled(false);
     ComboBox4.SetEnabled(false);
     cbAddr.SetVisible(false);
-    SelectComboItem(cbAddr, "1");
     btnIecCfg.SetEnabled(cbProtocolType.ItemIndex() == 2);
   }
-  try {  // a mode the open port cannot have is reported by the next Open
-    FPort->SetRtsControl(cbInterfaceType.ItemIndex() == 1 ? FSeams.rs485Rts : RtsControl::Off);
-  } catch (...) {
-  }
-  ComboBox2Click();
-  ComboBox3Click();
-  ComboBox4Click();
-  cbAddrClick();
+  // The boxes as they stand, for the engine to apply.
+  TProgramLink link = FEngine->ProgramLink();
+  link.protocol = ComboBox2.ItemIndex();
+  link.speedIndex = ComboBox3.ItemIndex();
+  link.frame = ComboBox4.ItemIndex();
+  link.address = cbAddr.ItemIndex() + 1;
+  FEngine->SetInterface(rs485, link);
+  ComboBox4.ReplaceItemsKeepingIndex(FramesOfProtocol(ComboBox2.ItemIndex()));
 }
 
 void TForm1::cbComPortClick() {
-  // An IEC operation ends on the old port; the master then starts anew.
-  if (FIec) FIec->EndOperation(msg::kIecEndedByPort);
-  FPort->SetPortName(PortNameOfItem(cbComPort.Text()));  // "COM5 (нет доступа)" opens COM5
-  FLinkPrmSource.clear();
-  FNetworkTypeKnown = false;
-  FCosSupport = 0;
-  if (FIec) FIec->Master().ClearLinkState();
-  if (FContinuousRunning && !InIecMode()) {
-    FJobIndex = -1;
-    Advance();
-  }
+  FEngine->SelectPort(cbComPort.Text());
 }
 
 void TForm1::ComboBox2Click() {
-  if (ComboBox2.ItemIndex() == 2) {
-    try {
-      FPort->SetByteSize(8);
-      ComboBox4.ReplaceItemsKeepingIndex(kFrames8);
-      if (ChooseIecProtocol()) return;
-    } catch (...) {
-    }
-    ComboBox2.SetItemIndex(0);  // cancelled, or the connection does not fit
-  }
-  LeaveIecMode();
-  try {
-    const bool ascii = ComboBox2.ItemIndex() == 1;
-    FPacker->RtuMode = !ascii;
-    FPort->SetByteSize(ascii ? 7 : 8);
-    ComboBox4.ReplaceItemsKeepingIndex(ascii ? kFrames7 : kFrames8);
-  } catch (...) {
-    // The box keeps the new selection; the port reports its own failures on open.
-  }
+  FEngine->SetProgramProtocol(ComboBox2.ItemIndex());
+  // Cancelled, or the connection does not fit: the engine fell back.
+  ComboBox2.SetItemIndex(FEngine->ProgramLink().protocol);
+  ComboBox4.ReplaceItemsKeepingIndex(FramesOfProtocol(ComboBox2.ItemIndex()));
 }
 
 void TForm1::ComboBox3Click() {
-  static const int kSpeeds[] = {9600, 19200, 38400, 57600, 115200};
-  const int index = ComboBox3.ItemIndex();
-  try {
-    FPort->SetBaudRate(index >= 0 && index < 5 ? kSpeeds[index] : 9600);
-  } catch (...) {
-  }
-  if (FIec) FIec->ApplyLineTiming();
+  FEngine->SetProgramSpeed(ComboBox3.ItemIndex());
 }
 
 void TForm1::ComboBox4Click() {
-  // Parity codes: 0 none, 1 odd, 2 even; stop bits: 0 one, 2 two.
-  static const uint8_t kParity[] = {2, 1, 0};
-  static const uint8_t kStopBits[] = {0, 0, 2};
-  const int index = ComboBox4.ItemIndex();
-  if (index < 0 || index > 2) return;
-  try {
-    FPort->SetParity(kParity[index]);
-    FPort->SetStopBits(kStopBits[index]);
-  } catch (...) {
-  }
-  if (FIec) FIec->ApplyLineTiming();
+  FEngine->SetProgramFrame(ComboBox4.ItemIndex());
 }
 
 void TForm1::cbAddrClick() {
   const int index = cbAddr.ItemIndex();
   if (index < 0) return;
-  FPacker->Address = static_cast<uint8_t>(index + 1);
-  if (FIec) FIec->Master().SetLinkAddress(static_cast<uint32_t>(index + 1));
+  FEngine->SetProgramAddress(index + 1);
 }
 
 void TForm1::cbProtocolTypeClick() {
   const bool iec = cbProtocolType.ItemIndex() == 2;
   btnIecCfg.SetVisible(iec);
   btnIecCfg.SetEnabled(iec && cbProtocolType.Enabled());
-  cbFrame.ReplaceItemsKeepingIndex(cbProtocolType.ItemIndex() == 1 ? kFrames7 : kFrames8);
+  cbFrame.ReplaceItemsKeepingIndex(FramesOfProtocol(cbProtocolType.ItemIndex()));
 }
 
-void TForm1::LinkSettingsToControls() {
-  const uint8_t protocol = FLinkPrm->GetProtocol();
-  cbProtocolType.SetItemIndex(protocol <= 2 ? protocol : 0);
-  cbProtocolTypeClick();
-  cbAddress.SetItemIndex(static_cast<int>(FLinkPrm->GetDeviceAddress()) - 1);
-  const uint8_t speed = FLinkPrm->GetSpeedIndex();
-  cbSpeed.SetItemIndex(speed <= 6 ? speed : 2);
-  const uint8_t frame = FLinkPrm->GetFrameIndex();
-  cbFrame.SetItemIndex(frame <= 2 ? frame : 0);
-  const uint8_t type = FLinkPrm->GetNormalisationType();
-  if (type >= 2 && type <= 4) {
-    FNetworkTypeKnown = true;
+void TForm1::ShowProgramLink() {
+  const TProgramLink& link = FEngine->ProgramLink();
+  ComboBox2.SetItemIndex(link.protocol);
+  ComboBox4.ReplaceItemsKeepingIndex(FramesOfProtocol(link.protocol));
+  ComboBox3.SetItemIndex(link.speedIndex);
+  ComboBox4.SetItemIndex(link.frame);
+  cbAddr.SetItemIndex(link.address - 1);
+}
+
+void TForm1::ShowDeviceSettings() {
+  const TDeviceSettingsModel settings = FEngine->DeviceSettings();
+  FShowingDeviceSettings = true;
+  cbProtocolType.SetItemIndex(settings.protocol);
+  if (settings.protocol >= 0) cbProtocolTypeClick();
+  cbSpeed.SetItemIndex(settings.speedIndex);
+  cbFrame.SetItemIndex(settings.frame);
+  cbAddress.SetItemIndex(settings.address - 1);
+  if (settings.threeWire) {
+    (*settings.threeWire ? rb3w : rb4w).SetChecked(true);
   } else {
-    Log(msg::kUnknownNormalisation);
+    rb3w.SetChecked(false);
+    rb4w.SetChecked(false);
   }
-  (FLinkPrm->GetThreeWire() ? rb3w : rb4w).SetChecked(true);
-  char caption[64];
-  std::snprintf(caption, sizeof caption, "серийный номер %.6u", FLinkPrm->GetSerialNumber());
-  GroupBox2.SetCaption(caption);
-  FShownSerial = FLinkPrm->GetSerialNumber();
-  TIecDeviceOptions& options = IecDeviceOptions();
-  options.LinkAddressLength = FLinkPrm->GetIecLinkAddressLength();
-  options.CotLength = FLinkPrm->GetIecCotLength();
-  options.CommonAddressLength = FLinkPrm->GetIecCommonAddressLength();
-  options.IoaLength = FLinkPrm->GetIecIoaLength();
+  FShowingDeviceSettings = false;
+}
+
+void TForm1::TakeDeviceSettings() {
+  if (FShowingDeviceSettings) return;  // the boxes are being set from the engine
+  TDeviceSettingsModel settings;
+  settings.protocol = cbProtocolType.ItemIndex();
+  settings.speedIndex = cbSpeed.ItemIndex();
+  settings.frame = cbFrame.ItemIndex();
+  settings.address = cbAddress.ItemIndex() + 1;
+  settings.threeWire = rb3w.Checked()   ? std::optional<bool>(true)
+                       : rb4w.Checked() ? std::optional<bool>(false)
+                                        : std::nullopt;
+  FEngine->SetDeviceSettings(settings);
 }
 
 }  // namespace vela

@@ -3,80 +3,49 @@
 #include "common/ArkCmnUtils.h"
 
 namespace vela {
-namespace {
-
-constexpr auto U = TRegisterKind::Unsigned;
-constexpr auto S = TRegisterKind::Signed;
-
-}  // namespace
 
 TMeasurementPresenter::TMeasurementPresenter(TMeasurementCells& cells, const Clock& clock)
     : FCells(cells), FClock(clock) {}
 
-void TMeasurementPresenter::ShowRegister(TSlot slot, uint16_t raw, TRegisterKind kind, double scale,
-                                         uint8_t type) {
-  const std::optional<int32_t> count = DecodeRegister(raw, kind, type);
-  if (count) {
-    FCells[slot].SetValue(*count * scale);
-  } else {
-    FCells[slot].SetOverflow();
+std::optional<int64_t>& TMeasurementPresenter::RefreshTime(TValueGroup group) {
+  switch (group) {
+    case TValueGroup::MainValues:
+      return FMainValuesTime;
+    case TValueGroup::Frequency:
+      return FFrequencyTime;
+    case TValueGroup::TotalCos:
+      return FTotalCosTime;
+    case TValueGroup::PhaseCos:
+      break;
   }
+  return FPhaseCosTime;
 }
 
-template <size_t N>
-void TMeasurementPresenter::ApplyRules(const TModbusValues& block, const TRegisterRule (&rules)[N],
-                                       uint8_t type) {
-  for (const TRegisterRule& rule : rules) {
-    ShowRegister(rule.Slot, block.GetRegister(rule.Register), rule.Kind, rule.Scale, type);
+void TMeasurementPresenter::ShowReading(TValueGroup group, const TReading& reading) {
+  Refreshed(RefreshTime(group));
+  ShowReading(reading);
+}
+
+void TMeasurementPresenter::ShowReading(const TReading& reading) {
+  for (const TReadingValue& v : reading) {
+    if (v.slot < 0 || v.slot >= kSlotCount) continue;
+    TClrValue& cell = FCells[v.slot];
+    if (v.quality & rqAbsent) {
+      cell.SetNone();
+    } else if (v.quality & rqOverflow) {
+      cell.SetOverflow();
+    } else if (v.quality & rqSubstituted) {
+      cell.SetSubstituted();
+    } else if (v.quality & rqBlocked) {
+      cell.SetBlocked();
+    } else if (v.quality & rqNotTopical) {
+      cell.SetNotTopical();
+    } else if (v.quality & rqInvalid) {
+      cell.SetNone();
+    } else {
+      cell.SetValue(v.value);
+    }
   }
-}
-
-void TMeasurementPresenter::ShowMainValues4(const TModbusValues4Wire& block,
-                                            const TModbusParamsMain& mainPrm) {
-  static constexpr TRegisterRule kRules[] = {
-      {slotP, 0, S, 0.2},     {slotQ, 1, S, 0.2},     {slotS, 2, U, 0.2},
-      {slotUab, 3, U, 0.02},  {slotUbc, 4, U, 0.02},  {slotUca, 5, U, 0.02},
-      {slotIa, 6, U, 0.0002}, {slotIb, 7, U, 0.0002}, {slotIc, 8, U, 0.0002},
-      {slotIo, 9, U, 0.0002}, {slotUa, 10, U, 0.01},  {slotUb, 11, U, 0.01},
-      {slotUc, 12, U, 0.01},  {slotUo, 13, U, 0.01},  {slotPa, 14, S, 0.1},
-      {slotPb, 15, S, 0.1},   {slotPc, 16, S, 0.1},   {slotQa, 17, S, 0.1},
-      {slotQb, 18, S, 0.1},   {slotQc, 19, S, 0.1},   {slotSa, 20, U, 0.1},
-      {slotSb, 21, U, 0.1},   {slotSc, 22, U, 0.1},
-  };
-  Refreshed(FMainValuesTime);
-  ApplyRules(block, kRules, mainPrm.GetNormalisationType());
-}
-
-void TMeasurementPresenter::ShowMainValues3(const TModbusValues3Wire& block,
-                                            const TModbusParamsMain& mainPrm) {
-  static constexpr TRegisterRule kRules[] = {
-      {slotP, 0, S, 0.2},     {slotQ, 1, S, 0.2},     {slotS, 2, U, 0.2},
-      {slotUab, 3, U, 0.02},  {slotUbc, 4, U, 0.02},  {slotUca, 5, U, 0.02},
-      {slotIa, 6, U, 0.0002}, {slotIb, 7, U, 0.0002}, {slotIc, 8, U, 0.0002},
-  };
-  Refreshed(FMainValuesTime);
-  ApplyRules(block, kRules, mainPrm.GetNormalisationType());
-  FCells.SetNone(kFourWireOnlySlots);
-}
-
-void TMeasurementPresenter::ShowFrequency(const TModbusValuesF& block,
-                                          const TModbusParamsMain& mainPrm) {
-  Refreshed(FFrequencyTime);
-  ShowRegister(slotF, block.GetFrequency(), U, 0.001, mainPrm.GetNormalisationType());
-}
-
-void TMeasurementPresenter::ShowTotalCos(const TModbusValues3Cos& block,
-                                         const TModbusParamsMain& mainPrm) {
-  Refreshed(FTotalCosTime);
-  ShowRegister(slotCos, block.GetCos(), S, 0.0001, mainPrm.GetNormalisationType());
-}
-
-void TMeasurementPresenter::ShowPhaseCos(const TModbusValues4Cos& block,
-                                         const TModbusParamsMain& mainPrm) {
-  static constexpr TRegisterRule kRules[] = {
-      {slotCosA, 0, S, 0.0001}, {slotCosB, 1, S, 0.0001}, {slotCosC, 2, S, 0.0001}};
-  Refreshed(FPhaseCosTime);
-  ApplyRules(block, kRules, mainPrm.GetNormalisationType());
 }
 
 void TMeasurementPresenter::ShowMainValuesRefused(const TModbusParamsMain& mainPrm) {
@@ -144,24 +113,6 @@ void TMeasurementPresenter::ClearStaleValues(const TModbusParamsMain& mainPrm) {
     }
   }
   if (IsStale(FClockTime) && !FClockText.empty()) ClearDeviceClock();
-}
-
-void TMeasurementPresenter::ShowIecValue(uint32_t address, double value, uint8_t quality) {
-  if (address < 1 || address > kSlotCount) return;
-  TClrValue& cell = FCells[static_cast<int>(address - 1)];
-  if (quality & iqOverflow) {
-    cell.SetOverflow();
-  } else if (quality & iqSubstituted) {
-    cell.SetSubstituted();
-  } else if (quality & iqBlocked) {
-    cell.SetBlocked();
-  } else if (quality & iqNotTopical) {
-    cell.SetNotTopical();
-  } else if (quality & iqInvalid) {
-    cell.SetNone();
-  } else {
-    cell.SetValue(value);
-  }
 }
 
 }  // namespace vela

@@ -1,7 +1,6 @@
 #pragma once
-// Turns what the device sends into the cells: Modbus register blocks with
-// their scale, sign and out-of-range markers, exception responses, IEC
-// 60870-5-101 measured values with their quality; hides values that are no
+// Turns what the device sends into the cells: readings of either protocol
+// (see Reading.h), Modbus exception responses; hides values that are no
 // longer refreshed; keeps the text of the device clock field.
 
 #include <cstdint>
@@ -11,9 +10,8 @@
 
 #include "common/Clock.h"
 #include "display/MeasurementCells.h"
-#include "display/RegisterNormalisation.h"
+#include "display/Reading.h"
 #include "modbus/ModbusParamBlocks.h"
-#include "modbus/ModbusValueBlocks.h"
 
 namespace vela {
 
@@ -22,27 +20,21 @@ constexpr int64_t kStaleAfterMs = 2000;
 // Clock field text when the device refuses to give its time.
 inline constexpr const char* kNoDeviceClockText = "нет";
 
-// Quality descriptor bits of IEC 60870-5-101 measured values.
-enum TIecQuality : uint8_t {
-  iqOverflow = 0x01,     // OV
-  iqBlocked = 0x10,      // BL
-  iqSubstituted = 0x20,  // SB
-  iqNotTopical = 0x40,   // NT
-  iqInvalid = 0x80,      // IV
-};
+// The value groups the Modbus reads refresh, each with its own age.
+enum class TValueGroup : uint8_t { MainValues, Frequency, TotalCos, PhaseCos };
 
 class TMeasurementPresenter {
  public:
   TMeasurementPresenter(TMeasurementCells& cells, const Clock& clock);
 
-  // Completions of the read jobs: the group's refresh time becomes now, then
-  // the registers fill the cells. mainPrm gives the normalisation type.
-  void ShowMainValues4(const TModbusValues4Wire& block, const TModbusParamsMain& mainPrm);
-  // Also hides every cell a 3-wire network does not have.
-  void ShowMainValues3(const TModbusValues3Wire& block, const TModbusParamsMain& mainPrm);
-  void ShowFrequency(const TModbusValuesF& block, const TModbusParamsMain& mainPrm);
-  void ShowTotalCos(const TModbusValues3Cos& block, const TModbusParamsMain& mainPrm);
-  void ShowPhaseCos(const TModbusValues4Cos& block, const TModbusParamsMain& mainPrm);
+  // Completion of a read job: the group's refresh time becomes now, then the
+  // reading fills the cells.
+  void ShowReading(TValueGroup group, const TReading& reading);
+  // A reading that refreshes no group (IEC 60870-5-101 readings have their
+  // own end). Each value goes to its slot; the first quality flag set, in the
+  // order absent, overflow, substituted, blocked, not topical, invalid,
+  // decides what the cell shows.
+  void ShowReading(const TReading& reading);
 
   // The device answered a read with a Modbus exception response.
   void ShowMainValuesRefused(const TModbusParamsMain& mainPrm);
@@ -66,23 +58,13 @@ class TMeasurementPresenter {
   // redraws the panel.
   void ClearStaleValues(const TModbusParamsMain& mainPrm);
 
-  // IEC 60870-5-101: every received data message first hides all cells, then
-  // each value goes to slot address - 1 (addresses 1..28; others are ignored).
+  // IEC 60870-5-101: a reading begins with all cells hidden.
   void HideAllCells() { FCells.SetAllNone(); }
-  void ShowIecValue(uint32_t address, double value, uint8_t quality);
   // The clock field shows the device time an IEC 60870-5-101 answer carried.
   void ShowIecClockText(const std::string& text) { SetClockText(text); }
 
  private:
-  struct TRegisterRule {
-    TSlot Slot;
-    int Register;  // index within the block
-    TRegisterKind Kind;
-    double Scale;
-  };
-  template <size_t N>
-  void ApplyRules(const TModbusValues& block, const TRegisterRule (&rules)[N], uint8_t type);
-  void ShowRegister(TSlot slot, uint16_t raw, TRegisterKind kind, double scale, uint8_t type);
+  std::optional<int64_t>& RefreshTime(TValueGroup group);
   void Refreshed(std::optional<int64_t>& group) { group = FClock.MonotonicMs(); }
   bool IsStale(const std::optional<int64_t>& group) const;
   void SetClockText(const std::string& text);

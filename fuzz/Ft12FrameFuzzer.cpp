@@ -10,12 +10,13 @@ using namespace vela;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::FuzzInput input(data, size);
-  SetLinkAddressLength(input.Take() % 3);
-  const TArkInPacket packet(input.Rest());
+  TIecFieldLengths lengths;
+  lengths.SetLinkAddressLength(input.Take() % 3);
+  const TArkInPacket packet(lengths, input.Rest());
   if (packet.HasControl()) {
     (void)packet.Control();
     (void)packet.Function();
-    if (LinkAddressLength() > 0) (void)packet.LinkAddress();  // absent field raises
+    if (lengths.LinkAddressLength() > 0) (void)packet.LinkAddress();  // absent field raises
     (void)packet.AddressMatches(0x1234);
     if (packet.Prm()) {
       (void)packet.Fcb();

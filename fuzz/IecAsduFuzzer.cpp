@@ -13,12 +13,14 @@ namespace {
 
 // 3 link address lengths x 2 common address lengths x 2 cause lengths x 3
 // information object address lengths.
-void ApplyFieldLengths(uint8_t setting) {
+TIecFieldLengths FieldLengths(uint8_t setting) {
   setting %= 36;
-  SetLinkAddressLength(setting % 3);
-  SetCommonAddressLength(1 + (setting / 3) % 2);
-  SetCotLength(1 + (setting / 6) % 2);
-  SetIoaLength(1 + (setting / 12) % 3);
+  TIecFieldLengths lengths;
+  lengths.SetLinkAddressLength(setting % 3);
+  lengths.SetCommonAddressLength(1 + (setting / 3) % 2);
+  lengths.SetCotLength(1 + (setting / 6) % 2);
+  lengths.SetIoaLength(1 + (setting / 12) % 3);
+  return lengths;
 }
 
 template <typename Access>
@@ -29,8 +31,8 @@ void Guarded(Access access) {
   }
 }
 
-void ReadEverything(const Octets& octets) {
-  const TArkInAsdu asdu(octets);
+void ReadEverything(const TIecFieldLengths& lengths, const Octets& octets) {
+  const TArkInAsdu asdu(lengths, octets);
   Guarded([&] { (void)asdu.TypeId(); });
   Guarded([&] { (void)asdu.Vsq(); });
   Guarded([&] { (void)asdu.IsSequence(); });
@@ -57,13 +59,13 @@ void ReadEverything(const Octets& octets) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::FuzzInput input(data, size);
   const uint8_t choice = input.Take();
-  ApplyFieldLengths(choice & 0x7F);
+  const TIecFieldLengths lengths = FieldLengths(choice & 0x7F);
   const Octets octets = input.Rest();
   if ((choice & 0x80) == 0) {
-    ReadEverything(octets);
+    ReadEverything(lengths, octets);
   } else {
-    const TArkInPacket packet(octets);
-    if (packet.HasData()) ReadEverything(packet.UserData());
+    const TArkInPacket packet(lengths, octets);
+    if (packet.HasData()) ReadEverything(lengths, packet.UserData());
   }
   return 0;
 }

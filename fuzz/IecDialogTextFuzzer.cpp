@@ -6,7 +6,6 @@
 #include "common/ArkTypes.h"
 #include "fuzz/FuzzInput.h"
 #include "iec101/IecCfgForm.h"
-#include "iec101/IecSettings.h"
 
 using namespace vela;
 
@@ -29,6 +28,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (form.Refusal().empty()) form.Store();
   } catch (const TArkException&) {
   }
-  RestoreDefaultIecSettings();
   return 0;
 }

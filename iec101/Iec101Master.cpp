@@ -7,7 +7,6 @@
 #include "common/ArkCmnUtils.h"
 #include "common/HandOver.h"
 #include "iec101/IecMessages.h"
-#include "iec101/IecSettings.h"
 
 namespace vela {
 
@@ -58,8 +57,8 @@ const TArkSocket101Master::TReceiveRule TArkSocket101Master::kReceiveRules[] = {
 };
 
 TArkSocket101Master::TArkSocket101Master(TimerFactory& timers, Clock& clock, TIecLink link,
-                                         uint32_t linkAddress)
-    : clock_(clock), link_(std::move(link)), timer_(timers.CreateTimer()) {
+                                         const TIecFieldLengths& lengths, uint32_t linkAddress)
+    : clock_(clock), link_(std::move(link)), lengths_(lengths), timer_(timers.CreateTimer()) {
   timer_->SetInterval(kResponseTimeoutMs);
   timer_->OnTimer = [this] { HandleTimer(); };
   SetLinkAddress(linkAddress);
@@ -107,13 +106,13 @@ unsigned TArkSocket101Master::TimeoutFor(TLinkState state) const {
   if (baud_ == 0) return kResponseTimeoutMs;
   const bool dataRequest = state == S::lsDataRequested || state == S::lsClass1Requested;
   const std::size_t longestAnswer =
-      dataRequest ? std::size_t{kFt12MaxLength} + 6 : std::size_t{LinkAddressLength()} + 4;
+      dataRequest ? std::size_t{kFt12MaxLength} + 6 : std::size_t{lengths_.LinkAddressLength()} + 4;
   const std::size_t request = current_ ? current_->Frame().size() : 0;
   return WireMs(request) + kResponseTimeoutMs + WireMs(longestAnswer) + endSilenceMs_;
 }
 
 void TArkSocket101Master::SetLinkAddress(uint32_t address) {
-  linkAddress_ = TruncateLinkAddress(address);
+  linkAddress_ = TruncateLinkAddress(lengths_, address);
 }
 
 void TArkSocket101Master::OpenPort() {
@@ -136,7 +135,7 @@ void TArkSocket101Master::ResetLink(int retries) {
   retriesLeft_ = retries;
   state_ = S::lsNotReady;
   frameCounter_ = 0;
-  current_.emplace(fc::kRequestStatus, linkAddress_, 0, false);
+  current_.emplace(lengths_, fc::kRequestStatus, linkAddress_, 0, false);
   Transmit(S::lsStatusRequested);
 }
 
@@ -152,7 +151,7 @@ void TArkSocket101Master::RequestClass2(int retries) {
 
 void TArkSocket101Master::RequestLinkStatus(int retries) {
   CheckReadyForData();
-  current_.emplace(fc::kRequestStatus, linkAddress_, 0, false);
+  current_.emplace(lengths_, fc::kRequestStatus, linkAddress_, 0, false);
   retriesLeft_ = retries;
   Transmit(S::lsLinkStatusRequested);
 }
@@ -172,7 +171,8 @@ void TArkSocket101Master::StartCountedService(uint8_t function, const Octets& us
   // The frame is built before anything changes: a frame over the length limit
   // leaves counter, frame and state as they were.
   const uint32_t counter = frameCounter_ + 1;
-  TArkOutPacket frame(function, linkAddress_, static_cast<int>(counter & 1), true, userData);
+  TArkOutPacket frame(lengths_, function, linkAddress_, static_cast<int>(counter & 1), true,
+                      userData);
   frameCounter_ = counter;
   current_.emplace(std::move(frame));
   retriesLeft_ = retries;
@@ -266,7 +266,7 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
   for (;;) {
     const std::size_t length = NextFrameLength();
     if (length == 0) return;  // more octets, or the time-out, decide
-    const TArkInPacket packet(assembly_.substr(0, length));
+    const TArkInPacket packet(lengths_, assembly_.substr(0, length));
     assembly_.erase(0, length);
     if (Act(packet)) return;
   }
@@ -274,7 +274,7 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
 
 std::size_t TArkSocket101Master::NextFrameLength() {
   for (;;) {
-    const std::size_t length = Ft12FrameLength(assembly_);
+    const std::size_t length = Ft12FrameLength(lengths_, assembly_);
     if (length != kNotFt12Frame) {
       if (length != 0) skipping_ = false;
       return length;
@@ -304,7 +304,7 @@ bool TArkSocket101Master::Act(const TArkInPacket& packet) {
     case TReaction::kStartReset:
       Disarm();
       state_ = S::lsNotReady;
-      current_.emplace(fc::kResetRemoteLink, linkAddress_, 0, false);
+      current_.emplace(lengths_, fc::kResetRemoteLink, linkAddress_, 0, false);
       Transmit(S::lsResetSent);  // the retry budget carries on
       return true;
     case TReaction::kReport: {
@@ -368,7 +368,7 @@ void TArkSocket101Master::Report(TLinkResult result, const Octets& asdu, bool ac
       if (octets.empty()) {
         onResult(this, result, nullptr, acd);
       } else {
-        const TArkInAsdu received(octets);
+        const TArkInAsdu received(lengths_, octets);
         onResult(this, result, &received, acd);
       }
     } catch (const TArkException& error) {

@@ -85,7 +85,9 @@ class TArkSocket101Master {
   using TLinkErrorEvent =
       std::function<void(TArkSocket101Master* sender, const TArkException& error)>;
 
-  TArkSocket101Master(TimerFactory& timers, Clock& clock, TIecLink link, uint32_t linkAddress);
+  // lengths: the field lengths of the frames and ASDUs on this link.
+  TArkSocket101Master(TimerFactory& timers, Clock& clock, TIecLink link,
+                      const TIecFieldLengths& lengths, uint32_t linkAddress);
   ~TArkSocket101Master();
   TArkSocket101Master(const TArkSocket101Master&) = delete;
   TArkSocket101Master& operator=(const TArkSocket101Master&) = delete;
@@ -118,6 +120,7 @@ class TArkSocket101Master {
   unsigned ResponseTimeoutMs() const;
   void SetLinkAddress(uint32_t address);
   uint32_t LinkAddress() const { return linkAddress_; }
+  const TIecFieldLengths& Lengths() const { return lengths_; }
   // Forgets the link state (another port was chosen). A running service ends
   // with lrFailed.
   void ClearLinkState();
@@ -191,6 +194,7 @@ class TArkSocket101Master {
 
   Clock& clock_;
   TIecLink link_;
+  const TIecFieldLengths lengths_;
   std::unique_ptr<Timer> timer_;
   uint32_t linkAddress_ = 0;
   TLinkState state_ = TLinkState::lsNotReady;

@@ -15,9 +15,11 @@ namespace vela {
 template <class Port>
 class TIec101PortSession {
  public:
-  TIec101PortSession(Port& port, TimerFactory& timers, Clock& clock, uint32_t linkAddress)
+  TIec101PortSession(Port& port, TimerFactory& timers, Clock& clock,
+                     const TIecFieldLengths& lengths, uint32_t linkAddress)
       : port_(port),
-        master_(std::make_unique<TArkSocket101Master>(timers, clock, LinkTo(port), linkAddress)),
+        master_(std::make_unique<TArkSocket101Master>(timers, clock, LinkTo(port), lengths,
+                                                      linkAddress)),
         previousOnRead_(port.OnRead) {
     TArkSocket101Master* master = master_.get();
     port_.OnRead = [master](Port*, const Octets& data) { master->ReceiveOctets(data); };

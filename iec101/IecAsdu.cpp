@@ -2,7 +2,6 @@
 
 #include "common/ArkCmnUtils.h"
 #include "iec101/IecMessages.h"
-#include "iec101/IecSettings.h"
 
 namespace vela {
 namespace {
@@ -13,10 +12,6 @@ constexpr size_t kCotOffset = 2;
 constexpr int kSequenceBit = 7;
 constexpr int kNegativeBit = 6;
 constexpr int kTestBit = 7;
-
-size_t CommonAddressOffset() {
-  return kCotOffset + CotLength();
-}
 
 // Element size of each measured-value type; 0 for any other type.
 int MeasuredElementSize(uint8_t typeId) {
@@ -39,7 +34,12 @@ std::array<uint8_t, N> CopyOctets(const Octets& octets, size_t offset) {
 
 }  // namespace
 
-TArkAsduBase::TArkAsduBase() : octets_(AsduHeaderLength(), '\0') {}
+TArkAsduBase::TArkAsduBase(const TIecFieldLengths& lengths)
+    : lengths_(lengths), octets_(lengths.AsduHeaderLength(), '\0') {}
+
+size_t TArkAsduBase::CommonAddressOffset() const {
+  return kCotOffset + lengths_.CotLength();
+}
 
 uint32_t TArkAsduBase::ReadField(size_t offset, size_t length, const char* message) const {
   if (!formatValid_ || octets_.size() < offset + length) throw TArkException(message);
@@ -56,7 +56,7 @@ void TArkAsduBase::WriteField(size_t offset, size_t length, uint32_t value, cons
 }
 
 uint32_t TArkAsduBase::ReadAddress(size_t offset) const {
-  return ReadField(offset, IoaLength(), iec_messages::kBadAsduFormat);
+  return ReadField(offset, lengths_.IoaLength(), iec_messages::kBadAsduFormat);
 }
 
 uint8_t TArkAsduBase::TypeId() const {
@@ -87,10 +87,11 @@ void TArkAsduBase::SetObjectCount(uint32_t count) {
 }
 
 uint16_t TArkAsduBase::Cot() const {
-  return static_cast<uint16_t>(ReadField(kCotOffset, CotLength(), iec_messages::kNoCotField));
+  return static_cast<uint16_t>(
+      ReadField(kCotOffset, lengths_.CotLength(), iec_messages::kNoCotField));
 }
 void TArkAsduBase::SetCot(uint32_t cot) {
-  WriteField(kCotOffset, CotLength(), cot & 0xFFFF, iec_messages::kNoCotField);
+  WriteField(kCotOffset, lengths_.CotLength(), cot & 0xFFFF, iec_messages::kNoCotField);
 }
 uint8_t TArkAsduBase::Cause() const {
   return Cot() & 0x3F;
@@ -106,28 +107,29 @@ bool TArkAsduBase::IsTest() const {
 }
 
 uint32_t TArkAsduBase::CommonAddress() const {
-  return ReadField(CommonAddressOffset(), CommonAddressLength(),
+  return ReadField(CommonAddressOffset(), lengths_.CommonAddressLength(),
                    iec_messages::kNoCommonAddressField);
 }
 void TArkAsduBase::SetCommonAddress(uint32_t address) {
-  WriteField(CommonAddressOffset(), CommonAddressLength(), address,
+  WriteField(CommonAddressOffset(), lengths_.CommonAddressLength(), address,
              iec_messages::kNoCommonAddressField);
 }
 
-TArkInAsdu::TArkInAsdu(const Octets& octets) {
+TArkInAsdu::TArkInAsdu(const TIecFieldLengths& lengths, const Octets& octets)
+    : TArkAsduBase(lengths) {
   octets_ = octets;
-  formatValid_ = octets_.size() >= AsduHeaderLength();
+  formatValid_ = octets_.size() >= lengths_.AsduHeaderLength();
 }
 
 int TArkInAsdu::ElementCountFor(int elementSize) const {
-  return ElementCount(static_cast<int>(octets_.size()), IsSequence(), elementSize);
+  return lengths_.ElementCount(static_cast<int>(octets_.size()), IsSequence(), elementSize);
 }
 
 TArkIecTypeTime TArkInAsdu::GetClockTime() const {
   if (TypeId() != asdu_type::kClockSync) throw TArkException(iec_messages::kWrongInterpretation);
   const int count = ElementCountFor(TArkIecTypeTime::kSize);
   if (count != ObjectCount() || count != 1) throw TArkException(iec_messages::kBadAsduFormat);
-  const size_t offset = AsduHeaderLength() + IoaLength();
+  const size_t offset = lengths_.AsduHeaderLength() + lengths_.IoaLength();
   return TArkIecTypeTime(CopyOctets<TArkIecTypeTime::kSize>(octets_, offset));
 }
 
@@ -137,8 +139,8 @@ std::optional<TArkMeasuredValue> TArkInAsdu::GetMeasuredValue(uint32_t index) co
   const int count = ElementCountFor(size);
   if (count != ObjectCount()) throw TArkException(iec_messages::kBadAsduFormat);
   if (index >= static_cast<uint32_t>(count)) return std::nullopt;
-  const size_t header = AsduHeaderLength();
-  const size_t ioa = IoaLength();
+  const size_t header = lengths_.AsduHeaderLength();
+  const size_t ioa = lengths_.IoaLength();
   uint32_t address = 0;
   size_t elementOffset = 0;
   if (IsSequence()) {
@@ -153,31 +155,34 @@ std::optional<TArkMeasuredValue> TArkInAsdu::GetMeasuredValue(uint32_t index) co
       address, TArkIecTypeFloatQDS(CopyOctets<TArkIecTypeFloatQDS::kSize>(octets_, elementOffset))};
 }
 
-TArkOutAsdu::TArkOutAsdu(uint8_t typeId, uint32_t cause, uint32_t commonAddress) {
+TArkOutAsdu::TArkOutAsdu(const TIecFieldLengths& lengths, uint8_t typeId, uint32_t cause,
+                         uint32_t commonAddress)
+    : TArkAsduBase(lengths) {
   SetTypeId(typeId);
   SetCause(cause);
   SetObjectCount(1);
   SetCommonAddress(commonAddress);
 }
 
-TArkOutAsdu TArkOutAsdu::CreateInterrogation(uint32_t cause, uint32_t commonAddress,
-                                             uint8_t qualifier) {
-  TArkOutAsdu asdu(asdu_type::kInterrogation, cause, commonAddress);
+TArkOutAsdu TArkOutAsdu::CreateInterrogation(const TIecFieldLengths& lengths, uint32_t cause,
+                                             uint32_t commonAddress, uint8_t qualifier) {
+  TArkOutAsdu asdu(lengths, asdu_type::kInterrogation, cause, commonAddress);
   asdu.AppendObjectAddress(0);
   asdu.AppendOctets(Octets(1, static_cast<char>(qualifier)));
   return asdu;
 }
 
-TArkOutAsdu TArkOutAsdu::CreateClockSync(uint32_t cause, uint32_t commonAddress,
-                                         const TArkIecTypeTime& time) {
-  TArkOutAsdu asdu(asdu_type::kClockSync, cause, commonAddress);
+TArkOutAsdu TArkOutAsdu::CreateClockSync(const TIecFieldLengths& lengths, uint32_t cause,
+                                         uint32_t commonAddress, const TArkIecTypeTime& time) {
+  TArkOutAsdu asdu(lengths, asdu_type::kClockSync, cause, commonAddress);
   asdu.AppendObjectAddress(0);
   asdu.AppendOctets(time.AsOctets());
   return asdu;
 }
 
 void TArkOutAsdu::AppendObjectAddress(uint32_t address) {
-  for (size_t i = 0; i < IoaLength(); ++i) octets_ += static_cast<char>(address >> (8 * i));
+  for (size_t i = 0; i < lengths_.IoaLength(); ++i)
+    octets_ += static_cast<char>(address >> (8 * i));
 }
 
 void TArkOutAsdu::AppendOctets(const Octets& octets) {

@@ -1,13 +1,14 @@
 #pragma once
 // Application service data units of IEC 60870-5-101. The sizes of the cause
 // of transmission, the common address and the information object address are
-// the field-length settings at the moment of each access; an access to a field
+// the field lengths the data unit was made with; an access to a field
 // that the octets do not hold raises TArkException with the field's message.
 
 #include <cstdint>
 #include <optional>
 
 #include "common/ArkTypes.h"
+#include "iec101/IecSettings.h"
 #include "iec101/IecTypes.h"
 
 namespace vela {
@@ -29,8 +30,10 @@ inline constexpr uint8_t kStationInterrogation = 20;  // also the qualifier QOI
 
 class TArkAsduBase {
  public:
-  // An empty data unit identifier: AsduHeaderLength() zero octets.
-  TArkAsduBase();
+  // An empty data unit identifier: a header of zero octets.
+  explicit TArkAsduBase(const TIecFieldLengths& lengths);
+
+  const TIecFieldLengths& Lengths() const { return lengths_; }
 
   uint8_t TypeId() const;
   void SetTypeId(uint8_t typeId);
@@ -60,7 +63,9 @@ class TArkAsduBase {
   uint32_t ReadField(size_t offset, size_t length, const char* message) const;
   void WriteField(size_t offset, size_t length, uint32_t value, const char* message);
   uint32_t ReadAddress(size_t offset) const;  // IoaLength() octets, least significant first
+  size_t CommonAddressOffset() const;
 
+  TIecFieldLengths lengths_;
   Octets octets_;
   bool formatValid_ = true;
 };
@@ -74,9 +79,10 @@ class TArkInAsdu : public TArkAsduBase {
  public:
   // Never fails: octets shorter than the header make every identifier access
   // fail instead.
-  explicit TArkInAsdu(const Octets& octets);
+  TArkInAsdu(const TIecFieldLengths& lengths, const Octets& octets);
 
-  // Number of elements of elementSize octets the octets hold (see ElementCount).
+  // Number of elements of elementSize octets the octets hold
+  // (see TIecFieldLengths::ElementCount).
   int ElementCountFor(int elementSize) const;
 
   // The time element of a C_CS_NA_1 with exactly one object.
@@ -89,11 +95,13 @@ class TArkInAsdu : public TArkAsduBase {
 class TArkOutAsdu : public TArkAsduBase {
  public:
   // Type, cause (P/N = 0, T = 0), one object (SQ = 0) and common address.
-  TArkOutAsdu(uint8_t typeId, uint32_t cause, uint32_t commonAddress);
+  TArkOutAsdu(const TIecFieldLengths& lengths, uint8_t typeId, uint32_t cause,
+              uint32_t commonAddress);
 
-  static TArkOutAsdu CreateInterrogation(uint32_t cause, uint32_t commonAddress, uint8_t qualifier);
-  static TArkOutAsdu CreateClockSync(uint32_t cause, uint32_t commonAddress,
-                                     const TArkIecTypeTime& time);
+  static TArkOutAsdu CreateInterrogation(const TIecFieldLengths& lengths, uint32_t cause,
+                                         uint32_t commonAddress, uint8_t qualifier);
+  static TArkOutAsdu CreateClockSync(const TIecFieldLengths& lengths, uint32_t cause,
+                                     uint32_t commonAddress, const TArkIecTypeTime& time);
 
   // Building information objects: an address of IoaLength() octets, then the
   // element's octets. The caller keeps the object count in step.

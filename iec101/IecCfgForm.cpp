@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "common/ArkTypes.h"
-#include "iec101/IecDeviceOptions.h"
 #include "iec101/IecMessages.h"
 #include "iec101/IecSettings.h"
 
@@ -48,10 +47,12 @@ void StoreListed(int32_t& option, int shown, int low, int high) {
 
 }  // namespace
 
-void TIecCfgForm::Load(TIecOptionsMode mode) {
+void TIecCfgForm::Load(TIecOptionsMode mode, const TIecOptions& loaded) {
   mode_ = mode;
+  options_ = loaded;
   const bool device = mode == TIecOptionsMode::Device;
-  const TIecDeviceOptions& options = IecDeviceOptions();
+  const TIecDeviceOptions& options = options_.device;
+  const TIecLinkSettings& connection = options_.connection;
   TIecCfgView view;
   if (device) {
     view.linkAddressLength = options.LinkAddressLength;
@@ -62,25 +63,23 @@ void TIecCfgForm::Load(TIecOptionsMode mode) {
     view.asduFormatIndex = options.AsduFormat - kFirstAsduFormat;
     view.cyclic = options.CyclicTransmission;
   } else {
-    view.linkAddressLength = static_cast<int>(LinkAddressLength());
-    view.commonAddressLength = static_cast<int>(CommonAddressLength());
-    view.cotLength = static_cast<int>(CotLength());
-    view.ioaLength = static_cast<int>(IoaLength());
-    view.commonAddress = std::to_string(ExpectedCommonAddress());
+    view.linkAddressLength = static_cast<int>(connection.lengths.LinkAddressLength());
+    view.commonAddressLength = static_cast<int>(connection.lengths.CommonAddressLength());
+    view.cotLength = static_cast<int>(connection.lengths.CotLength());
+    view.ioaLength = static_cast<int>(connection.lengths.IoaLength());
+    view.commonAddress = std::to_string(connection.expectedCommonAddress);
     view.cyclic = true;
   }
   view.interval = std::to_string(options.CyclicInterval);
   view.cyclicEnabled = device;
   view.deviceRowsVisible = device;
-  view.buttonsTop = device ? kIecCfgDeviceButtonsTop : kIecCfgConnectionButtonsTop;
-  view.formHeight = device ? kIecCfgDeviceFormHeight : kIecCfgConnectionFormHeight;
   view_ = view;
 }
 
 int TIecCfgForm::ChosenCommonAddressLength() const {
   // In device mode a list that shows no item keeps the option's length.
   if (mode_ == TIecOptionsMode::Device && !Listed(view_.commonAddressLength, 1, 2)) {
-    return IecDeviceOptions().CommonAddressLength;
+    return options_.device.CommonAddressLength;
   }
   return view_.commonAddressLength;
 }
@@ -106,15 +105,16 @@ void TIecCfgForm::Store() {
 }
 
 void TIecCfgForm::StoreConnection() {
-  SetLinkAddressLength(view_.linkAddressLength);
-  SetCommonAddressLength(view_.commonAddressLength);
-  SetCotLength(view_.cotLength);
-  SetIoaLength(view_.ioaLength);
-  SetExpectedCommonAddress(std::stoul(CommonAddressText(view_.commonAddress)));
+  TIecLinkSettings& connection = options_.connection;
+  connection.lengths.SetLinkAddressLength(view_.linkAddressLength);
+  connection.lengths.SetCommonAddressLength(view_.commonAddressLength);
+  connection.lengths.SetCotLength(view_.cotLength);
+  connection.lengths.SetIoaLength(view_.ioaLength);
+  connection.expectedCommonAddress = std::stoul(CommonAddressText(view_.commonAddress));
 }
 
 void TIecCfgForm::StoreDevice() {
-  TIecDeviceOptions& options = IecDeviceOptions();
+  TIecDeviceOptions& options = options_.device;
   StoreListed(options.LinkAddressLength, view_.linkAddressLength, 0, 2);
   StoreListed(options.CommonAddressLength, view_.commonAddressLength, 1, 2);
   StoreListed(options.CotLength, view_.cotLength, 1, 2);

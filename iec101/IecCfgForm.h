@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/Dialogs.h"
+#include "iec101/IecOptionsDialog.h"
 
 namespace vela {
 
@@ -26,33 +26,26 @@ struct TIecCfgView {
   bool deviceRowsVisible = true;  // interval and ASDU format rows
   std::string interval = "1000";
   int asduFormatIndex = 0;  // 0: "<13> - M_ME_NC_1", 1: "<14> - M_ME_TC_1"
-  int buttonsTop = 280;
-  int formHeight = 347;  // the whole window, title bar and border included
 
   // The interval's label and edit follow the check box.
   bool IntervalEnabled() const { return cyclic; }
 };
 
-// Window geometry of both modes.
-constexpr int kIecCfgClientWidth = 419;
-constexpr int kIecCfgDeviceButtonsTop = 280;
-constexpr int kIecCfgDeviceFormHeight = 347;
-constexpr int kIecCfgConnectionButtonsTop = 206;
-constexpr int kIecCfgConnectionFormHeight = 273;
-// Title bar and border: 347 high around a client area of 313.
-constexpr int kIecCfgFrameHeight = 34;
 constexpr int kIecCfgMaxCommonAddress = 65533;
 
 class TIecCfgForm {
  public:
   // Loaded in device mode, as the dialog is when it is created.
-  TIecCfgForm() { Load(TIecOptionsMode::Device); }
+  TIecCfgForm() { Load(TIecOptionsMode::Device, TIecOptions()); }
 
-  // Device mode: from IecDeviceOptions. Connection mode: the field-length
-  // settings and ExpectedCommonAddress; the check box checked and fixed, the
-  // interval and ASDU format rows hidden, the window lower.
-  void Load(TIecOptionsMode mode);
+  // Keeps a copy of options to edit. Device mode shows the device options.
+  // Connection mode shows the connection's field lengths and expected common
+  // address; the check box checked and fixed, the interval and ASDU format
+  // rows hidden, the window lower.
+  void Load(TIecOptionsMode mode, const TIecOptions& options);
   TIecOptionsMode Mode() const { return mode_; }
+  // The options as loaded, with what OK stored.
+  const TIecOptions& Options() const { return options_; }
 
   TIecCfgView& View() { return view_; }
   const TIecCfgView& View() const { return view_; }
@@ -83,6 +76,7 @@ class TIecCfgForm {
   void StoreConnection();
 
   TIecOptionsMode mode_ = TIecOptionsMode::Device;
+  TIecOptions options_;
   TIecCfgView view_;
 };
 

@@ -2,41 +2,29 @@
 
 #include "common/ArkTypes.h"
 #include "iec101/IecMessages.h"
-#include "iec101/IecSettings.h"
 
 namespace vela {
 namespace {
 
-uint32_t expectedCommonAddress = 1;
-
-void Check(int32_t value, int32_t low, int32_t high, const char* message) {
-  if (value < low || value > high) throw TArkException(message);
+// A negative length is out of range, not a huge unsigned one that happens to
+// pass.
+uint32_t Length(int32_t value, const char* message) {
+  if (value < 0) throw TArkException(message);
+  return static_cast<uint32_t>(value);
 }
 
 }  // namespace
 
-TIecDeviceOptions& IecDeviceOptions() {
-  static TIecDeviceOptions options;
-  return options;
-}
-
-uint32_t ExpectedCommonAddress() {
-  return expectedCommonAddress;
-}
-void SetExpectedCommonAddress(uint32_t address) {
-  expectedCommonAddress = address;
-}
-
-void ApplyIecDeviceOptionsToConnection(const TIecDeviceOptions& options) {
-  Check(options.LinkAddressLength, 0, 2, iec_messages::kBadLinkAddressLength);
-  Check(options.CommonAddressLength, 1, 2, iec_messages::kBadCommonAddressLength);
-  Check(options.CotLength, 1, 2, iec_messages::kBadCotLength);
-  Check(options.IoaLength, 1, 3, iec_messages::kBadIoaLength);
-  SetLinkAddressLength(static_cast<uint32_t>(options.LinkAddressLength));
-  SetCommonAddressLength(static_cast<uint32_t>(options.CommonAddressLength));
-  SetCotLength(static_cast<uint32_t>(options.CotLength));
-  SetIoaLength(static_cast<uint32_t>(options.IoaLength));
-  SetExpectedCommonAddress(static_cast<uint32_t>(options.CommonAddress));
+TIecLinkSettings LinkSettingsFrom(const TIecDeviceOptions& options) {
+  TIecLinkSettings link;
+  link.lengths.SetLinkAddressLength(
+      Length(options.LinkAddressLength, iec_messages::kBadLinkAddressLength));
+  link.lengths.SetCommonAddressLength(
+      Length(options.CommonAddressLength, iec_messages::kBadCommonAddressLength));
+  link.lengths.SetCotLength(Length(options.CotLength, iec_messages::kBadCotLength));
+  link.lengths.SetIoaLength(Length(options.IoaLength, iec_messages::kBadIoaLength));
+  link.expectedCommonAddress = static_cast<uint32_t>(options.CommonAddress);
+  return link;
 }
 
 }  // namespace vela

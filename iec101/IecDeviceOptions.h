@@ -1,10 +1,11 @@
 #pragma once
 // The IEC 60870-5-101 options of the device's working interface, as the
-// device's link register blocks hold them, and the common address of ASDU the
-// program accepts while it is itself connected over IEC 60870-5-101.
-// Process-wide, never saved, used from the GUI thread only.
+// device's link register blocks hold them. A value of the main window's
+// model, never saved.
 
 #include <cstdint>
+
+#include "iec101/IecSettings.h"
 
 namespace vela {
 
@@ -23,15 +24,10 @@ struct TIecDeviceOptions {
   bool operator==(const TIecDeviceOptions&) const = default;
 };
 
-TIecDeviceOptions& IecDeviceOptions();
-
-uint32_t ExpectedCommonAddress();
-void SetExpectedCommonAddress(uint32_t address);
-
-// Entering IEC mode: copies the four lengths into the field-length settings
-// and the common address into ExpectedCommonAddress. All four lengths are
-// checked first, so a value out of range raises that setting's message and
-// changes nothing.
-void ApplyIecDeviceOptionsToConnection(const TIecDeviceOptions& options);
+// The program's own connection as the device is set up: the four lengths and
+// the common address. All four lengths are checked, in the order link
+// address, common address, cause, object address; a value out of range
+// raises that length's message.
+TIecLinkSettings LinkSettingsFrom(const TIecDeviceOptions& options);
 
 }  // namespace vela

@@ -1,9 +1,9 @@
 #include "iec101/IecPacket.h"
 
 #include "common/ArkCmnUtils.h"
+#include "common/Checksums.h"
 #include "iec101/IecMessages.h"
 #include "iec101/IecSettings.h"
-#include "modbus/ArkCRC.h"
 
 namespace vela {
 
@@ -66,8 +66,8 @@ uint8_t SumOf(const Octets& octets, size_t index, size_t count) {
 
 }  // namespace
 
-uint16_t TruncateLinkAddress(uint32_t address) {
-  switch (LinkAddressLength()) {
+uint16_t TruncateLinkAddress(const TIecFieldLengths& lengths, uint32_t address) {
+  switch (lengths.LinkAddressLength()) {
     case 0:
       return 0;
     case 1:
@@ -91,7 +91,8 @@ bool TArkPacketBase::Prm() const {
   return GetBit(Control(), kPrmBit) != 0;
 }
 
-TArkInPacket::TArkInPacket(const Octets& octets) {
+TArkInPacket::TArkInPacket(const TIecFieldLengths& lengths, const Octets& octets)
+    : TArkPacketBase(lengths) {
   frame_ = octets;
   Recognise();
   ExtractFields();
@@ -114,7 +115,7 @@ void TArkInPacket::Recognise() {
 }
 
 void TArkInPacket::ExtractFields() {
-  const size_t addressLength = LinkAddressLength();
+  const size_t addressLength = lengths_.LinkAddressLength();
   size_t controlIndex = 0;
   if (kind_ == TFrameKind::fkFixed && frame_.size() == addressLength + 4) {
     controlIndex = 1;
@@ -158,14 +159,14 @@ uint8_t TArkInPacket::Function() const {
 }
 
 uint16_t TArkInPacket::LinkAddress() const {
-  if (LinkAddressLength() == 0) throw TArkException(iec_messages::kNoAddressBySettings);
+  if (lengths_.LinkAddressLength() == 0) throw TArkException(iec_messages::kNoAddressBySettings);
   if (!HasControl()) throw TArkException(iec_messages::kNoAddressField);
   return address_;
 }
 
 bool TArkInPacket::AddressMatches(uint32_t expected) const {
-  if (LinkAddressLength() == 0) return true;
-  return LinkAddress() == TruncateLinkAddress(expected);
+  if (lengths_.LinkAddressLength() == 0) return true;
+  return LinkAddress() == TruncateLinkAddress(lengths_, expected);
 }
 
 namespace {
@@ -180,10 +181,10 @@ std::size_t CheckedFrameLength(const Octets& data, std::size_t first, std::size_
   return OctetAt(data, n - 1) == kFt12Stop ? n : kNotFt12Frame;
 }
 
-std::size_t VariableFrameLength(const Octets& data) {
+std::size_t VariableFrameLength(const TIecFieldLengths& lengths, const Octets& data) {
   if (data.size() < 2) return 0;
   const std::size_t l = OctetAt(data, 1);
-  if (l < LinkAddressLength() + 1) return kNotFt12Frame;
+  if (l < lengths.LinkAddressLength() + 1) return kNotFt12Frame;
   if (data.size() >= 3 && OctetAt(data, 2) != l) return kNotFt12Frame;
   if (data.size() >= 4 && OctetAt(data, 3) != kFt12VariableStart) return kNotFt12Frame;
   return CheckedFrameLength(data, 4, l + 6);
@@ -191,34 +192,36 @@ std::size_t VariableFrameLength(const Octets& data) {
 
 }  // namespace
 
-std::size_t Ft12FrameLength(const Octets& data) {
+std::size_t Ft12FrameLength(const TIecFieldLengths& lengths, const Octets& data) {
   if (data.empty()) return 0;
   switch (OctetAt(data, 0)) {
     case kFt12Ack:
     case kFt12Nack:
       return 1;
     case kFt12FixedStart:
-      return CheckedFrameLength(data, 1, LinkAddressLength() + 4);
+      return CheckedFrameLength(data, 1, lengths.LinkAddressLength() + 4);
     case kFt12VariableStart:
-      return VariableFrameLength(data);
+      return VariableFrameLength(lengths, data);
     default:
       return kNotFt12Frame;
   }
 }
 
-TArkOutPacket::TArkOutPacket(uint8_t function, uint32_t linkAddress, int fcbSource, bool fcv,
-                             const Octets& userData) {
+TArkOutPacket::TArkOutPacket(const TIecFieldLengths& lengths, uint8_t function,
+                             uint32_t linkAddress, int fcbSource, bool fcv, const Octets& userData)
+    : TArkPacketBase(lengths) {
   uint32_t control = 0x40 | (function & 0x0F);
   if (fcv) control = SetBit(control | 0x10, kFcbAcdBit, static_cast<uint32_t>(fcbSource));
   Build(static_cast<uint8_t>(control), linkAddress, userData);
 }
 
-TArkOutPacket TArkOutPacket::Secondary(uint8_t function, uint32_t linkAddress, bool acd, bool dfc,
+TArkOutPacket TArkOutPacket::Secondary(const TIecFieldLengths& lengths, uint8_t function,
+                                       uint32_t linkAddress, bool acd, bool dfc,
                                        const Octets& userData) {
   uint32_t control = function & 0x0F;
   control = SetBit(control, kFcbAcdBit, acd ? 1 : 0);
   control = SetBit(control, kFcvDfcBit, dfc ? 1 : 0);
-  TArkOutPacket packet;
+  TArkOutPacket packet(lengths);
   packet.Build(static_cast<uint8_t>(control), linkAddress, userData);
   return packet;
 }
@@ -227,14 +230,14 @@ TArkOutPacket TArkOutPacket::SingleChar(uint8_t character) {
   if (character != kFt12Ack && character != kFt12Nack) {
     throw TArkException(iec_messages::kBadSingleChar);
   }
-  TArkOutPacket packet;
+  TArkOutPacket packet{TIecFieldLengths()};
   packet.frame_ = Octets(1, static_cast<char>(character));
   packet.kind_ = TFrameKind::fkSingleChar;
   return packet;
 }
 
 void TArkOutPacket::Build(uint8_t control, uint32_t linkAddress, const Octets& userData) {
-  const size_t addressLength = LinkAddressLength();
+  const size_t addressLength = lengths_.LinkAddressLength();
   const size_t checked = userData.size() + addressLength + 1;  // C, A and user data
   if (userData.empty()) {
     frame_ = Octets(1, static_cast<char>(kFt12FixedStart));
@@ -249,7 +252,7 @@ void TArkOutPacket::Build(uint8_t control, uint32_t linkAddress, const Octets& u
   }
   const size_t controlIndex = frame_.size();
   control_ = control;
-  address_ = TruncateLinkAddress(linkAddress);
+  address_ = TruncateLinkAddress(lengths_, linkAddress);
   userData_ = userData;
   frame_ += static_cast<char>(control_);
   for (size_t i = 0; i < addressLength; ++i) frame_ += static_cast<char>(address_ >> (8 * i));

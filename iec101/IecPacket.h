@@ -3,12 +3,13 @@
 // transmission. TArkInPacket recognises a frame in one received chunk and never
 // fails; TArkOutPacket builds a frame to send, for the primary station (the
 // program) or for a secondary station (a simulated device). The link address
-// field's size is LinkAddressLength() at the moment of building or parsing.
+// field's size comes from the field lengths each frame is given.
 
 #include <cstddef>
 #include <cstdint>
 
 #include "common/ArkTypes.h"
+#include "iec101/IecSettings.h"
 
 namespace vela {
 
@@ -67,7 +68,9 @@ class TArkPacketBase {
 
  protected:
   TArkPacketBase() = default;
+  explicit TArkPacketBase(const TIecFieldLengths& lengths) : lengths_(lengths) {}
 
+  TIecFieldLengths lengths_;
   Octets frame_;
   TFrameKind kind_ = TFrameKind::fkUnknown;
   uint8_t control_ = 0;
@@ -80,7 +83,7 @@ class TArkInPacket : public TArkPacketBase {
  public:
   // The whole chunk is one candidate frame; anything that is not a usable frame
   // gives an object without ffControl.
-  explicit TArkInPacket(const Octets& octets);
+  TArkInPacket(const TIecFieldLengths& lengths, const Octets& octets);
 
   bool Acd() const;  // secondary frames only (PRM = 0)
   bool Dfc() const;
@@ -88,7 +91,7 @@ class TArkInPacket : public TArkPacketBase {
   bool Fcv() const;
   uint8_t Function() const;  // C AND 0Fh
   uint16_t LinkAddress() const;
-  // True when LinkAddressLength() is 0, else whether A equals expected
+  // True when the link address length is 0, else whether A equals expected
   // truncated to the address field.
   bool AddressMatches(uint32_t expected) const;
 
@@ -102,32 +105,33 @@ class TArkOutPacket : public TArkPacketBase {
   // A frame of the primary station: C = 40h OR function, with FCV also 10h and
   // FCB (20h) from the lowest bit of fcbSource. Empty user data gives a fixed
   // frame. Raises TArkException when the frame would exceed the FT 1.2 limit.
-  TArkOutPacket(uint8_t function, uint32_t linkAddress, int fcbSource, bool fcv,
-                const Octets& userData = {});
+  TArkOutPacket(const TIecFieldLengths& lengths, uint8_t function, uint32_t linkAddress,
+                int fcbSource, bool fcv, const Octets& userData = {});
 
   // A frame of a secondary station (PRM = 0) with its ACD and DFC bits.
-  static TArkOutPacket Secondary(uint8_t function, uint32_t linkAddress, bool acd, bool dfc,
+  static TArkOutPacket Secondary(const TIecFieldLengths& lengths, uint8_t function,
+                                 uint32_t linkAddress, bool acd, bool dfc,
                                  const Octets& userData = {});
   // E5h or A2h alone.
   static TArkOutPacket SingleChar(uint8_t character);
 
  private:
-  TArkOutPacket() = default;
+  explicit TArkOutPacket(const TIecFieldLengths& lengths) : TArkPacketBase(lengths) {}
   void Build(uint8_t control, uint32_t linkAddress, const Octets& userData);
 };
 
-// The address truncated to LinkAddressLength() octets.
-uint16_t TruncateLinkAddress(uint32_t address);
+// The address truncated to the link address length of lengths.
+uint16_t TruncateLinkAddress(const TIecFieldLengths& lengths, uint32_t address);
 
 // Ft12FrameLength's answer for octets that cannot begin a frame.
 inline constexpr std::size_t kNotFt12Frame = static_cast<std::size_t>(-1);
 
 // The length of the whole well-formed FT 1.2 frame that starts at data[0]:
-// E5h or A2h alone, a fixed frame of the link address length in force, or a
-// variable frame (L at least 1 + LinkAddressLength()) with a good checksum.
+// E5h or A2h alone, a fixed frame of the link address length of lengths, or
+// a variable frame (L at least 1 + that length) with a good checksum.
 // Octets after that frame do not matter. 0 when data is a valid beginning of
 // a frame that needs more octets (also when data is empty); kNotFt12Frame
 // when data cannot be the start of a frame.
-std::size_t Ft12FrameLength(const Octets& data);
+std::size_t Ft12FrameLength(const TIecFieldLengths& lengths, const Octets& data);
 
 }  // namespace vela

@@ -1,6 +1,5 @@
 #include "iec101/IecSettings.h"
 
-#include <atomic>
 #include <cstdio>
 
 #include "common/ArkTypes.h"
@@ -9,54 +8,32 @@
 namespace vela {
 namespace {
 
-// Atomic only so that a reader on another thread never sees a torn value;
-// the settings are changed while no exchange runs.
-std::atomic<uint32_t> linkAddressLength{1};
-std::atomic<uint32_t> commonAddressLength{1};
-std::atomic<uint32_t> cotLength{1};
-std::atomic<uint32_t> ioaLength{2};
-
-void Store(std::atomic<uint32_t>& setting, uint32_t value, uint32_t low, uint32_t high,
-           const char* message) {
+void Check(uint32_t value, uint32_t low, uint32_t high, const char* message) {
   if (value < low || value > high) throw TArkException(message);
-  setting = value;
 }
 
 }  // namespace
 
-uint32_t LinkAddressLength() {
-  return linkAddressLength;
+void TIecFieldLengths::SetLinkAddressLength(uint32_t length) {
+  Check(length, 0, 2, iec_messages::kBadLinkAddressLength);
+  linkAddress_ = length;
 }
-uint32_t CommonAddressLength() {
-  return commonAddressLength;
+void TIecFieldLengths::SetCommonAddressLength(uint32_t length) {
+  Check(length, 1, 2, iec_messages::kBadCommonAddressLength);
+  commonAddress_ = length;
 }
-uint32_t CotLength() {
-  return cotLength;
+void TIecFieldLengths::SetCotLength(uint32_t length) {
+  Check(length, 1, 2, iec_messages::kBadCotLength);
+  cot_ = length;
 }
-uint32_t IoaLength() {
-  return ioaLength;
-}
-
-void SetLinkAddressLength(uint32_t length) {
-  Store(linkAddressLength, length, 0, 2, iec_messages::kBadLinkAddressLength);
-}
-void SetCommonAddressLength(uint32_t length) {
-  Store(commonAddressLength, length, 1, 2, iec_messages::kBadCommonAddressLength);
-}
-void SetCotLength(uint32_t length) {
-  Store(cotLength, length, 1, 2, iec_messages::kBadCotLength);
-}
-void SetIoaLength(uint32_t length) {
-  Store(ioaLength, length, 1, 3, iec_messages::kBadIoaLength);
+void TIecFieldLengths::SetIoaLength(uint32_t length) {
+  Check(length, 1, 3, iec_messages::kBadIoaLength);
+  ioa_ = length;
 }
 
-uint32_t AsduHeaderLength() {
-  return 2 + CotLength() + CommonAddressLength();
-}
-
-int ElementCount(int asduLength, bool sequence, int elementSize) {
+int TIecFieldLengths::ElementCount(int asduLength, bool sequence, int elementSize) const {
   const int body = asduLength - static_cast<int>(AsduHeaderLength());
-  const int ioa = static_cast<int>(IoaLength());
+  const int ioa = static_cast<int>(ioa_);
   if (sequence) return (body - ioa) / elementSize;
   return body / (elementSize + ioa);
 }
@@ -76,13 +53,6 @@ void CheckCommonAddressFits(uint32_t commonAddress, int commonAddressLength) {
                                          : iec_messages::kCommonAddressDoesNotFitTwoOctets,
                 static_cast<unsigned>(commonAddress));
   throw TArkException(text);
-}
-
-void RestoreDefaultIecSettings() {
-  linkAddressLength = 1;
-  commonAddressLength = 1;
-  cotLength = 1;
-  ioaLength = 2;
 }
 
 }  // namespace vela

@@ -1,35 +1,55 @@
 #pragma once
 // The four address-like field sizes that IEC 60870-5-101 leaves to the
-// parties' agreement. Process-wide; every frame and ASDU reads them at the
-// moment it is built or parsed. Changed from the GUI thread only, while no
-// exchange runs.
+// parties' agreement, as a value: every frame and ASDU codec is given the
+// lengths of its own link, so two links in one process never mix them up.
 
 #include <cstdint>
 
 namespace vela {
 
-// Link address field A of FT 1.2 frames: 0, 1 or 2 octets (0 = absent).
-uint32_t LinkAddressLength();
-void SetLinkAddressLength(uint32_t length);
-// Common address of ASDU: 1 or 2 octets.
-uint32_t CommonAddressLength();
-void SetCommonAddressLength(uint32_t length);
-// Cause of transmission: 1 or 2 octets (the second is the originator address).
-uint32_t CotLength();
-void SetCotLength(uint32_t length);
-// Information object address: 1, 2 or 3 octets.
-uint32_t IoaLength();
-void SetIoaLength(uint32_t length);
-// Each setter raises TArkException with its Russian message for a value out of
-// range and keeps the previous value.
+class TIecFieldLengths {
+ public:
+  // Link address field A of FT 1.2 frames: 0, 1 or 2 octets (0 = absent).
+  uint32_t LinkAddressLength() const { return linkAddress_; }
+  void SetLinkAddressLength(uint32_t length);
+  // Common address of ASDU: 1 or 2 octets.
+  uint32_t CommonAddressLength() const { return commonAddress_; }
+  void SetCommonAddressLength(uint32_t length);
+  // Cause of transmission: 1 or 2 octets (the second is the originator address).
+  uint32_t CotLength() const { return cot_; }
+  void SetCotLength(uint32_t length);
+  // Information object address: 1, 2 or 3 octets.
+  uint32_t IoaLength() const { return ioa_; }
+  void SetIoaLength(uint32_t length);
+  // Each setter raises TArkException with its Russian message for a value out
+  // of range and keeps the previous value.
 
-// Type identification, variable structure qualifier, cause, common address.
-uint32_t AsduHeaderLength();
+  // Type identification, variable structure qualifier, cause, common address.
+  uint32_t AsduHeaderLength() const { return 2 + cot_ + commonAddress_; }
 
-// Number of information elements of elementSize octets in a received ASDU of
-// asduLength octets: one address then the elements when sequence is true,
-// otherwise an address before every element. Integer division toward zero.
-int ElementCount(int asduLength, bool sequence, int elementSize);
+  // Number of information elements of elementSize octets in a received ASDU
+  // of asduLength octets: one address then the elements when sequence is
+  // true, otherwise an address before every element. Integer division toward
+  // zero.
+  int ElementCount(int asduLength, bool sequence, int elementSize) const;
+
+  bool operator==(const TIecFieldLengths&) const = default;
+
+ private:
+  // The values the program starts with.
+  uint32_t linkAddress_ = 1;
+  uint32_t commonAddress_ = 1;
+  uint32_t cot_ = 1;
+  uint32_t ioa_ = 2;
+};
+
+// The program's own IEC 60870-5-101 connection: the field lengths of its
+// frames and the common address of ASDU it accepts in answers.
+struct TIecLinkSettings {
+  TIecFieldLengths lengths;
+  uint32_t expectedCommonAddress = 1;
+  bool operator==(const TIecLinkSettings&) const = default;
+};
 
 // Largest common address of ASDU that commonAddressLength octets carry: 255
 // for one octet, 65533 for two (65534 and 65535 stay out of reach as the
@@ -40,8 +60,5 @@ uint32_t MaxCommonAddress(int commonAddressLength);
 // instead when commonAddress is 0 or does not fit commonAddressLength octets;
 // a length other than 1 or 2 raises the common-address length message.
 void CheckCommonAddressFits(uint32_t commonAddress, int commonAddressLength);
-
-// All four back to the values the program starts with (1, 1, 1, 2).
-void RestoreDefaultIecSettings();
 
 }  // namespace vela

@@ -2,7 +2,7 @@
 // The whole Modbus master in one include: packer, exceptions, register blocks
 // and the block-level operations.
 
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 #include "modbus/ModbusBlockOps.h"
 #include "modbus/ModbusBlocks.h"
 #include "modbus/ModbusExceptions.h"

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "common/ArkCmnUtils.h"
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 #include "modbus/ModbusPacker.h"
 
 namespace vela {
@@ -27,7 +27,7 @@ std::optional<Octets> CheckedBody(bool rtuMode, const Octets& frame) {
     if (frame.size() < 3) return std::nullopt;
     const size_t n = frame.size() - 2;
     const uint16_t received = static_cast<uint16_t>(OctetOf(frame, n) | OctetOf(frame, n + 1) << 8);
-    if (Crc16(frame.data(), static_cast<int>(n)) != received) return std::nullopt;
+    if (Crc16Modbus(frame.data(), static_cast<int>(n)) != received) return std::nullopt;
     return frame.substr(0, n);
   }
   // ":", an even number of hexadecimal digits, CR LF.

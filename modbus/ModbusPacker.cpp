@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "common/ArkCmnUtils.h"
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 #include "modbus/ModbusMessages.h"
 
 namespace vela {
@@ -53,7 +53,7 @@ Octets AsciiFrameOfChecked(const Octets& checked) {
 Octets TModbusPacker::WrapFrame(const Octets& body) const {
   const int size = static_cast<int>(body.size());
   if (RtuMode) {
-    const uint16_t crc = Crc16(body.data(), size);
+    const uint16_t crc = Crc16Modbus(body.data(), size);
     Octets frame = body;
     frame += static_cast<char>(crc & 0xFF);
     frame += static_cast<char>(crc >> 8);
@@ -81,7 +81,7 @@ void TModbusPacker::UnwrapRtuFrame(Octets& frame, int expectedLength) {
   if (frame.size() < kMinResponseBody + 2) RaiseLinkError(msg::kFormatMismatch);
   const uint16_t received = static_cast<uint16_t>(OctetOf(frame, frame.size() - 2) |
                                                   OctetOf(frame, frame.size() - 1) << 8);
-  if (Crc16(frame.data(), length - 2) != received) RaiseLinkError(msg::kChecksumMismatch);
+  if (Crc16Modbus(frame.data(), length - 2) != received) RaiseLinkError(msg::kChecksumMismatch);
   frame.resize(frame.size() - 2);
 }
 

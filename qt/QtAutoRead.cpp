@@ -48,7 +48,7 @@ namespace {
 // Confirms the IEC options as loaded, as an operator pressing OK would.
 class TAcceptingIecDialog : public TIecOptionsDialog {
  public:
-  bool Execute(TIecOptionsMode) override { return true; }
+  bool Execute(TIecOptionsMode, TIecOptions&) override { return true; }
 };
 
 }  // namespace

@@ -83,7 +83,7 @@ QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent, TMessageBox* messageBox)
   cancel_ = new QPushButton("Отмена", this);
   connect(ok_, &QPushButton::clicked, this, [this] { Confirm(); });
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-  Load(TIecOptionsMode::Device);
+  Load(TIecOptionsMode::Device, TIecOptions());
 }
 
 QComboBox* QtIecOptionsDialog::AddRow(int row, const char* label, const QStringList& items,
@@ -97,8 +97,8 @@ QComboBox* QtIecOptionsDialog::AddRow(int row, const char* label, const QStringL
   return box;
 }
 
-void QtIecOptionsDialog::Load(TIecOptionsMode mode) {
-  form_.Load(mode);
+void QtIecOptionsDialog::Load(TIecOptionsMode mode, const TIecOptions& options) {
+  form_.Load(mode, options);
   const TIecCfgView& view = form_.View();
   SelectText(*linkLength_, view.linkAddressLength);
   SelectText(*commonLength_, view.commonAddressLength);
@@ -115,15 +115,20 @@ void QtIecOptionsDialog::Load(TIecOptionsMode mode) {
     row->setVisible(view.deviceRowsVisible);
   }
   FollowCyclic();
-  ok_->setGeometry(kIecCfgClientWidth / 2 - kButtonWidth - 8, view.buttonsTop, kButtonWidth,
+  const bool tall = view.deviceRowsVisible;
+  const int buttonsTop = tall ? kIecCfgDeviceButtonsTop : kIecCfgConnectionButtonsTop;
+  const int formHeight = tall ? kIecCfgDeviceFormHeight : kIecCfgConnectionFormHeight;
+  ok_->setGeometry(kIecCfgClientWidth / 2 - kButtonWidth - 8, buttonsTop, kButtonWidth,
                    kButtonHeight);
-  cancel_->setGeometry(kIecCfgClientWidth / 2 + 8, view.buttonsTop, kButtonWidth, kButtonHeight);
-  setFixedSize(kIecCfgClientWidth, view.formHeight - kIecCfgFrameHeight);
+  cancel_->setGeometry(kIecCfgClientWidth / 2 + 8, buttonsTop, kButtonWidth, kButtonHeight);
+  setFixedSize(kIecCfgClientWidth, formHeight - kIecCfgFrameHeight);
 }
 
-bool QtIecOptionsDialog::Execute(TIecOptionsMode mode) {
-  Load(mode);
-  return exec() == QDialog::Accepted;
+bool QtIecOptionsDialog::Execute(TIecOptionsMode mode, TIecOptions& options) {
+  Load(mode, options);
+  if (exec() != QDialog::Accepted) return false;
+  options = form_.Options();
+  return true;
 }
 
 void QtIecOptionsDialog::FollowCyclic() {

@@ -14,10 +14,21 @@
 #include <functional>
 
 #include "iec101/IecCfgForm.h"
+#include "iec101/IecOptionsDialog.h"
 #include "qt/QtDialogs.h"
 #include "ui/Dialogs.h"
 
 namespace vela {
+
+// Window geometry of both modes: connection mode, without the interval and
+// ASDU format rows, is lower and has its buttons higher.
+constexpr int kIecCfgClientWidth = 419;
+constexpr int kIecCfgDeviceButtonsTop = 280;
+constexpr int kIecCfgDeviceFormHeight = 347;
+constexpr int kIecCfgConnectionButtonsTop = 206;
+constexpr int kIecCfgConnectionFormHeight = 273;
+// Title bar and border: 347 high around a client area of 313.
+constexpr int kIecCfgFrameHeight = 34;
 
 class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
  public:
@@ -26,9 +37,9 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
 
   // Loads the controls for mode and runs the dialog; true when confirmed
   // (also when storing the interval then failed: that goes to OnStoreFailed).
-  bool Execute(TIecOptionsMode mode) override;
+  bool Execute(TIecOptionsMode mode, TIecOptions& options) override;
   // Loads the controls for mode without running the dialog (for pictures).
-  void Load(TIecOptionsMode mode);
+  void Load(TIecOptionsMode mode, const TIecOptions& options);
   // Where a failure to store the confirmed values goes (the activity log).
   std::function<void(const std::exception&)> OnStoreFailed;
 

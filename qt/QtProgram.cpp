@@ -57,7 +57,12 @@ QtProgram::QtProgram(const QtProgramOptions& options)
   saveDialog_.SetParent(window_.get());
   optionsDialog_->setParent(window_.get(), optionsDialog_->windowFlags());
   if (!form_->btnIecCfg.OnClick) {
-    form_->btnIecCfg.OnClick = [this] { optionsDialog_->Execute(TIecOptionsMode::Device); };
+    form_->btnIecCfg.OnClick = [this] {
+      TIecOptions options{form_->IecDeviceOptions(), {}};
+      if (optionsDialog_->Execute(TIecOptionsMode::Device, options)) {
+        form_->IecDeviceOptions() = options.device;
+      }
+    };
   }
   if (auto* app = dynamic_cast<QtApplication*>(QCoreApplication::instance())) {
     app->OnException = [this](const std::exception& e) { form_->HandleException(nullptr, e); };

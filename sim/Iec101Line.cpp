@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "iec101/IecSettings.h"
+#include "common/Checksums.h"
 
 namespace vela {
 namespace {
@@ -34,14 +34,16 @@ Iec101Line::Iec101Line(DeviceModel& device, uint8_t linkAddress, const LineForma
     : device_(device),
       linkAddress_(linkAddress),
       faults_(faults),
-      station_(device, faults),
+      station_(device, faults, lengths_),
       gapUs_(std::max<int64_t>(kMinGapUs, format.WireTimeUs(10))) {}
 
-void Iec101Line::UseLengthsOf(const IecOptions& iec) {
-  SetLinkAddressLength(iec.linkAddressLength);
-  SetCotLength(iec.cotLength);
-  SetCommonAddressLength(iec.commonAddressLength);
-  SetIoaLength(iec.ioaLength);
+TIecFieldLengths Iec101Line::LengthsOf(const IecOptions& iec) {
+  TIecFieldLengths lengths;
+  lengths.SetLinkAddressLength(iec.linkAddressLength);
+  lengths.SetCotLength(iec.cotLength);
+  lengths.SetCommonAddressLength(iec.commonAddressLength);
+  lengths.SetIoaLength(iec.ioaLength);
+  return lengths;
 }
 
 void Iec101Line::Receive(const Octets& octets, int64_t nowUs) {
@@ -51,7 +53,7 @@ void Iec101Line::Receive(const Octets& octets, int64_t nowUs) {
 }
 
 size_t Iec101Line::FrameLength() const {
-  if (OctetAt(buffer_, 0) == kFt12FixedStart) return 4 + LinkAddressLength();
+  if (OctetAt(buffer_, 0) == kFt12FixedStart) return 4 + lengths_.LinkAddressLength();
   if (buffer_.size() < kVariableHeaderLength) return 0;
   if (buffer_[1] != buffer_[2] || OctetAt(buffer_, 3) != kFt12VariableStart) return kBadHeader;
   return OctetAt(buffer_, 1) + kVariableOverhead;
@@ -66,7 +68,7 @@ std::optional<Exchange> Iec101Line::Poll(int64_t nowUs) {
     buffer_.erase(0, start);
     return noise;
   }
-  UseLengthsOf(device_.Settings().Iec());
+  lengths_ = LengthsOf(device_.Settings().Iec());
   const size_t length = FrameLength();
   if (length == kBadHeader) {
     Exchange bad{std::move(buffer_), std::nullopt, "неверный заголовок кадра FT 1.2", {}};
@@ -90,7 +92,7 @@ int64_t Iec101Line::NextDeadlineUs() const {
 
 Exchange Iec101Line::Process(const Octets& frame, int64_t nowUs) {
   Exchange exchange{frame, std::nullopt, {}, {}};
-  const TArkInPacket request(frame);
+  const TArkInPacket request(lengths_, frame);
   if (!request.HasControl()) {
     exchange.note = "кадр не принят: контрольная сумма, длина или формат";
     return exchange;
@@ -181,7 +183,8 @@ TArkOutPacket Iec101Line::DataAnswer(const std::optional<Octets>& asdu) {
 
 TArkOutPacket Iec101Line::Frame(uint8_t function, const Octets& asdu) const {
   const uint32_t address = faults_.wrongAddress ? linkAddress_ + 1u : linkAddress_;
-  return TArkOutPacket::Secondary(function, address, station_.HasClass1(), DfcNow(), asdu);
+  return TArkOutPacket::Secondary(lengths_, function, address, station_.HasClass1(), DfcNow(),
+                                  asdu);
 }
 
 bool Iec101Line::DfcNow() const {
@@ -197,15 +200,13 @@ Octets Iec101Line::WithFaults(const TArkOutPacket& answer, std::optional<LineFau
   Octets octets = answer.Frame();
   if (answer.Kind() == TFrameKind::fkSingleChar) return octets;  // no checksum, no address
   const size_t checksumAt = octets.size() - 2;
-  if (nextFault_ == LineFault::kWrongAddress && LinkAddressLength() > 0) {
+  if (nextFault_ == LineFault::kWrongAddress && lengths_.LinkAddressLength() > 0) {
     // The first address octet raised by one, the checksum made good again.
     const size_t addressAt = answer.Kind() == TFrameKind::fkFixed ? 2 : 5;
     const size_t controlAt = addressAt - 1;
     octets[addressAt] = static_cast<char>(OctetAt(octets, addressAt) + 1);
-    uint8_t sum = 0;
-    for (size_t i = controlAt; i < checksumAt; ++i)
-      sum = static_cast<uint8_t>(sum + OctetAt(octets, i));
-    octets[checksumAt] = static_cast<char>(sum);
+    octets[checksumAt] = static_cast<char>(
+        Sum8(octets.data() + controlAt, static_cast<int>(checksumAt - controlAt)));
     made = std::exchange(nextFault_, std::nullopt);
   }
   if (nextFault_ == LineFault::kBadChecksum) made = std::exchange(nextFault_, std::nullopt);

@@ -6,8 +6,8 @@
 // FCV = 1 whose FCB equals that of the last accepted one is a repeat: it gets
 // the last answer again and is not carried out twice.
 //
-// The field lengths are the link blocks' IEC options, put in force (as the
-// process-wide settings of IecSettings.h) before every frame is read.
+// The field lengths are the link blocks' IEC options, taken afresh before
+// every frame is read; the station serves the frame with the same lengths.
 
 #include <optional>
 
@@ -26,8 +26,8 @@ class Iec101Line : public LineProtocol {
   int64_t NextDeadlineUs() const override;
   void FaultNextAnswer(std::optional<LineFault> fault) override { nextFault_ = fault; }
 
-  // The link-address and field lengths of the device's IEC options in force.
-  static void UseLengthsOf(const IecOptions& iec);
+  // The link-address and field lengths of the device's IEC options.
+  static TIecFieldLengths LengthsOf(const IecOptions& iec);
 
  private:
   // Octets the next frame needs from the buffer; 0 while unknown.
@@ -51,6 +51,7 @@ class Iec101Line : public LineProtocol {
   DeviceModel& device_;
   uint8_t linkAddress_;
   AnswerFaults faults_;
+  TIecFieldLengths lengths_;  // of the frame being served
   IecStation station_;
   int64_t gapUs_;  // silence after which an unfinished frame is dropped
   Octets buffer_;

@@ -4,7 +4,6 @@
 
 #include "iec101/IecAsdu.h"
 #include "iec101/IecPacket.h"
-#include "iec101/IecSettings.h"
 #include "iec101/IecTypes.h"
 #include "sim/MeasuredValues.h"
 
@@ -45,8 +44,8 @@ std::vector<MeasuredObject> Objects(const DeviceModel& device, const MeasuredAsd
 
 }  // namespace
 
-size_t MaxAsduLength() {
-  return kFt12MaxLength - 1 - LinkAddressLength();
+size_t MaxAsduLength(const TIecFieldLengths& lengths) {
+  return kFt12MaxLength - 1 - lengths.LinkAddressLength();
 }
 
 std::vector<Octets> MeasuredAsdus(const DeviceModel& device, const MeasuredAsduSetup& setup) {
@@ -54,11 +53,12 @@ std::vector<Octets> MeasuredAsdus(const DeviceModel& device, const MeasuredAsduS
   const size_t elementSize = TArkIecTypeFloatQDS::kSize +
                              (setup.type == asdu_type::kMeasuredFloatTime ? kMinuteTagLength : 0);
   const size_t perAsdu =
-      std::min(kMaxObjects, (setup.maxLength - AsduHeaderLength()) / (IoaLength() + elementSize));
+      std::min(kMaxObjects, (setup.maxLength - setup.lengths.AsduHeaderLength()) /
+                                (setup.lengths.IoaLength() + elementSize));
   std::vector<Octets> asdus;
   for (size_t first = 0; first < objects.size(); first += perAsdu) {
     const size_t count = std::min(perAsdu, objects.size() - first);
-    TArkOutAsdu asdu(setup.type, setup.cause, setup.commonAddress);
+    TArkOutAsdu asdu(setup.lengths, setup.type, setup.cause, setup.commonAddress);
     asdu.SetObjectCount(static_cast<uint32_t>(count));
     for (size_t i = first; i < first + count; ++i) {
       asdu.AppendObjectAddress(objects[i].address);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/ArkTypes.h"
+#include "iec101/IecSettings.h"
 #include "sim/DeviceModel.h"
 
 namespace vela {
@@ -22,13 +23,13 @@ struct MeasuredAsduSetup {
   uint8_t cause = 2;           // cause of transmission
   uint32_t commonAddress = 1;  // common address of ASDU
   uint8_t quality = 0;         // QDS bits set on every value
+  TIecFieldLengths lengths;    // of the line the ASDUs go on
   size_t maxLength = 253;      // longest ASDU one frame can carry
 };
 
-// Uses the field lengths in force (IecSettings.h).
 std::vector<Octets> MeasuredAsdus(const DeviceModel& device, const MeasuredAsduSetup& setup);
 
-// Longest ASDU a variable frame carries with the link address length in force.
-size_t MaxAsduLength();
+// Longest ASDU a variable frame carries with the link address length of lengths.
+size_t MaxAsduLength(const TIecFieldLengths& lengths);
 
 }  // namespace vela

@@ -2,7 +2,6 @@
 
 #include "common/DateTime.h"
 #include "iec101/IecAsdu.h"
-#include "iec101/IecSettings.h"
 #include "sim/IecMeasuredAsdu.h"
 
 namespace vela {
@@ -23,14 +22,15 @@ constexpr uint8_t kUnknownObjectAddress = 47;
 constexpr uint32_t kNegativeBit = 0x40;
 constexpr int kInterrogationElementSize = 1;  // QOI
 
-uint32_t CommonAddressMask() {
-  return CommonAddressLength() == 1 ? 0xFFu : 0xFFFFu;
+uint32_t CommonAddressMask(const TIecFieldLengths& lengths) {
+  return lengths.CommonAddressLength() == 1 ? 0xFFu : 0xFFFFu;
 }
 
-uint32_t FirstObjectAddress(const Octets& asdu) {
+uint32_t FirstObjectAddress(const TIecFieldLengths& lengths, const Octets& asdu) {
   uint32_t address = 0;
-  for (size_t i = 0; i < IoaLength(); ++i) {
-    address |= static_cast<uint32_t>(static_cast<uint8_t>(asdu[AsduHeaderLength() + i])) << (8 * i);
+  for (size_t i = 0; i < lengths.IoaLength(); ++i) {
+    address |= static_cast<uint32_t>(static_cast<uint8_t>(asdu[lengths.AsduHeaderLength() + i]))
+               << (8 * i);
   }
   return address;
 }
@@ -49,8 +49,10 @@ std::optional<TDateTime> TimeOf(const TArkIecTypeTime& t) {
 
 }  // namespace
 
-IecStation::IecStation(DeviceModel& device, const AnswerFaults& faults)
+IecStation::IecStation(DeviceModel& device, const AnswerFaults& faults,
+                       const TIecFieldLengths& lengths)
     : device_(device),
+      lengths_(lengths),
       quality_(faults.iecQuality),
       class1Only_(faults.iecClass1Only),
       periodicFirst_(faults.iecPeriodicFirst) {}
@@ -62,14 +64,14 @@ void IecStation::Clear() {
 }
 
 bool IecStation::ForUs(uint32_t commonAddress) const {
-  const uint32_t mask = CommonAddressMask();
+  const uint32_t mask = CommonAddressMask(lengths_);
   return commonAddress == mask || commonAddress == (device_.Settings().Iec().commonAddress & mask);
 }
 
 void IecStation::Mirror(const Octets& asdu, uint8_t causeCode, bool negative) {
-  TArkInAsdu reply(asdu);
+  TArkInAsdu reply(lengths_, asdu);
   reply.SetCot((reply.Cot() & 0xFF00u) | causeCode | (negative ? kNegativeBit : 0));
-  if (reply.CommonAddress() == CommonAddressMask()) {
+  if (reply.CommonAddress() == CommonAddressMask(lengths_)) {
     reply.SetCommonAddress(device_.Settings().Iec().commonAddress);
   }
   CommandQueue().push_back(reply.AsOctets());
@@ -81,12 +83,13 @@ void IecStation::QueueMeasured(uint8_t type, uint8_t causeCode, std::deque<Octet
   setup.cause = causeCode;
   setup.commonAddress = device_.Settings().Iec().commonAddress;
   setup.quality = quality_;
-  setup.maxLength = MaxAsduLength();
+  setup.lengths = lengths_;
+  setup.maxLength = MaxAsduLength(lengths_);
   for (Octets& values : MeasuredAsdus(device_, setup)) queue.push_back(std::move(values));
 }
 
 std::string IecStation::Accept(const Octets& asdu) {
-  const TArkInAsdu command(asdu);
+  const TArkInAsdu command(lengths_, asdu);
   if (!command.FormatValid()) return "ASDU короче заголовка";
   if (periodicFirst_ && class2_.empty()) {
     QueueMeasured(static_cast<uint8_t>(device_.Settings().Iec().asduType), cause::kPeriodic,
@@ -112,9 +115,9 @@ std::string IecStation::Accept(const Octets& asdu) {
     Mirror(asdu, cause::kUnknownCommonAddress, true);
     return "чужой общий адрес ASDU " + std::to_string(command.CommonAddress());
   }
-  if (FirstObjectAddress(asdu) != 0) {
+  if (FirstObjectAddress(lengths_, asdu) != 0) {
     Mirror(asdu, cause::kUnknownObjectAddress, true);
-    return "неизвестный адрес объекта " + std::to_string(FirstObjectAddress(asdu));
+    return "неизвестный адрес объекта " + std::to_string(FirstObjectAddress(lengths_, asdu));
   }
   return type == asdu_type::kInterrogation ? AcceptInterrogation(asdu) : AcceptClockSync(asdu);
 }
@@ -122,7 +125,8 @@ std::string IecStation::Accept(const Octets& asdu) {
 // Station interrogation: confirmation, every value with cause 20, termination.
 // The values go without time tags, as interrogated data does.
 std::string IecStation::AcceptInterrogation(const Octets& asdu) {
-  const uint8_t qualifier = static_cast<uint8_t>(asdu[AsduHeaderLength() + IoaLength()]);
+  const uint8_t qualifier =
+      static_cast<uint8_t>(asdu[lengths_.AsduHeaderLength() + lengths_.IoaLength()]);
   if (qualifier != asdu_cause::kStationInterrogation) {
     Mirror(asdu, asdu_cause::kActivationConfirmation, true);
     return "опрос группы " + std::to_string(qualifier) + " не поддерживается";
@@ -135,7 +139,7 @@ std::string IecStation::AcceptInterrogation(const Octets& asdu) {
 
 // The clock takes the time of the command; the confirmation carries it back.
 std::string IecStation::AcceptClockSync(const Octets& asdu) {
-  const std::optional<TDateTime> time = TimeOf(TArkInAsdu(asdu).GetClockTime());
+  const std::optional<TDateTime> time = TimeOf(TArkInAsdu(lengths_, asdu).GetClockTime());
   if (!time) {
     Mirror(asdu, asdu_cause::kActivationConfirmation, true);
     return "недопустимое время в команде";

@@ -16,8 +16,8 @@
 // ask for class 1 itself, unless the station is told to keep class 1 for
 // class 1 requests.
 //
-// Reads the field lengths in force (IecSettings.h) and the IEC options of the
-// link blocks at every call.
+// Reads the field lengths of its line and the IEC options of the link blocks
+// at every call.
 
 #include <cstdint>
 #include <deque>
@@ -25,6 +25,7 @@
 #include <string>
 
 #include "common/ArkTypes.h"
+#include "iec101/IecSettings.h"
 #include "sim/DeviceModel.h"
 #include "sim/Faults.h"
 
@@ -32,7 +33,8 @@ namespace vela {
 
 class IecStation {
  public:
-  IecStation(DeviceModel& device, const AnswerFaults& faults);
+  // lengths: the line's field lengths, kept up to date by the line.
+  IecStation(DeviceModel& device, const AnswerFaults& faults, const TIecFieldLengths& lengths);
 
   // A command ASDU taken from user data; returns a note for the trace (empty
   // when the command is carried out).
@@ -55,6 +57,7 @@ class IecStation {
   void QueueMeasured(uint8_t type, uint8_t cause, std::deque<Octets>& queue);
 
   DeviceModel& device_;
+  const TIecFieldLengths& lengths_;
   uint8_t quality_;
   bool class1Only_;
   bool periodicFirst_;

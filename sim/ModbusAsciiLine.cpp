@@ -1,7 +1,7 @@
 #include <cctype>
 
 #include "common/ArkCmnUtils.h"
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 #include "modbus/ModbusPacker.h"
 #include "sim/ModbusLine.h"
 

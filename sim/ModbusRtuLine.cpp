@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 #include "sim/ModbusLine.h"
 
 namespace vela {
@@ -12,7 +12,7 @@ constexpr size_t kMinFrameLength = 4;      // address, function, CRC
 constexpr size_t kMaxFrameLength = 256;
 
 uint16_t CrcOf(const Octets& octets, size_t count) {
-  return Crc16(octets.data(), static_cast<int>(count));
+  return Crc16Modbus(octets.data(), static_cast<int>(count));
 }
 }  // namespace
 

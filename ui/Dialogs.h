@@ -23,17 +23,4 @@ class TMessageBox {
   virtual void Show(const std::string& caption, const std::string& text) = 0;
 };
 
-// The modal IEC 60870-5-101 options dialog. Device: the device's IEC options
-// that the Modbus configuration writes; Connection: the program's own IEC
-// connection (field lengths and the expected common address).
-enum class TIecOptionsMode { Device, Connection };
-
-class TIecOptionsDialog {
- public:
-  virtual ~TIecOptionsDialog() = default;
-  // Shows the dialog loaded for mode; true when the user confirmed it and its
-  // values were stored.
-  virtual bool Execute(TIecOptionsMode mode) = 0;
-};
-
 }  // namespace vela

@@ -115,32 +115,35 @@ const std::vector<TField>& Fields() {
           "network", {3, 4}, [](F f) { return f.rb3w.Checked() ? 3 : 4; },
           [](int n, TForm1& f) { (n == 3 ? f.rb3w : f.rb4w).Click(); }),
       Integer(
-          "iec.link_address_length", 0, 2, [](F) { return IecDeviceOptions().LinkAddressLength; },
-          [](int n, TForm1&) { IecDeviceOptions().LinkAddressLength = n; }),
+          "iec.link_address_length", 0, 2,
+          [](F f) { return f.IecDeviceOptions().LinkAddressLength; },
+          [](int n, TForm1& f) { f.IecDeviceOptions().LinkAddressLength = n; }),
       Integer(
-          "iec.cot_length", 1, 2, [](F) { return IecDeviceOptions().CotLength; },
-          [](int n, TForm1&) { IecDeviceOptions().CotLength = n; }),
+          "iec.cot_length", 1, 2, [](F f) { return f.IecDeviceOptions().CotLength; },
+          [](int n, TForm1& f) { f.IecDeviceOptions().CotLength = n; }),
       Integer(
           "iec.common_address_length", 1, 2,
-          [](F) { return IecDeviceOptions().CommonAddressLength; },
-          [](int n, TForm1&) { IecDeviceOptions().CommonAddressLength = n; }),
+          [](F f) { return f.IecDeviceOptions().CommonAddressLength; },
+          [](int n, TForm1& f) { f.IecDeviceOptions().CommonAddressLength = n; }),
       Integer(
-          "iec.ioa_length", 1, 3, [](F) { return IecDeviceOptions().IoaLength; },
-          [](int n, TForm1&) { IecDeviceOptions().IoaLength = n; }),
+          "iec.ioa_length", 1, 3, [](F f) { return f.IecDeviceOptions().IoaLength; },
+          [](int n, TForm1& f) { f.IecDeviceOptions().IoaLength = n; }),
       Choice(
-          "iec.asdu_type", {13, 14}, [](F) { return IecDeviceOptions().AsduFormat; },
-          [](int n, TForm1&) { IecDeviceOptions().AsduFormat = n; }),
-      {"iec.cyclic", [](F) { return TJsonValue::Bool(IecDeviceOptions().CyclicTransmission); },
+          "iec.asdu_type", {13, 14}, [](F f) { return f.IecDeviceOptions().AsduFormat; },
+          [](int n, TForm1& f) { f.IecDeviceOptions().AsduFormat = n; }),
+      {"iec.cyclic", [](F f) { return TJsonValue::Bool(f.IecDeviceOptions().CyclicTransmission); },
        [](const TJsonValue& v, F) {
          return v.Kind() == TJsonValue::TKind::Bool ? std::string() : "нужно true или false";
        },
-       [](const TJsonValue& v, TForm1&) { IecDeviceOptions().CyclicTransmission = v.AsBool(); }},
+       [](const TJsonValue& v, TForm1& f) {
+         f.IecDeviceOptions().CyclicTransmission = v.AsBool();
+       }},
       Integer(
-          "iec.cycle_interval", 0, 65535, [](F) { return IecDeviceOptions().CyclicInterval; },
-          [](int n, TForm1&) { IecDeviceOptions().CyclicInterval = n; }),
+          "iec.cycle_interval", 0, 65535, [](F f) { return f.IecDeviceOptions().CyclicInterval; },
+          [](int n, TForm1& f) { f.IecDeviceOptions().CyclicInterval = n; }),
       Integer(
-          "iec.common_address", 1, 65533, [](F) { return IecDeviceOptions().CommonAddress; },
-          [](int n, TForm1&) { IecDeviceOptions().CommonAddress = n; }),
+          "iec.common_address", 1, 65533, [](F f) { return f.IecDeviceOptions().CommonAddress; },
+          [](int n, TForm1& f) { f.IecDeviceOptions().CommonAddress = n; }),
   };
   return kFields;
 }

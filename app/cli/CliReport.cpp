@@ -53,7 +53,7 @@ std::string ClockLine(const TForm1& form) {
 }
 
 std::vector<std::string> SettingsLines(const TForm1& form) {
-  const TIecDeviceOptions& iec = IecDeviceOptions();
+  const TIecDeviceOptions& iec = form.IecDeviceOptions();
   const TForm1::TDeviceSettingsShown shown = form.DeviceSettingsShown();
   std::vector<std::string> lines = {
       "Протокол: " + shown.protocolText,

@@ -16,7 +16,7 @@
 #include "common/ProcessResources.h"
 #include "display/CsvRecorder.h"
 #include "ident/ArkGost3411.h"
-#include "iec101/IecDeviceOptions.h"
+#include "iec101/IecOptionsDialog.h"
 #include "iec101/IecSettings.h"
 #include "serial/PortNames.h"
 
@@ -41,15 +41,16 @@ class TFixedSaveDialog : public TSaveDialog {
 class TCliIecDialog : public TIecOptionsDialog {
  public:
   explicit TCliIecDialog(const TIecCliLink& link) : link_(link) {}
-  bool Execute(TIecOptionsMode mode) override {
+  bool Execute(TIecOptionsMode mode, TIecOptions& options) override {
     if (mode != TIecOptionsMode::Connection) return false;
-    SetLinkAddressLength(static_cast<uint32_t>(link_.linkAddressLength));
-    SetCotLength(static_cast<uint32_t>(link_.cotLength));
-    SetCommonAddressLength(static_cast<uint32_t>(link_.commonAddressLength));
-    SetIoaLength(static_cast<uint32_t>(link_.ioaLength));
-    SetExpectedCommonAddress(static_cast<uint32_t>(link_.commonAddress));
+    TIecFieldLengths& lengths = options.connection.lengths;
+    lengths.SetLinkAddressLength(static_cast<uint32_t>(link_.linkAddressLength));
+    lengths.SetCotLength(static_cast<uint32_t>(link_.cotLength));
+    lengths.SetCommonAddressLength(static_cast<uint32_t>(link_.commonAddressLength));
+    lengths.SetIoaLength(static_cast<uint32_t>(link_.ioaLength));
+    options.connection.expectedCommonAddress = static_cast<uint32_t>(link_.commonAddress);
     // Commands carry the device options' common address.
-    IecDeviceOptions().CommonAddress = link_.commonAddress;
+    options.device.CommonAddress = link_.commonAddress;
     return true;
   }
 

@@ -6,8 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include "app/MainForm.h"
+#include "common/Checksums.h"
 #include "common/HeadlessEventLoop.h"
-#include "modbus/ArkCRC.h"
 #include "serial/ScriptedBackend.h"
 
 namespace vela {
@@ -28,7 +28,7 @@ Octets AnswerTo(const Octets& request) {
       body[7] = 0x41, body[8] = 0x52, body[9] = 0x01;
     }
   }
-  const uint16_t crc = Crc16(body.data(), static_cast<int>(body.size()));
+  const uint16_t crc = Crc16Modbus(body.data(), static_cast<int>(body.size()));
   body += static_cast<char>(crc & 0xFF);
   body += static_cast<char>(crc >> 8);
   return body;

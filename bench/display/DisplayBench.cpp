@@ -8,6 +8,7 @@
 #include "display/MeasurementPanel.h"
 #include "display/MeasurementPresenter.h"
 #include "display/RegionalSettings.h"
+#include "display/RegisterReading.h"
 #include "modbus/ModbusBlockOps.h"
 #include "modbus/ModbusPacker.h"
 #include "tests/display/RecordingCanvas.h"
@@ -38,7 +39,7 @@ void BM_ParseAndPresentMainValues(benchmark::State& state) {
   const Octets response = FourWireResponse(packer);
   for (auto _ : state) {
     ParseValues(packer, block, response);
-    presenter.ShowMainValues4(block, mainPrm);
+    presenter.ShowReading(TValueGroup::MainValues, DecodeRegisters(block, mainPrm));
     benchmark::DoNotOptimize(cells[slotSc].Value());
   }
 }

@@ -16,9 +16,12 @@
 namespace vela {
 namespace {
 
+// The field lengths the program starts with.
+const TIecFieldLengths kLengths;
+
 // M_ME_NC_1, SQ = 0, 28 objects at IOA 1..28: the whole display in one ASDU.
 Octets MeasuredAsdu() {
-  TArkOutAsdu asdu(13, 20, 1);
+  TArkOutAsdu asdu(kLengths, 13, 20, 1);
   asdu.SetObjectCount(28);
   for (uint32_t ioa = 1; ioa <= 28; ++ioa) {
     asdu.AppendObjectAddress(ioa);
@@ -28,9 +31,10 @@ Octets MeasuredAsdu() {
 }
 
 void BM_RecogniseUserDataFrame(benchmark::State& state) {
-  const Octets frame = TArkOutPacket::Secondary(8, 1, false, false, MeasuredAsdu()).Frame();
+  const Octets frame =
+      TArkOutPacket::Secondary(kLengths, 8, 1, false, false, MeasuredAsdu()).Frame();
   for (auto _ : state) {
-    TArkInPacket packet(frame);
+    TArkInPacket packet(kLengths, frame);
     benchmark::DoNotOptimize(packet.UserData().size());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(frame.size()));
@@ -38,23 +42,24 @@ void BM_RecogniseUserDataFrame(benchmark::State& state) {
 BENCHMARK(BM_RecogniseUserDataFrame);
 
 void BM_FrameLengthOfUserDataFrame(benchmark::State& state) {
-  const Octets frame = TArkOutPacket::Secondary(8, 1, false, false, MeasuredAsdu()).Frame();
-  for (auto _ : state) benchmark::DoNotOptimize(Ft12FrameLength(frame));
+  const Octets frame =
+      TArkOutPacket::Secondary(kLengths, 8, 1, false, false, MeasuredAsdu()).Frame();
+  for (auto _ : state) benchmark::DoNotOptimize(Ft12FrameLength(kLengths, frame));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(frame.size()));
 }
 BENCHMARK(BM_FrameLengthOfUserDataFrame);
 
 void BM_BuildInterrogationFrame(benchmark::State& state) {
   for (auto _ : state) {
-    const TArkOutAsdu asdu = TArkOutAsdu::CreateInterrogation(6, 1, 20);
-    TArkOutPacket packet(3, 1, 1, true, asdu.AsOctets());
+    const TArkOutAsdu asdu = TArkOutAsdu::CreateInterrogation(kLengths, 6, 1, 20);
+    TArkOutPacket packet(kLengths, 3, 1, 1, true, asdu.AsOctets());
     benchmark::DoNotOptimize(packet.Frame().data());
   }
 }
 BENCHMARK(BM_BuildInterrogationFrame);
 
 void BM_ReadAllMeasuredValues(benchmark::State& state) {
-  const TArkInAsdu asdu(MeasuredAsdu());
+  const TArkInAsdu asdu(kLengths, MeasuredAsdu());
   for (auto _ : state) {
     float sum = 0;
     for (uint32_t i = 0; i < 28; ++i) sum += asdu.GetMeasuredValue(i)->element.Value();
@@ -68,21 +73,23 @@ BENCHMARK(BM_ReadAllMeasuredValues);
 void BM_Class2ServiceRoundTrip(benchmark::State& state) {
   VirtualClock clock;
   HeadlessEventLoop loop(clock);
-  const Octets answer = TArkOutPacket::Secondary(8, 1, false, false, MeasuredAsdu()).Frame();
+  const Octets answer =
+      TArkOutPacket::Secondary(kLengths, 8, 1, false, false, MeasuredAsdu()).Frame();
   std::vector<Octets> chunks = {answer};
   if (state.range(0) == 3) {
     const size_t third = answer.size() / 3;
     chunks = {"\xFF" + answer.substr(0, third), answer.substr(third, third),
               answer.substr(2 * third)};
   }
-  TArkSocket101Master master(loop, clock, TIecLink{[](const Octets&) { return true; }, {}, {}}, 1);
+  TArkSocket101Master master(loop, clock, TIecLink{[](const Octets&) { return true; }, {}, {}},
+                             kLengths, 1);
   int results = 0;
   master.OnLinkResult = [&](TArkSocket101Master*, TLinkResult, const TArkInAsdu*, bool) {
     ++results;
   };
   master.ResetLink(3);
-  master.ReceiveOctets(TArkOutPacket::Secondary(11, 1, false, false).Frame());
-  master.ReceiveOctets(TArkOutPacket::Secondary(0, 1, false, false).Frame());
+  master.ReceiveOctets(TArkOutPacket::Secondary(kLengths, 11, 1, false, false).Frame());
+  master.ReceiveOctets(TArkOutPacket::Secondary(kLengths, 0, 1, false, false).Frame());
   for (auto _ : state) {
     master.RequestClass2(3);
     for (const Octets& chunk : chunks) master.ReceiveOctets(chunk);

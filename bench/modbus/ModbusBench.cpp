@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 #include "modbus/ModbusPacker.h"
 
 namespace vela {
@@ -20,7 +20,7 @@ Octets Filler(size_t length) {
 void BM_Crc16(benchmark::State& state) {
   const Octets data = Filler(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    benchmark::DoNotOptimize(Crc16(data.data(), static_cast<int>(data.size())));
+    benchmark::DoNotOptimize(Crc16Modbus(data.data(), static_cast<int>(data.size())));
   }
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }

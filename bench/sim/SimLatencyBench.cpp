@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 
 extern char** environ;
 
@@ -70,7 +70,7 @@ void Stop(Simulator& sim) {
 std::string Frame(std::initializer_list<int> body) {
   std::string frame;
   for (int b : body) frame += static_cast<char>(b);
-  const uint16_t crc = vela::Crc16(frame.data(), static_cast<int>(frame.size()));
+  const uint16_t crc = vela::Crc16Modbus(frame.data(), static_cast<int>(frame.size()));
   frame += static_cast<char>(crc & 0xFF);
   frame += static_cast<char>(crc >> 8);
   return frame;

@@ -12,8 +12,7 @@
 #include <QTimer>
 
 #include "iec101/IecCfgForm.h"
-#include "iec101/IecDeviceOptions.h"
-#include "iec101/IecSettings.h"
+#include "iec101/IecOptionsDialog.h"
 #include "qt/QtAutoRead.h"
 #include "qt/QtIecOptionsDialog.h"
 #include "qt/QtProgram.h"
@@ -24,16 +23,9 @@ namespace {
 
 class QtIecDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    test::EnsureQtApplication();
-    Reset();
-  }
-  void TearDown() override { Reset(); }
-  static void Reset() {
-    IecDeviceOptions() = TIecDeviceOptions::Factory();
-    RestoreDefaultIecSettings();
-    SetExpectedCommonAddress(1);
-  }
+  void SetUp() override { test::EnsureQtApplication(); }
+  // What the dialog is handed and gives back.
+  TIecOptions options_;
 };
 
 TEST_F(QtIecDialogTest, TypingIntoTheCommonAddressBox) {
@@ -90,11 +82,11 @@ TEST_F(QtIecDialogTest, OkWithABadIntervalReportsAndStillConfirms) {
     dialog.IntervalEdit().setText("abc");
     dialog.OkButton().click();
   });
-  EXPECT_TRUE(dialog.Execute(TIecOptionsMode::Device));
+  EXPECT_TRUE(dialog.Execute(TIecOptionsMode::Device, options_));
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_NE(failures[0].find("\"abc\" заменено на \"1000\""), std::string::npos);
   EXPECT_EQ(dialog.IntervalEdit().text(), "1000");
-  EXPECT_TRUE(IecDeviceOptions().CyclicTransmission);
+  EXPECT_TRUE(options_.device.CyclicTransmission);
 }
 
 TEST_F(QtIecDialogTest, CancelChangesNothingInEitherMode) {
@@ -106,16 +98,15 @@ TEST_F(QtIecDialogTest, CancelChangesNothingInEitherMode) {
       dialog.CommonAddressLengthBox().setCurrentIndex(1);
       dialog.reject();
     });
-    EXPECT_FALSE(dialog.Execute(mode));
-    EXPECT_EQ(IecDeviceOptions(), TIecDeviceOptions::Factory());
-    EXPECT_EQ(CommonAddressLength(), 1u);
-    EXPECT_EQ(ExpectedCommonAddress(), 1u);
+    EXPECT_FALSE(dialog.Execute(mode, options_));
+    EXPECT_EQ(options_.device, TIecDeviceOptions::Factory());
+    EXPECT_EQ(options_.connection, TIecLinkSettings());
   }
 }
 
 TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOpen) {
   for (TIecOptionsMode mode : {TIecOptionsMode::Device, TIecOptionsMode::Connection}) {
-    Reset();
+    options_ = {};
     test::RecordingMessageBox messages;
     QtIecOptionsDialog dialog(nullptr, &messages);
     bool openAfterRefusal = false;
@@ -123,12 +114,12 @@ TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOp
       dialog.CommonAddressBox().setEditText("300");
       dialog.OkButton().click();  // one octet: refused
       openAfterRefusal = dialog.isVisible();
-      EXPECT_EQ(IecDeviceOptions(), TIecDeviceOptions::Factory());
-      EXPECT_EQ(ExpectedCommonAddress(), 1u);
+      EXPECT_EQ(options_.device, TIecDeviceOptions::Factory());
+      EXPECT_EQ(options_.connection, TIecLinkSettings());
       dialog.CommonAddressLengthBox().setCurrentIndex(1);
       dialog.OkButton().click();
     });
-    EXPECT_TRUE(dialog.Execute(mode));
+    EXPECT_TRUE(dialog.Execute(mode, options_));
     EXPECT_TRUE(openAfterRefusal);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0],
@@ -136,11 +127,11 @@ TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOp
               "поле длиной 1 байт: допустимы значения от 1 до 255. Укажите адрес из этого "
               "диапазона или выберите длину общего адреса ASDU 2 байта.");
     if (mode == TIecOptionsMode::Device) {
-      EXPECT_EQ(IecDeviceOptions().CommonAddress, 300);
-      EXPECT_EQ(IecDeviceOptions().CommonAddressLength, 2);
+      EXPECT_EQ(options_.device.CommonAddress, 300);
+      EXPECT_EQ(options_.device.CommonAddressLength, 2);
     } else {
-      EXPECT_EQ(ExpectedCommonAddress(), 300u);
-      EXPECT_EQ(CommonAddressLength(), 2u);
+      EXPECT_EQ(options_.connection.expectedCommonAddress, 300u);
+      EXPECT_EQ(options_.connection.lengths.CommonAddressLength(), 2u);
     }
   }
 }
@@ -162,21 +153,23 @@ TEST_F(QtIecDialogTest, TheOptionsButtonOpensTheProgramsDialogInDeviceMode) {
 
 TEST_F(QtIecDialogTest, ConnectionModeHidesTheDeviceRows) {
   QtIecOptionsDialog dialog;
-  dialog.Load(TIecOptionsMode::Connection);
+  dialog.Load(TIecOptionsMode::Connection, options_);
   EXPECT_TRUE(dialog.IntervalEdit().isHidden());
   EXPECT_FALSE(dialog.CyclicBox().isEnabled());
   EXPECT_TRUE(dialog.CyclicBox().isChecked());
-  EXPECT_EQ(dialog.height(), kIecCfgConnectionFormHeight - kIecCfgFrameHeight);
-  dialog.Load(TIecOptionsMode::Device);
+  EXPECT_EQ(dialog.height(), 273 - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.OkButton().y(), 206);
+  dialog.Load(TIecOptionsMode::Device, options_);
   EXPECT_FALSE(dialog.IntervalEdit().isHidden());
-  EXPECT_EQ(dialog.height(), kIecCfgDeviceFormHeight - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.height(), 347 - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.OkButton().y(), 280);
 }
 
 TEST_F(QtIecDialogTest, PicturesOfBothModes) {
   QtIecOptionsDialog dialog;
-  dialog.Load(TIecOptionsMode::Device);
+  dialog.Load(TIecOptionsMode::Device, options_);
   EXPECT_TRUE(SaveScreenshot(dialog, test::ArtifactPath("options-device")));
-  dialog.Load(TIecOptionsMode::Connection);
+  dialog.Load(TIecOptionsMode::Connection, options_);
   EXPECT_TRUE(SaveScreenshot(dialog, test::ArtifactPath("options-connection")));
 }
 

@@ -5,16 +5,13 @@
 #include <algorithm>
 
 #include "common/ArkCmnUtils.h"
-#include "iec101/IecDeviceOptions.h"
+#include "common/Checksums.h"
 #include "iec101/IecSettings.h"
-#include "modbus/ArkCRC.h"
 #include "modbus/ModbusPacker.h"
 
 namespace vela::test {
 
 FormHarness::FormHarness(bool fastExchange) {
-  IecDeviceOptions() = TIecDeviceOptions();
-  RestoreDefaultIecSettings();
   TForm1Seams seams(clock_, loop_);
   seams.fastExchange = fastExchange;
   seams.portFactory = [this](const std::string& name) {
@@ -78,7 +75,7 @@ void FormHarness::ReadSettings() {
 }
 
 Octets FormHarness::Rtu(const Octets& body) {
-  const uint16_t crc = Crc16(body.data(), static_cast<int>(body.size()));
+  const uint16_t crc = Crc16Modbus(body.data(), static_cast<int>(body.size()));
   Octets frame = body;
   frame += static_cast<char>(crc & 0xFF);
   frame += static_cast<char>(crc >> 8);
@@ -132,10 +129,8 @@ Octets FormHarness::Frame(const Octets& body) const {
   if (written.empty() || written.back().empty() || written.back().front() != ':') {
     return Rtu(body);
   }
-  uint8_t lrc = 0;
-  for (char c : body) lrc = static_cast<uint8_t>(lrc + static_cast<uint8_t>(c));
   Octets withLrc = body;
-  withLrc += static_cast<char>(-lrc);
+  withLrc += static_cast<char>(Lrc(body.data(), static_cast<int>(body.size())));
   return AsciiFrameOfChecked(withLrc);
 }
 

@@ -44,13 +44,13 @@ class TScriptedSaveDialog : public TSaveDialog {
 // told (confirming stores nothing unless onConfirm does).
 class TScriptedIecDialog : public TIecOptionsDialog {
  public:
-  bool Execute(TIecOptionsMode mode) override {
+  bool Execute(TIecOptionsMode mode, TIecOptions& options) override {
     modes.push_back(mode);
-    if (answer && onConfirm) onConfirm();
+    if (answer && onConfirm) onConfirm(options);
     return answer;
   }
   bool answer = true;
-  std::function<void()> onConfirm;
+  std::function<void(TIecOptions&)> onConfirm;
   std::vector<TIecOptionsMode> modes;
 };
 

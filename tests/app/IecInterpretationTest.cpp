@@ -6,7 +6,6 @@
 #include "app/IecInterpretation.h"
 #include "app/Messages.h"
 #include "common/Clock.h"
-#include "iec101/IecDeviceOptions.h"
 #include "iec101/IecSettings.h"
 #include "tests/app/IecTestFrames.h"
 
@@ -31,16 +30,12 @@ struct InterpretationCase {
 
 class IecInterpretationTest : public ::testing::TestWithParam<InterpretationCase> {
  protected:
-  IecInterpretationTest() {
-    RestoreDefaultIecSettings();
-    SetExpectedCommonAddress(1);
-  }
   VirtualClock clock_;
   TMeasurementCells cells_;
   TMeasurementPresenter presenter_{cells_, clock_};
   std::vector<std::string> log_;
   TIecInterpreter interpreter_{presenter_,
-                               [this](const std::string& line) { log_.push_back(line); }, [] {}};
+                               [this](const std::string& line) { log_.push_back(line); }, [] {}, 1};
 };
 
 TEST_P(IecInterpretationTest, CellsClockAndLog) {
@@ -49,7 +44,7 @@ TEST_P(IecInterpretationTest, CellsClockAndLog) {
     log_.clear();
     presenter_.ShowIecClockText("старое");
     cells_.SetAllNone();
-    interpreter_.Dispatch(TArkInAsdu(c.asdu), serviceView);
+    interpreter_.Dispatch(TArkInAsdu(kStartLengths, c.asdu), serviceView);
     for (int slot = 0; slot < kSlotCount; ++slot) {
       TClrValueState expected = cvsNone;
       for (const auto& [s, state] : c.shown) {
@@ -160,8 +155,6 @@ TEST(IecReadingTest, ReadingsAreMadeOfSeveralAsdus) {
       {"PartThenNoMoreData", kNc, {Values(1, 10)}, true, 1, 10, 10},
       {"AddressRepeatsStartsTheNext", kNc, {Values(1, 10), Values(1, 5)}, false, 1, 5, 10},
   };
-  RestoreDefaultIecSettings();
-  SetExpectedCommonAddress(1);
   for (const ReadingCase& c : cases) {
     VirtualClock clock;
     TMeasurementCells cells;
@@ -169,7 +162,7 @@ TEST(IecReadingTest, ReadingsAreMadeOfSeveralAsdus) {
     int recorded = 0;
     std::vector<int> shownAtRecord;
     TIecInterpreter interpreter(
-        presenter, [](const std::string&) {}, [] {});
+        presenter, [](const std::string&) {}, [] {}, 1);
     auto shown = [&] {
       int n = 0;
       for (int slot = 0; slot < kSlotCount; ++slot) n += cells[slot].State() == cvsValue;
@@ -180,7 +173,7 @@ TEST(IecReadingTest, ReadingsAreMadeOfSeveralAsdus) {
       shownAtRecord.push_back(shown());
     };
     for (const auto& values : c.asdus) {
-      interpreter.Dispatch(TArkInAsdu(Measured(c.type, 3, 1, values)), false);
+      interpreter.Dispatch(TArkInAsdu(kStartLengths, Measured(c.type, 3, 1, values)), false);
     }
     if (c.endWithNoData) interpreter.EndReading();
     EXPECT_EQ(interpreter.CompleteReadings(), c.readings) << c.name;

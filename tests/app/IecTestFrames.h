@@ -6,15 +6,19 @@
 
 #include "iec101/IecAsdu.h"
 #include "iec101/IecPacket.h"
+#include "iec101/IecSettings.h"
 
 namespace vela::test::iec {
 
+// The field lengths the program starts with: those of these frames.
+inline const TIecFieldLengths kStartLengths;
+
 inline Octets Fixed(uint8_t function, bool acd = false, bool dfc = false) {
-  return TArkOutPacket::Secondary(function, 1, acd, dfc).Frame();
+  return TArkOutPacket::Secondary(kStartLengths, function, 1, acd, dfc).Frame();
 }
 
 inline Octets Data(const Octets& asdu, bool acd = false) {
-  return TArkOutPacket::Secondary(fc::kUserData, 1, acd, false, asdu).Frame();
+  return TArkOutPacket::Secondary(kStartLengths, fc::kUserData, 1, acd, false, asdu).Frame();
 }
 
 struct TValue {
@@ -33,7 +37,7 @@ inline std::vector<TValue> Values(uint32_t first = 1, uint32_t last = 28) {
 // flags: P/N (40h) and T (80h) of the cause of transmission.
 inline Octets Measured(uint8_t type, uint8_t cause, uint32_t commonAddress,
                        const std::vector<TValue>& values, uint8_t flags = 0) {
-  TArkOutAsdu asdu(type, cause, commonAddress);
+  TArkOutAsdu asdu(kStartLengths, type, cause, commonAddress);
   asdu.SetObjectCount(static_cast<uint32_t>(values.size()));
   asdu.SetCot(asdu.Cot() | flags);
   for (const TValue& v : values) {
@@ -54,14 +58,16 @@ inline Octets ClockAnswer(uint8_t cause, uint32_t commonAddress, uint8_t flags =
   time.SetHour(3);
   time.SetMinute(4);
   time.SetMilliseconds(5000);
-  TArkOutAsdu asdu = TArkOutAsdu::CreateClockSync(cause, commonAddress, time);
+  TArkOutAsdu asdu = TArkOutAsdu::CreateClockSync(kStartLengths, cause, commonAddress, time);
   asdu.SetCot(asdu.Cot() | flags);
   return asdu.AsOctets();
 }
 inline constexpr const char* kClockAnswerText = "01.02.2026 03:04:05";
 
 inline Octets Interrogation(uint8_t cause) {
-  return TArkOutAsdu::CreateInterrogation(cause, 1, asdu_cause::kStationInterrogation).AsOctets();
+  return TArkOutAsdu::CreateInterrogation(kStartLengths, cause, 1,
+                                          asdu_cause::kStationInterrogation)
+      .AsOctets();
 }
 
 }  // namespace vela::test::iec

@@ -78,11 +78,11 @@ class IecWorkflowTest : public ::testing::Test {
 };
 
 TEST_F(IecWorkflowTest, EnteringTakesTheDeviceOptionsAndTheDialog) {
-  IecDeviceOptions().CommonAddress = 5;
+  f.IecDeviceOptions().CommonAddress = 5;
   f.cbAddress.ChooseText("7");
   EnterIec();
   EXPECT_EQ(h.iecDialog().modes, std::vector<TIecOptionsMode>{TIecOptionsMode::Connection});
-  EXPECT_EQ(ExpectedCommonAddress(), 5u);
+  EXPECT_EQ(f.FIec->Link().expectedCommonAddress, 5u);
   EXPECT_EQ(f.cbAddr.Text(), "7");
   EXPECT_EQ(f.FIec->Master().LinkAddress(), 7u);
   EXPECT_EQ(f.FPort->ByteSize(), 8);
@@ -118,10 +118,11 @@ TEST_F(IecWorkflowTest, RefusedEntryGoesBackToRtu) {
   };
   f.cbInterfaceType.Choose(1);
   for (const RefusedEntryCase& c : cases) {
-    IecDeviceOptions() = c.options;
+    f.IecDeviceOptions() = c.options;
     h.iecDialog().answer = c.confirm;
-    h.iecDialog().onConfirm = [&] {
-      if (c.commonAddressByDialog) SetExpectedCommonAddress(c.commonAddressByDialog);
+    h.iecDialog().onConfirm = [&](TIecOptions& options) {
+      if (c.commonAddressByDialog)
+        options.connection.expectedCommonAddress = c.commonAddressByDialog;
     };
     f.Memo1.Clear();
     f.ComboBox2.ChooseText("IEC 60870-5-101");
@@ -191,13 +192,13 @@ TEST_F(IecWorkflowTest, ContinuousReadingOfASilentDeviceKeepsResetting) {
 }
 
 TEST_F(IecWorkflowTest, SyncWithoutClass2DataEndsWithNoData) {
-  IecDeviceOptions().CommonAddress = 4;
+  f.IecDeviceOptions().CommonAddress = 4;
   EnterIec();
   f.Button1.Click();
   Play({Fixed(fc::kLinkStatus), Fixed(fc::kAck)});
   ASSERT_EQ(LastFunction(), 3);
   const Octets frame = h.line().Written().back();
-  const TArkInAsdu command(TArkInPacket(frame).UserData());
+  const TArkInAsdu command(kStartLengths, TArkInPacket(kStartLengths, frame).UserData());
   EXPECT_EQ(command.TypeId(), asdu_type::kClockSync);
   EXPECT_EQ(command.Cause(), asdu_cause::kActivation);
   EXPECT_EQ(command.CommonAddress(), 4u);

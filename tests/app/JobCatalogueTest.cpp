@@ -29,7 +29,7 @@ TEST(JobCatalogueTest, OlderFirmwareWithoutLinkBlocks2To4) {
   h.holding[20679] = 0;
   h.holding[20682] = 7;
   RunSettingsRead(h, {20678, 20679, 20682}, 2);
-  const TIecDeviceOptions& o = IecDeviceOptions();
+  const TIecDeviceOptions& o = h.form().IecDeviceOptions();
   EXPECT_EQ(o.AsduFormat, 13);
   EXPECT_TRUE(o.CyclicTransmission);
   EXPECT_EQ(o.CyclicInterval, 0);
@@ -139,7 +139,7 @@ TEST(JobCatalogueTest, OldDeviceWriteCorrectsAsduAndHoldsBackSpeedNote) {
   h.MakeSupportedVela();
   h.ReadSettings();
   h.form().cbProtocolType.Choose(2);
-  IecDeviceOptions().AsduFormat = 14;
+  h.form().IecDeviceOptions().AsduFormat = 14;
   h.form().cbSpeed.ChooseText("115200");
   h.form().Button3.Click();
   h.ReplyException(2);  // SetLinkPrm2

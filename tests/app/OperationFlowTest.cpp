@@ -214,7 +214,7 @@ TEST(WriteContentsTest, OlderDeviceWithoutReadFirstEndsWithTheSpeedNote) {
   h.MakeSupportedVela();
   TForm1& f = h.form();
   f.cbProtocolType.Choose(2);
-  IecDeviceOptions().AsduFormat = 14;
+  f.IecDeviceOptions().AsduFormat = 14;
   f.cbSpeed.ChooseText("115200");
   f.Button3.Click();
   h.Answer();  // the link block read keeps the boxes
@@ -233,7 +233,7 @@ TEST(WriteContentsTest, OlderDeviceWithoutReadFirstEndsWithTheSpeedNote) {
   EXPECT_EQ(log[log.size() - 3], msg::kSpeedNote);
   EXPECT_EQ(log[log.size() - 2], msg::kOperationEnded);
   EXPECT_EQ(h.holding[20664], 2);
-  EXPECT_EQ(IecDeviceOptions().AsduFormat, 13);
+  EXPECT_EQ(f.IecDeviceOptions().AsduFormat, 13);
 }
 
 struct FactoryFinalizeCase {

@@ -84,8 +84,8 @@ TEST(OperationsTest, WriteSendsControlsAndIecOptions) {
   f.cbAddress.ChooseText("9");
   f.cbSpeed.ChooseText("57600");
   f.rb3w.Click();
-  IecDeviceOptions().CommonAddress = 300;
-  IecDeviceOptions().CyclicTransmission = true;
+  f.IecDeviceOptions().CommonAddress = 300;
+  f.IecDeviceOptions().CyclicTransmission = true;
   f.Button3.Click();
   h.AnswerAll();
   EXPECT_EQ(h.holding[20662], 2);

@@ -16,6 +16,7 @@
 #include "display/CsvRecorder.h"
 #include "display/MeasurementPresenter.h"
 #include "display/RegionalSettings.h"
+#include "display/RegisterReading.h"
 
 namespace vela {
 namespace {
@@ -55,13 +56,13 @@ class CsvRecorderTest : public ::testing::Test {
     mainPrm.SetThreeWire(true);
     TModbusValues3Wire values;
     values.Registers = {0xFFC1, 10, 15, 11502, 11500, 11500, 25000, 25000, 0xFFFF};
-    presenter.ShowMainValues3(values, mainPrm);
+    presenter.ShowReading(TValueGroup::MainValues, DecodeRegisters(values, mainPrm));
     TModbusValuesF frequency;
     frequency.Registers[0] = 50012;
-    presenter.ShowFrequency(frequency, mainPrm);
+    presenter.ShowReading(TValueGroup::Frequency, DecodeRegisters(frequency, mainPrm));
     TModbusValues3Cos cos;
     cos.Registers[0] = 9800;
-    presenter.ShowTotalCos(cos, mainPrm);
+    presenter.ShowReading(TValueGroup::TotalCos, DecodeRegisters(cos, mainPrm));
   }
 
   fs::path dir, file;

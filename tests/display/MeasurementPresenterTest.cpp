@@ -3,8 +3,10 @@
 #include <cmath>
 #include <limits>
 
+#include "display/IecReading.h"
 #include "display/MeasurementPresenter.h"
 #include "display/RegionalSettings.h"
+#include "display/RegisterReading.h"
 
 namespace vela {
 namespace {
@@ -16,6 +18,10 @@ class MeasurementPresenterTest : public ::testing::Test {
   void SetNetwork(uint8_t normalisationType, bool threeWire) {
     mainPrm.SetNormalisationType(normalisationType);
     mainPrm.SetThreeWire(threeWire);
+  }
+  void ShowIecValue(uint32_t address, double value, uint8_t qds) {
+    presenter.ShowReading(
+        IecReading({{address, TArkIecTypeFloatQDS(static_cast<float>(value), qds)}}));
   }
   std::string Text(int slot) const { return cells[slot].GetText(); }
   TClrValueState State(int slot) const { return cells[slot].State(); }
@@ -46,7 +52,7 @@ TEST_P(MainValues4Test, RegisterBecomesScaledValueOrMarker) {
   const RegisterCase& c = GetParam();
   SetNetwork(c.type, false);
   values4.Registers.at(c.index) = c.raw;
-  presenter.ShowMainValues4(values4, mainPrm);
+  presenter.ShowReading(TValueGroup::MainValues, DecodeRegisters(values4, mainPrm));
   EXPECT_EQ(Text(c.slot), c.text);
   EXPECT_EQ(State(c.slot), std::string(c.text) == "ovf" ? cvsOverflow : cvsValue);
 }
@@ -83,10 +89,10 @@ class CosTest : public MeasurementPresenterTest, public ::testing::WithParamInte
 TEST_P(CosTest, PowerFactorsAreSignedTenThousandths) {
   SetNetwork(GetParam().type, false);
   values3Cos.Registers[0] = GetParam().raw;
-  presenter.ShowTotalCos(values3Cos, mainPrm);
+  presenter.ShowReading(TValueGroup::TotalCos, DecodeRegisters(values3Cos, mainPrm));
   EXPECT_EQ(Text(slotCos), GetParam().text);
   values4Cos.Registers = {GetParam().raw, GetParam().raw, GetParam().raw};
-  presenter.ShowPhaseCos(values4Cos, mainPrm);
+  presenter.ShowReading(TValueGroup::PhaseCos, DecodeRegisters(values4Cos, mainPrm));
   for (TSlot slot : {slotCosA, slotCosB, slotCosC}) EXPECT_EQ(Text(slot), GetParam().text);
 }
 
@@ -100,19 +106,20 @@ INSTANTIATE_TEST_SUITE_P(Normalisation, CosTest,
 TEST_F(MeasurementPresenterTest, FrequencyIsThousandthsOfHertz) {
   SetNetwork(2, false);
   valuesF.Registers[0] = 50000;
-  presenter.ShowFrequency(valuesF, mainPrm);
+  presenter.ShowReading(TValueGroup::Frequency, DecodeRegisters(valuesF, mainPrm));
   EXPECT_EQ(Text(slotF), "50.000");
   SetNetwork(3, false);
   valuesF.Registers[0] = 0xFFFF;
-  presenter.ShowFrequency(valuesF, mainPrm);
+  presenter.ShowReading(TValueGroup::Frequency, DecodeRegisters(valuesF, mainPrm));
   EXPECT_EQ(Text(slotF), "ovf");
 }
 
 TEST_F(MeasurementPresenterTest, ThreeWireShowsItsNineCellsAndHidesTheOthers) {
   SetNetwork(2, true);
-  presenter.ShowMainValues4(values4, mainPrm);  // a 4-wire read before the switch
+  presenter.ShowReading(TValueGroup::MainValues,
+                        DecodeRegisters(values4, mainPrm));  // a 4-wire read before the switch
   values3.Registers = {5, 10, 15, 11500, 11510, 11520, 25000, 25005, 25010};
-  presenter.ShowMainValues3(values3, mainPrm);
+  presenter.ShowReading(TValueGroup::MainValues, DecodeRegisters(values3, mainPrm));
   EXPECT_EQ(Text(slotP), "1.0");
   EXPECT_EQ(Text(slotQ), "2.0");
   EXPECT_EQ(Text(slotS), "3.0");
@@ -159,11 +166,11 @@ TEST_F(MeasurementPresenterTest, FirstStalenessPassHidesEveryCellNeverRefreshed)
 TEST_F(MeasurementPresenterTest, GroupsVanishOnlyWhenMoreThan2000MsOld) {
   SetNetwork(2, false);
   valuesF.Registers[0] = 50000;
-  presenter.ShowFrequency(valuesF, mainPrm);
-  presenter.ShowTotalCos(values3Cos, mainPrm);
+  presenter.ShowReading(TValueGroup::Frequency, DecodeRegisters(valuesF, mainPrm));
+  presenter.ShowReading(TValueGroup::TotalCos, DecodeRegisters(values3Cos, mainPrm));
   clock.Advance(1000);
-  presenter.ShowMainValues4(values4, mainPrm);
-  presenter.ShowPhaseCos(values4Cos, mainPrm);
+  presenter.ShowReading(TValueGroup::MainValues, DecodeRegisters(values4, mainPrm));
+  presenter.ShowReading(TValueGroup::PhaseCos, DecodeRegisters(values4Cos, mainPrm));
 
   clock.Advance(1000);  // frequency and total power factor exactly 2000 ms old
   presenter.ClearStaleValues(mainPrm);
@@ -184,11 +191,11 @@ TEST_F(MeasurementPresenterTest, GroupsVanishOnlyWhenMoreThan2000MsOld) {
 
 TEST_F(MeasurementPresenterTest, StaleThreeWireMainValuesHideOnlyTheNineCells) {
   SetNetwork(2, true);
-  presenter.ShowMainValues3(values3, mainPrm);
+  presenter.ShowReading(TValueGroup::MainValues, DecodeRegisters(values3, mainPrm));
   cells[slotF].SetValue(50.0);
-  presenter.ShowFrequency(valuesF, mainPrm);
+  presenter.ShowReading(TValueGroup::Frequency, DecodeRegisters(valuesF, mainPrm));
   clock.Advance(2001);
-  presenter.ShowFrequency(valuesF, mainPrm);
+  presenter.ShowReading(TValueGroup::Frequency, DecodeRegisters(valuesF, mainPrm));
   presenter.ClearStaleValues(mainPrm);
   for (TSlot slot : kThreeWireMainSlots) EXPECT_EQ(State(slot), cvsNone);
   EXPECT_EQ(State(slotF), cvsValue);
@@ -227,7 +234,7 @@ class IecQualityTest : public MeasurementPresenterTest,
                        public ::testing::WithParamInterface<QualityCase> {};
 
 TEST_P(IecQualityTest, FirstSetFlagDecidesInTheOrderOvSbBlNtIv) {
-  presenter.ShowIecValue(5, 230.5, GetParam().quality);  // address 5 is slot 4, Uab
+  ShowIecValue(5, 230.5, GetParam().quality);  // address 5 is slot 4, Uab
   EXPECT_EQ(State(slotUab), GetParam().state);
   EXPECT_EQ(cells[slotUab].Value(), GetParam().state == cvsValue ? 230.5 : 0.0);
 }
@@ -242,20 +249,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MeasurementPresenterTest, IecAddressesOutsideTheSlotsAreIgnored) {
   presenter.HideAllCells();
-  presenter.ShowIecValue(0, 1.0, 0);
-  presenter.ShowIecValue(29, 1.0, 0);
-  presenter.ShowIecValue(0xFFFFFFFF, 1.0, 0);
+  ShowIecValue(0, 1.0, 0);
+  ShowIecValue(29, 1.0, 0);
+  ShowIecValue(0xFFFFFFFF, 1.0, 0);
   for (int slot = 0; slot < kSlotCount; ++slot) EXPECT_EQ(State(slot), cvsNone);
-  presenter.ShowIecValue(1, 50.0, 0);
-  presenter.ShowIecValue(28, -0.5, 0);
+  ShowIecValue(1, 50.0, 0);
+  ShowIecValue(28, -0.5, 0);
   EXPECT_EQ(Text(slotF), "50.000");
   EXPECT_EQ(Text(slotCos), "-0.5000");
 }
 
 TEST_F(MeasurementPresenterTest, NonFiniteIecValueIsShownAsText) {
-  presenter.ShowIecValue(1, std::numeric_limits<double>::quiet_NaN(), 0);
+  ShowIecValue(1, std::numeric_limits<double>::quiet_NaN(), 0);
   EXPECT_EQ(Text(slotF), "nan");
-  presenter.ShowIecValue(1, -std::numeric_limits<double>::infinity(), 0);
+  ShowIecValue(1, -std::numeric_limits<double>::infinity(), 0);
   EXPECT_EQ(Text(slotF), "-inf");
 }
 

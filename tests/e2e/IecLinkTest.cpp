@@ -21,6 +21,9 @@
 namespace vela {
 namespace {
 
+// The simulator's factory lengths, which are the program's start values.
+const TIecFieldLengths kLengths;
+
 using test::VelaSimProcess;
 
 constexpr int kRetries = 3;
@@ -39,13 +42,12 @@ class IecLink {
  public:
   explicit IecLink(const std::string& portName, uint32_t baud = 38400)
       : loop_(SystemClock::Instance()), port_(portName) {
-    RestoreDefaultIecSettings();
     port_.SetBaudRate(baud);
     port_.SetByteSize(8);
     port_.SetParity(test::kEvenParity);
     port_.SetStopBits(test::kOneStopBit);
-    session_ =
-        std::make_unique<TIec101PortSession<TArkComPort>>(port_, loop_, SystemClock::Instance(), 1);
+    session_ = std::make_unique<TIec101PortSession<TArkComPort>>(
+        port_, loop_, SystemClock::Instance(), kLengths, 1);
     Master().SetLineTiming(baud, 11);
     Master().OnLinkResult = [this](TArkSocket101Master* master, TLinkResult result,
                                    const TArkInAsdu* asdu, bool acd) {
@@ -119,7 +121,7 @@ TEST(IecLinkE2E, ResetThenClass2GivesTheMeasuredValues) {
   ASSERT_TRUE(link.Master().IsReady());
   const LinkReport data = link.Class2();
   ASSERT_EQ(data.result, TLinkResult::lrUserData);
-  const TArkInAsdu asdu(data.asdu);
+  const TArkInAsdu asdu(kLengths, data.asdu);
   EXPECT_EQ(asdu.TypeId(), asdu_type::kMeasuredFloat);
   EXPECT_EQ(asdu.CommonAddress(), 1u);
   EXPECT_EQ(asdu.ObjectCount(), 28);
@@ -137,14 +139,14 @@ TEST(IecLinkE2E, GeneralInterrogationIsConfirmedAnsweredAndTerminated) {
   VelaSimProcess sim(IecArgs());
   IecLink link(sim.WorkingPort());
   ASSERT_EQ(link.Reset().result, TLinkResult::lrAck);
-  const auto command = TArkOutAsdu::CreateInterrogation(asdu_cause::kActivation, 1,
+  const auto command = TArkOutAsdu::CreateInterrogation(kLengths, asdu_cause::kActivation, 1,
                                                         asdu_cause::kStationInterrogation);
   ASSERT_EQ(link.Send(command).result, TLinkResult::lrAck);
   std::vector<std::pair<int, int>> typesAndCauses;
   for (int i = 0; i < 3; ++i) {
     const LinkReport report = link.Class2();
     ASSERT_EQ(report.result, TLinkResult::lrUserData) << i;
-    const TArkInAsdu asdu(report.asdu);
+    const TArkInAsdu asdu(kLengths, report.asdu);
     typesAndCauses.emplace_back(asdu.TypeId(), asdu.Cause());
     if (asdu.Cause() == asdu_cause::kStationInterrogation) {
       EXPECT_NEAR(ValueAt(asdu, 13), 230.0, 3.0);  // Ub
@@ -161,11 +163,12 @@ TEST(IecLinkE2E, ClockSynchronisationSetsTheDeviceClock) {
   ASSERT_EQ(link.Reset().result, TLinkResult::lrAck);
   TArkIecTypeTime time;
   time.FillFrom(EncodeDateTime(2031, 5, 17, 8, 9, 10, 500));
-  ASSERT_EQ(link.Send(TArkOutAsdu::CreateClockSync(asdu_cause::kActivation, 1, time)).result,
-            TLinkResult::lrAck);
+  ASSERT_EQ(
+      link.Send(TArkOutAsdu::CreateClockSync(kLengths, asdu_cause::kActivation, 1, time)).result,
+      TLinkResult::lrAck);
   const LinkReport report = link.Class2();
   ASSERT_EQ(report.result, TLinkResult::lrUserData);
-  const TArkInAsdu confirmation(report.asdu);
+  const TArkInAsdu confirmation(kLengths, report.asdu);
   EXPECT_EQ(confirmation.TypeId(), asdu_type::kClockSync);
   EXPECT_EQ(confirmation.Cause(), asdu_cause::kActivationConfirmation);
   EXPECT_FALSE(confirmation.IsNegative());
@@ -196,9 +199,10 @@ TEST_P(IecLinkFault, EndsTheServiceWithTheResultItStandsFor) {
   IecLink link(sim.WorkingPort());
   EXPECT_EQ(link.Reset().result, c.reset);
   if (c.reset == TLinkResult::lrAck) {
-    const TLinkResult data = c.data == TLinkResult::lrUserData
-                                 ? link.Class2().result
-                                 : link.Send(TArkOutAsdu::CreateInterrogation(6, 1, 20)).result;
+    const TLinkResult data =
+        c.data == TLinkResult::lrUserData
+            ? link.Class2().result
+            : link.Send(TArkOutAsdu::CreateInterrogation(kLengths, 6, 1, 20)).result;
     EXPECT_EQ(data, c.data);
   }
   EXPECT_EQ(sim.Stop(), 0);
@@ -235,7 +239,7 @@ std::string Describe(const LinkReport& report) {
                                        "user data", "failed", "none"};
   std::string text = kNames[static_cast<int>(report.result)];
   if (!report.asdu.empty()) {
-    const TArkInAsdu asdu(report.asdu);
+    const TArkInAsdu asdu(kLengths, report.asdu);
     // Piece by piece: GCC 12 at -O3 warns falsely about chains of "+".
     text += ' ';
     text += std::to_string(asdu.TypeId());
@@ -262,7 +266,7 @@ TEST_P(IecInterop, EveryServiceGetsItsOwnAnswer) {
   IecLink link(sim.WorkingPort(), c.baud);
   TArkIecTypeTime time;
   time.FillFrom(EncodeDateTime(2031, 5, 17, 8, 9, 10, 500));
-  const auto clock = TArkOutAsdu::CreateClockSync(asdu_cause::kActivation, 1, time);
+  const auto clock = TArkOutAsdu::CreateClockSync(kLengths, asdu_cause::kActivation, 1, time);
   std::vector<std::string> answers, expected;
   for (const auto& [service, answer] : c.steps) {
     switch (service) {

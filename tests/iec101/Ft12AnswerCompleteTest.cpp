@@ -35,7 +35,7 @@ TEST_F(Ft12AnswerCompleteTest, AcceptsExactlyOneWholeFrame) {
   };
   for (const auto& c : cases) {
     SetLinkAddressLength(c.linkLength);
-    EXPECT_EQ(Ft12AnswerComplete(Hex(c.octets)), c.complete) << c.name;
+    EXPECT_EQ(Ft12AnswerComplete(lengths_, Hex(c.octets)), c.complete) << c.name;
   }
 }
 

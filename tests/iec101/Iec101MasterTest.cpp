@@ -29,10 +29,10 @@ const Octets kClass2Fcb0 = Hex("10 5B 01 5C 16");
 const Octets kInterrogationFrame = Hex("68 09 09 68 73 01 64 01 06 01 00 00 14 F4 16");
 const Octets kMeasuredAsdu = Hex("0D 01 14 01 0C 00 00806643 00");
 
-// A response of the secondary station.
+// A response of the secondary station, with the start lengths unless told.
 Octets Answer(uint8_t function, bool dfc = false, const Octets& data = {}, uint32_t address = 1,
-              bool acd = false) {
-  return TArkOutPacket::Secondary(function, address, acd, dfc, data).Frame();
+              bool acd = false, const TIecFieldLengths& lengths = TIecFieldLengths()) {
+  return TArkOutPacket::Secondary(lengths, function, address, acd, dfc, data).Frame();
 }
 
 struct Reported {
@@ -49,7 +49,7 @@ class Iec101Master : public iectest::IecSettingsTest {
   // A new master on link, its trace and results recorded.
   void Rebuild(TIecLink link, uint32_t address = 1) {
     master.reset();
-    master = std::make_unique<TArkSocket101Master>(loop, clock, std::move(link), address);
+    master = std::make_unique<TArkSocket101Master>(loop, clock, std::move(link), lengths_, address);
     master->OnTrace = [this](const std::string& line) { trace.push_back(line); };
     master->OnLinkResult = [this](TArkSocket101Master*, R result, const TArkInAsdu* asdu,
                                   bool acd) {
@@ -76,7 +76,7 @@ class Iec101Master : public iectest::IecSettingsTest {
     if (state != S::lsStatusRequested) Receive(Answer(11));
     if (state != S::lsStatusRequested && state != S::lsResetSent) Receive(Answer(0));
     if (state == S::lsUserDataSent) {
-      master->SendUserData(TArkOutAsdu::CreateInterrogation(6, 1, 20), 3);
+      master->SendUserData(TArkOutAsdu::CreateInterrogation(lengths_, 6, 1, 20), 3);
     }
     if (state == S::lsDataRequested) master->RequestClass2(3);
     if (state == S::lsClass1Requested) master->RequestClass1(3);
@@ -397,7 +397,7 @@ TEST_F(Iec101Master, ExchangeEventsOfEachKindOfAnswer) {
         master->RequestClass2(3);
         break;
       case Step::kUserData:
-        master->SendUserData(TArkOutAsdu::CreateInterrogation(6, 1, 20), 3);
+        master->SendUserData(TArkOutAsdu::CreateInterrogation(lengths_, 6, 1, 20), 3);
         break;
       case Step::kOctets:
         Receive(step.octets);
@@ -496,7 +496,7 @@ TEST_F(Iec101Master, ResponseWhileIdleIsOnlyTraced) {
 
 TEST_F(Iec101Master, ServicesRefusedByState) {
   EXPECT_EQ(MessageOf([&] { master->RequestClass2(3); }), iec_messages::kLinkNeedsReset);
-  EXPECT_EQ(MessageOf([&] { master->SendUserData(TArkOutAsdu(100, 6, 1), 3); }),
+  EXPECT_EQ(MessageOf([&] { master->SendUserData(TArkOutAsdu(lengths_, 100, 6, 1), 3); }),
             iec_messages::kLinkNeedsReset);
   master->ResetLink(3);
   const Octets frame = master->CurrentFrame()->Frame();
@@ -639,7 +639,7 @@ TEST_F(Iec101Master, ClearLinkStateEndsARunningServiceOnce) {
 
 TEST_F(Iec101Master, OversizedUserDataChangesNothing) {
   BringTo(S::lsReady);
-  TArkOutAsdu huge(13, 3, 1);
+  TArkOutAsdu huge(lengths_, 13, 3, 1);
   huge.AppendOctets(Octets(250, '\0'));
   EXPECT_EQ(MessageOf([&] { master->SendUserData(huge, 3); }), iec_messages::kFrameTooLong);
   EXPECT_TRUE(master->IsReady());
@@ -700,8 +700,60 @@ TEST_F(Iec101Master, LinkAddressLengths) {
     Rebuild(Link(), c.address);
     master->ResetLink(3);
     EXPECT_EQ(sent.back(), Hex(c.status));
-    Receive(Answer(11, false, {}, c.answerFrom));
+    Receive(Answer(11, false, {}, c.answerFrom, false, lengths_));
     EXPECT_EQ(master->State(), c.accepted ? S::lsResetSent : S::lsStatusRequested) << c.status;
+  }
+}
+
+// Two links with different field lengths in one process: each master builds
+// and reads its own frames, whatever the other one does in between.
+TEST_F(Iec101Master, MastersWithDifferentLengthsKeepTheirOwn) {
+  TIecFieldLengths wide;
+  wide.SetLinkAddressLength(2);
+  wide.SetCommonAddressLength(2);
+  wide.SetCotLength(2);
+  wide.SetIoaLength(3);
+  struct Side {
+    TIecFieldLengths lengths;
+    uint32_t commonAddress;
+    const char* status;  // the first frame on the line
+  };
+  const Side sides[] = {{lengths_, 7, "10 49 01 4A 16"}, {wide, 0x0102, "10 49 01 00 4A 16"}};
+  std::vector<Octets> firstSent[2];
+  std::vector<std::string> got[2];  // "common address/object address" of each ASDU
+  std::unique_ptr<TArkSocket101Master> masters[2];
+  for (int i = 0; i < 2; ++i) {
+    TIecLink link{[&firstSent, i](const Octets& frame) {
+                    firstSent[i].push_back(frame);
+                    return true;
+                  },
+                  {},
+                  {}};
+    masters[i] = std::make_unique<TArkSocket101Master>(loop, clock, link, sides[i].lengths, 1);
+    masters[i]->OnLinkResult = [&got, i](TArkSocket101Master*, R, const TArkInAsdu* asdu, bool) {
+      if (asdu) {
+        got[i].push_back(std::to_string(asdu->CommonAddress()) + "/" +
+                         std::to_string(asdu->GetMeasuredValue(0)->address));
+      }
+    };
+    masters[i]->ResetLink(3);
+  }
+  for (const uint8_t function : {fc::kLinkStatus, fc::kAck}) {
+    for (int i = 0; i < 2; ++i)
+      masters[i]->ReceiveOctets(Answer(function, false, {}, 1, false, sides[i].lengths));
+  }
+  for (int i = 0; i < 2; ++i) masters[i]->RequestClass2(3);
+  for (int i = 0; i < 2; ++i) {
+    TArkOutAsdu asdu(sides[i].lengths, asdu_type::kMeasuredFloat, 3, sides[i].commonAddress);
+    asdu.AppendObjectAddress(12);
+    asdu.AppendOctets(TArkIecTypeFloatQDS(230.5f, 0).AsOctets());
+    masters[i]->ReceiveOctets(
+        Answer(fc::kUserData, false, asdu.AsOctets(), 1, false, sides[i].lengths));
+  }
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(firstSent[i].front(), Hex(sides[i].status)) << i;
+    EXPECT_EQ(got[i], std::vector<std::string>{std::to_string(sides[i].commonAddress) + "/12"})
+        << i;
   }
 }
 
@@ -741,7 +793,7 @@ class ManualTimers : public TimerFactory {
 
 TEST_F(Iec101Master, EarlyOrStaleTicksDoNotEndAService) {
   ManualTimers timers;
-  master = std::make_unique<TArkSocket101Master>(timers, clock, Link(), 1);
+  master = std::make_unique<TArkSocket101Master>(timers, clock, Link(), lengths_, 1);
   master->ResetLink(3);
   master->ReceiveOctets(Answer(11));
   master->ReceiveOctets(Answer(0));
@@ -776,7 +828,7 @@ TEST_F(Iec101Master, PortSessionGivesTheReceiveEventBack) {
   int ownerReads = 0;
   port.OnRead = [&](LinePort*, const Octets&) { ++ownerReads; };
   {
-    TIec101PortSession<LinePort> session(port, loop, clock, 1);
+    TIec101PortSession<LinePort> session(port, loop, clock, lengths_, 1);
     session.Master().ResetLink(3);
     EXPECT_EQ(port.written, std::vector<Octets>{kStatus});
     port.OnRead(&port, Answer(11));

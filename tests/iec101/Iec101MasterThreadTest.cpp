@@ -16,7 +16,7 @@ namespace vela {
 namespace {
 
 Octets Answer(uint8_t function) {
-  return TArkOutPacket::Secondary(function, 1, false, false).Frame();
+  return TArkOutPacket::Secondary(TIecFieldLengths(), function, 1, false, false).Frame();
 }
 
 class Iec101MasterThreads : public iectest::IecSettingsTest {
@@ -24,7 +24,7 @@ class Iec101MasterThreads : public iectest::IecSettingsTest {
   VirtualClock clock;
   HeadlessEventLoop loop{clock};
   std::unique_ptr<TArkSocket101Master> master = std::make_unique<TArkSocket101Master>(
-      loop, clock, TIecLink{[](const Octets&) { return true; }, {}, {}}, 1);
+      loop, clock, TIecLink{[](const Octets&) { return true; }, {}, {}}, lengths_, 1);
 };
 
 TEST_F(Iec101MasterThreads, ChunkFromAWorkerIsHandledOnTheGuiThread) {

@@ -17,11 +17,12 @@ using iectest::MessageOf;
 class IecAsdu : public iectest::IecSettingsTest {};
 
 TEST_F(IecAsdu, InterrogationAndClockSyncCommands) {
-  EXPECT_EQ(BytesToHex(TArkOutAsdu::CreateInterrogation(6, 1, 20).AsOctets()), "64010601000014");
+  EXPECT_EQ(BytesToHex(TArkOutAsdu::CreateInterrogation(lengths_, 6, 1, 20).AsOctets()),
+            "64010601000014");
 
   TArkIecTypeTime time;
   time.FillFrom(EncodeDateTime(2026, 3, 14, 15, 9, 26, 535));
-  const Octets sync = TArkOutAsdu::CreateClockSync(6, 1, time).AsOctets();
+  const Octets sync = TArkOutAsdu::CreateClockSync(lengths_, 6, 1, time).AsOctets();
   ASSERT_EQ(sync.size(), 13u);
   EXPECT_EQ(sync.substr(0, 6), Hex("67 01 06 01 00 00"));
   EXPECT_EQ(sync.substr(6), time.AsOctets());
@@ -31,7 +32,7 @@ TEST_F(IecAsdu, InterrogationAndClockSyncCommands) {
 
 TEST_F(IecAsdu, CommandLayoutFollowsTheFieldLengths) {
   SetLengths(1, 2, 2, 3);
-  EXPECT_EQ(BytesToHex(TArkOutAsdu::CreateInterrogation(6, 0x1234, 20).AsOctets()),
+  EXPECT_EQ(BytesToHex(TArkOutAsdu::CreateInterrogation(lengths_, 6, 0x1234, 20).AsOctets()),
             "6401060034120000"
             "0014");
 }
@@ -59,7 +60,7 @@ TEST_F(IecAsdu, MeasuredValueElementCounts) {
   };
   for (const MeasuredCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const TArkInAsdu asdu(Hex(c.octets));
+    const TArkInAsdu asdu(lengths_, Hex(c.octets));
     if (c.count < 0) {
       for (uint32_t i : {0u, 1u, 5u}) {
         EXPECT_EQ(MessageOf([&] { asdu.GetMeasuredValue(i); }), iec_messages::kBadAsduFormat);
@@ -79,7 +80,7 @@ TEST_F(IecAsdu, MeasuredValueElementCounts) {
 TEST_F(IecAsdu, MeasuredValueUnderOtherFieldLengths) {
   SetLengths(1, 2, 2, 3);
   // Header 6: type, VSQ, cause 20 + originator 7, common address 0102h; IOA 010203h.
-  const TArkInAsdu asdu(Hex("0D 01 14 07 02 01 030201 0000C03F 81"));
+  const TArkInAsdu asdu(lengths_, Hex("0D 01 14 07 02 01 030201 0000C03F 81"));
   EXPECT_EQ(asdu.Cot(), 0x0714);
   EXPECT_EQ(asdu.Cause(), 20);
   EXPECT_EQ(asdu.CommonAddress(), 0x0102u);
@@ -105,7 +106,7 @@ TEST_F(IecAsdu, ClockResponse) {
       {"0D 01 07 01 00 00 5FEA 3B 17 1F 0C 63", iec_messages::kWrongInterpretation},
   };
   for (const Case& c : cases) {
-    const TArkInAsdu asdu(Hex(c.octets));
+    const TArkInAsdu asdu(lengths_, Hex(c.octets));
     if (c.message) {
       EXPECT_EQ(MessageOf([&] { asdu.GetClockTime(); }), c.message) << c.octets;
       continue;
@@ -117,7 +118,7 @@ TEST_F(IecAsdu, ClockResponse) {
 }
 
 TEST_F(IecAsdu, ShortAsduFailsEveryIdentifierAccess) {
-  const TArkInAsdu asdu(Hex("0D 01 14"));
+  const TArkInAsdu asdu(lengths_, Hex("0D 01 14"));
   EXPECT_FALSE(asdu.FormatValid());
   EXPECT_EQ(MessageOf([&] { asdu.TypeId(); }), iec_messages::kNoTypeIdField);
   EXPECT_EQ(MessageOf([&] { asdu.Vsq(); }), iec_messages::kNoVsqField);
@@ -128,19 +129,25 @@ TEST_F(IecAsdu, ShortAsduFailsEveryIdentifierAccess) {
   EXPECT_EQ(MessageOf([&] { asdu.GetMeasuredValue(0); }), iec_messages::kNoTypeIdField);
 }
 
-TEST_F(IecAsdu, FieldsBeyondTheOctetsFailAfterTheSettingsGrow) {
-  const TArkInAsdu asdu(Hex("0D 01 14 01"));
-  TArkOutAsdu command(100, 6, 1);
-  SetLengths(1, 2, 2, 2);
-  EXPECT_EQ(asdu.TypeId(), 13);
-  EXPECT_EQ(MessageOf([&] { asdu.CommonAddress(); }), iec_messages::kNoCommonAddressField);
-  EXPECT_EQ(MessageOf([&] { command.SetCommonAddress(7); }), iec_messages::kNoCommonAddressField);
-  EXPECT_EQ(MessageOf([&] { asdu.GetMeasuredValue(0); }), iec_messages::kBadAsduFormat);
+// The same octets read under the lengths each data unit was given.
+TEST_F(IecAsdu, EachAsduReadsWithItsOwnLengths) {
+  TIecFieldLengths wide;
+  wide.SetCotLength(2);
+  wide.SetCommonAddressLength(2);
+  const Octets octets = Hex("0D 01 14 00 01 00");
+  const TArkInAsdu narrow(lengths_, octets);
+  const TArkInAsdu wider(wide, octets);
+  EXPECT_EQ(narrow.Cot(), 0x14);
+  EXPECT_EQ(narrow.CommonAddress(), 0u);
+  EXPECT_EQ(wider.Cot(), 0x0014);
+  EXPECT_EQ(wider.CommonAddress(), 1u);
+  EXPECT_EQ(MessageOf([&] { wider.GetMeasuredValue(0); }), iec_messages::kBadAsduFormat);
+  EXPECT_EQ(BytesToHex(TArkOutAsdu(wide, 100, 6, 7).AsOctets()), "640106000700");
 }
 
 TEST_F(IecAsdu, CauseAndQualifierBits) {
   SetCotLength(2);
-  TArkInAsdu asdu(Hex("0D 85 C7 09 01"));
+  TArkInAsdu asdu(lengths_, Hex("0D 85 C7 09 01"));
   EXPECT_TRUE(asdu.IsSequence());
   EXPECT_EQ(asdu.ObjectCount(), 5);
   EXPECT_EQ(asdu.Cause(), 7);

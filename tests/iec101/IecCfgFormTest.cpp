@@ -16,15 +16,7 @@ namespace {
 
 using iectest::MessageOf;
 
-class IecCfgTest : public iectest::IecSettingsTest {
- protected:
-  IecCfgTest() { Reset(); }
-  ~IecCfgTest() override { Reset(); }
-  static void Reset() {
-    IecDeviceOptions() = TIecDeviceOptions::Factory();
-    SetExpectedCommonAddress(1);
-  }
-};
+class IecCfgTest : public iectest::IecSettingsTest {};
 
 struct AddressTextCase {
   const char* text;
@@ -49,32 +41,30 @@ TEST(IecCommonAddressTest, EveryTypedNonDigitIsEnteredAsZero) {
   EXPECT_EQ(TIecCfgForm::CommonAddressKey('9'), '9');
 }
 
-TEST_F(IecCfgTest, ModesDifferInRowsButtonsAndHeight) {
+TEST_F(IecCfgTest, ModesDifferInRowsAndCheckBox) {
   TIecCfgForm form;
   const TIecCfgView device = form.View();
-  form.Load(TIecOptionsMode::Connection);
+  form.Load(TIecOptionsMode::Connection, TIecOptions());
   const TIecCfgView connection = form.View();
   EXPECT_TRUE(device.deviceRowsVisible);
   EXPECT_TRUE(device.cyclicEnabled);
-  EXPECT_EQ(device.buttonsTop, 280);
-  EXPECT_EQ(device.formHeight, 347);
   EXPECT_FALSE(connection.deviceRowsVisible);
   EXPECT_FALSE(connection.cyclicEnabled);
   EXPECT_TRUE(connection.cyclic);
-  EXPECT_EQ(connection.buttonsTop, 206);
-  EXPECT_EQ(connection.formHeight, 273);
 }
 
 TEST_F(IecCfgTest, EachModeLoadsFromItsOwnSource) {
-  TIecDeviceOptions& options = IecDeviceOptions();
+  TIecOptions loaded;
+  TIecDeviceOptions& options = loaded.device;
   options.LinkAddressLength = 2;
   options.CommonAddress = 300;
   options.AsduFormat = 14;
   options.CyclicTransmission = true;
   options.CyclicInterval = 250;
   SetLengths(0, 2, 2, 3);
-  SetExpectedCommonAddress(77);
+  loaded.connection = {lengths_, 77};
   TIecCfgForm form;
+  form.Load(TIecOptionsMode::Device, loaded);
   EXPECT_EQ(form.View().linkAddressLength, 2);
   EXPECT_EQ(form.View().ioaLength, 2);
   EXPECT_EQ(form.View().commonAddress, "300");
@@ -82,7 +72,7 @@ TEST_F(IecCfgTest, EachModeLoadsFromItsOwnSource) {
   EXPECT_TRUE(form.View().cyclic);
   EXPECT_TRUE(form.View().IntervalEnabled());
   EXPECT_EQ(form.View().interval, "250");
-  form.Load(TIecOptionsMode::Connection);
+  form.Load(TIecOptionsMode::Connection, loaded);
   EXPECT_EQ(form.View().linkAddressLength, 0);
   EXPECT_EQ(form.View().commonAddressLength, 2);
   EXPECT_EQ(form.View().cotLength, 2);
@@ -102,7 +92,7 @@ TEST_F(IecCfgTest, DeviceModeStoresEveryField) {
   view.cyclic = true;
   view.interval = "250";
   form.Store();
-  const TIecDeviceOptions& o = IecDeviceOptions();
+  const TIecDeviceOptions& o = form.Options().device;
   EXPECT_EQ(o.LinkAddressLength, 2);
   EXPECT_EQ(o.CommonAddressLength, 2);
   EXPECT_EQ(o.CotLength, 2);
@@ -112,7 +102,7 @@ TEST_F(IecCfgTest, DeviceModeStoresEveryField) {
   EXPECT_TRUE(o.CyclicTransmission);
   EXPECT_EQ(o.CyclicInterval, 250);
   // The program's own connection is not touched in device mode.
-  EXPECT_EQ(LinkAddressLength(), 1u);
+  EXPECT_EQ(form.Options().connection, TIecLinkSettings());
 }
 
 TEST_F(IecCfgTest, BadIntervalKeepsTheOldOneAndStoresTheRest) {
@@ -126,8 +116,8 @@ TEST_F(IecCfgTest, BadIntervalKeepsTheOldOneAndStoresTheRest) {
               std::string("Ошибка ввода. Некорректное значение таймаута \"") + bad +
                   "\" заменено на \"1000\".");
     EXPECT_EQ(view.interval, "1000");
-    EXPECT_EQ(IecDeviceOptions().CyclicInterval, 1000);
-    EXPECT_EQ(IecDeviceOptions().AsduFormat, 14);  // stored before the check
+    EXPECT_EQ(form.Options().device.CyclicInterval, 1000);
+    EXPECT_EQ(form.Options().device.AsduFormat, 14);  // stored before the check
   }
 }
 
@@ -144,17 +134,18 @@ TEST_F(IecCfgTest, ALongRejectedIntervalIsShortenedOnACharacterBoundary) {
 
 TEST_F(IecCfgTest, ConnectionModeSetsTheFieldLengthsAndExpectedAddress) {
   TIecCfgForm form;
-  form.Load(TIecOptionsMode::Connection);
+  form.Load(TIecOptionsMode::Connection, TIecOptions());
   TIecCfgView& view = form.View();
   view.linkAddressLength = 0;
   view.ioaLength = 3;
   view.commonAddress = "77";
   view.interval = "not looked at";
   form.Store();
-  EXPECT_EQ(LinkAddressLength(), 0u);
-  EXPECT_EQ(IoaLength(), 3u);
-  EXPECT_EQ(ExpectedCommonAddress(), 77u);
-  EXPECT_EQ(IecDeviceOptions(), TIecDeviceOptions::Factory());
+  const TIecLinkSettings& connection = form.Options().connection;
+  EXPECT_EQ(connection.lengths.LinkAddressLength(), 0u);
+  EXPECT_EQ(connection.lengths.IoaLength(), 3u);
+  EXPECT_EQ(connection.expectedCommonAddress, 77u);
+  EXPECT_EQ(form.Options().device, TIecDeviceOptions::Factory());
 }
 
 // Dialog edge cases: what one change in the view does to the stored values.
@@ -162,50 +153,51 @@ struct DialogCase {
   const char* name;
   TIecOptionsMode mode;
   void (*change)(TIecCfgView&);
-  void (*check)();
+  void (*check)(const TIecOptions&);
 };
 
 const DialogCase kDialogCases[] = {
     {"UncheckingCyclicKeepsTheInterval", TIecOptionsMode::Device,
      [](TIecCfgView& v) { v.cyclic = false; },
-     [] {
-       EXPECT_FALSE(IecDeviceOptions().CyclicTransmission);
-       EXPECT_EQ(IecDeviceOptions().CyclicInterval, 700);
+     [](const TIecOptions& o) {
+       EXPECT_FALSE(o.device.CyclicTransmission);
+       EXPECT_EQ(o.device.CyclicInterval, 700);
      }},
     {"IntervalIsStoredUncheckedAsEntered", TIecOptionsMode::Device,
      [](TIecCfgView& v) { v.interval = "-5"; },
-     [] { EXPECT_EQ(IecDeviceOptions().CyclicInterval, -5); }},
+     [](const TIecOptions& o) { EXPECT_EQ(o.device.CyclicInterval, -5); }},
     {"UnlistedDeviceLengthsAndFormatAreKept", TIecOptionsMode::Device,
      [](TIecCfgView& v) {
        v.linkAddressLength = v.ioaLength = v.asduFormatIndex = TIecCfgView::kNotListed;
      },
-     [] {
-       EXPECT_EQ(IecDeviceOptions().LinkAddressLength, 7);
-       EXPECT_EQ(IecDeviceOptions().IoaLength, 9);
-       EXPECT_EQ(IecDeviceOptions().AsduFormat, 20);
+     [](const TIecOptions& o) {
+       EXPECT_EQ(o.device.LinkAddressLength, 7);
+       EXPECT_EQ(o.device.IoaLength, 9);
+       EXPECT_EQ(o.device.AsduFormat, 20);
      }},
     {"ConnectionModeLeavesTheDeviceOptions", TIecOptionsMode::Connection,
      [](TIecCfgView& v) { v.commonAddress = "200"; },
-     [] {
-       EXPECT_EQ(ExpectedCommonAddress(), 200u);
-       EXPECT_EQ(IecDeviceOptions().CommonAddress, 1);
+     [](const TIecOptions& o) {
+       EXPECT_EQ(o.connection.expectedCommonAddress, 200u);
+       EXPECT_EQ(o.device.CommonAddress, 1);
      }},
 };
 
 class IecCfgDialogCase : public IecCfgTest, public ::testing::WithParamInterface<DialogCase> {};
 
 TEST_P(IecCfgDialogCase, StoresWhatTheViewShows) {
-  TIecDeviceOptions& options = IecDeviceOptions();
+  TIecOptions loaded;
+  TIecDeviceOptions& options = loaded.device;
   options.LinkAddressLength = 7;  // as a device may report them
   options.IoaLength = 9;
   options.AsduFormat = 20;
   options.CyclicTransmission = true;
   options.CyclicInterval = 700;
   TIecCfgForm form;
-  form.Load(GetParam().mode);
+  form.Load(GetParam().mode, loaded);
   GetParam().change(form.View());
   form.Store();
-  GetParam().check();
+  GetParam().check(form.Options());
 }
 
 INSTANTIATE_TEST_SUITE_P(Edges, IecCfgDialogCase, ::testing::ValuesIn(kDialogCases),
@@ -226,10 +218,8 @@ TEST_F(IecCfgTest, CommonAddressMustFitTheChosenLength) {
       {TIecOptionsMode::Connection, "300", 1, true}, {TIecOptionsMode::Connection, "300", 2, false},
   };
   for (const RefusalCase& c : cases) {
-    Reset();
-    RestoreDefaultIecSettings();
     TIecCfgForm form;
-    form.Load(c.mode);
+    form.Load(c.mode, TIecOptions());
     form.View().commonAddress = c.address;
     form.View().commonAddressLength = c.length;
     form.View().linkAddressLength = 2;
@@ -237,15 +227,17 @@ TEST_F(IecCfgTest, CommonAddressMustFitTheChosenLength) {
     EXPECT_EQ(refusal.empty(), !c.refused) << c.address << " in " << c.length;
     EXPECT_EQ(MessageOf([&] { form.Store(); }), c.refused ? refusal : "<no exception>");
     const bool stored = c.mode == TIecOptionsMode::Device
-                            ? IecDeviceOptions().LinkAddressLength == 2
-                            : LinkAddressLength() == 2;
+                            ? form.Options().device.LinkAddressLength == 2
+                            : form.Options().connection.lengths.LinkAddressLength() == 2;
     EXPECT_EQ(stored, !c.refused) << c.address << " in " << c.length;
   }
 }
 
 TEST_F(IecCfgTest, AnUnlistedDeviceLengthIsCheckedAsTheOptionHolds) {
-  IecDeviceOptions().CommonAddressLength = 5;  // from a device
+  TIecOptions loaded;
+  loaded.device.CommonAddressLength = 5;  // from a device
   TIecCfgForm form;
+  form.Load(TIecOptionsMode::Device, loaded);
   form.View().commonAddressLength = TIecCfgView::kNotListed;
   EXPECT_EQ(form.Refusal(), iec_messages::kBadCommonAddressLength);
   form.View().commonAddressLength = 2;

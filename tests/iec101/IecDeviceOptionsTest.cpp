@@ -10,37 +10,33 @@ namespace {
 
 using iectest::MessageOf;
 
-class IecDeviceOptionsTest : public iectest::IecSettingsTest {
- protected:
-  ~IecDeviceOptionsTest() override { IecDeviceOptions() = TIecDeviceOptions::Factory(); }
-};
-
-TEST_F(IecDeviceOptionsTest, StartValuesAreTheFactoryValues) {
-  const TIecDeviceOptions& options = IecDeviceOptions();
+TEST(IecDeviceOptionsTest, StartValuesAreTheFactoryValues) {
+  const TIecDeviceOptions options;
+  const TIecFieldLengths lengths;
   EXPECT_EQ(options, TIecDeviceOptions::Factory());
-  EXPECT_EQ(options.LinkAddressLength, static_cast<int32_t>(LinkAddressLength()));
-  EXPECT_EQ(options.IoaLength, static_cast<int32_t>(IoaLength()));
+  EXPECT_EQ(options.LinkAddressLength, static_cast<int32_t>(lengths.LinkAddressLength()));
+  EXPECT_EQ(options.IoaLength, static_cast<int32_t>(lengths.IoaLength()));
   EXPECT_EQ(options.AsduFormat, 13);
   EXPECT_EQ(options.CyclicInterval, 1000);
   EXPECT_EQ(options.CommonAddress, 1);
 }
 
-TEST_F(IecDeviceOptionsTest, EnteringIecModeCopiesLengthsAndCommonAddress) {
+TEST(IecDeviceOptionsTest, ConnectionTakesLengthsAndCommonAddress) {
   TIecDeviceOptions options;
   options.LinkAddressLength = 2;
   options.CommonAddressLength = 2;
   options.CotLength = 2;
   options.IoaLength = 3;
   options.CommonAddress = 5;
-  ApplyIecDeviceOptionsToConnection(options);
-  EXPECT_EQ(LinkAddressLength(), 2u);
-  EXPECT_EQ(CommonAddressLength(), 2u);
-  EXPECT_EQ(CotLength(), 2u);
-  EXPECT_EQ(IoaLength(), 3u);
-  EXPECT_EQ(ExpectedCommonAddress(), 5u);
+  const TIecLinkSettings link = LinkSettingsFrom(options);
+  EXPECT_EQ(link.lengths.LinkAddressLength(), 2u);
+  EXPECT_EQ(link.lengths.CommonAddressLength(), 2u);
+  EXPECT_EQ(link.lengths.CotLength(), 2u);
+  EXPECT_EQ(link.lengths.IoaLength(), 3u);
+  EXPECT_EQ(link.expectedCommonAddress, 5u);
 }
 
-TEST_F(IecDeviceOptionsTest, AnOptionOutOfRangeChangesNothing) {
+TEST(IecDeviceOptionsTest, AnOptionOutOfRangeRaisesItsMessage) {
   struct Case {
     int32_t TIecDeviceOptions::*field;
     int32_t value;
@@ -52,15 +48,10 @@ TEST_F(IecDeviceOptionsTest, AnOptionOutOfRangeChangesNothing) {
       {&TIecDeviceOptions::CotLength, -1, iec_messages::kBadCotLength},
       {&TIecDeviceOptions::IoaLength, 4, iec_messages::kBadIoaLength},
   };
-  SetExpectedCommonAddress(9);
   for (const Case& c : cases) {
     TIecDeviceOptions options;
-    options.LinkAddressLength = 0;  // would change if applied
-    options.CommonAddress = 5;
     options.*c.field = c.value;
-    EXPECT_EQ(MessageOf([&] { ApplyIecDeviceOptionsToConnection(options); }), c.message);
-    EXPECT_EQ(LinkAddressLength(), 1u);
-    EXPECT_EQ(ExpectedCommonAddress(), 9u);
+    EXPECT_EQ(MessageOf([&] { (void)LinkSettingsFrom(options); }), c.message);
   }
 }
 

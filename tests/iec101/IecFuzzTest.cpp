@@ -37,7 +37,7 @@ class IecFuzz : public iectest::IecSettingsTest {
     const uint32_t address = Pick(0, 0xFFFF);
     if (Pick(0, 1) == 0) data.clear();
     try {
-      Octets frame = TArkOutPacket::Secondary(static_cast<uint8_t>(Pick(0, 15)), address,
+      Octets frame = TArkOutPacket::Secondary(lengths_, static_cast<uint8_t>(Pick(0, 15)), address,
                                               Pick(0, 1), Pick(0, 1), data)
                          .Frame();
       if (Pick(0, 2) == 0 && !frame.empty()) frame[Pick(0, frame.size() - 1)] ^= 1;
@@ -69,7 +69,7 @@ void OnlyOurExceptions(Call&& call) {
 TEST_F(IecFuzz, ReceivedFrames) {
   for (int round = 0; round < 20000; ++round) {
     RandomLengths();
-    const TArkInPacket packet(RandomFrame());
+    const TArkInPacket packet(lengths_, RandomFrame());
     RandomLengths();  // the settings may change between parsing and reading
     OnlyOurExceptions([&] { packet.Control(); });
     OnlyOurExceptions([&] { packet.UserData(); });
@@ -87,7 +87,7 @@ TEST_F(IecFuzz, ReceivedFrames) {
 TEST_F(IecFuzz, ReceivedAsdus) {
   for (int round = 0; round < 20000; ++round) {
     RandomLengths();
-    const TArkInAsdu asdu(RandomAsdu());
+    const TArkInAsdu asdu(lengths_, RandomAsdu());
     if (Pick(0, 4) == 0) RandomLengths();
     OnlyOurExceptions([&] { asdu.TypeId(); });
     OnlyOurExceptions([&] { asdu.Vsq(); });

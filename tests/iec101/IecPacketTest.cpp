@@ -15,28 +15,28 @@ using iectest::MessageOf;
 class IecPacket : public iectest::IecSettingsTest {};
 
 TEST_F(IecPacket, SettingsRejectValuesOutOfRangeAndKeepTheOldOne) {
+  using L = TIecFieldLengths;
   struct Case {
-    void (*set)(uint32_t);
-    uint32_t (*get)();
+    void (L::*set)(uint32_t);
     uint32_t bad;
     const char* message;
   };
   const Case cases[] = {
-      {SetLinkAddressLength, LinkAddressLength, 3, iec_messages::kBadLinkAddressLength},
-      {SetCommonAddressLength, CommonAddressLength, 0, iec_messages::kBadCommonAddressLength},
-      {SetCommonAddressLength, CommonAddressLength, 3, iec_messages::kBadCommonAddressLength},
-      {SetCotLength, CotLength, 0, iec_messages::kBadCotLength},
-      {SetCotLength, CotLength, 3, iec_messages::kBadCotLength},
-      {SetIoaLength, IoaLength, 0, iec_messages::kBadIoaLength},
-      {SetIoaLength, IoaLength, 4, iec_messages::kBadIoaLength},
+      {&L::SetLinkAddressLength, 3, iec_messages::kBadLinkAddressLength},
+      {&L::SetCommonAddressLength, 0, iec_messages::kBadCommonAddressLength},
+      {&L::SetCommonAddressLength, 3, iec_messages::kBadCommonAddressLength},
+      {&L::SetCotLength, 0, iec_messages::kBadCotLength},
+      {&L::SetCotLength, 3, iec_messages::kBadCotLength},
+      {&L::SetIoaLength, 0, iec_messages::kBadIoaLength},
+      {&L::SetIoaLength, 4, iec_messages::kBadIoaLength},
   };
   for (const Case& c : cases) {
-    const uint32_t before = c.get();
-    EXPECT_EQ(MessageOf([&] { c.set(c.bad); }), c.message) << c.bad;
-    EXPECT_EQ(c.get(), before);
+    const L before = lengths_;
+    EXPECT_EQ(MessageOf([&] { (lengths_.*c.set)(c.bad); }), c.message) << c.bad;
+    EXPECT_EQ(lengths_, before);
   }
   SetLinkAddressLength(0);
-  EXPECT_EQ(LinkAddressLength(), 0u);
+  EXPECT_EQ(lengths_.LinkAddressLength(), 0u);
 }
 
 TEST_F(IecPacket, CommonAddressMustFitItsFieldLength) {
@@ -77,14 +77,14 @@ TEST_F(IecPacket, CommonAddressMustFitItsFieldLength) {
 }
 
 TEST_F(IecPacket, DefaultHeaderAndElementCounts) {
-  EXPECT_EQ(AsduHeaderLength(), 4u);
+  EXPECT_EQ(lengths_.AsduHeaderLength(), 4u);
   // M_ME_NC_1 with SQ = 0: 4 + n * (2 + 5) octets.
-  EXPECT_EQ(ElementCount(18, false, 5), 2);
-  EXPECT_EQ(ElementCount(19, false, 5), 2);
-  EXPECT_EQ(ElementCount(17, false, 5), 1);
+  EXPECT_EQ(lengths_.ElementCount(18, false, 5), 2);
+  EXPECT_EQ(lengths_.ElementCount(19, false, 5), 2);
+  EXPECT_EQ(lengths_.ElementCount(17, false, 5), 1);
   // SQ = 1: one address, then the elements.
-  EXPECT_EQ(ElementCount(4 + 2 + 15, true, 5), 3);
-  EXPECT_EQ(ElementCount(4, true, 5), 0);  // -2 / 5 truncates toward zero
+  EXPECT_EQ(lengths_.ElementCount(4 + 2 + 15, true, 5), 3);
+  EXPECT_EQ(lengths_.ElementCount(4, true, 5), 0);  // -2 / 5 truncates toward zero
 }
 
 struct Recognition {
@@ -121,7 +121,7 @@ TEST_F(IecPacket, RecognisesReceivedFrames) {
   };
   for (const Recognition& c : cases) {
     SetLinkAddressLength(c.linkLength);
-    const TArkInPacket packet(Hex(c.octets));
+    const TArkInPacket packet(lengths_, Hex(c.octets));
     SCOPED_TRACE(c.octets);
     EXPECT_EQ(packet.Frame(), Hex(c.octets));
     EXPECT_EQ(packet.Kind(), c.kind);
@@ -175,39 +175,40 @@ TEST_F(IecPacket, FrameLengthOfTheOctetsAtTheStart) {
   };
   for (const auto& c : cases) {
     SetLinkAddressLength(c.linkLength);
-    EXPECT_EQ(Ft12FrameLength(Hex(c.octets)), c.length) << c.octets << " / " << c.linkLength;
+    EXPECT_EQ(Ft12FrameLength(lengths_, Hex(c.octets)), c.length)
+        << c.octets << " / " << c.linkLength;
   }
 }
 
 TEST_F(IecPacket, AccessorsOfMissingFieldsFailWithTheirMessages) {
-  const TArkInPacket single(Hex("E5"));
+  const TArkInPacket single(lengths_, Hex("E5"));
   EXPECT_EQ(MessageOf([&] { single.Control(); }), iec_messages::kNoControlField);
   EXPECT_EQ(MessageOf([&] { single.Prm(); }), iec_messages::kNoControlField);
   EXPECT_EQ(MessageOf([&] { single.Function(); }), iec_messages::kNoControlField);
   EXPECT_EQ(MessageOf([&] { single.UserData(); }), iec_messages::kNoDataField);
   EXPECT_EQ(MessageOf([&] { single.LinkAddress(); }), iec_messages::kNoAddressField);
 
-  const TArkInPacket primary(Hex("10 49 01 4A 16"));
+  const TArkInPacket primary(lengths_, Hex("10 49 01 4A 16"));
   EXPECT_TRUE(primary.Prm());
   EXPECT_EQ(MessageOf([&] { primary.Acd(); }), iec_messages::kAcdOnlySecondary);
   EXPECT_EQ(MessageOf([&] { primary.Dfc(); }), iec_messages::kDfcOnlySecondary);
   EXPECT_EQ(MessageOf([&] { primary.UserData(); }), iec_messages::kNoDataField);
 
-  const TArkInPacket secondary(Hex("10 3B 01 3C 16"));  // ACD and DFC set, function 11
+  const TArkInPacket secondary(lengths_, Hex("10 3B 01 3C 16"));  // ACD and DFC set, function 11
   EXPECT_TRUE(secondary.Acd());
   EXPECT_TRUE(secondary.Dfc());
   EXPECT_EQ(secondary.Function(), 11);
   EXPECT_EQ(MessageOf([&] { secondary.Fcb(); }), iec_messages::kFcbOnlyPrimary);
 
   SetLinkAddressLength(0);
-  const TArkInPacket noAddress(Hex("10 0B 0B 16"));
+  const TArkInPacket noAddress(lengths_, Hex("10 0B 0B 16"));
   EXPECT_EQ(MessageOf([&] { noAddress.LinkAddress(); }), iec_messages::kNoAddressBySettings);
   EXPECT_TRUE(noAddress.AddressMatches(1));
   EXPECT_TRUE(noAddress.AddressMatches(77));
 }
 
 TEST_F(IecPacket, AddressMatchUsesTheTruncatedAddress) {
-  const TArkInPacket packet(Hex("10 0B 01 0C 16"));
+  const TArkInPacket packet(lengths_, Hex("10 0B 01 0C 16"));
   EXPECT_TRUE(packet.AddressMatches(1));
   EXPECT_TRUE(packet.AddressMatches(0x101));  // one address octet
   EXPECT_FALSE(packet.AddressMatches(2));
@@ -237,17 +238,17 @@ TEST_F(IecPacket, BuildsPrimaryFrames) {
   };
   for (const Built& c : cases) {
     SetLinkAddressLength(c.linkLength);
-    const TArkOutPacket packet(c.function, c.address, c.fcb, c.fcv, Hex(c.userData));
+    const TArkOutPacket packet(lengths_, c.function, c.address, c.fcb, c.fcv, Hex(c.userData));
     EXPECT_EQ(BytesToHex(packet.Frame()), BytesToHex(Hex(c.frame))) << c.frame;
   }
 }
 
 TEST_F(IecPacket, LengthLimitIs255ChecksummedOctets) {
   // C + one address octet + 253 data octets = 255.
-  const TArkOutPacket largest(3, 1, 1, true, Octets(253, '\x5A'));
+  const TArkOutPacket largest(lengths_, 3, 1, 1, true, Octets(253, '\x5A'));
   EXPECT_EQ(largest.Frame().size(), 255u + 6);
-  EXPECT_EQ(TArkInPacket(largest.Frame()).UserData(), Octets(253, '\x5A'));
-  EXPECT_EQ(MessageOf([] { TArkOutPacket(3, 1, 1, true, Octets(254, '\x5A')); }),
+  EXPECT_EQ(TArkInPacket(lengths_, largest.Frame()).UserData(), Octets(253, '\x5A'));
+  EXPECT_EQ(MessageOf([&] { TArkOutPacket(lengths_, 3, 1, 1, true, Octets(254, '\x5A')); }),
             iec_messages::kFrameTooLong);
 }
 
@@ -255,8 +256,8 @@ TEST_F(IecPacket, SecondaryFramesRoundTripUnderEveryAddressLength) {
   for (uint32_t length : {0u, 1u, 2u}) {
     SetLinkAddressLength(length);
     for (const Octets& data : {Octets(), Hex("0D 01 03 01 05 00 00 00 48 43 00")}) {
-      const TArkOutPacket out = TArkOutPacket::Secondary(8, 0x0203, true, false, data);
-      const TArkInPacket in(out.Frame());
+      const TArkOutPacket out = TArkOutPacket::Secondary(lengths_, 8, 0x0203, true, false, data);
+      const TArkInPacket in(lengths_, out.Frame());
       SCOPED_TRACE(BytesToHex(out.Frame()));
       ASSERT_TRUE(in.HasControl());
       EXPECT_FALSE(in.Prm());

@@ -17,18 +17,20 @@ inline Octets Hex(std::string text) {
   return HexToBytes(text);
 }
 
-// Every test starts and ends with the start values of the field lengths.
+// The field lengths a test's frames and ASDUs are made with: the start values
+// until the test sets others.
 class IecSettingsTest : public ::testing::Test {
  protected:
-  IecSettingsTest() { RestoreDefaultIecSettings(); }
-  ~IecSettingsTest() override { RestoreDefaultIecSettings(); }
-
-  static void SetLengths(uint32_t link, uint32_t common, uint32_t cot, uint32_t ioa) {
-    SetLinkAddressLength(link);
-    SetCommonAddressLength(common);
-    SetCotLength(cot);
-    SetIoaLength(ioa);
+  void SetLengths(uint32_t link, uint32_t common, uint32_t cot, uint32_t ioa) {
+    lengths_.SetLinkAddressLength(link);
+    lengths_.SetCommonAddressLength(common);
+    lengths_.SetCotLength(cot);
+    lengths_.SetIoaLength(ioa);
   }
+  void SetLinkAddressLength(uint32_t length) { lengths_.SetLinkAddressLength(length); }
+  void SetCotLength(uint32_t length) { lengths_.SetCotLength(length); }
+
+  TIecFieldLengths lengths_;
 };
 
 // Runs call and returns the message of the TArkException it raises, or

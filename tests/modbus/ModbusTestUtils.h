@@ -8,7 +8,7 @@
 
 #include "common/ArkCmnUtils.h"
 #include "common/ArkTypes.h"
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 #include "modbus/ModbusPacker.h"
 
 namespace vela::test {
@@ -21,7 +21,7 @@ inline Octets Bytes(std::initializer_list<int> values) {
 }
 
 inline Octets RtuFrame(const Octets& body) {
-  const uint16_t crc = Crc16(body.data(), static_cast<int>(body.size()));
+  const uint16_t crc = Crc16Modbus(body.data(), static_cast<int>(body.size()));
   return body + static_cast<char>(crc & 0xFF) + static_cast<char>(crc >> 8);
 }
 

@@ -39,6 +39,9 @@ const char kAck[] = "10 00 01 01 16";
 const char kAckClass1Waits[] = "10 20 01 21 16";  // ACD = 1
 const char kNoData[] = "10 09 01 0A 16";
 
+// The lengths of the simulator's factory options.
+const TIecFieldLengths kStartLengths;
+
 struct StationSetup {
   IecOptions iec;
   AnswerFaults faults;
@@ -48,7 +51,7 @@ struct StationSetup {
 
 class Station {
  public:
-  explicit Station(const StationSetup& setup = {}) {
+  explicit Station(const StationSetup& setup = {}) : lengths(Iec101Line::LengthsOf(setup.iec)) {
     DeviceConfig config;
     config.settings.link.protocol = LinkProtocol::Iec101;
     config.settings.iec = setup.iec;
@@ -56,9 +59,7 @@ class Station {
     config.outOfRange = setup.outOfRange;
     device_ = std::make_unique<DeviceModel>(config, clock_);
     line_ = MakeLineProtocol(config.settings.link, *device_, setup.faults);
-    Iec101Line::UseLengthsOf(setup.iec);  // the test's own frames use the same lengths
   }
-  ~Station() { RestoreDefaultIecSettings(); }
 
   // The answer to one request at the current time; empty for silence.
   Octets Ask(const Octets& request) {
@@ -70,7 +71,8 @@ class Station {
   Octets Ask(const char* hex) { return Ask(Hex(hex)); }
   // The user data of the answer to a class 2 request with fcb.
   Octets Class2Asdu(int fcb) {
-    const TArkInPacket answer(Ask(TArkOutPacket(fc::kRequestClass2, 1, fcb, true).Frame()));
+    const TArkInPacket answer(
+        lengths, Ask(TArkOutPacket(lengths, fc::kRequestClass2, 1, fcb, true).Frame()));
     return answer.HasData() ? answer.UserData() : Octets();
   }
   void Advance(int64_t ms) {
@@ -78,6 +80,8 @@ class Station {
     nowUs_ += ms * kMs;
   }
 
+  // The test's own frames use the lengths of the station's options.
+  const TIecFieldLengths lengths;
   VirtualClock clock_;
   std::unique_ptr<DeviceModel> device_;
   std::unique_ptr<LineProtocol> line_;
@@ -91,8 +95,8 @@ struct Measured {
   std::vector<TArkMeasuredValue> values;
 };
 
-Measured Decode(const Octets& asdu) {
-  const TArkInAsdu in(asdu);
+Measured Decode(const TIecFieldLengths& lengths, const Octets& asdu) {
+  const TArkInAsdu in(lengths, asdu);
   Measured m{in.TypeId(), in.Cause(), in.CommonAddress(), {}};
   for (uint32_t i = 0; auto value = in.GetMeasuredValue(i); ++i) m.values.push_back(*value);
   return m;
@@ -156,8 +160,10 @@ TEST_P(FieldLengths, FramesAndAsdusFollowTheLinkBlock) {
   setup.iec = {c.link, c.cot, c.common, c.ioa, 13, 0, 1000, 300};
   Station station(setup);
   EXPECT_EQ(BytesToHex(station.Ask(c.statusRequest)), BytesToHex(Hex(c.statusAnswer)));
-  ASSERT_FALSE(station.Ask(TArkOutPacket(fc::kResetRemoteLink, 1, 0, false).Frame()).empty());
-  const Measured m = Decode(station.Class2Asdu(1));
+  ASSERT_FALSE(
+      station.Ask(TArkOutPacket(station.lengths, fc::kResetRemoteLink, 1, 0, false).Frame())
+          .empty());
+  const Measured m = Decode(station.lengths, station.Class2Asdu(1));
   EXPECT_EQ(m.type, 13);
   EXPECT_EQ(m.cause, 2);  // background scan
   EXPECT_EQ(m.commonAddress, c.common == 1 ? 300u % 256 : 300u);
@@ -189,17 +195,17 @@ TEST(IecStation, GeneralInterrogationIsServedOnTheFollowingClass2Requests) {
   EXPECT_EQ(BytesToHex(station.Ask(kClass2Fcb0)),
             BytesToHex(Hex("68 09 09 68 28 01 64 01 07 01 00 00 14 AA 16")));
   const Octets values = station.Ask(kClass2Fcb1);
-  const TArkInPacket valuesFrame(values);
+  const TArkInPacket valuesFrame(station.lengths, values);
   ASSERT_TRUE(valuesFrame.HasData());
   EXPECT_TRUE(valuesFrame.Acd());
-  const Measured m = Decode(valuesFrame.UserData());
+  const Measured m = Decode(station.lengths, valuesFrame.UserData());
   EXPECT_EQ(m.type, 13);
   EXPECT_EQ(m.cause, 20);
   EXPECT_EQ(m.values.size(), 28u);
   // Activation termination, ACD = 0: nothing left in class 1.
   EXPECT_EQ(BytesToHex(station.Ask(kClass2Fcb0)),
             BytesToHex(Hex("68 09 09 68 08 01 64 01 0A 01 00 00 14 8D 16")));
-  EXPECT_EQ(Decode(station.Class2Asdu(1)).cause, 2);
+  EXPECT_EQ(Decode(station.lengths, station.Class2Asdu(1)).cause, 2);
 }
 
 const char kClockSync[] =  // 07.12.2026 10:20:30.456, FCB 1
@@ -231,12 +237,13 @@ class CommandReject : public testing::TestWithParam<RejectCase> {};
 TEST_P(CommandReject, MirrorsTheCommandWithTheCauseItFails) {
   Station station;
   station.Ask(kReset);
-  EXPECT_EQ(BytesToHex(station.Ask(TArkOutPacket(3, 1, 1, true, Hex(GetParam().asdu)).Frame())),
+  EXPECT_EQ(BytesToHex(station.Ask(
+                TArkOutPacket(station.lengths, 3, 1, 1, true, Hex(GetParam().asdu)).Frame())),
             BytesToHex(Hex(kAckClass1Waits)))
       << station.lastNote_;
   EXPECT_EQ(BytesToHex(station.Class2Asdu(0)), BytesToHex(Hex(GetParam().reply)));
   if (std::string(GetParam().name) != "BroadcastIsAnswered") {
-    EXPECT_EQ(Decode(station.Class2Asdu(1)).cause, 2) << "nothing else queued";
+    EXPECT_EQ(Decode(station.lengths, station.Class2Asdu(1)).cause, 2) << "nothing else queued";
   }
 }
 
@@ -260,7 +267,8 @@ TEST(IecStation, OriginatorAddressIsKeptInTheReply) {
   setup.iec.cotLength = 2;
   Station station(setup);
   station.Ask(kReset);
-  station.Ask(TArkOutPacket(3, 1, 1, true, Hex("64 01 06 2A 01 00 00 14")).Frame());
+  station.Ask(
+      TArkOutPacket(station.lengths, 3, 1, 1, true, Hex("64 01 06 2A 01 00 00 14")).Frame());
   EXPECT_EQ(BytesToHex(station.Class2Asdu(0)), "6401072A01000014");
 }
 
@@ -269,9 +277,10 @@ TEST(IecStation, MalformedCommandIsConfirmedButNotCarriedOut) {
   station.Ask(kReset);
   for (const char* asdu : {"64 01", "64 02 06 01 00 00 14 00 00 14", "67 01 06 01 00 00 F8 76"}) {
     SCOPED_TRACE(asdu);
-    EXPECT_EQ(BytesToHex(station.Ask(TArkOutPacket(3, 1, 1, true, Hex(asdu)).Frame())),
-              BytesToHex(Hex(kAck)));
-    EXPECT_EQ(Decode(station.Class2Asdu(0)).cause, 2);
+    EXPECT_EQ(
+        BytesToHex(station.Ask(TArkOutPacket(station.lengths, 3, 1, 1, true, Hex(asdu)).Frame())),
+        BytesToHex(Hex(kAck)));
+    EXPECT_EQ(Decode(station.lengths, station.Class2Asdu(0)).cause, 2);
     station.Ask(kReset);
   }
 }
@@ -282,11 +291,11 @@ TEST(IecFcb, RepeatedRequestGetsTheSameAnswerAndANewOneGetsNewData) {
   Station station;
   station.Ask(kReset);
   const Octets first = station.Ask(kClass2Fcb1);
-  ASSERT_TRUE(TArkInPacket(first).HasData());
+  ASSERT_TRUE(TArkInPacket(station.lengths, first).HasData());
   station.Advance(20000);  // the values have moved on
   EXPECT_EQ(station.Ask(kClass2Fcb1), first);
   const Octets next = station.Ask(kClass2Fcb0);
-  ASSERT_TRUE(TArkInPacket(next).HasData());
+  ASSERT_TRUE(TArkInPacket(station.lengths, next).HasData());
   EXPECT_NE(next, first);
 }
 
@@ -297,7 +306,7 @@ TEST(IecFcb, RepeatedCommandIsCarriedOutOnce) {
   EXPECT_EQ(BytesToHex(station.Ask(kInterrogation)), BytesToHex(Hex(kAckClass1Waits)));
   std::vector<int> causes;
   for (int fcb = 0; fcb < 4; ++fcb)
-    causes.push_back(TArkInAsdu(station.Class2Asdu(fcb % 2)).Cause());
+    causes.push_back(TArkInAsdu(station.lengths, station.Class2Asdu(fcb % 2)).Cause());
   EXPECT_EQ(causes, (std::vector<int>{7, 20, 10, 2}));
 }
 
@@ -309,7 +318,7 @@ TEST(IecFcb, ResetStartsANewCountSoTheSameFcbIsNewAgain) {
   station.Ask(kInterrogation);  // FCB 1 after a reset is a new command
   std::vector<int> causes;
   for (int fcb = 0; fcb < 6; ++fcb)
-    causes.push_back(TArkInAsdu(station.Class2Asdu(fcb % 2)).Cause());
+    causes.push_back(TArkInAsdu(station.lengths, station.Class2Asdu(fcb % 2)).Cause());
   EXPECT_EQ(causes, (std::vector<int>{7, 20, 10, 7, 20, 10}));
 }
 
@@ -367,7 +376,7 @@ TEST(IecFault, NackedCommandIsNotCarriedOut) {
   Station station(setup);
   station.Ask(kReset);
   station.Ask(kInterrogation);
-  EXPECT_EQ(Decode(station.Class2Asdu(0)).cause, 2);
+  EXPECT_EQ(Decode(station.lengths, station.Class2Asdu(0)).cause, 2);
 }
 
 TEST(IecFault, SingleCharacterStandsForNoDataToo) {
@@ -384,7 +393,7 @@ TEST(IecFault, QualityBitsAndOverflowMarkTheValues) {
   setup.outOfRange = {FindQuantity("Ia")->reg};
   Station station(setup);
   station.Ask(kReset);
-  const Measured m = Decode(station.Class2Asdu(1));
+  const Measured m = Decode(station.lengths, station.Class2Asdu(1));
   ASSERT_EQ(m.values.size(), 28u);
   for (const auto& v : m.values) {
     EXPECT_EQ(v.element.Qds(), v.address == 8 ? 0x81 : 0x80) << v.address;
@@ -397,11 +406,11 @@ TEST(IecFault, QualityBitsAndOverflowMarkTheValues) {
 // type and cause of the ASDU: "8 103/7 ACD".
 std::string Describe(const Octets& answer) {
   if (answer.empty()) return "silence";
-  const TArkInPacket packet(answer);
+  const TArkInPacket packet(kStartLengths, answer);
   if (!packet.HasControl()) return BytesToHex(answer);
   std::string text = std::to_string(packet.Function());
   if (packet.HasData()) {
-    const TArkInAsdu asdu(packet.UserData());
+    const TArkInAsdu asdu(kStartLengths, packet.UserData());
     // Piece by piece: GCC 12 at -O3 warns falsely about chains of "+".
     text += ' ';
     text += std::to_string(asdu.TypeId());
@@ -417,11 +426,12 @@ TEST(IecStationMode, AnswersAndQueuesAsTold) {
   TArkIecTypeTime time;
   time.FillFrom(EncodeDateTime(2031, 5, 17, 8, 9, 10, 500));
   const Octets clock =
-      TArkOutPacket(fc::kUserDataConfirm, 1, 1, true,
-                    TArkOutAsdu::CreateClockSync(asdu_cause::kActivation, 1, time).AsOctets())
+      TArkOutPacket(
+          kStartLengths, fc::kUserDataConfirm, 1, 1, true,
+          TArkOutAsdu::CreateClockSync(kStartLengths, asdu_cause::kActivation, 1, time).AsOctets())
           .Frame();
-  const Octets class1Fcb0 = TArkOutPacket(fc::kRequestClass1, 1, 0, true).Frame();
-  const Octets class1Fcb1 = TArkOutPacket(fc::kRequestClass1, 1, 1, true).Frame();
+  const Octets class1Fcb0 = TArkOutPacket(kStartLengths, fc::kRequestClass1, 1, 0, true).Frame();
+  const Octets class1Fcb1 = TArkOutPacket(kStartLengths, fc::kRequestClass1, 1, 1, true).Frame();
   const Octets class2Fcb0 = Hex(kClass2Fcb0), class2Fcb1 = Hex(kClass2Fcb1);
   const Octets status = Hex(kStatus), reset = Hex(kReset);
   AnswerFaults e5, class1, periodic, class1E5, dfc;
@@ -484,10 +494,11 @@ TEST(IecClass2, CyclicTransmissionHasDataOncePerInterval) {
   for (int step = 0; step < 4; ++step) {
     if (step > 0) station.Advance(500);
     const Octets asdu = station.Class2Asdu(step % 2 == 0);
-    answers.push_back(asdu.empty() ? "no data" : "cause " + std::to_string(Decode(asdu).cause));
+    answers.push_back(
+        asdu.empty() ? "no data" : "cause " + std::to_string(Decode(station.lengths, asdu).cause));
   }
   EXPECT_EQ(answers, (std::vector<std::string>{"cause 1", "no data", "cause 1", "no data"}));
-  EXPECT_EQ(BytesToHex(station.Ask(TArkOutPacket(11, 1, 1, true).Frame())),
+  EXPECT_EQ(BytesToHex(station.Ask(TArkOutPacket(station.lengths, 11, 1, 1, true).Frame())),
             BytesToHex(Hex(kNoData)));
 }
 
@@ -496,8 +507,8 @@ TEST(IecClass2, TimeTaggedValuesAreCutToFitTheFrame) {
   setup.iec.asduType = 14;
   Station station(setup);
   station.Ask(kReset);
-  const Measured first = Decode(station.Class2Asdu(1));
-  const Measured second = Decode(station.Class2Asdu(0));
+  const Measured first = Decode(station.lengths, station.Class2Asdu(1));
+  const Measured second = Decode(station.lengths, station.Class2Asdu(0));
   EXPECT_EQ(first.type, 14);
   EXPECT_EQ(first.cause, 3);            // spontaneous
   ASSERT_EQ(first.values.size(), 24u);  // (253 - 4) / (2 + 8)
@@ -514,7 +525,7 @@ TEST(IecClass2, ThreeWireNetworkLeavesOutTheQuantitiesOfTheNeutral) {
   setup.threeWire = true;
   Station station(setup);
   station.Ask(kReset);
-  const Measured m = Decode(station.Class2Asdu(1));
+  const Measured m = Decode(station.lengths, station.Class2Asdu(1));
   std::vector<uint32_t> addresses;
   for (const auto& v : m.values) addresses.push_back(v.address);
   EXPECT_EQ(addresses, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 28}));
@@ -571,10 +582,12 @@ TEST(IecFraming, RandomUserDataNeverBreaksTheStation) {
       if (asdu.size() > 0 && random() % 2) asdu[0] = static_cast<char>(random() % 2 ? 100 : 103);
       const uint8_t function =
           random() % 2 ? fc::kUserDataConfirm : static_cast<uint8_t>(random() % 16);
-      const Octets answer = station.Ask(
-          TArkOutPacket(function, 1, static_cast<int>(random()), random() % 2, asdu).Frame());
+      const Octets answer =
+          station.Ask(TArkOutPacket(station.lengths, function, 1, static_cast<int>(random()),
+                                    random() % 2, asdu)
+                          .Frame());
       if (answer.empty()) continue;
-      const TArkInPacket packet(answer);
+      const TArkInPacket packet(station.lengths, answer);
       EXPECT_TRUE(packet.HasControl() || packet.Kind() == TFrameKind::fkSingleChar)
           << BytesToHex(answer);
     }

@@ -1,11 +1,11 @@
-#include "modbus/ArkCRC.h"
+#include "common/Checksums.h"
 
 #include <array>
 
 namespace vela {
 namespace {
 
-constexpr std::array<uint16_t, 256> MakeCrc16Table() {
+constexpr std::array<uint16_t, 256> MakeCrc16ModbusTable() {
   std::array<uint16_t, 256> table{};
   for (unsigned i = 0; i < 256; ++i) {
     uint16_t crc = static_cast<uint16_t>(i);
@@ -18,7 +18,7 @@ constexpr std::array<uint16_t, 256> MakeCrc16Table() {
   return table;
 }
 
-constexpr auto kCrc16Table = MakeCrc16Table();
+constexpr auto kCrc16ModbusTable = MakeCrc16ModbusTable();
 
 }  // namespace
 
@@ -29,11 +29,11 @@ uint8_t Sum8(const void* data, int count) {
   return sum;
 }
 
-uint16_t Crc16(const void* data, int count) {
+uint16_t Crc16Modbus(const void* data, int count) {
   const auto* octets = static_cast<const uint8_t*>(data);
   uint16_t crc = 0xFFFF;
   for (int i = 0; i < count; ++i) {
-    crc = static_cast<uint16_t>((crc >> 8) ^ kCrc16Table[(crc ^ octets[i]) & 0xFF]);
+    crc = static_cast<uint16_t>((crc >> 8) ^ kCrc16ModbusTable[(crc ^ octets[i]) & 0xFF]);
   }
   return crc;
 }

@@ -4,17 +4,22 @@
 
 #include <string>
 
-#include "modbus/ArkCRC.h"
-#include "tests/modbus/ModbusTestUtils.h"
+#include "common/ArkTypes.h"
+#include "common/Checksums.h"
 
 namespace vela {
 namespace {
-using test::Bytes;
+
+Octets Bytes(std::initializer_list<int> values) {
+  Octets octets;
+  for (int value : values) octets += static_cast<char>(value);
+  return octets;
+}
 
 struct ChecksumCase {
   const char* name;
   Octets data;
-  uint16_t crc16;
+  uint16_t crc16Modbus;
   uint8_t lrc;
   uint8_t sum8;
 };
@@ -36,7 +41,7 @@ class ChecksumTest : public testing::TestWithParam<ChecksumCase> {};
 TEST_P(ChecksumTest, MatchesKnownValues) {
   const ChecksumCase& c = GetParam();
   const int count = static_cast<int>(c.data.size());
-  EXPECT_EQ(Crc16(c.data.data(), count), c.crc16);
+  EXPECT_EQ(Crc16Modbus(c.data.data(), count), c.crc16Modbus);
   EXPECT_EQ(Lrc(c.data.data(), count), c.lrc);
   EXPECT_EQ(Sum8(c.data.data(), count), c.sum8);
 }
@@ -46,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Checksums, ChecksumTest, testing::ValuesIn(kChecksumCas
 
 TEST(ChecksumTest, NegativeCountGivesInitialValue) {
   const char data[] = "123";
-  EXPECT_EQ(Crc16(data, -1), 0xFFFF);
+  EXPECT_EQ(Crc16Modbus(data, -1), 0xFFFF);
   EXPECT_EQ(Lrc(data, -5), 0);
   EXPECT_EQ(Sum8(data, 0), 0);
 }
@@ -54,7 +59,7 @@ TEST(ChecksumTest, NegativeCountGivesInitialValue) {
 TEST(ChecksumTest, CrcOfFrameWithItsCrcIsZero) {
   // Appending the CRC low octet first makes the CRC of the whole frame zero.
   const Octets frame = Bytes({0x01, 0x04, 0x00, 0x01, 0x00, 0x17, 0xE1, 0xC4});
-  EXPECT_EQ(Crc16(frame.data(), static_cast<int>(frame.size())), 0);
+  EXPECT_EQ(Crc16Modbus(frame.data(), static_cast<int>(frame.size())), 0);
 }
 
 }  // namespace
