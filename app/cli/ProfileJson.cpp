@@ -89,6 +89,9 @@ std::string Reason(const TJson::exception& error, bool atEnd) {
   return "ожидалось значение";
 }
 
+// The kinds of token a value is read from.
+enum class TToken { Container, String, Word, Number };
+
 // Builds the tree from nlohmann's parser events and enforces the rules the
 // profile keeps beyond JSON itself.
 class TProfileReader {
@@ -121,8 +124,9 @@ class TProfileReader {
     return true;
   }
   bool key(std::string& key) {
-    if (!keys_.back().insert(key).second)
+    if (!keys_.back().insert(key).second) {
       Fail(text_, StartOf(TToken::String), "поле \"" + key + "\" указано дважды");
+    }
     key_ = std::move(key);
     return true;
   }
@@ -150,6 +154,7 @@ class TProfileReader {
       // The lexer stopped inside a token: at that octet, or where the word or
       // the UTF-8 character it stopped in begins.
       if (Has(error.what(), "invalid literal")) at = WordStart(at);
+      if (Has(error.what(), "invalid BOM")) at = 0;  // an octet 0xEF first
       if (Has(error.what(), "UTF-8")) at = Utf8CharacterStart(at);
     } else if (!atEnd) {
       at = TokenStart(at, token);
@@ -165,8 +170,6 @@ class TProfileReader {
     }
     return false;
   }
-
-  enum class TToken { Container, String, Word, Number };
 
   static bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
   static bool IsDigit(char c) { return c >= '0' && c <= '9'; }

@@ -65,6 +65,7 @@ const TRefusalCase kRefusals[] = {
     {"NumberTooSmall", R"({"speed": 1e-400})",
      "строка 1, позиция 11: число вне допустимого диапазона"},
     {"ByteOrderMark", "\xEF\xBB\xBF{}", "строка 1, позиция 1: ожидалось значение"},
+    {"BrokenByteOrderMark", "\xEF\xBB{}", "строка 1, позиция 1: ожидалось значение"},
     {"NulAfterValue", std::string("{}\0", 3),
      "строка 1, позиция 3: лишние символы после конца данных"},
     {"NulForValue", std::string("[1,\0]", 5), "строка 1, позиция 4: ожидалось значение"},
