@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/cli/Json.h"
+#include "app/cli/ProfileJson.h"
 #include "fuzz/FuzzInput.h"
 
 using namespace vela;
@@ -11,8 +11,8 @@ using namespace vela;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = fuzz::FuzzInput(data, size).Rest();
   try {
-    const std::string written = cli::WriteJson(cli::ParseJson(text));
-    if (cli::WriteJson(cli::ParseJson(written)) != written) fuzz::Violated();
+    const std::string written = cli::WriteProfileJson(cli::ParseProfileJson(text));
+    if (cli::WriteProfileJson(cli::ParseProfileJson(written)) != written) fuzz::Violated();
   } catch (const cli::TJsonError&) {
   }
   return 0;

@@ -14,7 +14,7 @@
 #include "app/DeviceIdentification.h"
 #include "app/Messages.h"
 #include "app/cli/CliSession.h"
-#include "app/cli/Json.h"
+#include "app/cli/ProfileJson.h"
 
 namespace vela::cli {
 namespace {
@@ -30,10 +30,10 @@ class TProfileError : public std::runtime_error {
 // it, what it may hold and how it goes into the window.
 struct TField {
   const char* key;  // "speed", "iec.cot_length"
-  std::function<TJsonValue(const TForm1&)> read;
+  std::function<TJson(const TForm1&)> read;
   // Empty when the value may be written; else what is wrong with it.
-  std::function<std::string(const TJsonValue&, const TForm1&)> check;
-  std::function<void(const TJsonValue&, TForm1&)> apply;
+  std::function<std::string(const TJson&, const TForm1&)> check;
+  std::function<void(const TJson&, TForm1&)> apply;
 };
 
 std::string ListText(const std::vector<std::string>& items) {
@@ -42,8 +42,8 @@ std::string ListText(const std::vector<std::string>& items) {
   return text;
 }
 
-std::string TextText(const TJsonValue& v) {
-  return v.Kind() == TJsonValue::TKind::String ? v.AsString() : std::string();
+std::string TextText(const TJson& v) {
+  return v.is_string() ? v.get<std::string>() : std::string();
 }
 
 bool IsIn(const std::vector<std::string>& items, const std::string& text) {
@@ -58,56 +58,54 @@ std::vector<std::string> FramesOf(int protocol) {
 
 TField Integer(const char* key, int low, int high, std::function<int(const TForm1&)> get,
                std::function<void(int, TForm1&)> set) {
-  return {key, [get](const TForm1& f) { return TJsonValue::Number(get(f)); },
-          [low, high](const TJsonValue& v, const TForm1&) {
-            const auto n = v.AsInteger();
+  return {key, [get](const TForm1& f) { return TJson(get(f)); },
+          [low, high](const TJson& v, const TForm1&) {
+            const auto n = JsonInteger(v);
             if (n && *n >= low && *n <= high) return std::string();
             return "нужно целое число от " + std::to_string(low) + " до " + std::to_string(high);
           },
-          [set](const TJsonValue& v, TForm1& f) { set(static_cast<int>(*v.AsInteger()), f); }};
+          [set](const TJson& v, TForm1& f) { set(static_cast<int>(*JsonInteger(v)), f); }};
 }
 
 TField Choice(const char* key, std::vector<int> allowed, std::function<int(const TForm1&)> get,
               std::function<void(int, TForm1&)> set) {
-  return {key, [get](const TForm1& f) { return TJsonValue::Number(get(f)); },
-          [allowed](const TJsonValue& v, const TForm1&) {
-            const auto n = v.AsInteger();
+  return {key, [get](const TForm1& f) { return TJson(get(f)); },
+          [allowed](const TJson& v, const TForm1&) {
+            const auto n = JsonInteger(v);
             std::vector<std::string> texts;
             for (int a : allowed) texts.push_back(std::to_string(a));
             if (n && IsIn(texts, std::to_string(*n))) return std::string();
             return "нужно одно из значений " + ListText(texts);
           },
-          [set](const TJsonValue& v, TForm1& f) { set(static_cast<int>(*v.AsInteger()), f); }};
+          [set](const TJson& v, TForm1& f) { set(static_cast<int>(*JsonInteger(v)), f); }};
 }
 
 const std::vector<TField>& Fields() {
   using F = const TForm1&;
   static const std::vector<TField> kFields = {
-      {"protocol", [](F f) { return TJsonValue::String(f.cbProtocolType.Text()); },
-       [](const TJsonValue& v, F f) {
+      {"protocol", [](F f) { return TJson(f.cbProtocolType.Text()); },
+       [](const TJson& v, F f) {
          return IsIn(f.cbProtocolType.Items(), TextText(v))
                     ? std::string()
                     : "нужно одно из значений " + ListText(f.cbProtocolType.Items());
        },
-       [](const TJsonValue& v, TForm1& f) { f.cbProtocolType.ChooseText(v.AsString()); }},
-      {"speed", [](F f) { return TJsonValue::Number(std::stoi(f.cbSpeed.Text())); },
-       [](const TJsonValue& v, F f) {
-         const auto n = v.AsInteger();
+       [](const TJson& v, TForm1& f) { f.cbProtocolType.ChooseText(TextText(v)); }},
+      {"speed", [](F f) { return TJson(std::stoi(f.cbSpeed.Text())); },
+       [](const TJson& v, F f) {
+         const auto n = JsonInteger(v);
          return n && IsIn(f.cbSpeed.Items(), std::to_string(*n))
                     ? std::string()
                     : "нужно одно из чисел " + ListText(f.cbSpeed.Items());
        },
-       [](const TJsonValue& v, TForm1& f) {
-         f.cbSpeed.ChooseText(std::to_string(*v.AsInteger()));
-       }},
+       [](const TJson& v, TForm1& f) { f.cbSpeed.ChooseText(std::to_string(*JsonInteger(v))); }},
       // Checked against the protocol separately: it depends on two fields.
-      {"frame", [](F f) { return TJsonValue::String(f.cbFrame.Text()); },
-       [](const TJsonValue& v, F) {
+      {"frame", [](F f) { return TJson(f.cbFrame.Text()); },
+       [](const TJson& v, F) {
          return IsIn(FramesOf(0), TextText(v)) || IsIn(FramesOf(1), TextText(v))
                     ? std::string()
                     : "нужно одно из значений 8E1, 8O1, 8N2, 7E1, 7O1, 7N2";
        },
-       [](const TJsonValue& v, TForm1& f) { f.cbFrame.ChooseText(v.AsString()); }},
+       [](const TJson& v, TForm1& f) { f.cbFrame.ChooseText(TextText(v)); }},
       Integer(
           "address", 1, 247, [](F f) { return f.cbAddress.ItemIndex() + 1; },
           [](int a, TForm1& f) { f.cbAddress.ChooseText(std::to_string(a)); }),
@@ -131,13 +129,9 @@ const std::vector<TField>& Fields() {
       Choice(
           "iec.asdu_type", {13, 14}, [](F f) { return f.IecDeviceOptions().AsduFormat; },
           [](int n, TForm1& f) { f.IecDeviceOptions().AsduFormat = n; }),
-      {"iec.cyclic", [](F f) { return TJsonValue::Bool(f.IecDeviceOptions().CyclicTransmission); },
-       [](const TJsonValue& v, F) {
-         return v.Kind() == TJsonValue::TKind::Bool ? std::string() : "нужно true или false";
-       },
-       [](const TJsonValue& v, TForm1& f) {
-         f.IecDeviceOptions().CyclicTransmission = v.AsBool();
-       }},
+      {"iec.cyclic", [](F f) { return TJson(f.IecDeviceOptions().CyclicTransmission); },
+       [](const TJson& v, F) { return v.is_boolean() ? std::string() : "нужно true или false"; },
+       [](const TJson& v, TForm1& f) { f.IecDeviceOptions().CyclicTransmission = v.get<bool>(); }},
       Integer(
           "iec.cycle_interval", 0, 65535, [](F f) { return f.IecDeviceOptions().CyclicInterval; },
           [](int n, TForm1& f) { f.IecDeviceOptions().CyclicInterval = n; }),
@@ -148,8 +142,8 @@ const std::vector<TField>& Fields() {
   return kFields;
 }
 
-std::string ValueText(const TJsonValue& v) {
-  std::string text = WriteJson(v);
+std::string ValueText(const TJson& v) {
+  std::string text = WriteProfileJson(v);
   text.pop_back();  // the line break
   return text;
 }
@@ -160,28 +154,33 @@ std::string LeafOf(const std::string& key) {
 }
 
 // The settings the window shows, in the file's layout.
-TJsonValue CurrentSettings(const TForm1& f) {
-  TJsonValue root = TJsonValue::Object();
-  TJsonValue iec = TJsonValue::Object();
+TJson CurrentSettings(const TForm1& f) {
+  TJson root = TJson::object();
+  TJson iec = TJson::object();
   for (const TField& field : Fields()) {
     const std::string key = field.key;
-    (key.rfind("iec.", 0) == 0 ? iec : root).Set(LeafOf(key), field.read(f));
+    (key.rfind("iec.", 0) == 0 ? iec : root)[LeafOf(key)] = field.read(f);
   }
-  root.Set("iec", std::move(iec));
+  root["iec"] = std::move(iec);
   return root;
 }
 
-const TJsonValue* Lookup(const TJsonValue& root, const std::string& key) {
-  if (key.rfind("iec.", 0) != 0) return root.Find(key);
-  const TJsonValue* iec = root.Find("iec");
-  return iec ? iec->Find(LeafOf(key)) : nullptr;
+// The member of an object, or nothing.
+const TJson* Find(const TJson& object, const std::string& key) {
+  const auto member = object.find(key);
+  return member != object.end() ? &*member : nullptr;
+}
+
+const TJson* Lookup(const TJson& root, const std::string& key) {
+  if (key.rfind("iec.", 0) != 0) return Find(root, key);
+  const TJson* iec = Find(root, "iec");
+  return iec ? Find(*iec, LeafOf(key)) : nullptr;
 }
 
 // Every field given in the file, checked; unknown keys and wrong values
 // raise TProfileError naming the field.
-std::vector<std::pair<const TField*, TJsonValue>> CheckProfile(const TJsonValue& root,
-                                                               const TForm1& f) {
-  if (root.Kind() != TJsonValue::TKind::Object) {
+std::vector<std::pair<const TField*, TJson>> CheckProfile(const TJson& root, const TForm1& f) {
+  if (!root.is_object()) {
     throw TProfileError("профиль должен быть объектом JSON { ... }");
   }
   const auto known = [](const std::string& key) {
@@ -190,24 +189,22 @@ std::vector<std::pair<const TField*, TJsonValue>> CheckProfile(const TJsonValue&
     }
     return false;
   };
-  for (const auto& [key, value] : root.Members()) {
+  for (const auto& [key, value] : root.items()) {
     if (key == "device") continue;  // the identification, for information only
     if (key == "iec") {
-      if (value.Kind() != TJsonValue::TKind::Object) {
-        throw TProfileError("поле \"iec\": нужен объект { ... }");
-      }
-      for (const auto& member : value.Members()) {
-        if (!known("iec." + member.first)) {
-          throw TProfileError("неизвестное поле \"iec." + member.first + "\"");
+      if (!value.is_object()) throw TProfileError("поле \"iec\": нужен объект { ... }");
+      for (const auto& member : value.items()) {
+        if (!known("iec." + member.key())) {
+          throw TProfileError("неизвестное поле \"iec." + member.key() + "\"");
         }
       }
     } else if (!known(key)) {
       throw TProfileError("неизвестное поле \"" + key + "\"");
     }
   }
-  std::vector<std::pair<const TField*, TJsonValue>> given;
+  std::vector<std::pair<const TField*, TJson>> given;
   for (const TField& field : Fields()) {
-    const TJsonValue* value = Lookup(root, field.key);
+    const TJson* value = Lookup(root, field.key);
     if (!value) continue;
     const std::string wrong = field.check(*value, f);
     if (!wrong.empty()) {
@@ -220,33 +217,33 @@ std::vector<std::pair<const TField*, TJsonValue>> CheckProfile(const TJsonValue&
 }
 
 // The frame must fit the protocol written, or the one the device keeps.
-void CheckFrameFitsProtocol(const TJsonValue& root, const TForm1& f) {
-  const TJsonValue* frame = root.Find("frame");
-  if (!frame) return;
-  const TJsonValue* protocol = root.Find("protocol");
-  const std::string name = protocol ? protocol->AsString() : f.cbProtocolType.Text();
+void CheckFrameFitsProtocol(const TJson& root, const TForm1& f) {
+  const TJson* found = Find(root, "frame");
+  if (!found) return;
+  const std::string frame = TextText(*found);
+  const TJson* protocol = Find(root, "protocol");
+  const std::string name = protocol ? TextText(*protocol) : f.cbProtocolType.Text();
   const auto& names = f.cbProtocolType.Items();
   const int index = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
-  if (!IsIn(FramesOf(index), frame->AsString())) {
-    throw TProfileError("поле \"frame\": формат " + frame->AsString() +
-                        " не подходит к протоколу " + name + ", нужно одно из значений " +
-                        ListText(FramesOf(index)));
+  if (!IsIn(FramesOf(index), frame)) {
+    throw TProfileError("поле \"frame\": формат " + frame + " не подходит к протоколу " + name +
+                        ", нужно одно из значений " + ListText(FramesOf(index)));
   }
 }
 
-TJsonValue DeviceIdentification(const TForm1& f) {
-  TJsonValue device = TJsonValue::Object();
+TJson DeviceIdentification(const TForm1& f) {
+  TJson device = TJson::object();
   char text[32];
   std::snprintf(text, sizeof text, "%.6u", f.FDevInfo->GetSerial());
-  device.Set("serial_number", TJsonValue::String(text));
+  device["serial_number"] = text;
   std::snprintf(text, sizeof text, "%.8X", f.FDevInfo->GetHID());
-  device.Set("hid", TJsonValue::String(text));
+  device["hid"] = text;
   std::snprintf(text, sizeof text, "%.8X", f.FDevInfo->GetSID());
-  device.Set("sid", TJsonValue::String(text));
+  device["sid"] = text;
   const TSoftwareIdentity software =
       SoftwareIdentity(f.FDevInfo->GetSID(), f.FDevInfo->GetDigitalId());
-  device.Set("version", TJsonValue::String(software.version));
-  device.Set("digital_id", TJsonValue::String(software.digitalId));
+  device["version"] = software.version;
+  device["digital_id"] = software.digitalId;
   return device;
 }
 
@@ -265,11 +262,11 @@ std::string ReadProfileText(const std::string& fileName) {
 }  // namespace
 
 int TCliSession::SaveProfile() {
-  TJsonValue profile = CurrentSettings(*form_);
-  if (form_->FDevInfoRead) profile.Set("device", DeviceIdentification(*form_));
+  TJson profile = CurrentSettings(*form_);
+  if (form_->FDevInfoRead) profile["device"] = DeviceIdentification(*form_);
   const std::string& fileName = options_.commission.saveFile;
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  out << WriteJson(profile);
+  out << WriteProfileJson(profile);
   out.close();
   if (!out) return Fail("Профиль не записан в файл " + fileName + ": проверьте путь и права.");
   Print("Профиль сохранён: " + fileName);
@@ -320,10 +317,10 @@ bool TCliSession::FollowWrittenLink() {
 int TCliSession::RunConfigureFromProfile() {
   TForm1& f = *form_;
   const std::string& fileName = options_.commission.profileFile;
-  std::vector<std::pair<const TField*, TJsonValue>> given;
-  TJsonValue root;
+  std::vector<std::pair<const TField*, TJson>> given;
+  TJson root;
   try {
-    root = ParseJson(ReadProfileText(fileName));
+    root = ParseProfileJson(ReadProfileText(fileName));
     given = CheckProfile(root, f);
   } catch (const std::exception& e) {
     return Fail("Профиль " + fileName + ": " + e.what() + ". Ничего не записано.");
@@ -337,10 +334,10 @@ int TCliSession::RunConfigureFromProfile() {
   } catch (const std::exception& e) {
     return Fail("Профиль " + fileName + ": " + e.what() + ". Ничего не записано.");
   }
-  const TJsonValue before = CurrentSettings(f);
+  const TJson before = CurrentSettings(f);
   std::vector<const TField*> changed;
   for (const auto& [field, wanted] : given) {
-    const TJsonValue* now = Lookup(before, field->key);
+    const TJson* now = Lookup(before, field->key);
     if (now && ValueText(*now) == ValueText(wanted)) continue;
     if (changed.empty()) Print("Изменится (поле: сейчас -> будет):");
     Print("  " + std::string(field->key) + ": " + (now ? ValueText(*now) : "?") + " -> " +
@@ -361,10 +358,10 @@ int TCliSession::RunConfigureFromProfile() {
   if (!Outcome().Succeeded() || !Outcome().settings) {
     return Fail("Установки записаны, но не прочитаны обратно: проверьте их командой settings.");
   }
-  const TJsonValue after = CurrentSettings(f);
+  const TJson after = CurrentSettings(f);
   std::string differing;
   for (const auto& [field, wanted] : given) {
-    const TJsonValue* now = Lookup(after, field->key);
+    const TJson* now = Lookup(after, field->key);
     if (now && ValueText(*now) == ValueText(wanted)) continue;
     differing += "\n  " + std::string(field->key) + ": в профиле " + ValueText(wanted) +
                  ", в приборе " + (now ? ValueText(*now) : "?");

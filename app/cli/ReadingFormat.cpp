@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <nlohmann/json.hpp>
 
 #include "app/cli/CliReport.h"
 #include "common/DateTime.h"
@@ -22,21 +23,9 @@ const TRegionalSettings& ScriptNumbers() {
   return point;
 }
 
+// Escaped by nlohmann; an octet that is not UTF-8 becomes U+FFFD.
 std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
+  return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 // The field of one cell: the number, the mark, or nothing.
