@@ -26,6 +26,8 @@ TVelaEngine::TVelaEngine(TEngineSeams seams)
            FLinkPrm.get(), FLinkPrm2.get(), FLinkPrm3.get(), FLinkPrm4.get(), FMainPrm.get()}) {
     block->Timeout = 500;
   }
+  // The service interface's link until a front end says otherwise.
+  SetInterface(false, FLink);
 }
 
 TVelaEngine::~TVelaEngine() {

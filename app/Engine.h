@@ -109,6 +109,9 @@ class TVelaEngine {
   // answer awaited timeoutMs (0: the block's own time-out). The result is
   // in FDevInfoRead and FDevInfo. False when the port did not open.
   bool ProbeIdentification(int timeoutMs);
+  // Any of the operations above by its kind (continuous reading only
+  // starts); a failure reaches the exception handler as a button's would.
+  void Start(TOperationKind kind);
   // Escape: the running operation stops (continuous reading in IEC mode at
   // its next result).
   void CancelOperation();

@@ -24,19 +24,39 @@ inline const std::vector<std::string> kFrames7 = {"7E1", "7O1", "7N2"};
 inline const std::vector<std::string>& FramesOfProtocol(int protocol) {
   return protocol == 1 ? kFrames7 : kFrames8;
 }
+// The network types: 3-wire (line quantities only) and 4-wire.
+inline const std::vector<std::string> kNetworkNames = {"3-х проводная сеть", "4-х проводная сеть"};
 constexpr int kFactorySpeedIndex = 2;  // 38400, in both lists
+
+// The item at index, or "" when there is none.
+inline std::string ItemText(const std::vector<std::string>& items, int index) {
+  return index >= 0 && index < static_cast<int>(items.size()) ? items[static_cast<size_t>(index)]
+                                                              : std::string();
+}
+// The index of text among items, or -1.
+inline int IndexOfText(const std::vector<std::string>& items, const std::string& text) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i] == text) return static_cast<int>(i);
+  }
+  return -1;
+}
 constexpr int kMaxAddress = 247;
 
 // How the program talks over its port.
 struct TProgramLink {
-  std::string port;      // "COM5"
-  bool rs485 = false;    // false: the USB service interface (MODBUS RTU, 38400, 8E1, 1)
-  int protocol = 0;      // into kProtocolNames
+  std::string port;    // "COM5"
+  bool rs485 = false;  // false: the USB service interface (MODBUS RTU, 38400, 8E1, 1)
+  int protocol = 0;    // into kProtocolNames
   int speedIndex = kFactorySpeedIndex;  // into kProgramSpeeds
-  int frame = 0;         // into kFrames8 or kFrames7
-  int address = 1;       // 1..247
+  int frame = 0;                        // into kFrames8 or kFrames7
+  int address = 1;                      // 1..247
 
   bool operator==(const TProgramLink&) const = default;
+  // The texts as the front ends show them ("" where not set).
+  std::string ProtocolText() const { return ItemText(kProtocolNames, protocol); }
+  std::string SpeedText() const { return ItemText(kProgramSpeeds, speedIndex); }
+  std::string FrameText() const { return ItemText(FramesOfProtocol(protocol), frame); }
+  std::string AddressText() const { return address >= 1 ? std::to_string(address) : ""; }
 };
 
 // The device's working-interface settings and network type. An index of -1
@@ -50,14 +70,11 @@ struct TDeviceSettingsModel {
 
   bool operator==(const TDeviceSettingsModel&) const = default;
   // The texts as the front ends show them ("" where not known).
-  std::string ProtocolText() const { return Item(kProtocolNames, protocol); }
-  std::string SpeedText() const { return Item(kDeviceSpeeds, speedIndex); }
-  std::string FrameText() const { return Item(FramesOfProtocol(protocol), frame); }
-
- private:
-  static std::string Item(const std::vector<std::string>& items, int index) {
-    return index >= 0 && index < static_cast<int>(items.size()) ? items[static_cast<size_t>(index)]
-                                                                 : std::string();
+  std::string ProtocolText() const { return ItemText(kProtocolNames, protocol); }
+  std::string SpeedText() const { return ItemText(kDeviceSpeeds, speedIndex); }
+  std::string FrameText() const { return ItemText(FramesOfProtocol(protocol), frame); }
+  std::string NetworkText() const {
+    return threeWire.value_or(false) ? kNetworkNames[0] : kNetworkNames[1];
   }
 };
 

@@ -52,8 +52,8 @@ void TForm1::SetUpControls() {
   BitBtn1.SetCaption("сохранять показания в файл");
   edTime.SetReadOnly(true);
   Memo1.SetReadOnly(true);
-  rb3w.SetCaption("3-х проводная сеть");
-  rb4w.SetCaption("4-х проводная сеть");
+  rb3w.SetCaption(kNetworkNames[0]);
+  rb4w.SetCaption(kNetworkNames[1]);
   TRadioButton::Group({&rb3w, &rb4w});
   rb4w.SetChecked(true);
   GroupBox1.SetCaption(
@@ -86,8 +86,7 @@ void TForm1::WireControlEvents() {
                                                         &cbAddress, &rb3w, &rb4w}) {
     box->OnChanged.Add([this](TControl&) { TakeDeviceSettings(); });
   }
-  ComboBox1.OnChanged.Add(
-      [this](TControl&) { FEngine->SetRecordInterval(ComboBox1.ItemIndex()); });
+  ComboBox1.OnChanged.Add([this](TControl&) { FEngine->SetRecordInterval(ComboBox1.ItemIndex()); });
 }
 
 void TForm1::SetHints() {

@@ -2,12 +2,45 @@
 // settings written to the device.
 
 #include "app/DeviceIdentification.h"
-#include "app/IecWorkflows.h"
 #include "app/Engine.h"
+#include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "common/DateTime.h"
 
 namespace vela {
+
+void TVelaEngine::Start(TOperationKind kind) {
+  try {
+    switch (kind) {
+      case TOperationKind::ReadOnce:
+        ReadOnce();
+        return;
+      case TOperationKind::Continuous:
+        if (!FContinuousRunning) ToggleContinuousReading();
+        return;
+      case TOperationKind::SyncClock:
+        SyncClock();
+        return;
+      case TOperationKind::ReadSettings:
+        ReadSettings();
+        return;
+      case TOperationKind::WriteSettings:
+        WriteSettings();
+        return;
+      case TOperationKind::WriteFactory:
+        WriteFactorySettings();
+        return;
+      case TOperationKind::Identification:
+        IdentificationReport();
+        return;
+      case TOperationKind::Probe:
+        ProbeIdentification(0);
+        return;
+    }
+  } catch (const std::exception& e) {
+    HandleException(this, e);
+  }
+}
 
 void TVelaEngine::ReadOnce() {
   FVerifyMode = false;
@@ -211,7 +244,8 @@ void TVelaEngine::FillWriteBlocks() {
   FLinkPrm->SetProtocol(static_cast<uint8_t>(std::max(FDevice.protocol, 0)));
   // No valid address chosen: the default 1, never 0 (broadcast).
   const int address = FDevice.address;
-  FLinkPrm->SetDeviceAddress(static_cast<uint8_t>(address >= 1 && address <= kMaxAddress ? address : 1));
+  FLinkPrm->SetDeviceAddress(
+      static_cast<uint8_t>(address >= 1 && address <= kMaxAddress ? address : 1));
   FLinkPrm->SetSpeedIndex(
       static_cast<uint8_t>(FDevice.speedIndex >= 0 ? FDevice.speedIndex : kFactorySpeedIndex));
   FLinkPrm->SetFrameIndex(static_cast<uint8_t>(std::max(FDevice.frame, 0)));

@@ -60,20 +60,20 @@ void QtAutoRead::ChooseLink() {
   TIecOptionsDialog* shown = form_.SetIecOptionsDialog(&accept);
   form_.ComboBox2.Choose(2);
   form_.SetIecOptionsDialog(shown);
-  if (!form_.FIec) form_.Log("Режим IEC 60870-5-101 не включён.");
+  if (!form_.Engine().FIec) form_.Log("Режим IEC 60870-5-101 не включён.");
 }
 
 void QtAutoRead::Poll() {
   const qint64 elapsed = QDateTime::currentMSecsSinceEpoch() - startedMs_;
   if (options_.continuous) {
     if (options_.runSeconds > 0 && elapsed >= options_.runSeconds * 1000LL) {
-      if (form_.FContinuousRunning) form_.Button5.Click();  // stop
-      if (!form_.FBusy) Finish();
+      if (form_.Engine().FContinuousRunning) form_.Button5.Click();  // stop
+      if (!form_.Engine().FBusy) Finish();
     }
     return;
   }
-  if (form_.FBusy && elapsed < options_.timeoutMs) return;
-  if (form_.FBusy) form_.CancelOperation();
+  if (form_.Engine().FBusy && elapsed < options_.timeoutMs) return;
+  if (form_.Engine().FBusy) form_.CancelOperation();
   Finish();
 }
 

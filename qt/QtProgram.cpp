@@ -50,7 +50,7 @@ QtProgram::QtProgram(const QtProgramOptions& options)
       nullptr, options_.messageBox ? options_.messageBox : &messageBox_);
   form_ = std::make_unique<TForm1>(MakeSeams());
   optionsDialog_->OnStoreFailed = [this](const std::exception& e) {
-    form_->HandleException(optionsDialog_.get(), e);
+    form_->Engine().HandleException(optionsDialog_.get(), e);
   };
   if (form_->StartupFailed()) return;
   window_ = std::make_unique<QtMainWindow>(*form_, bitmaps_);
@@ -65,7 +65,9 @@ QtProgram::QtProgram(const QtProgramOptions& options)
     };
   }
   if (auto* app = dynamic_cast<QtApplication*>(QCoreApplication::instance())) {
-    app->OnException = [this](const std::exception& e) { form_->HandleException(nullptr, e); };
+    app->OnException = [this](const std::exception& e) {
+      form_->Engine().HandleException(nullptr, e);
+    };
   }
   if (options_.watchPorts) WatchPorts();
 }
@@ -110,7 +112,7 @@ void QtProgram::WatchPorts() {
   try {
     portWatcher_ = std::make_unique<PortWatcher>();
   } catch (const std::exception& e) {
-    form_->HandleException(nullptr, e);  // the list stays as found at start-up
+    form_->Engine().HandleException(nullptr, e);  // the list stays as found at start-up
     return;
   }
   portWatcher_->OnDeviceArrived = [this](const std::string&) {

@@ -5,12 +5,12 @@
 
 namespace vela::cli {
 int TCliSession::RunSyncClock() {
-  if (!RunOperation([&] { form_->Start(TOperationKind::SyncClock); })) return 1;
+  if (!RunOperation([&] { engine_->Start(TOperationKind::SyncClock); })) return 1;
   if (!Outcome().Succeeded()) {
     return Fail(options_.iec ? "Прибор не подтвердил установку часов."
                              : "Часы прибора не установлены.");
   }
-  Print(ClockLine(*form_));
+  Print(ClockLine(*engine_));
   return 0;
 }
 

@@ -58,7 +58,7 @@ std::vector<std::string> NameValue(const std::string& line) {
 }  // namespace
 
 int TCliSession::RunReport() {
-  TForm1& f = *form_;
+  TVelaEngine& f = *engine_;
   if (!RunOperation([&] { f.Start(TOperationKind::ReadOnce); })) return 1;
   if (!Outcome().Succeeded()) return Fail("Прибор не прочитан; отчёт не составлен.");
   // Computer time when the clock answer arrived.
@@ -107,22 +107,22 @@ int TCliSession::RunReport() {
 
   TReportSection settings{"Установки рабочего интерфейса (RS-485) и тип сети", {}, {}};
   for (const std::string& line : SettingsLines(f)) {
-    if (line == f.SerialShown()) continue;  // the serial number, shown above
+    if (line == f.SerialCaption()) continue;  // the serial number, shown above
     settings.rows.push_back(NameValue(line));
   }
   doc.sections.push_back(settings);
 
-  const TForm1::TLinkShown link = f.ProgramLinkShown();
+  const TProgramLink& link = f.ProgramLink();
   doc.sections.push_back(
       {"Связь при составлении",
        {},
-       {{"Порт", f.PortShown()},
+       {{"Порт", f.ProgramLink().port},
         {"Интерфейс", options_.rs485 ? "RS-485 (рабочий)" : "USB (технологический)"},
-        {"Протокол, скорость, формат, адрес",
-         link.protocol + ", " + link.speed + ", " + link.frame + ", " + link.address}}});
+        {"Протокол, скорость, формат, адрес", link.ProtocolText() + ", " + link.SpeedText() + ", " +
+                                                  link.FrameText() + ", " + link.AddressText()}}});
 
   TReportSection clock{"Часы прибора", {}, {}};
-  const std::string clockShown = f.DeviceClockShown();
+  const std::string clockShown = f.DeviceClockText();
   clock.rows.push_back({"Показание", clockShown.empty() ? "не прочитано" : clockShown});
   if (clockAnswerAt != 0 && !clockShown.empty()) {
     const int64_t offset = static_cast<int64_t>(f.FTimePrm->GetSeconds()) -

@@ -11,7 +11,7 @@ namespace vela::cli {
 int TCliSession::RunConfigure() {
   if (!options_.commission.profileFile.empty()) return RunConfigureFromProfile();
   // What is not given keeps the device's own value: read them first.
-  if (!RunOperation([&] { form_->Start(TOperationKind::ReadSettings); })) return 1;
+  if (!RunOperation([&] { engine_->Start(TOperationKind::ReadSettings); })) return 1;
   if (!Outcome().Succeeded() || !Outcome().settings) {
     return Fail("Установки прибора не прочитаны; запись не выполнялась.");
   }
@@ -20,29 +20,34 @@ int TCliSession::RunConfigure() {
 }
 
 bool TCliSession::ApplyDeviceSettings() {
-  TForm1& f = *form_;
+  TVelaEngine& f = *engine_;
   const TDeviceSettings& s = options_.set;
-  if (s.protocol) f.ChooseDeviceProtocol(*s.protocol);
+  TDeviceSettingsModel settings = f.DeviceSettings();
+  if (s.protocol) settings.protocol = *s.protocol;
   if (s.frame) {
-    const bool ascii = f.DeviceSettingsShown().protocol == 1;
+    const bool ascii = settings.protocol == 1;
     if (s.frameDataBits != (ascii ? 7 : 8)) {
       Fail(std::string("Формат --set-frame не подходит к протоколу прибора ") +
-           f.DeviceSettingsShown().protocolText + ": нужно " + (ascii ? "7" : "8") +
-           " бит данных.");
+           settings.ProtocolText() + ": нужно " + (ascii ? "7" : "8") + " бит данных.");
       return false;
     }
-    f.ChooseDeviceFrame(*s.frame);
+    settings.frame = *s.frame;
   }
-  if (s.speed) f.ChooseDeviceSpeed(*s.speed);
-  if (s.address) f.ChooseDeviceAddress(*s.address);
-  if (s.threeWire) f.ChooseNetwork(*s.threeWire);
+  if (s.speed) {
+    if (const int index = IndexOfText(kDeviceSpeeds, *s.speed); index >= 0) {
+      settings.speedIndex = index;
+    }
+  }
+  if (s.address) settings.address = *s.address;
+  if (s.threeWire) settings.threeWire = *s.threeWire;
+  f.SetDeviceSettings(settings);
   return true;
 }
 
 int TCliSession::RunWrite(TOperationKind kind) {
-  if (!RunOperation([&] { form_->Start(kind); })) return 1;
+  if (!RunOperation([&] { engine_->Start(kind); })) return 1;
   if (!Outcome().Succeeded()) return Fail("Установки не записаны.");
-  for (const std::string& line : SettingsLines(*form_)) Print(line);
+  for (const std::string& line : SettingsLines(*engine_)) Print(line);
   return 0;
 }
 

@@ -167,11 +167,11 @@ std::string CommandLineFor(const std::string& port, bool rs485, const TLineSetti
 }
 
 int TCliSession::RunFind() {
-  TForm1& f = *form_;
+  TVelaEngine& f = *engine_;
   quietLog_ = true;
   const TFindOptions& find = options_.commission.find;
   std::vector<int> deviceSpeeds;
-  for (const std::string& speed : f.DeviceSpeeds()) deviceSpeeds.push_back(std::stoi(speed));
+  for (const std::string& speed : kDeviceSpeeds) deviceSpeeds.push_back(std::stoi(speed));
   std::vector<TProbePoint> order;
   if (options_.rs485) {
     order = SearchOrder(find, deviceSpeeds);
@@ -187,7 +187,7 @@ int TCliSession::RunFind() {
     return Fail(
         "Заданные ограничения --protocols, --speeds и --addresses не оставили ни одного варианта.");
 
-  const std::string port = f.PortShown();
+  const std::string port = f.ProgramLink().port;
   TProgress progress(loop_.GetClock(), order.size());
   std::set<int> unusableSpeeds;
   std::set<std::pair<int, unsigned>> found;  // address, serial number
@@ -202,7 +202,7 @@ int TCliSession::RunFind() {
     const int guardMs = (timeoutMs > 0 ? timeoutMs : f.FDevInfo->Timeout) + 2000;
     loop_.RunUntil([&] { return !f.Busy() || Stopped(); }, guardMs);
     if (f.Busy()) {
-      f.FormKeyPress(static_cast<char>(kVkEscape));
+      f.CancelOperation();
       loop_.ProcessPending();
     }
     answered = answersSeen_ > 0;
@@ -215,12 +215,14 @@ int TCliSession::RunFind() {
     const TLineSetting& s = point.setting;
     if (unusableSpeeds.count(s.baud)) continue;
     if (options_.rs485) {
-      f.ChooseProgramProtocol(s.protocol);
-      if (!f.ChooseProgramSpeed(std::to_string(s.baud))) {
+      f.SetProgramProtocol(s.protocol);
+      if (const int speed = IndexOfText(kProgramSpeeds, std::to_string(s.baud)); speed >= 0) {
+        f.SetProgramSpeed(speed);
+      } else {
         f.FPort->SetBaudRate(s.baud);  // a device speed the program's box does not list
       }
-      f.ChooseProgramFrame(s.frame);
-      f.ChooseProgramAddress(point.address);
+      f.SetProgramFrame(s.frame);
+      f.SetProgramAddress(point.address);
     }
     const int requestOctets = static_cast<int>(RequestValues(*f.FPacker, *f.FDevInfo).size());
     const int answerOctets =
@@ -243,19 +245,20 @@ int TCliSession::RunFind() {
     // A garbled answer at a near-miss setting, or a slow device: once more
     // with the block's full time-out before the point is written off.
     if (!f.FDevInfoRead && answered && !Stopped()) probe(0, answered);
-    const TForm1::TLinkShown link = f.ProgramLinkShown();
-    const std::string& frameText = link.frame;
+    const TProgramLink& link = f.ProgramLink();
+    const std::string frameText = link.FrameText();
+    const std::string protocolText = link.ProtocolText();
     if (f.FDevInfoRead) {
       const uint32_t hid = f.FDevInfo->GetHID();
       const uint32_t serial = f.FDevInfo->GetSerial();
       progress.Clear();
       if ((hid & 0xFFFFFF00u) != kVelaHardwareCode) {
         const TIdentResult other = IdentifyDevice(hid, f.FDevInfo->GetSID(), serial);
-        Print("по адресу " + std::to_string(point.address) + " (" + link.protocol + ", " +
+        Print("по адресу " + std::to_string(point.address) + " (" + protocolText + ", " +
               std::to_string(s.baud) + ", " + frameText +
               ") отвечает не Vela: " + (other.lines.empty() ? std::string() : other.lines.front()));
       } else if (found.insert({point.address, serial}).second) {
-        Print(FoundLine(port, link.protocol, s.baud, frameText, point.address, serial));
+        Print(FoundLine(port, protocolText, s.baud, frameText, point.address, serial));
         Print(CommandLineFor(port, options_.rs485, s, frameText, point.address));
         if (!Contains({9600, 19200, 38400, 57600, 115200}, s.baud)) {
           Print(
@@ -269,7 +272,7 @@ int TCliSession::RunFind() {
       std::fprintf(stderr,
                    "По адресу %d (%s, %d, %s) пришёл ответ без идентификации: прибор со старым "
                    "ПО или помеха на линии.\n",
-                   point.address, link.protocol.c_str(), s.baud, frameText.c_str());
+                   point.address, protocolText.c_str(), s.baud, frameText.c_str());
     }
     progress.Show(done, static_cast<int>(found.size()));
   }

@@ -48,7 +48,7 @@ inline constexpr int kSchedulingMarginMs = 15;
 int ProbeTimeoutMs(const TLineSetting& setting, int requestOctets, int answerOctets,
                    bool portGap = true);
 
-// "MODBUS ASCII", "7E1"; protocolName and frameText come from the form.
+// "MODBUS ASCII", "7E1"; protocolName and frameText come from the engine's link.
 std::string FoundLine(const std::string& port, const std::string& protocolName, int baud,
                       const std::string& frameText, int address, unsigned serial);
 // The velalink-cli command line that reads the device found.

@@ -24,9 +24,9 @@ std::string TimeOfDay(TDateTime t) {
 }  // namespace
 
 bool TCliSession::RideThroughPortLoss(int64_t deadlineMs) {
-  TForm1& f = *form_;
+  TVelaEngine& f = *engine_;
   Clock& clock = loop_.GetClock();
-  const std::string port = f.PortShown();
+  const std::string port = f.ProgramLink().port;
   const int64_t lostMs = clock.MonotonicMs();
   Print("Порт " + port + " потерян в " + TimeOfDay(clock.Now()) +
         "; запись в файл сохраняется, ожидание возвращения порта (Ctrl+C — завершить)...");

@@ -30,10 +30,10 @@ class TProfileError : public std::runtime_error {
 // it, what it may hold and how it goes into the window.
 struct TField {
   const char* key;  // "speed", "iec.cot_length"
-  std::function<TJson(const TForm1&)> read;
+  std::function<TJson(const TVelaEngine&)> read;
   // Empty when the value may be written; else what is wrong with it.
-  std::function<std::string(const TJson&, const TForm1&)> check;
-  std::function<void(const TJson&, TForm1&)> apply;
+  std::function<std::string(const TJson&, const TVelaEngine&)> check;
+  std::function<void(const TJson&, TVelaEngine&)> apply;
 };
 
 std::string ListText(const std::vector<std::string>& items) {
@@ -56,88 +56,116 @@ std::vector<std::string> FramesOf(int protocol) {
   return {std::string(bits) + "E1", std::string(bits) + "O1", std::string(bits) + "N2"};
 }
 
-TField Integer(const char* key, int low, int high, std::function<int(const TForm1&)> get,
-               std::function<void(int, TForm1&)> set) {
-  return {key, [get](const TForm1& f) { return TJson(get(f)); },
-          [low, high](const TJson& v, const TForm1&) {
+TField Integer(const char* key, int low, int high, std::function<int(const TVelaEngine&)> get,
+               std::function<void(int, TVelaEngine&)> set) {
+  return {key, [get](const TVelaEngine& f) { return TJson(get(f)); },
+          [low, high](const TJson& v, const TVelaEngine&) {
             const auto n = JsonInteger(v);
             if (n && *n >= low && *n <= high) return std::string();
             return "нужно целое число от " + std::to_string(low) + " до " + std::to_string(high);
           },
-          [set](const TJson& v, TForm1& f) { set(static_cast<int>(*JsonInteger(v)), f); }};
+          [set](const TJson& v, TVelaEngine& f) { set(static_cast<int>(*JsonInteger(v)), f); }};
 }
 
-TField Choice(const char* key, std::vector<int> allowed, std::function<int(const TForm1&)> get,
-              std::function<void(int, TForm1&)> set) {
-  return {key, [get](const TForm1& f) { return TJson(get(f)); },
-          [allowed](const TJson& v, const TForm1&) {
+TField Choice(const char* key, std::vector<int> allowed, std::function<int(const TVelaEngine&)> get,
+              std::function<void(int, TVelaEngine&)> set) {
+  return {key, [get](const TVelaEngine& f) { return TJson(get(f)); },
+          [allowed](const TJson& v, const TVelaEngine&) {
             const auto n = JsonInteger(v);
             std::vector<std::string> texts;
             for (int a : allowed) texts.push_back(std::to_string(a));
             if (n && IsIn(texts, std::to_string(*n))) return std::string();
             return "нужно одно из значений " + ListText(texts);
           },
-          [set](const TJson& v, TForm1& f) { set(static_cast<int>(*JsonInteger(v)), f); }};
+          [set](const TJson& v, TVelaEngine& f) { set(static_cast<int>(*JsonInteger(v)), f); }};
+}
+
+// One change to the device settings the engine will write.
+template <class Edit>
+void Change(TVelaEngine& f, Edit change) {
+  TDeviceSettingsModel settings = f.DeviceSettings();
+  change(settings);
+  f.SetDeviceSettings(settings);
 }
 
 const std::vector<TField>& Fields() {
-  using F = const TForm1&;
+  using F = const TVelaEngine&;
   static const std::vector<TField> kFields = {
-      {"protocol", [](F f) { return TJson(f.cbProtocolType.Text()); },
-       [](const TJson& v, F f) {
-         return IsIn(f.cbProtocolType.Items(), TextText(v))
+      {"protocol", [](F f) { return TJson(f.DeviceSettings().ProtocolText()); },
+       [](const TJson& v, F) {
+         return IsIn(kProtocolNames, TextText(v))
                     ? std::string()
-                    : "нужно одно из значений " + ListText(f.cbProtocolType.Items());
+                    : "нужно одно из значений " + ListText(kProtocolNames);
        },
-       [](const TJson& v, TForm1& f) { f.cbProtocolType.ChooseText(TextText(v)); }},
-      {"speed", [](F f) { return TJson(std::stoi(f.cbSpeed.Text())); },
-       [](const TJson& v, F f) {
+       [](const TJson& v, TVelaEngine& f) {
+         Change(f, [&](TDeviceSettingsModel& d) {
+           d.protocol = IndexOfText(kProtocolNames, TextText(v));
+         });
+       }},
+      {"speed", [](F f) { return TJson(std::stoi(f.DeviceSettings().SpeedText())); },
+       [](const TJson& v, F) {
          const auto n = JsonInteger(v);
-         return n && IsIn(f.cbSpeed.Items(), std::to_string(*n))
+         return n && IsIn(kDeviceSpeeds, std::to_string(*n))
                     ? std::string()
-                    : "нужно одно из чисел " + ListText(f.cbSpeed.Items());
+                    : "нужно одно из чисел " + ListText(kDeviceSpeeds);
        },
-       [](const TJson& v, TForm1& f) { f.cbSpeed.ChooseText(std::to_string(*JsonInteger(v))); }},
+       [](const TJson& v, TVelaEngine& f) {
+         Change(f, [&](TDeviceSettingsModel& d) {
+           d.speedIndex = IndexOfText(kDeviceSpeeds, std::to_string(*JsonInteger(v)));
+         });
+       }},
       // Checked against the protocol separately: it depends on two fields.
-      {"frame", [](F f) { return TJson(f.cbFrame.Text()); },
+      {"frame", [](F f) { return TJson(f.DeviceSettings().FrameText()); },
        [](const TJson& v, F) {
          return IsIn(FramesOf(0), TextText(v)) || IsIn(FramesOf(1), TextText(v))
                     ? std::string()
                     : "нужно одно из значений 8E1, 8O1, 8N2, 7E1, 7O1, 7N2";
        },
-       [](const TJson& v, TForm1& f) { f.cbFrame.ChooseText(TextText(v)); }},
+       [](const TJson& v, TVelaEngine& f) {
+         Change(f, [&](TDeviceSettingsModel& d) {
+           const int frame = IndexOfText(FramesOfProtocol(d.protocol), TextText(v));
+           if (frame >= 0) d.frame = frame;
+         });
+       }},
       Integer(
-          "address", 1, 247, [](F f) { return f.cbAddress.ItemIndex() + 1; },
-          [](int a, TForm1& f) { f.cbAddress.ChooseText(std::to_string(a)); }),
+          "address", 1, 247, [](F f) { return f.DeviceSettings().address; },
+          [](int a, TVelaEngine& f) {
+            Change(f, [&](TDeviceSettingsModel& d) { d.address = a; });
+          }),
       Choice(
-          "network", {3, 4}, [](F f) { return f.rb3w.Checked() ? 3 : 4; },
-          [](int n, TForm1& f) { (n == 3 ? f.rb3w : f.rb4w).Click(); }),
+          "network", {3, 4},
+          [](F f) { return f.DeviceSettings().threeWire.value_or(false) ? 3 : 4; },
+          [](int n, TVelaEngine& f) {
+            Change(f, [&](TDeviceSettingsModel& d) { d.threeWire = n == 3; });
+          }),
       Integer(
           "iec.link_address_length", 0, 2,
           [](F f) { return f.IecDeviceOptions().LinkAddressLength; },
-          [](int n, TForm1& f) { f.IecDeviceOptions().LinkAddressLength = n; }),
+          [](int n, TVelaEngine& f) { f.IecDeviceOptions().LinkAddressLength = n; }),
       Integer(
           "iec.cot_length", 1, 2, [](F f) { return f.IecDeviceOptions().CotLength; },
-          [](int n, TForm1& f) { f.IecDeviceOptions().CotLength = n; }),
+          [](int n, TVelaEngine& f) { f.IecDeviceOptions().CotLength = n; }),
       Integer(
           "iec.common_address_length", 1, 2,
           [](F f) { return f.IecDeviceOptions().CommonAddressLength; },
-          [](int n, TForm1& f) { f.IecDeviceOptions().CommonAddressLength = n; }),
+          [](int n, TVelaEngine& f) { f.IecDeviceOptions().CommonAddressLength = n; }),
       Integer(
           "iec.ioa_length", 1, 3, [](F f) { return f.IecDeviceOptions().IoaLength; },
-          [](int n, TForm1& f) { f.IecDeviceOptions().IoaLength = n; }),
+          [](int n, TVelaEngine& f) { f.IecDeviceOptions().IoaLength = n; }),
       Choice(
           "iec.asdu_type", {13, 14}, [](F f) { return f.IecDeviceOptions().AsduFormat; },
-          [](int n, TForm1& f) { f.IecDeviceOptions().AsduFormat = n; }),
+          [](int n, TVelaEngine& f) { f.IecDeviceOptions().AsduFormat = n; }),
       {"iec.cyclic", [](F f) { return TJson(f.IecDeviceOptions().CyclicTransmission); },
        [](const TJson& v, F) { return v.is_boolean() ? std::string() : "нужно true или false"; },
-       [](const TJson& v, TForm1& f) { f.IecDeviceOptions().CyclicTransmission = v.get<bool>(); }},
+       [](const TJson& v, TVelaEngine& f) {
+         f.IecDeviceOptions().CyclicTransmission = v.get<bool>();
+       }},
       Integer(
           "iec.cycle_interval", 0, 65535, [](F f) { return f.IecDeviceOptions().CyclicInterval; },
-          [](int n, TForm1& f) { f.IecDeviceOptions().CyclicInterval = n; }),
+          [](int n, TVelaEngine& f) { f.IecDeviceOptions().CyclicInterval = n; }),
       Integer(
           "iec.common_address", 1, 65533, [](F f) { return f.IecDeviceOptions().CommonAddress; },
-          [](int n, TForm1& f) { f.IecDeviceOptions().CommonAddress = n; }),
+          [](int n, TVelaEngine& f) { f.IecDeviceOptions().CommonAddress = n; }),
   };
   return kFields;
 }
@@ -154,7 +182,7 @@ std::string LeafOf(const std::string& key) {
 }
 
 // The settings the window shows, in the file's layout.
-TJson CurrentSettings(const TForm1& f) {
+TJson CurrentSettings(const TVelaEngine& f) {
   TJson root = TJson::object();
   TJson iec = TJson::object();
   for (const TField& field : Fields()) {
@@ -179,7 +207,7 @@ const TJson* Lookup(const TJson& root, const std::string& key) {
 
 // Every field given in the file, checked; unknown keys and wrong values
 // raise TProfileError naming the field.
-std::vector<std::pair<const TField*, TJson>> CheckProfile(const TJson& root, const TForm1& f) {
+std::vector<std::pair<const TField*, TJson>> CheckProfile(const TJson& root, const TVelaEngine& f) {
   if (!root.is_object()) {
     throw TProfileError("профиль должен быть объектом JSON { ... }");
   }
@@ -217,13 +245,13 @@ std::vector<std::pair<const TField*, TJson>> CheckProfile(const TJson& root, con
 }
 
 // The frame must fit the protocol written, or the one the device keeps.
-void CheckFrameFitsProtocol(const TJson& root, const TForm1& f) {
+void CheckFrameFitsProtocol(const TJson& root, const TVelaEngine& f) {
   const TJson* found = Find(root, "frame");
   if (!found) return;
   const std::string frame = TextText(*found);
   const TJson* protocol = Find(root, "protocol");
-  const std::string name = protocol ? TextText(*protocol) : f.cbProtocolType.Text();
-  const auto& names = f.cbProtocolType.Items();
+  const std::string name = protocol ? TextText(*protocol) : f.DeviceSettings().ProtocolText();
+  const auto& names = kProtocolNames;
   const int index = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
   if (!IsIn(FramesOf(index), frame)) {
     throw TProfileError("поле \"frame\": формат " + frame + " не подходит к протоколу " + name +
@@ -231,7 +259,7 @@ void CheckFrameFitsProtocol(const TJson& root, const TForm1& f) {
   }
 }
 
-TJson DeviceIdentification(const TForm1& f) {
+TJson DeviceIdentification(const TVelaEngine& f) {
   TJson device = TJson::object();
   char text[32];
   std::snprintf(text, sizeof text, "%.6u", f.FDevInfo->GetSerial());
@@ -262,8 +290,8 @@ std::string ReadProfileText(const std::string& fileName) {
 }  // namespace
 
 int TCliSession::SaveProfile() {
-  TJson profile = CurrentSettings(*form_);
-  if (form_->FDevInfoRead) profile["device"] = DeviceIdentification(*form_);
+  TJson profile = CurrentSettings(*engine_);
+  if (engine_->FDevInfoRead) profile["device"] = DeviceIdentification(*engine_);
   const std::string& fileName = options_.commission.saveFile;
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
   out << WriteProfileJson(profile);
@@ -295,27 +323,30 @@ bool TCliSession::ConfirmChanges() {
 // Over the working interface the device now talks with what was written:
 // the program follows, so that the settings can be read back.
 bool TCliSession::FollowWrittenLink() {
-  TForm1& f = *form_;
-  if (f.cbProtocolType.ItemIndex() == 2) {
+  TVelaEngine& f = *engine_;
+  const TDeviceSettingsModel written = f.DeviceSettings();
+  if (written.protocol == 2) {
     Fail(
         "Установки записаны; прибор теперь работает по IEC 60870-5-101, поэтому прочитать их "
         "обратно по MODBUS нельзя: проверьте их командой settings через интерфейс USB.");
     return false;
   }
-  f.ComboBox2.Choose(f.cbProtocolType.ItemIndex());
-  if (!f.ComboBox3.ChooseText(f.cbSpeed.Text())) {
-    Fail("Установки записаны; скорость " + f.cbSpeed.Text() +
+  f.SetProgramProtocol(written.protocol);
+  const int speed = IndexOfText(kProgramSpeeds, written.SpeedText());
+  if (speed < 0) {
+    Fail("Установки записаны; скорость " + written.SpeedText() +
          " программе недоступна, поэтому прочитать их обратно нельзя: проверьте их командой "
          "settings через интерфейс USB.");
     return false;
   }
-  f.ComboBox4.Choose(f.cbFrame.ItemIndex());
-  f.cbAddr.ChooseText(f.cbAddress.Text());
+  f.SetProgramSpeed(speed);
+  f.SetProgramFrame(written.frame);
+  if (written.address >= 1) f.SetProgramAddress(written.address);
   return true;
 }
 
 int TCliSession::RunConfigureFromProfile() {
-  TForm1& f = *form_;
+  TVelaEngine& f = *engine_;
   const std::string& fileName = options_.commission.profileFile;
   std::vector<std::pair<const TField*, TJson>> given;
   TJson root;

@@ -6,19 +6,19 @@
 
 namespace vela::cli {
 int TCliSession::RunRead() {
-  if (!RunOperation([&] { form_->Start(TOperationKind::ReadOnce); })) return 1;
+  if (!RunOperation([&] { engine_->Start(TOperationKind::ReadOnce); })) return 1;
   if (!Outcome().Succeeded()) return Fail("Чтение не выполнено.");
-  const std::vector<std::string> cells = CellLines(*form_->FCells);
+  const std::vector<std::string> cells = CellLines(*engine_->FCells);
   if (options_.iec && cells.empty()) return Fail("Прибор не передал значений.");
   if (options_.format != TOutputFormat::Text) {
-    PrintData(ReadingHeader(options_.format, *form_->FCells) +
-              ReadingLine(options_.format, *form_->FCells, ReadingTimeNow()));
+    PrintData(ReadingHeader(options_.format, *engine_->FCells) +
+              ReadingLine(options_.format, *engine_->FCells, ReadingTimeNow()));
     return 0;
   }
   for (const std::string& line : cells) Print(line);
-  const std::string clock = ClockLine(*form_);
+  const std::string clock = ClockLine(*engine_);
   if (!clock.empty()) Print(clock);
-  return AnyValueShown(*form_->FCells) ? 0 : Fail("Прибор не передал ни одного значения.");
+  return AnyValueShown(*engine_->FCells) ? 0 : Fail("Прибор не передал ни одного значения.");
 }
 
 }  // namespace vela::cli

@@ -47,22 +47,22 @@ bool AnyValueShown(const TMeasurementCells& cells) {
   return false;
 }
 
-std::string ClockLine(const TForm1& form) {
-  const std::string shown = form.DeviceClockShown();
+std::string ClockLine(const TVelaEngine& form) {
+  const std::string shown = form.DeviceClockText();
   return shown.empty() ? std::string() : "Часы прибора: " + shown;
 }
 
-std::vector<std::string> SettingsLines(const TForm1& form) {
+std::vector<std::string> SettingsLines(const TVelaEngine& form) {
   const TIecDeviceOptions& iec = form.IecDeviceOptions();
-  const TForm1::TDeviceSettingsShown shown = form.DeviceSettingsShown();
+  const TDeviceSettingsModel& shown = form.DeviceSettings();
   std::vector<std::string> lines = {
-      "Протокол: " + shown.protocolText,
-      "Скорость: " + shown.speed,
-      "Формат: " + shown.frameText,
+      "Протокол: " + shown.ProtocolText(),
+      "Скорость: " + shown.SpeedText(),
+      "Формат: " + shown.FrameText(),
       "Адрес: " + (shown.address > 0 ? std::to_string(shown.address) : "не задан"),
-      "Сеть: " + shown.network,
+      "Сеть: " + shown.NetworkText(),
   };
-  if (const std::string serial = form.SerialShown(); !serial.empty()) {
+  if (const std::string serial = form.SerialCaption(); !serial.empty()) {
     lines.insert(lines.begin(), serial);  // the serial number
   }
   if (shown.protocol == 2) {

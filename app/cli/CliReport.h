@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainForm.h"
+#include "app/Engine.h"
 
 namespace vela::cli {
 
@@ -21,8 +21,8 @@ std::vector<std::string> CellLines(const TMeasurementCells& cells);
 // Whether any cell shows a measured value.
 bool AnyValueShown(const TMeasurementCells& cells);
 // The device clock field, when it shows anything.
-std::string ClockLine(const TForm1& form);
+std::string ClockLine(const TVelaEngine& form);
 // The device-side configuration as the settings read left it in the window.
-std::vector<std::string> SettingsLines(const TForm1& form);
+std::vector<std::string> SettingsLines(const TVelaEngine& form);
 
 }  // namespace vela::cli

@@ -23,20 +23,6 @@
 namespace vela::cli {
 namespace {
 
-// The file name the recording button asks for comes from --csv.
-class TFixedSaveDialog : public TSaveDialog {
- public:
-  explicit TFixedSaveDialog(std::string fileName) : fileName_(std::move(fileName)) {}
-  bool Execute(const std::string&, const std::string&, const std::string&,
-               std::string& fileName) override {
-    fileName = fileName_;
-    return true;
-  }
-
- private:
-  std::string fileName_;
-};
-
 // The options dialog of IEC mode: the connection comes from the command line.
 class TCliIecDialog : public TIecOptionsDialog {
  public:
@@ -71,17 +57,9 @@ TCliSession::TCliSession(const TCliOptions& options, HeadlessEventLoop& loop,
 
 TCliSession::~TCliSession() = default;
 
-TForm1Seams TCliSession::MakeSeams() {
-  TForm1Seams seams(loop_.GetClock(), loop_);
-  const std::string port = port_;
+TEngineSeams TCliSession::MakeSeams() {
+  TEngineSeams seams(loop_.GetClock(), loop_);
   seams.rs485Rts = options_.rts;
-  seams.enumComPorts = [port] {
-    std::vector<std::string> ports = PortsInPreferredOrder();
-    if (!port.empty() && std::find(ports.begin(), ports.end(), port) == ports.end()) {
-      ports.push_back(port);  // opening it tells what is wrong with it
-    }
-    return ports;
-  };
   seams.debugOutputFactory = [this]() -> std::unique_ptr<TTraceTarget> {
     std::unique_ptr<TTraceTarget> console;
     try {
@@ -94,10 +72,6 @@ TForm1Seams TCliSession::MakeSeams() {
   if (options_.iec) {
     iecDialog_ = std::make_unique<TCliIecDialog>(*options_.iec);
     seams.iecOptionsDialog = iecDialog_.get();
-  }
-  if (!options_.csvFile.empty() && options_.csvFile != kCsvToStandardOutput) {
-    saveDialog_ = std::make_unique<TFixedSaveDialog>(options_.csvFile);
-    seams.saveDialog = saveDialog_.get();
   }
   seams.fastExchange = options_.fast;
   seams.programVersion = FileVersionText(OwnExecutablePath());
@@ -112,10 +86,9 @@ TForm1Seams TCliSession::MakeSeams() {
 int TCliSession::Run() {
   if (options_.command == TCommand::Ports) return RunPortsCommand();
   port_ = PortOfArgument(options_.port);
-  form_ = std::make_unique<TForm1>(MakeSeams());
-  if (form_->StartupFailed()) return Fail("Программа не может быть запущена.");
-  form_->ActivityLog().OnLine = [this](const std::string& line) { PrintLogLine(line); };
-  form_->OnExchange = [this](const TExchangeEvent& event) { CountExchange(event); };
+  engine_ = std::make_unique<TVelaEngine>(MakeSeams());
+  engine_->ActivityLog().OnLine = [this](const std::string& line) { PrintLogLine(line); };
+  engine_->OnExchange = [this](const TExchangeEvent& event) { CountExchange(event); };
   if (!SetProgramLink()) return 1;
   switch (options_.command) {
     case TCommand::Read:
@@ -143,22 +116,37 @@ int TCliSession::Run() {
 }
 
 bool TCliSession::SetProgramLink() {
-  TForm1& f = *form_;
-  if (!port_.empty()) f.ChoosePort(port_);
-  if (f.PortShown().empty()) {
+  TVelaEngine& f = *engine_;
+  // The port asked for, or the first one present (opening it tells what is
+  // wrong with it).
+  std::string port = port_;
+  if (port.empty()) {
+    try {
+      const std::vector<std::string> present = PortsInPreferredOrder();
+      if (!present.empty()) port = present.front();
+    } catch (...) {
+      port = "COM1";  // without a list of the ports present, the first name
+    }
+  }
+  if (!port.empty()) f.SelectPort(port);
+  if (f.ProgramLink().port.empty()) {
     Fail("Последовательные порты не найдены; укажите порт: --port COMn.");
     return false;
   }
   // Which port and device the command uses: a diagnostic, beside the log.
   if (!options_.quiet) {
-    std::fputs(("Порт " + PortInUse(f.PortShown()) + "\n").c_str(), stderr);
+    std::fputs(("Порт " + PortInUse(f.ProgramLink().port) + "\n").c_str(), stderr);
   }
   if (options_.rs485) {
-    f.ChooseInterface(true);
-    f.ChooseProgramProtocol(options_.iec ? 2 : options_.ascii ? 1 : 0);
-    f.ChooseProgramSpeed(options_.speed);
-    f.ChooseProgramFrame(options_.frame);
-    f.ChooseProgramAddress(options_.address);
+    // In the order an operator sets the boxes: entering IEC mode takes the
+    // address from the device settings, the address given comes after it.
+    f.SetInterface(true, f.ProgramLink());
+    f.SetProgramProtocol(options_.iec ? 2 : options_.ascii ? 1 : 0);
+    if (const int speed = IndexOfText(kProgramSpeeds, options_.speed); speed >= 0) {
+      f.SetProgramSpeed(speed);
+    }
+    f.SetProgramFrame(options_.frame);
+    f.SetProgramAddress(options_.address);
     if (options_.iec && !f.FIec) {
       Fail("Режим IEC 60870-5-101 не включён.");
       return false;
@@ -174,10 +162,10 @@ bool TCliSession::Stopped() const {
 bool TCliSession::RunOperation(const std::function<void()>& start) {
   start();
   const auto timeoutMs = static_cast<int64_t>(options_.timeoutSeconds * 1000);
-  loop_.RunUntil([&] { return !form_->Busy() || Stopped(); }, timeoutMs);
-  if (!form_->Busy()) return true;
+  loop_.RunUntil([&] { return !engine_->Busy() || Stopped(); }, timeoutMs);
+  if (!engine_->Busy()) return true;
   const bool interrupted = Stopped();
-  form_->FormKeyPress(static_cast<char>(kVkEscape));  // cancel: stop and close the port
+  if (engine_->FPort->IsOpen()) engine_->CancelOperation();  // stop and close the port
   loop_.ProcessPending();
   char timeout[160];
   std::snprintf(timeout, sizeof timeout, "Операция не завершилась за %g с и прервана.",

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/CycleFigures.h"
-#include "app/MainForm.h"
+#include "app/Engine.h"
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliTrace.h"
 #include "common/HeadlessEventLoop.h"
@@ -28,7 +28,7 @@ class TCliSession {
   int Run();
 
  private:
-  TForm1Seams MakeSeams();
+  TEngineSeams MakeSeams();
   bool SetProgramLink();
   bool RunOperation(const std::function<void()>& start);
   bool Stopped() const;
@@ -58,7 +58,7 @@ class TCliSession {
   void PrintData(const std::string& text) const;
   int Fail(const std::string& reason) const;
   // The outcome of the operation the command ran last.
-  const TOperationOutcome& Outcome() const { return form_->LastOutcome(); }
+  const TOperationOutcome& Outcome() const { return engine_->LastOutcome(); }
   void CountExchange(const TExchangeEvent& event);
 
   const TCliOptions& options_;
@@ -66,9 +66,8 @@ class TCliSession {
   HeadlessEventLoop& loop_;
   const TStopSignal* stop_;
   TCliTrace* trace_ = nullptr;  // owned by the form
-  std::unique_ptr<TSaveDialog> saveDialog_;
   std::unique_ptr<TIecOptionsDialog> iecDialog_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<TVelaEngine> engine_;
   bool quietLog_ = false;    // find: the probes' log lines are not printed
   int64_t answersSeen_ = 0;  // answers and line errors, from the exchange events
   std::string lastLogLine_;  // the activity log's latest line

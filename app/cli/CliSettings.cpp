@@ -6,11 +6,11 @@
 
 namespace vela::cli {
 int TCliSession::RunSettings() {
-  if (!RunOperation([&] { form_->Start(TOperationKind::ReadSettings); })) return 1;
+  if (!RunOperation([&] { engine_->Start(TOperationKind::ReadSettings); })) return 1;
   if (!Outcome().Succeeded() || !Outcome().settings) {
     return Fail("Установки прибора не прочитаны.");
   }
-  for (const std::string& line : SettingsLines(*form_)) Print(line);
+  for (const std::string& line : SettingsLines(*engine_)) Print(line);
   return options_.commission.saveFile.empty() ? 0 : SaveProfile();
 }
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/MainForm.h"
+#include "app/Engine.h"
 
 namespace vela::cli {
 

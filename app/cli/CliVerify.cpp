@@ -4,7 +4,7 @@
 
 namespace vela::cli {
 int TCliSession::RunVerify() {
-  if (!RunOperation([&] { form_->Start(TOperationKind::Identification); })) return 1;
+  if (!RunOperation([&] { engine_->Start(TOperationKind::Identification); })) return 1;
   const TOperationOutcome& outcome = Outcome();
   if (!outcome.Succeeded() || !outcome.identification || !outcome.identification->verified) {
     return Fail("Верификация не выполнена.");

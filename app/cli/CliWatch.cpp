@@ -33,7 +33,7 @@ std::string ResourcesText(const std::optional<TProcessResources>& early,
 }  // namespace
 
 void TCliSession::PrintEachReading() {
-  TForm1& f = *form_;
+  TVelaEngine& f = *engine_;
   if (options_.csvFile == kCsvToStandardOutput) {
     // The recording itself, byte for byte as in a file, on standard output.
     auto recorder = std::make_shared<TCsvRecorder>(*f.FCells, loop_.GetClock());
@@ -43,15 +43,15 @@ void TCliSession::PrintEachReading() {
   }
   PrintData(ReadingHeader(options_.format, *f.FCells));
   f.OnReadingComplete = [this] {
-    PrintData(ReadingLine(options_.format, *form_->FCells, ReadingTimeNow()));
+    PrintData(ReadingLine(options_.format, *engine_->FCells, ReadingTimeNow()));
   };
 }
 
 int TCliSession::RunWatch() {
-  TForm1& f = *form_;
+  TVelaEngine& f = *engine_;
   PrintEachReading();
   if (!options_.csvFile.empty() && options_.csvFile != kCsvToStandardOutput) {
-    f.ToggleRecording();
+    f.StartRecording(options_.csvFile);
     if (!f.Recording()) return Fail("Запись в файл не начата.");
   }
   f.Start(TOperationKind::Continuous);
@@ -80,9 +80,9 @@ int TCliSession::RunWatch() {
   const TProcessResources last = SampleProcessResources();  // before the port closes
   f.FExchangeStats.Add(earlier);
   const bool endedByItself = !f.ContinuousRunning() && !Stopped() && !f.FPortFailed;
-  f.StopContinuousReading();  // "Остановлено.", the port is closed
+  if (f.ContinuousRunning()) f.ToggleContinuousReading();  // "Остановлено.", the port is closed
   loop_.ProcessPending();
-  if (f.Recording()) f.ToggleRecording();
+  if (f.Recording()) f.StopRecording();
   f.OnReadingComplete = nullptr;
   if (options_.stats) {
     // The cycle figures come from the MODBUS job lines of the trace; an IEC

@@ -43,16 +43,16 @@ void BM_ReadOnce(benchmark::State& state) {
   };
   TForm1 form(std::move(seams));
   Octets lastRequest;
-  auto traceWrite = form.FPort->OnWrite;
-  form.FPort->OnWrite = [&](TArkComPort* sender, const Octets& data) {
+  auto traceWrite = form.Engine().FPort->OnWrite;
+  form.Engine().FPort->OnWrite = [&](TArkComPort* sender, const Octets& data) {
     lastRequest = data;
     traceWrite(sender, data);
   };
   int64_t responses = 0;
   for (auto _ : state) {
     form.Button4Click();
-    while (form.FBusy) {
-      form.PortRead(form.FPort.get(), AnswerTo(lastRequest));
+    while (form.Engine().FBusy) {
+      form.Engine().PortRead(form.Engine().FPort.get(), AnswerTo(lastRequest));
       ++responses;
     }
   }

@@ -34,7 +34,7 @@ bool LogHas(const TForm1& form, const std::string& text) {
 // Presses "прочитать однократно" and lets the loop run until the read ended.
 bool ReadOnce(TForm1& form) {
   form.Button4.Click();
-  return test::RunEventsUntil([&] { return !form.FBusy; }, kReadLimitMs) &&
+  return test::RunEventsUntil([&] { return !form.Engine().FBusy; }, kReadLimitMs) &&
          LogHas(form, msg::kReadDone);
 }
 
@@ -69,7 +69,7 @@ class QtReadTest : public ::testing::Test {
 
 TEST_F(QtReadTest, ReadFillsThePanelAndTheClockField) {
   ASSERT_TRUE(ReadOnce(Form())) << Form().Memo1.Text();
-  const TMeasurementCells& cells = *Form().FCells;
+  const TMeasurementCells& cells = *Form().Engine().FCells;
   EXPECT_EQ(cells[slotF].State(), cvsValue);
   EXPECT_NEAR(cells[slotF].Value(), 50.0, 1.0);
   EXPECT_NEAR(cells[slotUa].Value(), 230.0, 20.0);
@@ -93,7 +93,7 @@ TEST_F(QtReadTest, ReadFillsThePanelAndTheClockField) {
 TEST_F(QtReadTest, ZoomViewCollectsATrendFromRepeatedReads) {
   ASSERT_TRUE(ReadOnce(Form())) << Form().Memo1.Text();
   ImageWidget& image = program_->Window().Image();
-  const TRect cell = Form().FCells->CellRect(slotF);
+  const TRect cell = Form().Engine().FCells->CellRect(slotF);
   SendMouse(image, QEvent::MouseMove, QPoint(cell.Left + 20, cell.Top + 8));
   ASSERT_TRUE(Form().FPanel->Hover());
   SendMouse(image, QEvent::MouseButtonPress, QPoint(cell.Left + 20, cell.Top + 8));

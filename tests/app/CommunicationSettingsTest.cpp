@@ -22,7 +22,7 @@ TEST(CommunicationSettingsTest, SpeedBoxSetsThePortSpeed) {
                             SpeedCase{3, 57600}, SpeedCase{4, 115200}, SpeedCase{-1, 9600}}) {
     f.ComboBox3.SetItemIndex(c.index);
     f.ComboBox3Click();
-    EXPECT_EQ(f.FPort->BaudRate(), c.baud) << c.index;
+    EXPECT_EQ(f.Engine().FPort->BaudRate(), c.baud) << c.index;
   }
 }
 
@@ -43,10 +43,10 @@ TEST(CommunicationSettingsTest, ProtocolAndFrameBoxesSetTheCharacterFrame) {
   for (const FrameCase& c : cases) {
     ASSERT_TRUE(f.ComboBox2.ChooseText(c.protocol));
     ASSERT_TRUE(f.ComboBox4.ChooseText(c.frame)) << c.frame;
-    EXPECT_EQ(f.FPort->ByteSize(), c.byteSize) << c.frame;
-    EXPECT_EQ(f.FPort->Parity(), c.parity) << c.frame;
-    EXPECT_EQ(f.FPort->StopBits(), c.stopBits) << c.frame;
-    EXPECT_EQ(f.FPacker->RtuMode, c.byteSize == 8);
+    EXPECT_EQ(f.Engine().FPort->ByteSize(), c.byteSize) << c.frame;
+    EXPECT_EQ(f.Engine().FPort->Parity(), c.parity) << c.frame;
+    EXPECT_EQ(f.Engine().FPort->StopBits(), c.stopBits) << c.frame;
+    EXPECT_EQ(f.Engine().FPacker->RtuMode, c.byteSize == 8);
   }
   // Changing the protocol keeps the chosen frame's place in the list.
   f.ComboBox2.ChooseText("MODBUS RTU");
@@ -61,7 +61,7 @@ TEST(CommunicationSettingsTest, UsbFixesTheProgramSideLink) {
   f.ComboBox3.ChooseText("115200");
   f.ComboBox4.ChooseText("7O1");
   f.cbAddr.ChooseText("44");
-  EXPECT_EQ(f.FPacker->Address, 44);
+  EXPECT_EQ(f.Engine().FPacker->Address, 44);
   f.cbInterfaceType.Choose(0);
   EXPECT_EQ(f.ComboBox2.Text(), "MODBUS RTU");
   EXPECT_EQ(f.ComboBox3.Text(), "38400");
@@ -70,11 +70,11 @@ TEST(CommunicationSettingsTest, UsbFixesTheProgramSideLink) {
   EXPECT_FALSE(f.cbAddr.Visible());
   EXPECT_FALSE(f.ComboBox2.Enabled());
   EXPECT_FALSE(f.ComboBox3.Enabled());
-  EXPECT_TRUE(f.FPacker->RtuMode);
-  EXPECT_EQ(f.FPacker->Address, 1);
-  EXPECT_EQ(f.FPort->BaudRate(), 38400);
-  EXPECT_EQ(f.FPort->ByteSize(), 8);
-  EXPECT_EQ(f.FPort->Parity(), 2);
+  EXPECT_TRUE(f.Engine().FPacker->RtuMode);
+  EXPECT_EQ(f.Engine().FPacker->Address, 1);
+  EXPECT_EQ(f.Engine().FPort->BaudRate(), 38400);
+  EXPECT_EQ(f.Engine().FPort->ByteSize(), 8);
+  EXPECT_EQ(f.Engine().FPort->Parity(), 2);
 }
 
 TEST(CommunicationSettingsTest, IecProtocolCancelledFallsBackToRtu) {
@@ -85,9 +85,9 @@ TEST(CommunicationSettingsTest, IecProtocolCancelledFallsBackToRtu) {
   f.ComboBox2.ChooseText("MODBUS ASCII");
   f.ComboBox2.ChooseText("IEC 60870-5-101");
   EXPECT_EQ(f.ComboBox2.Text(), "MODBUS RTU");
-  EXPECT_TRUE(f.FPacker->RtuMode);
-  EXPECT_EQ(f.FPort->ByteSize(), 8);
-  EXPECT_EQ(f.FIec, nullptr);
+  EXPECT_TRUE(f.Engine().FPacker->RtuMode);
+  EXPECT_EQ(f.Engine().FPort->ByteSize(), 8);
+  EXPECT_EQ(f.Engine().FIec, nullptr);
 }
 
 TEST(CommunicationSettingsTest, BoxListsAndHints) {

@@ -23,7 +23,7 @@ TEST_P(FastExchangeFormTest, EveryAnswerIsWholeForThePortOnlyInFastMode) {
   int replies = 0, accepted = 0;
   h.onReply = [&](const Octets& frame) {
     ++replies;
-    if (f.FPort->AnswerIsComplete(frame)) ++accepted;
+    if (f.Engine().FPort->AnswerIsComplete(frame)) ++accepted;
   };
   f.Button4.Click();
   h.AnswerAll();
@@ -33,7 +33,7 @@ TEST_P(FastExchangeFormTest, EveryAnswerIsWholeForThePortOnlyInFastMode) {
   EXPECT_TRUE(h.LogHas(msg::kOperationDone));
   EXPECT_GT(replies, 8);
   EXPECT_EQ(accepted, fast ? replies : 0);
-  EXPECT_EQ(f.FPort->FastExchange(), fast);
+  EXPECT_EQ(f.Engine().FPort->FastExchange(), fast);
   const auto& trace = h.trace();
   EXPECT_NE(std::find(trace.begin(), trace.end(),
                       fast ? msg::kFastExchangeTrace : msg::kSilenceExchangeTrace),

@@ -71,7 +71,7 @@ void FormHarness::MakeSupportedVela() {
 void FormHarness::ReadSettings() {
   form_->Button7.Click();
   AnswerAll();
-  ASSERT_FALSE(form_->FBusy);
+  ASSERT_FALSE(form_->Engine().FBusy);
 }
 
 Octets FormHarness::Rtu(const Octets& body) {
@@ -175,10 +175,10 @@ void FormHarness::WaitForDelivery(size_t traceCountBefore,
 }
 
 void FormHarness::AnswerAll(int maxAnswers) {
-  for (int i = 0; i < maxAnswers && form_->FBusy && form_->FPort->IsOpen(); ++i) {
+  for (int i = 0; i < maxAnswers && form_->Engine().FBusy && form_->Engine().FPort->IsOpen(); ++i) {
     const int sent = RequestCount();
     Answer();
-    if (RequestCount() == sent && form_->FBusy) break;  // waiting on a timer
+    if (RequestCount() == sent && form_->Engine().FBusy) break;  // waiting on a timer
   }
 }
 

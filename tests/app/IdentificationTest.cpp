@@ -93,7 +93,7 @@ TEST(IdentificationFlowTest, ReportShowsDeviceSoftware) {
   EXPECT_TRUE(h.LogHas("Номер версии: 2.3"));
   EXPECT_TRUE(h.LogHas("Цифровой идентификатор: 0x1977"));
   EXPECT_FALSE(h.LogHas(msg::kReadDone));
-  EXPECT_FALSE(h.form().FBusy);
+  EXPECT_FALSE(h.form().Engine().FBusy);
 }
 
 struct ProbeCase {
@@ -111,13 +111,13 @@ TEST_P(IdentificationProbeTest, WaitsItsOwnTimeOut) {
   const ProbeCase& c = GetParam();
   FormHarness h;
   h.MakeSupportedVela();
-  ASSERT_TRUE(h.form().ProbeIdentification(c.timeoutMs));
+  ASSERT_TRUE(h.form().Engine().ProbeIdentification(c.timeoutMs));
   EXPECT_EQ(h.RequestCount(), 1);
   EXPECT_EQ(h.LastRequest().start, 768);
   h.loop().Advance(c.silentForMs);
-  EXPECT_EQ(h.form().FBusy, c.stillWaiting);
+  EXPECT_EQ(h.form().Engine().FBusy, c.stillWaiting);
   EXPECT_EQ(h.RequestCount(), 1);  // single-shot: never repeated
-  EXPECT_EQ(h.form().FProbeTimeoutMs, c.stillWaiting ? c.timeoutMs : 0);
+  EXPECT_EQ(h.form().Engine().FProbeTimeoutMs, c.stillWaiting ? c.timeoutMs : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IdentificationProbeTest,
@@ -132,12 +132,12 @@ TEST(IdentificationProbeTest, AnsweredProbeReadsTheBlockAndNothingElse) {
   h.MakeSupportedVela();
   h.input[768] = 0;
   h.input[769] = 4711;
-  ASSERT_TRUE(h.form().ProbeIdentification(90));
+  ASSERT_TRUE(h.form().Engine().ProbeIdentification(90));
   h.AnswerAll();
   EXPECT_EQ(h.RequestCount(), 1);
-  EXPECT_TRUE(h.form().FDevInfoRead);
-  EXPECT_EQ(h.form().FDevInfo->GetSerial(), 4711u);
-  EXPECT_FALSE(h.form().FBusy);
+  EXPECT_TRUE(h.form().Engine().FDevInfoRead);
+  EXPECT_EQ(h.form().Engine().FDevInfo->GetSerial(), 4711u);
+  EXPECT_FALSE(h.form().Engine().FBusy);
 }
 
 struct NextDeviceCase {
@@ -164,7 +164,7 @@ TEST_P(NextDeviceTest, AnotherDeviceClearsWhatTheFirstLeftOnScreen) {
   TForm1& f = h.form();
   bool anyCellShown = false;
   for (int slot = 0; slot < kSlotCount; ++slot)
-    anyCellShown |= (*f.FCells)[slot].State() != cvsNone;
+    anyCellShown |= (*f.Engine().FCells)[slot].State() != cvsNone;
   EXPECT_EQ(anyCellShown, !GetParam().forgotten);
   EXPECT_EQ(f.edTime.Text().empty(), GetParam().forgotten);
   EXPECT_EQ(f.GroupBox2.Caption().empty(), GetParam().forgotten);

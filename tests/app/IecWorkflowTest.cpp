@@ -29,7 +29,7 @@ class IecWorkflowTest : public ::testing::Test {
   void EnterIec() {
     f.cbInterfaceType.Choose(1);
     ASSERT_TRUE(f.ComboBox2.ChooseText("IEC 60870-5-101"));
-    ASSERT_NE(f.FIec, nullptr);
+    ASSERT_NE(f.Engine().FIec, nullptr);
   }
   // Function codes of the frames sent so far.
   std::vector<int> Functions() {
@@ -43,12 +43,14 @@ class IecWorkflowTest : public ::testing::Test {
   int LastFunction() { return Functions().empty() ? -1 : Functions().back(); }
   int Shown() const {
     int n = 0;
-    for (int slot = 0; slot < kSlotCount; ++slot) n += (*f.FCells)[slot].State() == cvsValue;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+      n += (*f.Engine().FCells)[slot].State() == cvsValue;
     return n;
   }
   int Hidden() const {
     int n = 0;
-    for (int slot = 0; slot < kSlotCount; ++slot) n += (*f.FCells)[slot].State() == cvsNone;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+      n += (*f.Engine().FCells)[slot].State() == cvsNone;
     return n;
   }
   size_t TraceIndex(const std::string& job) const {
@@ -82,18 +84,18 @@ TEST_F(IecWorkflowTest, EnteringTakesTheDeviceOptionsAndTheDialog) {
   f.cbAddress.ChooseText("7");
   EnterIec();
   EXPECT_EQ(h.iecDialog().modes, std::vector<TIecOptionsMode>{TIecOptionsMode::Connection});
-  EXPECT_EQ(f.FIec->Link().expectedCommonAddress, 5u);
+  EXPECT_EQ(f.Engine().FIec->Link().expectedCommonAddress, 5u);
   EXPECT_EQ(f.cbAddr.Text(), "7");
-  EXPECT_EQ(f.FIec->Master().LinkAddress(), 7u);
-  EXPECT_EQ(f.FPort->ByteSize(), 8);
+  EXPECT_EQ(f.Engine().FIec->Master().LinkAddress(), 7u);
+  EXPECT_EQ(f.Engine().FPort->ByteSize(), 8);
   EXPECT_TRUE(ModbusControlsDisabled());
   // The address box goes on setting the link address.
   f.cbAddr.ChooseText("9");
-  EXPECT_EQ(f.FIec->Master().LinkAddress(), 9u);
+  EXPECT_EQ(f.Engine().FIec->Master().LinkAddress(), 9u);
   // Leaving gives the Modbus frame builder the address box again.
   f.ComboBox2.ChooseText("MODBUS ASCII");
-  EXPECT_EQ(f.FIec, nullptr);
-  EXPECT_EQ(f.FPacker->Address, 9);
+  EXPECT_EQ(f.Engine().FIec, nullptr);
+  EXPECT_EQ(f.Engine().FPacker->Address, 9);
   EXPECT_FALSE(ModbusControlsDisabled());
   EXPECT_TRUE(f.Button7.Enabled());
 }
@@ -126,9 +128,9 @@ TEST_F(IecWorkflowTest, RefusedEntryGoesBackToRtu) {
     };
     f.Memo1.Clear();
     f.ComboBox2.ChooseText("IEC 60870-5-101");
-    EXPECT_EQ(f.FIec, nullptr) << c.name;
+    EXPECT_EQ(f.Engine().FIec, nullptr) << c.name;
     EXPECT_EQ(f.ComboBox2.Text(), "MODBUS RTU") << c.name;
-    EXPECT_TRUE(f.FPacker->RtuMode) << c.name;
+    EXPECT_TRUE(f.Engine().FPacker->RtuMode) << c.name;
     if (c.logStart.empty()) {
       EXPECT_TRUE(h.log().empty()) << c.name;
     } else {
@@ -141,15 +143,15 @@ TEST_F(IecWorkflowTest, RefusedEntryGoesBackToRtu) {
 TEST_F(IecWorkflowTest, FirstReadResetsTheLinkThenReadsAll28) {
   EnterIec();
   f.Button4.Click();
-  EXPECT_TRUE(f.FBusy);
+  EXPECT_TRUE(f.Engine().FBusy);
   Play({Fixed(fc::kLinkStatus), Fixed(fc::kAck), Data(Measured(kNc, 2, 1, Values()))});
   EXPECT_EQ(Functions(), (std::vector<int>{9, 0, 11}));
   EXPECT_LT(TraceIndex(msg::kIecTraceReset), TraceIndex(msg::kIecTraceRead));
   EXPECT_LT(TraceIndex(msg::kIecTraceRead), h.trace().size());
   EXPECT_EQ(Shown(), 28);
   EXPECT_EQ(h.log().back(), msg::kReadDone);
-  EXPECT_FALSE(f.FBusy);
-  EXPECT_FALSE(f.FPort->IsOpen());
+  EXPECT_FALSE(f.Engine().FBusy);
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
   EXPECT_TRUE(f.Button4.Enabled());
   EXPECT_TRUE(ModbusControlsDisabled());  // IEC mode keeps them disabled
 }
@@ -158,11 +160,11 @@ TEST_F(IecWorkflowTest, SilentDeviceFailsOneReadWithAllCellsHidden) {
   EnterIec();
   f.Button4.Click();
   h.loop().Advance(5000);
-  EXPECT_FALSE(f.FBusy);
+  EXPECT_FALSE(f.Engine().FBusy);
   EXPECT_EQ(h.LogCount(msg::kIecLinkFailed), 1);
   EXPECT_EQ(h.log().back(), msg::kIecOperationFailed);
   EXPECT_EQ(Hidden(), 28);
-  EXPECT_FALSE(f.FPort->IsOpen());
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
 }
 
 TEST_F(IecWorkflowTest, ContinuousReadingOfASilentDeviceKeepsResetting) {
@@ -172,18 +174,18 @@ TEST_F(IecWorkflowTest, ContinuousReadingOfASilentDeviceKeepsResetting) {
   h.loop().Advance(10000);
   const std::vector<int> sent = Functions();
   EXPECT_GE(std::count(sent.begin(), sent.end(), 9), 5);
-  EXPECT_TRUE(f.FContinuousRunning);
-  EXPECT_TRUE(f.FBusy);
+  EXPECT_TRUE(f.Engine().FContinuousRunning);
+  EXPECT_TRUE(f.Engine().FBusy);
   f.Button5.Click();  // stop: the chain ends at the next result
   h.loop().Advance(5000);
-  EXPECT_FALSE(f.FBusy);
+  EXPECT_FALSE(f.Engine().FBusy);
   // Every request went unanswered, and the trace says so at the end.
-  const TExchangeFigures figures = f.FExchangeStats.Figures();
+  const TExchangeFigures figures = f.Engine().FExchangeStats.Figures();
   EXPECT_EQ(figures.exchanges, static_cast<int64_t>(h.line().Written().size()));
   EXPECT_EQ(figures.timeouts, figures.exchanges);
   EXPECT_EQ(figures.answers, 0);
-  EXPECT_EQ(h.trace().back(), f.FExchangeStats.Text());
-  EXPECT_FALSE(f.FPort->IsOpen());
+  EXPECT_EQ(h.trace().back(), f.Engine().FExchangeStats.Text());
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
   EXPECT_TRUE(f.Button4.Enabled());
   EXPECT_TRUE(ModbusControlsDisabled());
   const size_t after = h.line().Written().size();
@@ -206,8 +208,8 @@ TEST_F(IecWorkflowTest, SyncWithoutClass2DataEndsWithNoData) {
   EXPECT_EQ(Functions(), (std::vector<int>{9, 0, 3, 11}));
   EXPECT_EQ(h.log().back(), "Статус: нет данных");
   EXPECT_EQ(f.edTime.Text(), "");
-  EXPECT_FALSE(f.FIec->ClockConfirmed());
-  EXPECT_FALSE(f.FBusy);
+  EXPECT_FALSE(f.Engine().FIec->ClockConfirmed());
+  EXPECT_FALSE(f.Engine().FBusy);
 }
 
 // Devices that are not a Vela: data in class 1, readings over two ASDUs, the
@@ -301,13 +303,14 @@ TEST_F(IecWorkflowTest, WorkflowsAgainstOtherSlaves) {
     ASSERT_FALSE(fresh.log().empty()) << c.name;
     EXPECT_EQ(fresh.log().back(), c.lastLog) << c.name;
     int shown = 0;
-    for (int slot = 0; slot < kSlotCount; ++slot) shown += (*form.FCells)[slot].State() == cvsValue;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+      shown += (*form.Engine().FCells)[slot].State() == cvsValue;
     EXPECT_EQ(shown, c.shown) << c.name;
-    EXPECT_EQ(form.FIec->ClockConfirmed(), c.clockConfirmed) << c.name;
+    EXPECT_EQ(form.Engine().FIec->ClockConfirmed(), c.clockConfirmed) << c.name;
     if (c.clockConfirmed) {
       EXPECT_EQ(form.edTime.Text(), kClockAnswerText) << c.name;
     }
-    EXPECT_FALSE(form.FBusy) << c.name;
+    EXPECT_FALSE(form.Engine().FBusy) << c.name;
     form.BitBtn1.Click();
     std::ifstream file(name);
     std::stringstream content;
@@ -340,23 +343,23 @@ TEST_F(IecWorkflowTest, ProtocolOrPortChangeEndsTheRunningOperation) {
     form.cbInterfaceType.Choose(1);
     ASSERT_TRUE(form.ComboBox2.ChooseText("IEC 60870-5-101"));
     form.Button5.Click();
-    ASSERT_TRUE(form.FBusy);
+    ASSERT_TRUE(form.Engine().FBusy);
     if (c.changePort) {
       form.cbComPort.ChooseText("COM3");
     } else {
       form.cbInterfaceType.Choose(0);  // USB: MODBUS RTU
     }
     EXPECT_EQ(fresh.log().back(), c.line) << c.name;
-    EXPECT_FALSE(form.FBusy) << c.name;
-    EXPECT_FALSE(form.FContinuousRunning) << c.name;
-    EXPECT_FALSE(form.FPort->IsOpen()) << c.name;
+    EXPECT_FALSE(form.Engine().FBusy) << c.name;
+    EXPECT_FALSE(form.Engine().FContinuousRunning) << c.name;
+    EXPECT_FALSE(form.Engine().FPort->IsOpen()) << c.name;
     EXPECT_TRUE(form.Button4.Enabled()) << c.name;
-    EXPECT_EQ(form.FIec != nullptr, c.changePort) << c.name;
+    EXPECT_EQ(form.Engine().FIec != nullptr, c.changePort) << c.name;
     // Nothing runs on afterwards: no Modbus job list, no IEC chain.
     const size_t sent = fresh.line().Written().size();
     fresh.loop().Advance(5000);
     EXPECT_EQ(fresh.line().Written().size(), sent) << c.name;
-    EXPECT_FALSE(form.FBusy) << c.name;
+    EXPECT_FALSE(form.Engine().FBusy) << c.name;
   }
 }
 
@@ -365,8 +368,8 @@ TEST_F(IecWorkflowTest, FailedStartOfContinuousReadingLeavesTheWindowIdle) {
   h.line().FailNextOpen("порт занят");
   f.Button5.Click();
   EXPECT_EQ(h.log().back().rfind("Отказ: ", 0), 0u) << h.log().back();
-  EXPECT_FALSE(f.FContinuousRunning);
-  EXPECT_FALSE(f.FBusy);
+  EXPECT_FALSE(f.Engine().FContinuousRunning);
+  EXPECT_FALSE(f.Engine().FBusy);
   EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
   EXPECT_TRUE(f.Button4.Enabled());
 }

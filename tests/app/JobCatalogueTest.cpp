@@ -11,7 +11,7 @@ namespace {
 // start address is in `refused`, which get the exception code.
 void RunSettingsRead(FormHarness& h, std::initializer_list<uint16_t> refused, uint8_t code) {
   h.form().Button7.Click();
-  for (int i = 0; i < 20 && h.form().FBusy; ++i) {
+  for (int i = 0; i < 20 && h.form().Engine().FBusy; ++i) {
     const uint16_t start = h.LastRequest().start;
     if (std::find(refused.begin(), refused.end(), start) != refused.end()) {
       h.ReplyException(code);
@@ -92,14 +92,14 @@ TEST(JobCatalogueTest, RefusedValueReadsShowOverflow) {
   h.form().Button4.Click();
   for (int i = 0; i < 6; ++i) h.Answer();
   h.ReplyException(4);  // GetValues4
-  EXPECT_EQ((*h.form().FCells)[slotUa].State(), cvsOverflow);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotUa].State(), cvsOverflow);
   h.loop().Advance(310);
   h.ReplyException(4);  // GetF
-  EXPECT_EQ((*h.form().FCells)[slotF].State(), cvsOverflow);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotF].State(), cvsOverflow);
   h.loop().Advance(260);
   h.ReplyException(2);  // GetCos3, code 2: no power-factor registers
-  EXPECT_EQ(h.form().FCosSupport, 1);
-  EXPECT_EQ((*h.form().FCells)[slotCos].State(), cvsNone);
+  EXPECT_EQ(h.form().Engine().FCosSupport, 1);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotCos].State(), cvsNone);
   h.loop().Advance(260);
   h.ReplyException(4);  // GetTime (GetCos4 skipped)
   EXPECT_EQ(h.form().edTime.Text(), "нет");
@@ -114,8 +114,8 @@ TEST(JobCatalogueTest, GetCos3OtherCodeKeepsSupportAndShowsOverflow) {
   for (int i = 0; i < 8; ++i) h.Answer();
   ASSERT_EQ(h.LastRequest().start, 29);
   h.ReplyException(1);
-  EXPECT_EQ(h.form().FCosSupport, 2);
-  EXPECT_EQ((*h.form().FCells)[slotCos].GetText(), "ovf");
+  EXPECT_EQ(h.form().Engine().FCosSupport, 2);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotCos].GetText(), "ovf");
 }
 
 TEST(JobCatalogueTest, BusyWriteIsReportedAndRepeated) {
@@ -195,9 +195,9 @@ TEST(JobCatalogueTest, RefusedPhasePowerFactorsShowOverflow) {
   ASSERT_EQ(h.LastRequest().start, 24);  // GetCos4
   h.ReplyException(4);
   for (TSlot slot : {slotCosA, slotCosB, slotCosC}) {
-    EXPECT_EQ((*h.form().FCells)[slot].State(), cvsOverflow);
+    EXPECT_EQ((*h.form().Engine().FCells)[slot].State(), cvsOverflow);
   }
-  EXPECT_EQ((*h.form().FCells)[slotCos].State(), cvsValue);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotCos].State(), cvsValue);
 }
 
 TEST(JobCatalogueTest, RefusedClockWriteIsLoggedThenTheClockRuleStops) {
@@ -207,10 +207,10 @@ TEST(JobCatalogueTest, RefusedClockWriteIsLoggedThenTheClockRuleStops) {
   ASSERT_EQ(h.LastRequest().start, 27);
   h.ReplyException(3);
   EXPECT_TRUE(h.LogHas("Запись времени: MODBUS: Данные не корректны"));
-  EXPECT_TRUE(h.form().FBusy);
+  EXPECT_TRUE(h.form().Engine().FBusy);
   h.loop().Advance(360);
   EXPECT_TRUE(h.LogHas(msg::kClockNoAnswer));
-  EXPECT_FALSE(h.form().FBusy);
+  EXPECT_FALSE(h.form().Engine().FBusy);
 }
 
 TEST(JobCatalogueTest, RepeatRuleDoesNotAnnounceTheLinkAgain) {
@@ -228,7 +228,7 @@ TEST(JobCatalogueTest, RepeatRuleDoesNotAnnounceTheLinkAgain) {
 TEST(JobCatalogueTest, UnrequestedDataIsReported) {
   FormHarness h;
   h.form().Button5.Click();
-  h.form().FJobIndex = 40;  // outside the list: no job
+  h.form().Engine().FJobIndex = 40;  // outside the list: no job
   h.Reply("\x01\x02");
   EXPECT_TRUE(h.LogHas("Технология \"запрос-ответ\" не может быть выдержана."));
   h.form().FormKeyPress(27);

@@ -73,10 +73,10 @@ TEST(KeyboardTest, EscapeInItsThreeCases) {
   EXPECT_FALSE(f.CloseRequested());
   // Port open: Escape stops the operation.
   f.Button5.Click();
-  ASSERT_TRUE(f.FPort->IsOpen());
+  ASSERT_TRUE(f.Engine().FPort->IsOpen());
   f.FormKeyPress(27);
-  EXPECT_FALSE(f.FPort->IsOpen());
-  EXPECT_FALSE(f.FBusy);
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
+  EXPECT_FALSE(f.Engine().FBusy);
   EXPECT_FALSE(f.CloseRequested());
   // Idle: Escape closes the window.
   f.FormKeyPress(27);
@@ -101,12 +101,12 @@ TEST(KeyboardTest, StartupStateAndCaption) {
   FormHarness h;
   TForm1& f = h.form();
   EXPECT_EQ(f.Caption(), std::string(msg::kDesignCaption) + " (версия 1.0.0.1)");
-  EXPECT_EQ(f.FJobIndex, -1);
-  EXPECT_EQ(f.FJobs[0], jobDevInfo);
-  EXPECT_EQ(f.FJobs[5], jobGetLinkPrm4);
-  EXPECT_EQ(f.FJobs[6], 0);
-  EXPECT_EQ(f.FLinkPrm->Timeout, 500);
-  EXPECT_EQ(f.FValuesF->Timeout, 250);
+  EXPECT_EQ(f.Engine().FJobIndex, -1);
+  EXPECT_EQ(f.Engine().FJobs[0], jobDevInfo);
+  EXPECT_EQ(f.Engine().FJobs[5], jobGetLinkPrm4);
+  EXPECT_EQ(f.Engine().FJobs[6], 0);
+  EXPECT_EQ(f.Engine().FLinkPrm->Timeout, 500);
+  EXPECT_EQ(f.Engine().FValuesF->Timeout, 250);
   EXPECT_EQ(f.FKeySequence.Expected(), 'V');
   EXPECT_EQ(f.cbComPort.Text(), "COM1");
   EXPECT_EQ(f.cbAddr.Count(), 247);

@@ -67,16 +67,16 @@ TEST_P(OperationStartTest, WritesItsJobsAndFlags) {
   TForm1& f = h.form();
   (f.*c.button).Click();
   for (size_t i = 0; i < c.jobs.size(); ++i) {
-    EXPECT_EQ(f.FJobs[kPrefixLength + i], c.jobs[i]) << "entry " << kPrefixLength + i;
+    EXPECT_EQ(f.Engine().FJobs[kPrefixLength + i], c.jobs[i]) << "entry " << kPrefixLength + i;
   }
-  EXPECT_EQ(f.CurrentJob(), c.firstJob);
-  EXPECT_EQ(f.FSingleShot, c.singleShot);
-  EXPECT_EQ(f.FConfigOperation, c.configOperation);
-  EXPECT_EQ(f.FVerboseStatus, c.verbose);
-  EXPECT_EQ(f.FVerifyMode, c.verifyMode);
-  EXPECT_TRUE(f.FBusy);
-  EXPECT_TRUE(f.FPort->IsOpen());
-  EXPECT_TRUE(f.Timer1->Enabled());
+  EXPECT_EQ(f.Engine().CurrentJob(), c.firstJob);
+  EXPECT_EQ(f.Engine().FSingleShot, c.singleShot);
+  EXPECT_EQ(f.Engine().FConfigOperation, c.configOperation);
+  EXPECT_EQ(f.Engine().FVerboseStatus, c.verbose);
+  EXPECT_EQ(f.Engine().FVerifyMode, c.verifyMode);
+  EXPECT_TRUE(f.Engine().FBusy);
+  EXPECT_TRUE(f.Engine().FPort->IsOpen());
+  EXPECT_TRUE(f.Engine().Timer1->Enabled());
   f.FormKeyPress(27);
 }
 
@@ -95,9 +95,9 @@ TEST(OperationStartTest, FailedOpenLeavesTheControlsEnabled) {
     SCOPED_TRACE((f.*button).Name());
     EXPECT_EQ(h.log().back(), "Порт занят");
     EXPECT_EQ(h.RequestCount(), 0);
-    EXPECT_FALSE(f.FBusy);
-    EXPECT_FALSE(f.FClockSyncPending);
-    EXPECT_FALSE(f.Timer1->Enabled());
+    EXPECT_FALSE(f.Engine().FBusy);
+    EXPECT_FALSE(f.Engine().FClockSyncPending);
+    EXPECT_FALSE(f.Engine().Timer1->Enabled());
     for (TControl* c : {static_cast<TControl*>(&f.Button1), static_cast<TControl*>(&f.Button4),
                         static_cast<TControl*>(&f.Button5), static_cast<TControl*>(&f.Button7),
                         static_cast<TControl*>(&f.Button3), static_cast<TControl*>(&f.cbSpeed)}) {
@@ -122,7 +122,7 @@ TEST(OperationStartTest, DisablesTheOperationControlsAndEnablesThemAgain) {
   for (TControl* c : disabled) EXPECT_FALSE(c->Enabled()) << c->Name();
   for (TControl* c : stay) EXPECT_TRUE(c->Enabled()) << c->Name();
   h.AnswerAll();
-  ASSERT_FALSE(f.FBusy);
+  ASSERT_FALSE(f.Engine().FBusy);
   for (TControl* c : disabled) {
     if (c != &f.btnIecCfg) {
       EXPECT_TRUE(c->Enabled()) << c->Name();
@@ -141,7 +141,7 @@ TEST(OperationStartTest, ClockButtonTicksAfterTheNextWholeSecondWithoutThePrefix
   h.clock().SetNow(EncodeDateTime(2026, 3, 1, 23, 59, 59, 999));
   f.Button1.Click();
   EXPECT_TRUE(h.LogHas(msg::kClockSyncStart));
-  EXPECT_EQ(f.Timer1->Interval(), 451u);
+  EXPECT_EQ(f.Engine().Timer1->Interval(), 451u);
   EXPECT_FALSE(f.Button4.Enabled());
   EXPECT_EQ(h.RequestCount(), 0);
   h.loop().Advance(451);
@@ -262,7 +262,7 @@ TEST_P(FactoryFinalizeTest, TriesThePreviousLinkOnceAndEndsOnTheFactoryLink) {
     EXPECT_EQ(f.ComboBox3.Text(), "9600");  // finalize on the old link
   }
   if (GetParam().unansweredBefore < 2) h.AnswerAll();
-  EXPECT_FALSE(f.FBusy);
+  EXPECT_FALSE(f.Engine().FBusy);
   const std::string last = GetParam().lastLine;
   EXPECT_TRUE(h.LogHas(last.substr(0, last.find("\r\n")))) << f.Memo1.Text();
   EXPECT_EQ(h.LogCount(msg::kRepeatRequest), 0);
@@ -339,14 +339,14 @@ TEST_P(OutsideJobFailureTest, IsLoggedAndLeavesTheJobAlone) {
   if (c.state == JobState::IdleAfterSilentDevInfo) {
     f.Button4.Click();
     h.loop().Advance(250);
-    ASSERT_FALSE(f.FBusy);
+    ASSERT_FALSE(f.Engine().FBusy);
   } else {
     f.Button5.Click();
     if (c.state == JobState::ContinuousAtGetValues) {
       for (int i = 0; i < kPrefixLength; ++i) h.Answer();
     }
   }
-  const uint8_t jobBefore = f.CurrentJob();
+  const uint8_t jobBefore = f.Engine().CurrentJob();
   std::string message;
   switch (c.trigger) {
     case Trigger::RecordFile:
@@ -365,19 +365,19 @@ TEST_P(OutsideJobFailureTest, IsLoggedAndLeavesTheJobAlone) {
       break;
   }
   EXPECT_NE(f.Memo1.Text().find(message), std::string::npos) << f.Memo1.Text();
-  EXPECT_EQ(f.CurrentJob(), jobBefore);
-  EXPECT_FALSE(f.FSkipOnNextTick);
-  EXPECT_TRUE(f.FPendingOldFirmware.empty());
+  EXPECT_EQ(f.Engine().CurrentJob(), jobBefore);
+  EXPECT_FALSE(f.Engine().FSkipOnNextTick);
+  EXPECT_TRUE(f.Engine().FPendingOldFirmware.empty());
   if (c.state == JobState::IdleAfterSilentDevInfo) {
     // The next read against the silent device stops at its own time-out.
     f.Button4.Click();
     h.loop().Advance(250);
-    EXPECT_FALSE(f.FBusy);
+    EXPECT_FALSE(f.Engine().FBusy);
     EXPECT_EQ(h.log(), std::vector<std::string>{msg::kIdentNoAnswer});
   } else {
     h.AnswerAll(12);
     EXPECT_FALSE(h.LogHas(msg::kOldFirmware));
-    EXPECT_TRUE(f.FContinuousRunning);
+    EXPECT_TRUE(f.Engine().FContinuousRunning);
     f.Button5.Click();
   }
 }

@@ -54,7 +54,7 @@ TEST_P(OperationOutcomeTest, EndsWithOneOutcome) {
   if (c.readSettingsFirst) h.ReadSettings();
   TForm1& f = h.form();
   std::vector<TOperationOutcome> outcomes;
-  f.OnOperationOutcome = [&](const TOperationOutcome& o) { outcomes.push_back(o); };
+  f.Engine().OnOperationOutcome = [&](const TOperationOutcome& o) { outcomes.push_back(o); };
   if (c.device == Device::CannotOpen) h.line().FailNextOpen("занят");
   (f.*c.button).Click();
   if (c.button == &TForm1::Button1) h.loop().Advance(1500);  // the clock tick
@@ -63,11 +63,11 @@ TEST_P(OperationOutcomeTest, EndsWithOneOutcome) {
       h.AnswerAll();
       break;
     case Device::Silent:
-      for (int i = 0; i < 50 && f.FBusy; ++i) h.loop().Advance(600);
+      for (int i = 0; i < 50 && f.Engine().FBusy; ++i) h.loop().Advance(600);
       break;
     case Device::RefusesFirst:
       h.ReplyException(3);
-      for (int i = 0; i < 50 && f.FBusy; ++i) h.loop().Advance(600);
+      for (int i = 0; i < 50 && f.Engine().FBusy; ++i) h.loop().Advance(600);
       break;
     case Device::Escaped:  // a write repeats its request until the operator gives up
       h.loop().Advance(2000);
@@ -80,13 +80,13 @@ TEST_P(OperationOutcomeTest, EndsWithOneOutcome) {
     case Device::CannotOpen:
       break;
   }
-  ASSERT_FALSE(f.FBusy);
+  ASSERT_FALSE(f.Engine().FBusy);
   ASSERT_EQ(outcomes.size(), 1u);
   const TOperationOutcome& o = outcomes.front();
   EXPECT_EQ(o.kind, c.kind);
   EXPECT_EQ(o.end, c.end);
   EXPECT_EQ(o.reason, c.reason);
-  EXPECT_EQ(f.LastOutcome().end, c.end);
+  EXPECT_EQ(f.Engine().LastOutcome().end, c.end);
   if (c.kind == TOperationKind::ReadOnce && c.end == TOutcomeEnd::Done) {
     EXPECT_TRUE(o.valuesShown);
     EXPECT_FALSE(o.clockText.empty());

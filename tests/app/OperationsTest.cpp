@@ -59,7 +59,7 @@ TEST(OperationsTest, SecondPressOfContinuousReadingStops) {
   EXPECT_TRUE(h.LogHas(msg::kStopped));
   EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
   EXPECT_TRUE(f.Button4.Enabled());
-  EXPECT_FALSE(f.FPort->IsOpen());
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
 }
 
 TEST(OperationsTest, ChangingThePortDuringContinuousReadingRestartsWithDevInfo) {
@@ -69,10 +69,10 @@ TEST(OperationsTest, ChangingThePortDuringContinuousReadingRestartsWithDevInfo) 
   f.Button5.Click();
   for (int i = 0; i < 8; ++i) h.Answer();
   f.cbComPort.ChooseText("COM3");
-  EXPECT_EQ(f.FPort->PortName(), "COM3");
-  EXPECT_EQ(f.CurrentJob(), jobDevInfo);
+  EXPECT_EQ(f.Engine().FPort->PortName(), "COM3");
+  EXPECT_EQ(f.Engine().CurrentJob(), jobDevInfo);
   EXPECT_EQ(h.LastRequest().start, 768);
-  EXPECT_EQ(f.FCosSupport, 0);
+  EXPECT_EQ(f.Engine().FCosSupport, 0);
   f.FormKeyPress(27);
 }
 
@@ -117,10 +117,10 @@ TEST(OperationsTest, FactoryDefaultsSwitchTheProgramLinkBeforeFinalize) {
     ASSERT_EQ(h.LastRequest().start, start);
     h.Answer();
   }
-  EXPECT_TRUE(f.FPacker->RtuMode);
-  EXPECT_EQ(f.FPacker->Address, 1);
-  EXPECT_EQ(f.FPort->BaudRate(), 38400);
-  EXPECT_EQ(f.FPort->Parity(), 2);
+  EXPECT_TRUE(f.Engine().FPacker->RtuMode);
+  EXPECT_EQ(f.Engine().FPacker->Address, 1);
+  EXPECT_EQ(f.Engine().FPort->BaudRate(), 38400);
+  EXPECT_EQ(f.Engine().FPort->Parity(), 2);
   EXPECT_EQ(f.ComboBox4.Text(), "8E1");
   EXPECT_EQ(h.line().Written().back().front(), 0x01);  // FinalizePrm, now in RTU
   EXPECT_EQ(h.LastRequest().start, 20580);
@@ -169,7 +169,7 @@ TEST(PortListTest, DeviceChangeKeepsTheShownPortWhenPresent) {
   present = {"COM1", "COM3", "COM4"};
   form.DeviceChange(TForm1::kDeviceArrived);
   EXPECT_EQ(form.cbComPort.Text(), "COM3");
-  EXPECT_EQ(form.FPort->PortName(), "COM3");
+  EXPECT_EQ(form.Engine().FPort->PortName(), "COM3");
 }
 
 TEST(PortListTest, FailedDiscoveryAtStartupOffersEveryName) {

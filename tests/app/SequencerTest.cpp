@@ -12,13 +12,13 @@ TEST(SequencerTest, ReadOnceFillsCellsAndFinishes) {
   FormHarness h;
   h.MakeSupportedVela();
   h.form().Button4.Click();
-  EXPECT_TRUE(h.form().FBusy);
+  EXPECT_TRUE(h.form().Engine().FBusy);
   h.AnswerAll();
   EXPECT_TRUE(h.LogHas(msg::kReadDone));
-  EXPECT_FALSE(h.form().FBusy);
-  EXPECT_FALSE(h.form().FPort->IsOpen());
-  EXPECT_EQ((*h.form().FCells)[slotF].GetText(), "50.000");
-  EXPECT_EQ((*h.form().FCells)[slotUa].GetText(), "220.00");
+  EXPECT_FALSE(h.form().Engine().FBusy);
+  EXPECT_FALSE(h.form().Engine().FPort->IsOpen());
+  EXPECT_EQ((*h.form().Engine().FCells)[slotF].GetText(), "50.000");
+  EXPECT_EQ((*h.form().Engine().FCells)[slotUa].GetText(), "220.00");
   EXPECT_EQ(h.form().edTime.Text(), "02.01.2000 00:00:00");
   // Quiet operation: no progress lines.
   EXPECT_FALSE(h.LogHas(msg::kFrequencyRead));
@@ -48,8 +48,8 @@ TEST_P(TimeoutRuleTest, AppliesTheJobsRule) {
   if (c.line) {
     EXPECT_TRUE(h.LogHas(c.line)) << c.name;
   }
-  EXPECT_EQ(!h.form().FBusy, c.stops) << c.name;
-  EXPECT_EQ(h.form().FPort->IsOpen(), !c.stops) << c.name;
+  EXPECT_EQ(!h.form().Engine().FBusy, c.stops) << c.name;
+  EXPECT_EQ(h.form().Engine().FPort->IsOpen(), !c.stops) << c.name;
   if (c.sameRequestAgain) {
     ASSERT_EQ(h.RequestCount(), sent + 1) << c.name;
     EXPECT_EQ(h.LastRequest().start, pending.start) << c.name;
@@ -102,10 +102,10 @@ TEST(SequencerTest, LoopAgainRestartsAtGetLinkPrm4) {
   // Prefix 6 + GetValues, GetF, GetTime, GetCos3, GetCos4 = 11 answers.
   for (int i = 0; i < 11; ++i) h.Answer();
   EXPECT_EQ(h.LastRequest().start, 20682);  // GetLinkPrm4
-  EXPECT_EQ(h.form().CurrentJob(), jobGetLinkPrm4);
-  EXPECT_TRUE(h.form().FContinuousRunning);
+  EXPECT_EQ(h.form().Engine().CurrentJob(), jobGetLinkPrm4);
+  EXPECT_TRUE(h.form().Engine().FContinuousRunning);
   h.form().FormKeyPress(27);
-  EXPECT_FALSE(h.form().FPort->IsOpen());
+  EXPECT_FALSE(h.form().Engine().FPort->IsOpen());
   EXPECT_EQ(h.form().Button5.Caption(), msg::kReadContinuously);
 }
 
@@ -143,7 +143,7 @@ TEST_P(CosSkipTest, GetCos4OnlyFor4WireWithPowerFactors) {
   h.holding[20667] = c.threeWire;
   h.form().Button4.Click();
   bool cos4 = false;
-  for (int i = 0; i < 20 && h.form().FBusy; ++i) {
+  for (int i = 0; i < 20 && h.form().Engine().FBusy; ++i) {
     const TRequest r = h.LastRequest();
     if (r.function == 4 && r.start == 24) cos4 = true;
     if (r.function == 4 && r.start == 29 && c.cos3Refused) {
@@ -173,7 +173,7 @@ TEST(SequencerTest, SendFailureAfterRejectedDevice) {
   EXPECT_TRUE(h.LogHas(
       "Прибор идентифицируется как \"СИРТА КАНТ\" (модификация №256), серийный номер 000123."));
   EXPECT_TRUE(h.LogHas("Не удалось инициировать обмен данными."));
-  EXPECT_FALSE(h.form().FBusy);
+  EXPECT_FALSE(h.form().Engine().FBusy);
 }
 
 TEST(SequencerTest, FormatErrorHeldBackUntilStopAndWrittenOnce) {
@@ -181,9 +181,9 @@ TEST(SequencerTest, FormatErrorHeldBackUntilStopAndWrittenOnce) {
   h.MakeSupportedVela();
   h.form().Button5.Click();
   TComStat status;
-  h.form().PortError(nullptr, CE_RXPARITY, status);
-  h.form().PortError(nullptr, CE_FRAME, status);
-  h.form().PortError(nullptr, CE_OVERRUN, status);
+  h.form().Engine().PortError(nullptr, CE_RXPARITY, status);
+  h.form().Engine().PortError(nullptr, CE_FRAME, status);
+  h.form().Engine().PortError(nullptr, CE_OVERRUN, status);
   EXPECT_FALSE(h.LogHas("Обнаружены ошибки формата данных."));
   h.form().Button5.Click();
   EXPECT_EQ(h.LogCount("Обнаружены ошибки формата данных."), 1);
@@ -195,7 +195,7 @@ TEST(SequencerTest, FormatErrorHeldBackUntilStopAndWrittenOnce) {
 TEST(SequencerTest, OverrunAloneLeavesNoMessage) {
   FormHarness h;
   h.form().Button5.Click();
-  h.form().PortError(nullptr, CE_OVERRUN, TComStat{});
+  h.form().Engine().PortError(nullptr, CE_OVERRUN, TComStat{});
   h.form().FormKeyPress(27);
   EXPECT_FALSE(h.LogHas("Обнаружены ошибки формата данных."));
 }
@@ -205,12 +205,12 @@ TEST(SequencerTest, StalenessPassHidesCellsAfter2000Ms) {
   h.MakeSupportedVela();
   h.form().Button5.Click();
   for (int i = 0; i < 11; ++i) h.Answer();
-  EXPECT_EQ((*h.form().FCells)[slotF].State(), cvsValue);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotF].State(), cvsValue);
   // The device falls silent: GetLinkPrm4 repeats every 500 ms.
   h.loop().Advance(1600);
-  EXPECT_EQ((*h.form().FCells)[slotF].State(), cvsValue);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotF].State(), cvsValue);
   h.loop().Advance(1000);
-  EXPECT_EQ((*h.form().FCells)[slotF].State(), cvsNone);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotF].State(), cvsNone);
   EXPECT_EQ(h.form().edTime.Text(), "");
   h.form().FormKeyPress(27);
 }
@@ -219,15 +219,15 @@ TEST(SequencerTest, StalenessPassHidesCellsAfter2000Ms) {
 TEST(SequencerTest, StopClearsEveryOperationFlag) {
   FormHarness h;
   h.form().Button1.Click();  // clock setting: FClockSyncPending
-  ASSERT_TRUE(h.form().FClockSyncPending);
-  h.form().FSkipOnNextTick = true;
-  h.form().FVerifyMode = true;
+  ASSERT_TRUE(h.form().Engine().FClockSyncPending);
+  h.form().Engine().FSkipOnNextTick = true;
+  h.form().Engine().FVerifyMode = true;
   h.form().FormKeyPress(27);
-  EXPECT_FALSE(h.form().FClockSyncPending);
-  EXPECT_FALSE(h.form().FSkipOnNextTick);
-  EXPECT_FALSE(h.form().FVerifyMode);
-  EXPECT_FALSE(h.form().FVerboseStatus);
-  EXPECT_FALSE(h.form().FSingleShot);
+  EXPECT_FALSE(h.form().Engine().FClockSyncPending);
+  EXPECT_FALSE(h.form().Engine().FSkipOnNextTick);
+  EXPECT_FALSE(h.form().Engine().FVerifyMode);
+  EXPECT_FALSE(h.form().Engine().FVerboseStatus);
+  EXPECT_FALSE(h.form().Engine().FSingleShot);
   // The next read is not hijacked by a stale clock tick.
   h.MakeSupportedVela();
   h.form().Button4.Click();
@@ -241,8 +241,8 @@ TEST(SequencerTest, FailedOpenLogsMessageUnchangedAndClearsFlags) {
   h.line().FailNextOpen("Не удалось открыть порт \"COM1\"");
   h.form().Button3.Click();  // write settings: verbose, without prefix
   EXPECT_EQ(h.log().back(), "Не удалось открыть порт \"COM1\"");
-  EXPECT_FALSE(h.form().FVerboseStatus);
-  EXPECT_FALSE(h.form().FBusy);
+  EXPECT_FALSE(h.form().Engine().FVerboseStatus);
+  EXPECT_FALSE(h.form().Engine().FBusy);
   EXPECT_TRUE(h.form().Button4.Enabled());
 }
 
@@ -250,7 +250,7 @@ TEST(SequencerTest, ClockSettingWritesOnTheWholeSecond) {
   FormHarness h;
   h.clock().SetNow(EncodeDateTime(2025, 12, 10, 12, 0, 0, 300));
   h.form().Button1.Click();
-  EXPECT_EQ(h.form().Timer1->Interval(), 1150u);
+  EXPECT_EQ(h.form().Engine().Timer1->Interval(), 1150u);
   h.loop().Advance(1150);
   const TRequest r = h.LastRequest();
   ASSERT_EQ(r.function, 0x10);
@@ -261,7 +261,7 @@ TEST(SequencerTest, ClockSettingWritesOnTheWholeSecond) {
   EXPECT_EQ(h.holding[27] | (h.holding[28] << 16), expected);
   EXPECT_TRUE(h.LogHas(msg::kClockSet));
   EXPECT_TRUE(h.LogHas(msg::kReadDone));
-  EXPECT_FALSE(h.form().FPort->IsOpen());
+  EXPECT_FALSE(h.form().Engine().FPort->IsOpen());
 }
 
 // Octets that arrive while no job is current are reported and start nothing:
@@ -304,8 +304,8 @@ TEST(SequencerTest, ClockRuleEmptiesFieldAndStops) {
   h.loop().Advance(1500);
   h.loop().Advance(360);
   EXPECT_TRUE(h.LogHas(msg::kClockNoAnswer));
-  EXPECT_FALSE(h.form().FBusy);
-  EXPECT_TRUE(h.form().FNoAnswerSeen);
+  EXPECT_FALSE(h.form().Engine().FBusy);
+  EXPECT_TRUE(h.form().Engine().FNoAnswerSeen);
 }
 
 TEST(SequencerTest, WriteRepeatRule) {
@@ -317,7 +317,7 @@ TEST(SequencerTest, WriteRepeatRule) {
   h.loop().Advance(510);
   EXPECT_TRUE(h.LogHas(msg::kRepeatRequest));
   EXPECT_EQ(h.LastRequest().start, first.start);
-  EXPECT_TRUE(h.form().FBusy);
+  EXPECT_TRUE(h.form().Engine().FBusy);
   h.AnswerAll();
   EXPECT_TRUE(h.LogHas(msg::kOperationDone));
   EXPECT_TRUE(h.LogHas(msg::kReadDone));

@@ -50,13 +50,13 @@ class SimReadTest : public SimFormTest, public testing::Test {};
 TEST_F(SimReadTest, ReadOnceFillsAllCells) {
   TForm1& f = *form_;
   f.Button4.Click();
-  ASSERT_TRUE(loop_.RunUntil([&] { return !f.FBusy; }, 10000)) << f.Memo1.Text();
+  ASSERT_TRUE(loop_.RunUntil([&] { return !f.Engine().FBusy; }, 10000)) << f.Memo1.Text();
   EXPECT_EQ(f.Memo1.Lines().back(), msg::kReadDone) << f.Memo1.Text();
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    EXPECT_EQ((*f.FCells)[slot].State(), cvsValue) << "slot " << slot;
+    EXPECT_EQ((*f.Engine().FCells)[slot].State(), cvsValue) << "slot " << slot;
   }
   EXPECT_FALSE(f.edTime.Text().empty());
-  EXPECT_FALSE(f.FPort->IsOpen());
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
 }
 
 TEST_F(SimReadTest, ContinuousReadingRunsCyclesUntilEscape) {
@@ -65,11 +65,11 @@ TEST_F(SimReadTest, ContinuousReadingRunsCyclesUntilEscape) {
   // The first cycle comes with the prefix; each further one starts with GetLinkPrm4.
   ASSERT_TRUE(loop_.RunUntil([&] { return TraceCount("    <GetLinkPrm4>") >= 21; }, 60000))
       << f.Memo1.Text();
-  EXPECT_TRUE(f.FPort->IsOpen());
+  EXPECT_TRUE(f.Engine().FPort->IsOpen());
   EXPECT_EQ(f.Button5.Caption(), msg::kStopReading);
   f.FormKeyPress(27);
-  EXPECT_FALSE(f.FPort->IsOpen());
-  EXPECT_FALSE(f.FBusy);
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
+  EXPECT_FALSE(f.Engine().FBusy);
   EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
   EXPECT_EQ(TraceCount("    <" + std::string(msg::kIdentNoAnswerEsc) + ">"), 0);
 }
@@ -79,10 +79,10 @@ TEST_F(SimReadTest, UnpluggedDeviceEndsContinuousReadingWithTheReason) {
   f.Button5.Click();
   ASSERT_TRUE(loop_.RunUntil([&] { return TraceCount("    <GetLinkPrm4>") >= 3; }, 20000));
   sim_.Stop();  // the other end of the line goes away
-  ASSERT_TRUE(loop_.RunUntil([&] { return !f.FBusy; }, 5000)) << f.Memo1.Text();
+  ASSERT_TRUE(loop_.RunUntil([&] { return !f.Engine().FBusy; }, 5000)) << f.Memo1.Text();
   EXPECT_NE(f.Memo1.Text().find("Не удалось прочитать данные из порта"), std::string::npos)
       << f.Memo1.Text();
-  EXPECT_FALSE(f.FPort->IsOpen());
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
   EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
   EXPECT_TRUE(f.Button4.Enabled());
 }
@@ -105,18 +105,19 @@ TEST_P(SimVariantTest, ReadOnceReportsTheDevice) {
   const TVariant& v = GetParam();
   TForm1& f = *form_;
   f.Button4.Click();
-  ASSERT_TRUE(loop_.RunUntil([&] { return !f.FBusy; }, 15000)) << f.Memo1.Text();
+  ASSERT_TRUE(loop_.RunUntil([&] { return !f.Engine().FBusy; }, 15000)) << f.Memo1.Text();
   const std::vector<std::string>& lines = f.Memo1.Lines();
   const auto found =
       std::search(lines.begin(), lines.end(), v.expectedLines.begin(), v.expectedLines.end());
   EXPECT_NE(found, lines.end()) << f.Memo1.Text();
   EXPECT_EQ(lines.back() == msg::kReadDone, v.readDone) << f.Memo1.Text();
-  EXPECT_EQ((*f.FCells)[slotUab].State() == cvsValue, v.readDone);
+  EXPECT_EQ((*f.Engine().FCells)[slotUab].State() == cvsValue, v.readDone);
   for (TSlot slot : kFourWireOnlySlots) {
     if (slot >= slotCosA) continue;  // phase power factors also need newer firmware
-    EXPECT_EQ((*f.FCells)[slot].State() == cvsValue, v.fourWireCellsShown) << "slot " << slot;
+    EXPECT_EQ((*f.Engine().FCells)[slot].State() == cvsValue, v.fourWireCellsShown)
+        << "slot " << slot;
   }
-  EXPECT_FALSE(f.FPort->IsOpen());
+  EXPECT_FALSE(f.Engine().FPort->IsOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(
