@@ -321,6 +321,8 @@ class TVelaEngine {
   void CompleteJob(uint8_t job, const Octets& data);
   void CompleteReadJob(uint8_t job, const Octets& data);
   void ApplyNetworkType();
+  // The network type a block carries; an unknown normalisation is logged.
+  void TakeNetworkType(uint8_t normalisationType, bool threeWire);
   void LinkSettingsRead();
   void CompleteDevInfo();
   // Nothing of the device last shown stays as current: the cells, the clock

@@ -140,13 +140,7 @@ void TVelaEngine::LinkSettingsRead() {
   FDevice.speedIndex = speed <= 6 ? speed : kFactorySpeedIndex;
   const uint8_t frame = FLinkPrm->GetFrameIndex();
   FDevice.frame = frame <= 2 ? frame : 0;
-  const uint8_t type = FLinkPrm->GetNormalisationType();
-  if (type >= 2 && type <= 4) {
-    FNetworkTypeKnown = true;
-  } else {
-    Log(msg::kUnknownNormalisation);
-  }
-  FDevice.threeWire = FLinkPrm->GetThreeWire();
+  TakeNetworkType(FLinkPrm->GetNormalisationType(), FLinkPrm->GetThreeWire());
   SetSerialCaption(FLinkPrm->GetSerialNumber());
   TIecDeviceOptions& options = IecDeviceOptions();
   options.LinkAddressLength = FLinkPrm->GetIecLinkAddressLength();

@@ -144,14 +144,17 @@ void TVelaEngine::CompleteLinkRead() {
 }
 
 void TVelaEngine::ApplyNetworkType() {
-  const uint8_t type = FMainPrm->GetNormalisationType();
-  if (type >= 2 && type <= 4) {
+  TakeNetworkType(FMainPrm->GetNormalisationType(), FMainPrm->GetThreeWire());
+  DeviceSettingsChanged();
+}
+
+void TVelaEngine::TakeNetworkType(uint8_t normalisationType, bool threeWire) {
+  if (normalisationType >= 2 && normalisationType <= 4) {
     FNetworkTypeKnown = true;
   } else {
     Log(msg::kUnknownNormalisation);
   }
-  FDevice.threeWire = FMainPrm->GetThreeWire();
-  DeviceSettingsChanged();
+  FDevice.threeWire = threeWire;
 }
 
 void TVelaEngine::CompleteDevInfo() {
@@ -259,7 +262,8 @@ void TVelaEngine::HandleMissingLinkBlock(uint8_t job) {
         if (speed == "76800" || speed == "115200" || speed == "230400") {
           FPendingSpeedNote = msg::kSpeedNote;
           FDevice.speedIndex = kFactorySpeedIndex;
-          FLinkPrm->SetSpeedIndex(kFactorySpeedIndex);  // the link block written later carries it too
+          FLinkPrm->SetSpeedIndex(
+              kFactorySpeedIndex);  // the link block written later carries it too
           DeviceSettingsChanged();
         }
       }

@@ -9,6 +9,10 @@ namespace {
 // Colour of the group box around the measurement panel (the window face).
 constexpr TColor kGroupBoxColor = 0xF0F0F0;
 
+void EnableAll(std::initializer_list<TControl*> controls, bool enabled) {
+  for (TControl* c : controls) c->SetEnabled(enabled);
+}
+
 TEngineSeams EngineSeamsOf(const TForm1Seams& seams) {
   TEngineSeams engine(seams.clock, seams.timers);
   engine.iecOptionsDialog = seams.iecOptionsDialog;
@@ -110,36 +114,7 @@ bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
   return true;
 }
 
-// --- The buttons call the engine ---
-
-void TForm1::Button4Click() {
-  FEngine->ReadOnce();
-}
-
-void TForm1::Button5Click() {
-  FEngine->ToggleContinuousReading();
-}
-
-void TForm1::Button1Click() {
-  FEngine->SyncClock();
-}
-
-void TForm1::Button7Click() {
-  FEngine->ReadSettings();
-}
-
-void TForm1::Button3Click() {
-  TakeDeviceSettings();
-  FEngine->WriteSettings();
-}
-
-void TForm1::Button8Click() {
-  FEngine->WriteFactorySettings();
-}
-
-void TForm1::btnVerifyClick() {
-  FEngine->IdentificationReport();
-}
+// --- Recording: the file comes from the save dialog ---
 
 void TForm1::BitBtn1Click() {
   if (FEngine->Recording()) {
@@ -164,29 +139,19 @@ void TForm1::LogLine(const std::string& line) {
 
 void TForm1::EnableControls() {
   const bool enable = !FEngine->Busy();
-  for (TControl* c : std::initializer_list<TControl*>{&Button1, &Button4, &Button5}) {
-    c->SetEnabled(enable);
-  }
+  EnableAll({&Button1, &Button4, &Button5}, enable);
   // What IEC mode disabled stays disabled while it lasts.
-  const bool modbusOnly = enable && !FEngine->InIecMode();
-  for (TControl* c : std::initializer_list<TControl*>{&cbProtocolType, &cbSpeed, &cbFrame,
-                                                      &cbAddress, &btnIecCfg}) {
-    c->SetEnabled(modbusOnly);
-  }
-  for (TControl* c :
-       std::initializer_list<TControl*>{&Button8, &btnVerify, &rb3w, &rb4w, &Button7, &Button3}) {
-    c->SetEnabled(modbusOnly);
-  }
+  EnableAll({&cbProtocolType, &cbSpeed, &cbFrame, &cbAddress, &btnIecCfg, &Button8, &btnVerify,
+             &rb3w, &rb4w, &Button7, &Button3},
+            enable && !FEngine->InIecMode());
   ComboBox2.SetEnabled(enable && cbInterfaceType.ItemIndex() == 1);
 }
 
 void TForm1::EnableIecControls() {
   const bool enable = !FEngine->InIecMode() && !FEngine->Busy();
-  for (TControl* c :
-       std::initializer_list<TControl*>{&rb3w, &rb4w, &Button7, &Button3, &Button8, &btnVerify,
-                                        &cbProtocolType, &cbSpeed, &cbFrame, &cbAddress}) {
-    c->SetEnabled(enable);
-  }
+  EnableAll({&rb3w, &rb4w, &Button7, &Button3, &Button8, &btnVerify, &cbProtocolType, &cbSpeed,
+             &cbFrame, &cbAddress},
+            enable);
   // The device's IEC options are written over the service interface only.
   btnIecCfg.SetEnabled(enable && cbProtocolType.ItemIndex() == 2 &&
                        cbInterfaceType.ItemIndex() == 0);

@@ -94,15 +94,18 @@ class TForm1 : public TForm {
   // Adjusts a proposed size; the resize is always allowed.
   bool FormCanResize(int& newWidth, int& newHeight) const;
 
-  // --- Operation buttons ---
-  void Button4Click();    // read once
-  void Button5Click();    // read continuously / stop
-  void Button1Click();    // set the device clock
-  void Button7Click();    // read settings
-  void Button3Click();    // write settings
-  void Button8Click();    // write factory defaults
-  void btnVerifyClick();  // identification report
-  void BitBtn1Click();    // recording on/off
+  // --- Operation buttons: each calls the engine ---
+  void Button4Click() { FEngine->ReadOnce(); }
+  void Button5Click() { FEngine->ToggleContinuousReading(); }  // read continuously / stop
+  void Button1Click() { FEngine->SyncClock(); }                // set the device clock
+  void Button7Click() { FEngine->ReadSettings(); }
+  void Button3Click() {  // the device boxes are what is written
+    TakeDeviceSettings();
+    FEngine->WriteSettings();
+  }
+  void Button8Click() { FEngine->WriteFactorySettings(); }
+  void btnVerifyClick() { FEngine->IdentificationReport(); }
+  void BitBtn1Click();  // recording on/off
   void cbComPortClick();
   void cbInterfaceTypeClick();
   void ComboBox2Click();  // program-side protocol

@@ -12,17 +12,9 @@ const TBlockResult* TOperationOutcome::Block(uint8_t job) const {
 }
 
 const char* OutcomeEndName(TOutcomeEnd end) {
-  switch (end) {
-    case TOutcomeEnd::Done:
-      return "done";
-    case TOutcomeEnd::Failed:
-      return "failed";
-    case TOutcomeEnd::Cancelled:
-      return "cancelled";
-    case TOutcomeEnd::Refused:
-      return "refused";
-  }
-  return "failed";
+  static constexpr const char* kNames[] = {"done", "failed", "cancelled", "refused"};
+  const auto index = static_cast<size_t>(end);
+  return index < std::size(kNames) ? kNames[index] : "failed";
 }
 
 const char* OutcomeReasonName(TOutcomeReason reason) {

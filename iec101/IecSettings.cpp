@@ -8,27 +8,26 @@
 namespace vela {
 namespace {
 
-void Check(uint32_t value, uint32_t low, uint32_t high, const char* message) {
+// The length when it is within low..high; else the field keeps its value and
+// the message is raised.
+void SetChecked(uint32_t& field, uint32_t value, uint32_t low, uint32_t high, const char* message) {
   if (value < low || value > high) throw TArkException(message);
+  field = value;
 }
 
 }  // namespace
 
 void TIecFieldLengths::SetLinkAddressLength(uint32_t length) {
-  Check(length, 0, 2, iec_messages::kBadLinkAddressLength);
-  linkAddress_ = length;
+  SetChecked(linkAddress_, length, 0, 2, iec_messages::kBadLinkAddressLength);
 }
 void TIecFieldLengths::SetCommonAddressLength(uint32_t length) {
-  Check(length, 1, 2, iec_messages::kBadCommonAddressLength);
-  commonAddress_ = length;
+  SetChecked(commonAddress_, length, 1, 2, iec_messages::kBadCommonAddressLength);
 }
 void TIecFieldLengths::SetCotLength(uint32_t length) {
-  Check(length, 1, 2, iec_messages::kBadCotLength);
-  cot_ = length;
+  SetChecked(cot_, length, 1, 2, iec_messages::kBadCotLength);
 }
 void TIecFieldLengths::SetIoaLength(uint32_t length) {
-  Check(length, 1, 3, iec_messages::kBadIoaLength);
-  ioa_ = length;
+  SetChecked(ioa_, length, 1, 3, iec_messages::kBadIoaLength);
 }
 
 int TIecFieldLengths::ElementCount(int asduLength, bool sequence, int elementSize) const {

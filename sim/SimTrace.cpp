@@ -1,23 +1,18 @@
 #include "sim/SimTrace.h"
 
-#include <chrono>
-#include <ctime>
+#include <cstdio>
 
 #include "common/ArkCmnUtils.h"
+#include "common/Clock.h"
+#include "common/DateTime.h"
 
 namespace vela {
 namespace {
 std::string TimeStamp() {
-  using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t seconds = system_clock::to_time_t(now);
-  const int ms =
-      static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  const DateTimeParts p = DecodeDateTime(SystemClock::Instance().Now());
   char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
-                ms);
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", p.hour, p.minute, p.second,
+                p.millisecond);
   return text;
 }
 }  // namespace

@@ -6,15 +6,12 @@
 
 #include "common/ArkTypes.h"
 #include "common/Checksums.h"
+#include "tests/common/OctetLiterals.h"
 
 namespace vela {
 namespace {
 
-Octets Bytes(std::initializer_list<int> values) {
-  Octets octets;
-  for (int value : values) octets += static_cast<char>(value);
-  return octets;
-}
+using test::Bytes;
 
 struct ChecksumCase {
   const char* name;

@@ -10,15 +10,9 @@
 #include "common/ArkTypes.h"
 #include "common/Checksums.h"
 #include "modbus/ModbusPacker.h"
+#include "tests/common/OctetLiterals.h"
 
 namespace vela::test {
-
-// Octets from a list of numbers: Bytes({0x01, 0x04}).
-inline Octets Bytes(std::initializer_list<int> values) {
-  Octets octets;
-  for (int value : values) octets += static_cast<char>(value);
-  return octets;
-}
 
 inline Octets RtuFrame(const Octets& body) {
   const uint16_t crc = Crc16Modbus(body.data(), static_cast<int>(body.size()));

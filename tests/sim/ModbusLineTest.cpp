@@ -7,17 +7,14 @@
 #include "modbus/ModbusParamBlocks.h"
 #include "modbus/ModbusValueBlocks.h"
 #include "sim/ModbusLine.h"
+#include "tests/common/OctetLiterals.h"
 
 namespace vela {
 namespace {
 
 constexpr int64_t kMs = 1000;
 
-Octets Bytes(std::initializer_list<int> values) {
-  Octets octets;
-  for (int value : values) octets += static_cast<char>(value);
-  return octets;
-}
+using test::Bytes;
 
 struct Line {
   explicit Line(LinkProtocol protocol, AnswerFaults faults = {}) {

@@ -2,15 +2,12 @@
 
 #include "common/DateTime.h"
 #include "sim/ModbusSlave.h"
+#include "tests/common/OctetLiterals.h"
 
 namespace vela {
 namespace {
 
-Octets Bytes(std::initializer_list<int> values) {
-  Octets octets;
-  for (int value : values) octets += static_cast<char>(value);
-  return octets;
-}
+using test::Bytes;
 
 struct SlaveCase {
   const char* what;
