@@ -189,8 +189,9 @@ void TVelaEngine::DeviceSettingsChanged() {
 
 // --- Port events ---
 
-void TVelaEngine::ReportExchange(TExchangeEventKind kind, size_t octets, int exceptionCode) {
-  const TExchangeEvent event{kind, FSeams.clock.MonotonicMs(), octets, exceptionCode};
+void TVelaEngine::ReportExchange(TExchangeEventKind kind, size_t octets, int exceptionCode,
+                                 bool repeat) {
+  const TExchangeEvent event{kind, FSeams.clock.MonotonicMs(), octets, exceptionCode, repeat};
   FExchangeStats.Count(event);
   if (OnExchange) OnExchange(event);
 }
@@ -198,7 +199,10 @@ void TVelaEngine::ReportExchange(TExchangeEventKind kind, size_t octets, int exc
 void TVelaEngine::PortWrite(TArkComPort*, const Octets& data) {
   Trace(" Wr: " + BytesToHex(data));
   // In IEC mode the link master reports its own transmissions.
-  if (!FIec) ReportExchange(TExchangeEventKind::RequestSent, data.size());
+  if (!FIec) {
+    ReportExchange(TExchangeEventKind::RequestSent, data.size(), 0, FRepeatPending);
+    FRepeatPending = false;
+  }
 }
 
 void TVelaEngine::PortError(TArkComPort*, uint32_t errors, const TComStat& status) {

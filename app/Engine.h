@@ -201,7 +201,8 @@ class TVelaEngine {
   void Trace(const std::string& text) const { FActivityLog.Trace(text); }
   void TraceJob(const std::string& text) const { FActivityLog.TraceJob(text); }
   // One exchange event: counted, then passed on.
-  void ReportExchange(TExchangeEventKind kind, size_t octets = 0, int exceptionCode = 0);
+  void ReportExchange(TExchangeEventKind kind, size_t octets = 0, int exceptionCode = 0,
+                      bool repeat = false);
 
   // --- Sequencer ---
   void Advance();
@@ -280,6 +281,7 @@ class TVelaEngine {
   bool FFinalizeOnPreviousLink = false;
   TProgramLink FPreviousLink{};    // the program link before the factory write
   bool FCompletionFailed = false;  // the exception on its way comes from a completion
+  bool FRepeatPending = false;     // the next request written repeats the last one
   int32_t FProbeTimeoutMs = 0;     // the identification probe's own time-out; 0: none
   // The serial number in the measured-values caption, when one is shown.
   std::optional<uint32_t> FShownSerial;

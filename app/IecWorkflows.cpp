@@ -1,6 +1,7 @@
 #include "app/IecWorkflows.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "app/Engine.h"
 #include "app/Messages.h"
@@ -58,9 +59,12 @@ void TIecWorkflows::ApplyLineTiming() {
 
 void TIecWorkflows::CountExchange(TLinkExchangeEvent event) {
   switch (event) {
+    case TLinkExchangeEvent::leRepeated:
+      FRepeatNext = true;
+      return;
     case TLinkExchangeEvent::leTransmitted:
       F.FRecord.Sent(0);
-      F.ReportExchange(TExchangeEventKind::RequestSent);
+      F.ReportExchange(TExchangeEventKind::RequestSent, 0, 0, std::exchange(FRepeatNext, false));
       return;
     case TLinkExchangeEvent::leAnswered:
       F.FRecord.Answered(0, F.FSeams.clock.Now());

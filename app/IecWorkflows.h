@@ -113,6 +113,7 @@ class TIecWorkflows {
   int FFollowUps = 0;        // further requests the chain may still make
   bool FValuesSeen = false;  // the operation received measured values
   bool FClockConfirmed = false;
+  bool FRepeatNext = false;  // the master said its next frame is a repeat
 };
 
 }  // namespace vela

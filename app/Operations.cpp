@@ -305,6 +305,7 @@ void TVelaEngine::FinalizeUnansweredOnFactoryLink() {
     FPreviousLink = current;  // the factory link, for afterwards
     SetProgramLink(previous);
     Log(msg::kFinalizeOnPreviousLink);
+    FRepeatPending = true;
     StartCurrentJob();
     return;
   }

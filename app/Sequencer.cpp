@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "app/IecWorkflows.h"
 #include "app/Engine.h"
+#include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "common/ArkCmnUtils.h"
 #include "modbus/ModbusAnswerComplete.h"
@@ -256,6 +256,7 @@ void TVelaEngine::RetryOrStop() {
   if (FSingleShot) {
     StopOperation();
   } else {
+    FRepeatPending = true;
     StartCurrentJob();
   }
 }

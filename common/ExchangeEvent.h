@@ -25,6 +25,7 @@ struct TExchangeEvent {
   int64_t atMs = 0;       // monotonic milliseconds
   size_t octets = 0;      // RequestSent, Answer: how many octets went or came
   int exceptionCode = 0;  // ExceptionAnswer: the Modbus exception code, 0 otherwise
+  bool repeat = false;    // RequestSent: the same request again after no usable answer
 };
 
 }  // namespace vela

@@ -179,7 +179,7 @@ void TArkSocket101Master::StartCountedService(uint8_t function, const Octets& us
   Transmit(state);
 }
 
-void TArkSocket101Master::Transmit(TLinkState state) {
+void TArkSocket101Master::Transmit(TLinkState state, bool repeat) {
   if (retriesLeft_ <= 0) {
     Disarm();
     state_ = S::lsNotReady;
@@ -195,6 +195,7 @@ void TArkSocket101Master::Transmit(TLinkState state) {
   state_ = state;
   timeoutMs_ = TimeoutFor(state);
   Arm();
+  if (repeat) Notify(TLinkExchangeEvent::leRepeated);
   Notify(TLinkExchangeEvent::leTransmitted);
   if (link_.Send) link_.Send(current_->Frame());
 }

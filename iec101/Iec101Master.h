@@ -58,6 +58,7 @@ enum class TLinkResult : uint8_t {
 
 // What happened on the line, for the exchange counters of the owner.
 enum class TLinkExchangeEvent : uint8_t {
+  leRepeated,     // the frame about to go is a repeat of the last one (leTransmitted follows)
   leTransmitted,  // a frame went to the line (the first sending or a repeat)
   leAnswered,     // the first octets after a transmission
   leTimedOut,     // the response time-out of a transmission that got no octets at all
@@ -175,8 +176,9 @@ class TArkSocket101Master {
   unsigned WireMs(std::size_t octets) const;
   unsigned TimeoutFor(TLinkState state) const;
   void StartCountedService(uint8_t function, const Octets& userData, int retries, TLinkState state);
-  void Transmit(TLinkState state);
-  void Repeat() { Transmit(state_); }
+  // repeat: the same frame again (after a time-out or a refusal).
+  void Transmit(TLinkState state, bool repeat = false);
+  void Repeat() { Transmit(state_, true); }
   void Arm();
   void Disarm();
   void HandleTimer();
