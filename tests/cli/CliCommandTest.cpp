@@ -24,9 +24,10 @@ namespace {
 using cli::TCliSession;
 
 enum class TLine {
-  Vela,     // a Vela on MODBUS RTU, address 1, 38400 8E1
-  VelaIec,  // the same on IEC 60870-5-101, link address 1
-  Silent,   // nothing on the line
+  Vela,       // a Vela on MODBUS RTU, address 1, 38400 8E1
+  VelaIec,    // the same on IEC 60870-5-101, link address 1
+  VelaAscii,  // a Vela on MODBUS ASCII, address 7, 9600 7E1
+  Silent,     // nothing on the line
 };
 
 // What the row expects of the outcome, and of the device afterwards.
@@ -50,8 +51,11 @@ bool SettingsRead(const TAfter& a) {
   return a.outcome.settings && a.outcome.settings->address == 1 &&
          a.outcome.settings->serialNumber == 123456;
 }
-bool DeviceAtAddress7(const TAfter& a) {
-  return a.device.Settings().ActiveLink().address == 7;
+bool DeviceOnTheNewLink(const TAfter& a) {
+  const LinkSettings link = a.device.Settings().ActiveLink();
+  return link.protocol == LinkProtocol::ModbusAscii && link.address == 9 &&
+         SpeedOfIndex(link.speedIndex) == 57600 && link.frameIndex == 1 &&
+         a.device.Settings().ThreeWire();
 }
 bool FactoryLink(const TAfter& a) {
   return a.device.Settings().ActiveLink() == LinkSettings{};
@@ -107,6 +111,7 @@ TEST_P(CliCommandTest, EndsAsTheDeviceAllows) {
   VirtualClock virtualClock;
   DeviceConfig config;
   if (c.line == TLine::VelaIec) config.settings.link.protocol = LinkProtocol::Iec101;
+  if (c.line == TLine::VelaAscii) config.settings.link = {LinkProtocol::ModbusAscii, 7, 0, 0};
   DeviceModel device(config, virtualClock);
   device.SetClockTime(virtualClock.Now() - 1.0 / 24);  // an hour behind
   std::vector<DeviceModel*> devices;
@@ -183,15 +188,24 @@ const TCommandCase kCommands[] = {
      6,
      "серийный номер 123456"},
     {"configure",
-     {"configure", "--set-address", "7"},
+     {"configure", "--set-protocol", "ascii", "--set-speed", "57600", "--set-frame", "7O1",
+      "--set-address", "9", "--set-network", "3"},
      TLine::Vela,
      0,
      Done,
      None,
-     DeviceAtAddress7,
+     DeviceOnTheNewLink,
      6,
      "серийный номер 123456"},
-    {"factory", {"factory"}, TLine::Vela, 0, Done, None, FactoryLink, 5, "Протокол: MODBUS RTU"},
+    {"factory",
+     {"factory"},
+     TLine::VelaAscii,
+     0,
+     Done,
+     None,
+     FactoryLink,
+     5,
+     "Протокол: MODBUS RTU"},
     {"verify", {"verify"}, TLine::Vela, 0, Done, None, Verified, 13, "[Идентификация программы]\n"},
     {"find",
      {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols",
@@ -203,6 +217,16 @@ const TCommandCase kCommands[] = {
      NoFact,
      2,
      "найден прибор: порт COM7"},
+    {"find_none",
+     {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols",
+      "rtu"},
+     TLine::VelaAscii,
+     1,
+     Failed,
+     NoAnswer,
+     NoFact,
+     0,
+     ""},
     {"report",
      {"report", "--out", "{DIR}/r.md"},
      TLine::Vela,
@@ -224,6 +248,7 @@ const TCommandCase kCommands[] = {
      28,
      "f = "},
     {"silent_read", {"read"}, TLine::Silent, 1, Failed, NoAnswer, NoFact, 0, ""},
+    // A usage error: the settings are read and written over MODBUS only.
     {"iec_settings",
      {"--interface", "rs485", "--protocol", "iec101", "settings"},
      TLine::VelaIec,
