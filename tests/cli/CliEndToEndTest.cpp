@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -138,6 +139,24 @@ TEST(CliEndToEndTest, FactoryOverRs485EndsWithTheDeviceOnTheFactoryLink) {
   const CliResult factory = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
   EXPECT_EQ(factory.exitCode, 0) << factory.out << factory.err;
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+std::time_t DeviceClock(const std::string& out) {
+  std::smatch m;
+  if (!std::regex_search(out, m,
+                         std::regex("Часы прибора: (\\d\\d)\\.(\\d\\d)\\.(\\d{4}) "
+                                    "(\\d\\d):(\\d\\d):(\\d\\d)"))) {
+    return -1;
+  }
+  std::tm t{};
+  t.tm_mday = std::stoi(m[1]);
+  t.tm_mon = std::stoi(m[2]) - 1;
+  t.tm_year = std::stoi(m[3]) - 1900;
+  t.tm_hour = std::stoi(m[4]);
+  t.tm_min = std::stoi(m[5]);
+  t.tm_sec = std::stoi(m[6]);
+  t.tm_isdst = -1;
+  return std::mktime(&t);  // the device keeps the computer's local time
 }
 
 std::string Gost12SumStandardOrder(const std::string& path) {
