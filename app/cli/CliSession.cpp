@@ -52,14 +52,15 @@ std::string WithLineBreaks(std::string text) {
 }  // namespace
 
 TCliSession::TCliSession(const TCliOptions& options, HeadlessEventLoop& loop,
-                         const TStopSignal* stop)
-    : options_(options), loop_(loop), stop_(stop) {}
+                         const TStopSignal* stop, TPortFactory portFactory)
+    : options_(options), loop_(loop), stop_(stop), portFactory_(std::move(portFactory)) {}
 
 TCliSession::~TCliSession() = default;
 
 TEngineSeams TCliSession::MakeSeams() {
   TEngineSeams seams(loop_.GetClock(), loop_);
   seams.rs485Rts = options_.rts;
+  seams.portFactory = portFactory_;
   seams.debugOutputFactory = [this]() -> std::unique_ptr<TTraceTarget> {
     std::unique_ptr<TTraceTarget> console;
     try {

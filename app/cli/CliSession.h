@@ -21,11 +21,17 @@ class TStopSignal;
 
 class TCliSession {
  public:
-  // stop may be null (no signals watched).
-  TCliSession(const TCliOptions& options, HeadlessEventLoop& loop, const TStopSignal* stop);
+  using TPortFactory = std::function<std::unique_ptr<TArkComPort>(const std::string& portName)>;
+
+  // stop may be null (no signals watched). portFactory: the serial port for a
+  // name; empty: a real port on the system.
+  TCliSession(const TCliOptions& options, HeadlessEventLoop& loop, const TStopSignal* stop,
+              TPortFactory portFactory = {});
   ~TCliSession();
 
   int Run();
+  // How the operation the command ran last ended; null before the engine is built.
+  const TOperationOutcome* LastOutcome() const { return engine_ ? &Outcome() : nullptr; }
 
  private:
   TEngineSeams MakeSeams();
@@ -65,6 +71,7 @@ class TCliSession {
   std::string port_;  // the port asked for, a device path turned into its COMn
   HeadlessEventLoop& loop_;
   const TStopSignal* stop_;
+  TPortFactory portFactory_;
   TCliTrace* trace_ = nullptr;  // owned by the form
   std::unique_ptr<TIecOptionsDialog> iecDialog_;
   std::unique_ptr<TVelaEngine> engine_;

@@ -83,13 +83,6 @@ const TFindCase kFindCases[] = {
      {"адрес 2, серийный номер 123456\n", "адрес 5, серийный номер 123461\n",
       "адрес 9, серийный номер 004242\n"},
      "Проверено вариантов: 30 из 30"},
-    {"AddressesLeaveTheDeviceOut",
-     {"--address", "9"},
-     {"--protocols", "rtu", "--speeds", "38400", "--addresses", "1-5,247"},
-     1,
-     0,
-     {},
-     "Проверено вариантов: 18 из 18"},
     // Octets back that are no identification: tried again, then reported.
     {"GarbledAnswerIsReported",
      {"--bad-checksum"},

@@ -66,15 +66,6 @@ TEST(CliEndToEndTest, ThreeWireReadLeavesTheHiddenCellsOut) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
-TEST(CliEndToEndTest, SilentDeviceFailsWithTheReason) {
-  VelaSimProcess sim({"--no-answer"});
-  const CliResult r = RunCli(With({"read"}, sim.ServicePort()));
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(Has(r.err, "Чтение идентификационной информации: нет ответа")) << r.err;
-  EXPECT_TRUE(Has(r.err, "velalink-cli: ")) << r.err;
-  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
-}
-
 TEST(CliEndToEndTest, HelpAndVersionGoToStandardOutput) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--help"}, {"read", "--help"}, {"--version"}}) {
@@ -135,30 +126,6 @@ TEST(CliEndToEndTest, UsageErrorsExitWithTwo) {
   }
 }
 
-TEST(CliEndToEndTest, ConfigureThenTheDeviceAnswersWithTheNewSettings) {
-  VelaSimProcess sim({"--both"});
-  const CliResult written =
-      RunCli(With({"configure", "--set-protocol", "ascii", "--set-speed", "57600", "--set-frame",
-                   "7O1", "--set-address", "9", "--set-network", "3"},
-                  sim.ServicePort()));
-  ASSERT_EQ(written.exitCode, 0) << written.out << written.err;
-  EXPECT_TRUE(Has(written.err, "Операция выполнена.")) << written.err;
-  const CliResult settings = RunCli(With({"settings"}, sim.ServicePort()));
-  ASSERT_EQ(settings.exitCode, 0) << settings.out << settings.err;
-  for (const char* line : {"Протокол: MODBUS ASCII\n", "Скорость: 57600\n", "Формат: 7O1\n",
-                           "Адрес: 9\n", "Сеть: 3-х проводная сеть\n"}) {
-    EXPECT_TRUE(Has(settings.out, line)) << line << "\n" << settings.out;
-  }
-  // The working interface now talks the new settings, and only those.
-  const CliResult working = RunCli(With({"read", "--interface", "rs485", "--protocol", "ascii",
-                                         "--speed", "57600", "--frame", "7O1", "--address", "9"},
-                                        sim.WorkingPort()));
-  EXPECT_EQ(working.exitCode, 0) << working.out << working.err;
-  const CliResult old = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
-  EXPECT_EQ(old.exitCode, 1) << old.out;
-  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
-}
-
 // Over RS-485 the device changes its link only when finalized: the write ends,
 // and the device then answers on the factory link.
 TEST(CliEndToEndTest, FactoryOverRs485EndsWithTheDeviceOnTheFactoryLink) {
@@ -171,20 +138,6 @@ TEST(CliEndToEndTest, FactoryOverRs485EndsWithTheDeviceOnTheFactoryLink) {
   EXPECT_TRUE(Has(r.err, "Прибор ответил на прежних параметрах связи")) << r.err;
   const CliResult factory = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
   EXPECT_EQ(factory.exitCode, 0) << factory.out << factory.err;
-  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
-}
-
-TEST(CliEndToEndTest, FactoryRestoresTheDefaults) {
-  VelaSimProcess sim({"--both", "--protocol", "ascii", "--address", "7", "--link-speed", "9600"});
-  const CliResult r = RunCli(With({"factory"}, sim.ServicePort()));
-  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-  const CliResult settings = RunCli(With({"settings"}, sim.ServicePort()));
-  for (const char* line : {"Протокол: MODBUS RTU\n", "Скорость: 38400\n", "Формат: 8E1\n",
-                           "Адрес: 1\n", "Сеть: 4-х проводная сеть\n"}) {
-    EXPECT_TRUE(Has(settings.out, line)) << line << "\n" << settings.out;
-  }
-  const CliResult working = RunCli(With({"read", "--interface", "rs485"}, sim.WorkingPort()));
-  EXPECT_EQ(working.exitCode, 0) << working.out << working.err;
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
@@ -204,21 +157,6 @@ std::time_t DeviceClock(const std::string& out) {
   t.tm_sec = std::stoi(m[6]);
   t.tm_isdst = -1;
   return std::mktime(&t);  // the device keeps the computer's local time
-}
-
-TEST(CliEndToEndTest, SyncClockSetsTheDeviceToTheHostsTime) {
-  VelaSimProcess sim;
-  const CliResult sync = RunCli(With({"sync-clock"}, sim.ServicePort()));
-  ASSERT_EQ(sync.exitCode, 0) << sync.out << sync.err;
-  EXPECT_TRUE(Has(sync.err, "Дата и время Vela установлены.")) << sync.err;
-  const std::time_t before = std::time(nullptr);
-  const CliResult read = RunCli(With({"read"}, sim.ServicePort()));
-  const std::time_t after = std::time(nullptr);
-  ASSERT_EQ(read.exitCode, 0) << read.err;
-  const std::time_t device = DeviceClock(read.out);
-  EXPECT_GE(device, before - 1) << read.out;
-  EXPECT_LE(device, after + 1) << read.out;
-  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
 std::string Gost12SumStandardOrder(const std::string& path) {

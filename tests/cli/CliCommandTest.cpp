@@ -1,0 +1,267 @@
+// Each velalink-cli command in this process against the simulator's device
+// model and line protocols, on a virtual clock: the exit code, how the
+// engine's operation ended, and the shape of what went to standard output.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/cli/CliOptions.h"
+#include "app/cli/CliSession.h"
+#include "common/HeadlessEventLoop.h"
+#include "sim/DeviceModel.h"
+#include "tests/support/QuietClock.h"
+#include "tests/support/SimLine.h"
+
+namespace vela::test {
+namespace {
+
+using cli::TCliSession;
+
+enum class TLine {
+  Vela,       // a Vela on MODBUS RTU, address 1, 38400 8E1
+  VelaIec,    // the same on IEC 60870-5-101, link address 1
+  VelaAscii,  // a Vela on MODBUS ASCII, address 7, 9600 7E1
+  Silent,     // nothing on the line
+};
+
+// What the row expects of the outcome, and of the device afterwards.
+struct TAfter {
+  const TOperationOutcome& outcome;
+  const DeviceModel& device;
+  TDateTime now;
+};
+using TFact = bool (*)(const TAfter&);
+
+bool NoFact(const TAfter&) {
+  return true;
+}
+bool ValuesShown(const TAfter& a) {
+  return a.outcome.valuesShown;
+}
+bool ClockShownAndSet(const TAfter& a) {
+  return !a.outcome.clockText.empty() && std::abs(a.device.ClockTime() - a.now) < 2.0 / 86400;
+}
+bool SettingsRead(const TAfter& a) {
+  return a.outcome.settings && a.outcome.settings->address == 1 &&
+         a.outcome.settings->serialNumber == 123456;
+}
+bool DeviceOnTheNewLink(const TAfter& a) {
+  const LinkSettings link = a.device.Settings().ActiveLink();
+  return link.protocol == LinkProtocol::ModbusAscii && link.address == 9 &&
+         SpeedOfIndex(link.speedIndex) == 57600 && link.frameIndex == 1 &&
+         a.device.Settings().ThreeWire();
+}
+bool FactoryLink(const TAfter& a) {
+  return a.device.Settings().ActiveLink() == LinkSettings{};
+}
+bool Verified(const TAfter& a) {
+  return a.outcome.identification && a.outcome.identification->verified;
+}
+
+struct TCommandCase {
+  const char* name;
+  std::vector<std::string> args;  // after --port; "{DIR}" is the test's own folder
+  TLine line;
+  int exitCode;
+  TOutcomeEnd end;
+  TOutcomeReason reason;
+  TFact fact;
+  int stdoutLines;             // -1: any number
+  const char* stdoutStart;     // what standard output begins with
+  const char* file = "";       // a file the command writes, in {DIR}
+  const char* fileStart = "";  // what it begins with
+  int fileLines = -1;          // -1: any number
+};
+
+void PrintTo(const TCommandCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+std::string Replaced(std::string text, const std::string& dir) {
+  if (const size_t at = text.find("{DIR}"); at != std::string::npos) text.replace(at, 5, dir);
+  return text;
+}
+
+int LineCount(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class CliCommandTest : public testing::TestWithParam<TCommandCase> {};
+
+TEST_P(CliCommandTest, EndsAsTheDeviceAllows) {
+  const TCommandCase& c = GetParam();
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) /
+                                    ("cli_command_" + std::to_string(getpid()) + "_" + c.name);
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::vector<std::string> args = {"--port", "COM7"};
+  for (const std::string& arg : c.args) args.push_back(Replaced(arg, dir.string()));
+  if (c.exitCode == 2) {  // a usage error: velalink-cli ends before it opens the port
+    EXPECT_THROW(cli::ParseCliOptions(args), cli::TCliUsageError);
+    return;
+  }
+  const cli::TCliOptions options = cli::ParseCliOptions(args);
+
+  VirtualClock virtualClock;
+  DeviceConfig config;
+  if (c.line == TLine::VelaIec) config.settings.link.protocol = LinkProtocol::Iec101;
+  if (c.line == TLine::VelaAscii) config.settings.link = {LinkProtocol::ModbusAscii, 7, 0, 0};
+  DeviceModel device(config, virtualClock);
+  device.SetClockTime(virtualClock.Now() - 1.0 / 24);  // an hour behind
+  std::vector<DeviceModel*> devices;
+  if (c.line != TLine::Silent) devices.push_back(&device);
+  TSimLine line(devices, !options.rs485, virtualClock);
+  TQuietClock clock(virtualClock, line);
+  HeadlessEventLoop loop(clock);
+  TCliSession session(options, loop, nullptr, [&](const std::string& name) {
+    return std::make_unique<TArkComPort>(name, line.Backend());
+  });
+
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const int exitCode = session.Run();
+  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string err = testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(exitCode, c.exitCode) << out << err;
+  ASSERT_NE(session.LastOutcome(), nullptr);
+  const TOperationOutcome& outcome = *session.LastOutcome();
+  EXPECT_EQ(outcome.end, c.end) << OutcomeEndName(outcome.end);
+  EXPECT_EQ(outcome.reason, c.reason) << OutcomeReasonName(outcome.reason);
+  EXPECT_TRUE(c.fact({outcome, device, virtualClock.Now()}));
+  if (c.stdoutLines >= 0) {
+    EXPECT_EQ(LineCount(out), c.stdoutLines) << out;
+  }
+  EXPECT_EQ(out.rfind(c.stdoutStart, 0), 0u) << out;
+  if (*c.file) {
+    std::ifstream file(dir / c.file);
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_EQ(text.str().rfind(c.fileStart, 0), 0u) << text.str();
+    if (c.fileLines >= 0) {
+      EXPECT_EQ(LineCount(text.str()), c.fileLines) << text.str();
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+
+using enum TOutcomeEnd;
+using enum TOutcomeReason;
+
+const TCommandCase kCommands[] = {
+    {"read", {"read"}, TLine::Vela, 0, Done, None, ValuesShown, 29, "f = "},
+    // Every reading on standard output and in the recording (after its header).
+    {"watch",
+     {"watch", "--csv", "{DIR}/w.csv", "--exchanges", "20"},
+     TLine::Vela,
+     0,
+     Cancelled,
+     None,
+     ValuesShown,
+     2,
+     "",
+     "w.csv",
+     "\r\nTime;",
+     3},
+    {"sync_clock",
+     {"sync-clock"},
+     TLine::Vela,
+     0,
+     Done,
+     None,
+     ClockShownAndSet,
+     1,
+     "Часы прибора: "},
+    {"settings",
+     {"settings"},
+     TLine::Vela,
+     0,
+     Done,
+     None,
+     SettingsRead,
+     6,
+     "серийный номер 123456"},
+    {"configure",
+     {"configure", "--set-protocol", "ascii", "--set-speed", "57600", "--set-frame", "7O1",
+      "--set-address", "9", "--set-network", "3"},
+     TLine::Vela,
+     0,
+     Done,
+     None,
+     DeviceOnTheNewLink,
+     6,
+     "серийный номер 123456"},
+    {"factory",
+     {"factory"},
+     TLine::VelaAscii,
+     0,
+     Done,
+     None,
+     FactoryLink,
+     5,
+     "Протокол: MODBUS RTU"},
+    {"verify", {"verify"}, TLine::Vela, 0, Done, None, Verified, 13, "[Идентификация программы]\n"},
+    {"find",
+     {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols",
+      "rtu"},
+     TLine::Vela,
+     0,
+     Done,
+     None,
+     NoFact,
+     2,
+     "найден прибор: порт COM7"},
+    {"find_none",
+     {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols",
+      "rtu"},
+     TLine::VelaAscii,
+     1,
+     Failed,
+     NoAnswer,
+     NoFact,
+     0,
+     ""},
+    {"report",
+     {"report", "--out", "{DIR}/r.md"},
+     TLine::Vela,
+     0,
+     Done,
+     None,
+     ValuesShown,
+     1,
+     "Отчёт записан: ",
+     "r.md",
+     "# Протокол пусконаладки"},
+    {"iec_read",
+     {"--interface", "rs485", "--protocol", "iec101", "read"},
+     TLine::VelaIec,
+     0,
+     Done,
+     None,
+     ValuesShown,
+     28,
+     "f = "},
+    {"silent_read", {"read"}, TLine::Silent, 1, Failed, NoAnswer, NoFact, 0, ""},
+    // A usage error: the settings are read and written over MODBUS only.
+    {"iec_settings",
+     {"--interface", "rs485", "--protocol", "iec101", "settings"},
+     TLine::VelaIec,
+     2,
+     Refused,
+     ModbusOnly,
+     NoFact,
+     0,
+     ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Commands, CliCommandTest, testing::ValuesIn(kCommands),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vela::test
