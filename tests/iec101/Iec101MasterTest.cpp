@@ -356,16 +356,16 @@ struct ExchangeStep {
 TEST_F(Iec101Master, ExchangeEventsOfEachKindOfAnswer) {
   using E = TLinkExchangeEvent;
   constexpr E kSent = E::leTransmitted, kAnswer = E::leAnswered, kTimeOut = E::leTimedOut,
-              kBad = E::leBadFrame, kRefused = E::leRefused;
+              kBad = E::leBadFrame, kRefused = E::leRefused, kRepeat = E::leRepeated;
   const ExchangeStep steps[] = {
       {"data request", Step::kClass2, {}, {kSent}},
       {"normal answer", Step::kOctets, Answer(9), {kAnswer}},
       {"data request", Step::kClass2, {}, {kSent}},
-      {"no answer: time-out, then the repeat", Step::kTimeOut, {}, {kTimeOut, kSent}},
+      {"no answer: time-out, then the repeat", Step::kTimeOut, {}, {kTimeOut, kRepeat, kSent}},
       {"the repeat answered", Step::kOctets, Answer(8, false, kMeasuredAsdu), {kAnswer}},
       {"data request", Step::kClass2, {}, {kSent}},
       {"bad checksum", Step::kOctets, Hex("10 09 01 0B 16"), {kAnswer, kBad}},
-      {"answered, so no time-out: the repeat", Step::kTimeOut, {}, {kSent}},
+      {"answered, so no time-out: the repeat", Step::kTimeOut, {}, {kRepeat, kSent}},
       {"another address", Step::kOctets, Answer(9, false, {}, 2), {kAnswer, kBad}},
       {"then its own answer", Step::kOctets, Answer(9), {}},
       {"data request", Step::kClass2, {}, {kSent}},
@@ -381,9 +381,9 @@ TEST_F(Iec101Master, ExchangeEventsOfEachKindOfAnswer) {
        {kAnswer, kBad}},
       {"data request", Step::kClass2, {}, {kSent}},
       {"answer cut short", Step::kOctets, Answer(9).substr(0, 3), {kAnswer}},
-      {"its time-out: bad, then the repeat", Step::kTimeOut, {}, {kBad, kSent}},
+      {"its time-out: bad, then the repeat", Step::kTimeOut, {}, {kBad, kRepeat, kSent}},
       {"a primary frame", Step::kOctets, Hex("10 4B 01 4C 16"), {kAnswer, kBad}},
-      {"A2 repeats", Step::kOctets, Hex("A2"), {kBad, kSent}},
+      {"A2 repeats", Step::kOctets, Hex("A2"), {kBad, kRepeat, kSent}},
       {"the last repeat answered", Step::kOctets, Answer(9), {kAnswer}},
   };
   BringTo(S::lsReady);
