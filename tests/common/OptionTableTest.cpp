@@ -91,12 +91,11 @@ TEST(OptionTableTest, HelpListsEveryEntryAligned) {
   const std::string help = MakeTable(log).Help();
   EXPECT_EQ(help.rfind("Использование: prog [ПАРАМЕТРЫ] КОМАНДА\n", 0), 0u) << help;
   const char* const lines[] = {
-      "\nКоманды:\n",
-      "\n  read         прочитать\n",
-      "\n  --port COMn  порт\n",
+      "\nКоманды:\n", "\n  read         прочитать\n", "\n  --port COMn  порт\n",
       "\n  -h, --help   показать эту справку\n",
-      "\n  --dfc [N]    DFC = 1 в первых N ответах\n"
-      "               (без N — во всех)\n",
+      // A help text of two lines: the second under the first.
+      ("\n  --dfc [N]    DFC = 1 в первых N ответах\n"
+       "               (без N — во всех)\n"),
       "\n  --limit ОЧЕНЬ-ДЛИННОЕ-ЗНАЧЕНИЕ-ПАРАМЕТРА\n               предел\n"};
   for (const char* line : lines) EXPECT_NE(help.find(line), std::string::npos) << line << help;
 }
