@@ -63,7 +63,7 @@ watch_cycle() {  # speed protocol frame bits mode
   local flags=()
   [[ $mode == fast ]] && flags=(--fast)
   line=$("$cli" --port "$working_port" --interface rs485 --protocol "$protocol" --speed "$speed" \
-           --frame "$frame" "${flags[@]}" watch --seconds "$seconds" --stats 2>/dev/null |
+           --frame "$frame" "${flags[@]}" --quiet watch --seconds "$seconds" --stats 2>&1 >/dev/null |
          grep '^Циклов чтения' || true)
   if [[ -z $line ]]; then
     printf '%6s %-5s %-7s no cycle measured\n' "$speed" "$protocol" "$mode"

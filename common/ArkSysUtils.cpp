@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <libintl.h>
 #include <locale.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -228,6 +229,18 @@ std::string OwnExecutablePath() {
     if (buffer.size() >= (1u << 20)) return {};
     buffer.resize(buffer.size() * 2);
   }
+}
+
+void OpenClosedStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number is taken, which is this one.
+    if (::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) < 0) return;
+  }
+}
+
+void IgnoreBrokenPipes() {
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace vela

@@ -20,4 +20,11 @@ std::string FileVersionText(const std::string& fileName);
 // The absolute path of the running program's file; empty when unknown.
 std::string OwnExecutablePath();
 
+// Standard input, output and error that were closed when the program started
+// are opened on /dev/null, so that no file the program opens later takes
+// their numbers (and receives what was meant for the terminal).
+void OpenClosedStandardDescriptors();
+// Writes to a closed pipe fail with EPIPE instead of ending the program.
+void IgnoreBrokenPipes();
+
 }  // namespace vela

@@ -28,8 +28,8 @@ bool TCliSession::RideThroughPortLoss(int64_t deadlineMs) {
   Clock& clock = loop_.GetClock();
   const std::string port = f.ProgramLink().port;
   const int64_t lostMs = clock.MonotonicMs();
-  Print("Порт " + port + " потерян в " + TimeOfDay(clock.Now()) +
-        "; запись в файл сохраняется, ожидание возвращения порта (Ctrl+C — завершить)...");
+  Note("Порт " + port + " потерян в " + TimeOfDay(clock.Now()) +
+       "; запись в файл сохраняется, ожидание возвращения порта (Ctrl+C — завершить)...");
   for (;;) {
     const int64_t waitMs = std::min(kPollMs, deadlineMs - clock.MonotonicMs());
     if (waitMs <= 0) return false;
@@ -41,8 +41,8 @@ bool TCliSession::RideThroughPortLoss(int64_t deadlineMs) {
     if (!f.ContinuousRunning()) continue;  // not ready yet: still out
     char length[32];
     std::snprintf(length, sizeof length, "%.1f", (clock.MonotonicMs() - lostMs) / 1000.0);
-    Print("Порт " + port + " снова доступен в " + TimeOfDay(clock.Now()) + ", перерыв " + length +
-          " с; непрерывное чтение продолжено.");
+    Note("Порт " + port + " снова доступен в " + TimeOfDay(clock.Now()) + ", перерыв " + length +
+         " с; непрерывное чтение продолжено.");
     return true;
   }
 }

@@ -1,6 +1,7 @@
 #include "app/cli/CliSession.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -91,6 +92,11 @@ int TCliSession::Run() {
   engine_->ActivityLog().OnLine = [this](const std::string& line) { PrintLogLine(line); };
   engine_->OnExchange = [this](const TExchangeEvent& event) { CountExchange(event); };
   if (!SetProgramLink()) return 1;
+  const int code = RunCommand();
+  return outputFailed_ ? 1 : code;
+}
+
+int TCliSession::RunCommand() {
   switch (options_.command) {
     case TCommand::Read:
       return RunRead();
@@ -157,7 +163,7 @@ bool TCliSession::SetProgramLink() {
 }
 
 bool TCliSession::Stopped() const {
-  return stop_ && stop_->Requested();
+  return (stop_ && stop_->Requested()) || outputFailed_;
 }
 
 bool TCliSession::RunOperation(const std::function<void()>& start) {
@@ -199,9 +205,23 @@ void TCliSession::Print(const std::string& text) const {
 }
 
 void TCliSession::PrintData(const std::string& text) const {
-  if (text.empty()) return;
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  if (text.empty() || outputFailed_) return;
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
+    return;
+  }
+  outputFailed_ = true;
+  const int error = errno;
+  std::clearerr(stdout);       // said here once; the command ends with exit 1
+  if (error == EPIPE) return;  // the reader went away: nothing to tell it
+  std::fputs(("velalink-cli: стандартный вывод не записывается (" + SystemErrorText(error) +
+              "): проверьте, куда он направлен, и свободное место.\n")
+                 .c_str(),
+             stderr);
+}
+
+void TCliSession::Note(const std::string& text) const {
+  std::fputs((WithLineBreaks(text) + "\n").c_str(), stderr);
 }
 
 int TCliSession::Fail(const std::string& reason) const {

@@ -35,6 +35,7 @@ class TCliSession {
 
  private:
   TEngineSeams MakeSeams();
+  int RunCommand();
   bool SetProgramLink();
   bool RunOperation(const std::function<void()>& start);
   bool Stopped() const;
@@ -60,8 +61,12 @@ class TCliSession {
   void PrintEachReading();
   // One line of data on standard output.
   void Print(const std::string& text) const;
-  // Text as it is on standard output, flushed at once.
+  // Text as it is on standard output, flushed at once. A failed write is
+  // said once on standard error (not for a reader that went away) and ends
+  // the command with exit 1.
   void PrintData(const std::string& text) const;
+  // A line for the operator beside the data (figures, notices): standard error.
+  void Note(const std::string& text) const;
   int Fail(const std::string& reason) const;
   // The outcome of the operation the command ran last.
   const TOperationOutcome& Outcome() const { return engine_->LastOutcome(); }
@@ -75,10 +80,11 @@ class TCliSession {
   TCliTrace* trace_ = nullptr;  // owned by the form
   std::unique_ptr<TIecOptionsDialog> iecDialog_;
   std::unique_ptr<TVelaEngine> engine_;
-  bool quietLog_ = false;    // find: the probes' log lines are not printed
-  int64_t answersSeen_ = 0;  // answers and line errors, from the exchange events
-  std::string lastLogLine_;  // the activity log's latest line
-  TCycleCounter cycles_;     // the figures of continuous reading
+  bool quietLog_ = false;              // find: the probes' log lines are not printed
+  mutable bool outputFailed_ = false;  // standard output could not be written
+  int64_t answersSeen_ = 0;            // answers and line errors, from the exchange events
+  std::string lastLogLine_;            // the activity log's latest line
+  TCycleCounter cycles_;               // the figures of continuous reading
 };
 
 }  // namespace vela::cli

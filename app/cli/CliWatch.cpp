@@ -95,10 +95,10 @@ int TCliSession::RunWatch() {
                     "октетов за цикл: запросы %lld, ответы %lld",
                     c.cycles, c.meanCycleMs, c.exchangesPerCycle,
                     static_cast<long long>(c.octetsWritten), static_cast<long long>(c.octetsRead));
-      Print(text);
+      Note(text);
     }
-    Print(f.FExchangeStats.Text());
-    Print(ResourcesText(early, last));
+    Note(f.FExchangeStats.Text());
+    Note(ResourcesText(early, last));
   }
   if (endedByItself) return Fail("Непрерывное чтение остановлено.");
   if (f.FExchangeStats.Figures().readings == 0) {

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -82,7 +83,7 @@ TEST(CliEndToEndTest, HelpAndVersionGoToStandardOutput) {
 // it comes; --quiet leaves standard error to the failures.
 TEST(CliEndToEndTest, WatchPrintsEachReadingAsJsonWhileItRuns) {
   VelaSimProcess sim;
-  CliProcess watch(With({"watch", "--format=json", "--quiet"}, sim.ServicePort()));
+  CliProcess watch(With({"watch", "--format=json", "--quiet", "--stats"}, sim.ServicePort()));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   auto lines = [&] {
     const std::string out = watch.OutputSoFar();
@@ -95,9 +96,11 @@ TEST(CliEndToEndTest, WatchPrintsEachReadingAsJsonWhileItRuns) {
   watch.Signal(SIGINT);
   const CliResult r = watch.Wait();
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_TRUE(r.err.empty()) << r.err;
+  // The figures are no data: standard error has them, standard output only JSON.
+  EXPECT_NE(r.err.find("Показаний прочитано: "), std::string::npos) << r.err;
   std::istringstream out(r.out);
   for (std::string line; std::getline(out, line);) {
+    EXPECT_TRUE(nlohmann::json::accept(line)) << line;
     EXPECT_TRUE(std::regex_match(
         line,
         std::regex(
@@ -106,6 +109,31 @@ TEST(CliEndToEndTest, WatchPrintsEachReadingAsJsonWhileItRuns) {
   }
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
+
+struct StdoutCase {
+  const char* name;
+  TStdout to;
+  int exitCode;
+  const char* said;  // on standard error
+};
+
+class StdoutTest : public testing::TestWithParam<StdoutCase> {};
+
+// Standard output that cannot take the data fails the command; one that was
+// closed at start is /dev/null.
+TEST_P(StdoutTest, EndsAsItsStandardOutputAllows) {
+  const StdoutCase& c = GetParam();
+  VelaSimProcess sim;
+  const CliResult r = RunCli(With({"read"}, sim.ServicePort()), c.to);
+  EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+  EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, StdoutTest,
+    testing::Values(StdoutCase{"full", TStdout::DevFull, 1, "стандартный вывод не записывается"},
+                    StdoutCase{"closed", TStdout::Closed, 0, "Чтение выполнено."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliEndToEndTest, RecordingGoesToStandardOutputWithCsvDash) {
   VelaSimProcess sim;
@@ -285,10 +313,11 @@ TEST_P(WatchOutcomeTest, ExitCodeTellsWhetherAnyReadingCompleted) {
   const CliResult r =
       RunCli(With(args, c.cliOptions.empty() ? sim.ServicePort() : sim.WorkingPort()));
   EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
-  EXPECT_TRUE(Has(c.exitCode == 0 ? r.out : r.err, c.printed)) << r.out << r.err;
+  // The figures are no data: they go to standard error, beside the log.
+  EXPECT_TRUE(Has(r.err, c.printed)) << r.out << r.err;
   EXPECT_TRUE(
-      std::regex_search(r.out, std::regex(std::string("Показаний прочитано: \\d+; ") + c.figures)))
-      << r.out;
+      std::regex_search(r.err, std::regex(std::string("Показаний прочитано: \\d+; ") + c.figures)))
+      << r.err;
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
@@ -351,12 +380,13 @@ TEST(WatchOutageTest, RidesThroughALostPortAndKeepsRecording) {
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
   const auto count = [&](const std::string& part) {
     int n = 0;
-    for (size_t at = 0; (at = r.out.find(part, at)) != std::string::npos; ++at) ++n;
+    for (size_t at = 0; (at = r.err.find(part, at)) != std::string::npos; ++at) ++n;
     return n;
   };
-  EXPECT_EQ(count("Порт " + port + " потерян в "), 1) << r.out;
-  EXPECT_EQ(count("Порт " + port + " снова доступен в "), 1) << r.out;
-  EXPECT_TRUE(std::regex_search(r.out, std::regex("перерыв \\d+[.]\\d с"))) << r.out;
+  // The notices go to standard error, beside the log.
+  EXPECT_EQ(count("Порт " + port + " потерян в "), 1) << r.err;
+  EXPECT_EQ(count("Порт " + port + " снова доступен в "), 1) << r.err;
+  EXPECT_TRUE(std::regex_search(r.err, std::regex("перерыв \\d+[.]\\d с"))) << r.err;
   // One file: the header once, every record whole.
   std::ifstream in(csv, std::ios::binary);
   std::stringstream text;

@@ -26,7 +26,7 @@ std::string ReadAll(const std::string& path) {
 
 }  // namespace
 
-CliProcess::CliProcess(const std::vector<std::string>& args) {
+CliProcess::CliProcess(const std::vector<std::string>& args, TStdout to) {
   char pattern[] = "/tmp/velalink-cli-XXXXXX";
   if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
   folder_ = pattern;
@@ -38,8 +38,12 @@ CliProcess::CliProcess(const std::vector<std::string>& args) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (folder_ + "/out").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (to == TStdout::Closed) {
+    posix_spawn_file_actions_addclose(&actions, 1);
+  } else {
+    const std::string out = to == TStdout::DevFull ? "/dev/full" : folder_ + "/out";
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  }
   posix_spawn_file_actions_addopen(&actions, 2, (folder_ + "/err").c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   const int rc = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
@@ -75,8 +79,8 @@ std::string CliProcess::OutputSoFar() const {
   return ReadAll(folder_ + "/out");
 }
 
-CliResult RunCli(const std::vector<std::string>& args) {
-  CliProcess process(args);
+CliResult RunCli(const std::vector<std::string>& args, TStdout to) {
+  CliProcess process(args, to);
   return process.Wait();
 }
 

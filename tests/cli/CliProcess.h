@@ -13,10 +13,14 @@ struct CliResult {
   std::string out, err;
 };
 
+// Where the child's standard output goes.
+enum class TStdout { File, DevFull, Closed };
+
 class CliProcess {
  public:
-  // Starts velalink-cli with args; standard output and error go to files.
-  explicit CliProcess(const std::vector<std::string>& args);
+  // Starts velalink-cli with args; standard output and error go to files
+  // (standard output elsewhere when told).
+  explicit CliProcess(const std::vector<std::string>& args, TStdout to = TStdout::File);
   ~CliProcess();
   CliProcess(const CliProcess&) = delete;
   CliProcess& operator=(const CliProcess&) = delete;
@@ -32,6 +36,6 @@ class CliProcess {
 };
 
 // Runs it to the end.
-CliResult RunCli(const std::vector<std::string>& args);
+CliResult RunCli(const std::vector<std::string>& args, TStdout to = TStdout::File);
 
 }  // namespace vela::test

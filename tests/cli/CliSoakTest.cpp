@@ -58,14 +58,14 @@ TEST_P(CliSoakTest, EveryFaultIsReportedAndNothingGrows) {
               std::to_string(kExchanges), "--seconds", "300", "--stats"});
   sim.Stop();
   const std::string made = sim.ErrorOutput();
-  ASSERT_EQ(r.exitCode, 0) << Tail(r.out) << r.err;
-  EXPECT_GE(Figure(r.out, "; обменов: (\\d+)"), kExchanges)
-      << Tail(r.out);  // not stopped by the guard
-  EXPECT_GT(Figure(r.out, "Показаний прочитано: (\\d+)"), 0) << Tail(r.out);
+  ASSERT_EQ(r.exitCode, 0) << Tail(r.err) << r.err;
+  EXPECT_GE(Figure(r.err, "; обменов: (\\d+)"), kExchanges)
+      << Tail(r.err);  // not stopped by the guard
+  EXPECT_GT(Figure(r.err, "Показаний прочитано: (\\d+)"), 0) << Tail(r.err);
 
-  const long long timeouts = Figure(r.out, "без ответа: (\\d+)");
-  const long long bad = Figure(r.out, "искажённых ответов: (\\d+)");
-  const long long refused = Figure(r.out, "ответов с исключением: (\\d+)");
+  const long long timeouts = Figure(r.err, "без ответа: (\\d+)");
+  const long long bad = Figure(r.err, "искажённых ответов: (\\d+)");
+  const long long refused = Figure(r.err, "ответов с исключением: (\\d+)");
   const long long silent =
       Figure(made, "нет ответа (\\d+)") + Figure(made, "опоздавший ответ (\\d+)");
   const long long garbled = Figure(made, "контрольная сумма (\\d+)") +
@@ -74,18 +74,18 @@ TEST_P(CliSoakTest, EveryFaultIsReportedAndNothingGrows) {
   const long long busy = Figure(made, "прибор занят (\\d+)");
   ASSERT_GT(silent + garbled + busy, 0) << made;
   // The answer to the last request may still be on its way when watch stops.
-  EXPECT_GE(timeouts, silent - 1) << Tail(r.out) << made;
-  EXPECT_GE(bad, garbled - 1) << Tail(r.out) << made;
-  EXPECT_GE(refused, busy - 1) << Tail(r.out) << made;
+  EXPECT_GE(timeouts, silent - 1) << Tail(r.err) << made;
+  EXPECT_GE(bad, garbled - 1) << Tail(r.err) << made;
+  EXPECT_GE(refused, busy - 1) << Tail(r.err) << made;
 
   const std::regex resources(
       "после 1000 обменов память (\\d+) кБ, дескрипторов (\\d+); в конце память (\\d+) кБ, "
       "дескрипторов (\\d+)");
   std::smatch m;
-  ASSERT_TRUE(std::regex_search(r.out, m, resources)) << Tail(r.out);
-  EXPECT_EQ(m[2], m[4]) << Tail(r.out);
+  ASSERT_TRUE(std::regex_search(r.err, m, resources)) << Tail(r.err);
+  EXPECT_EQ(m[2], m[4]) << Tail(r.err);
   if (!kInstrumented) {  // a sanitizer's allocator keeps freed memory for a while
-    EXPECT_LE(std::stoll(m[3]) - std::stoll(m[1]), 512) << Tail(r.out);
+    EXPECT_LE(std::stoll(m[3]) - std::stoll(m[1]), 512) << Tail(r.err);
   }
 }
 
