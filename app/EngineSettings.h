@@ -78,4 +78,20 @@ struct TDeviceSettingsModel {
   }
 };
 
+// What writing the factory settings changes on the working interface, for the
+// operator to confirm: the factory values, and what the device has now when
+// its settings were read (now null: not read).
+inline std::string FactoryChangeText(const TDeviceSettingsModel* now) {
+  const TDeviceSettingsModel factory;
+  const auto line = [](const TDeviceSettingsModel& s) {
+    return "протокол " + s.ProtocolText() + ", скорость " + s.SpeedText() + ", формат " +
+           s.FrameText() + ", адрес " + std::to_string(s.address) + ", " + s.NetworkText();
+  };
+  std::string text = "Заводские установки рабочего интерфейса: " + line(factory) + ".";
+  if (now && now->protocol >= 0 && now->speedIndex >= 0 && now->frame >= 0 && now->address >= 1) {
+    text += "\r\nСейчас в приборе: " + line(*now) + ".";
+  }
+  return text;
+}
+
 }  // namespace vela

@@ -114,6 +114,19 @@ bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
   return true;
 }
 
+// --- Factory settings: the operator confirms what changes ---
+
+void TForm1::Button8Click() {
+  const TDeviceSettingsModel& now = FEngine->DeviceSettings();
+  const bool read = !FEngine->SerialCaption().empty();  // from the device shown
+  if (FSeams.messageBox &&
+      !FSeams.messageBox->Ask(Caption(), FactoryChangeText(read ? &now : nullptr) +
+                                             "\r\nЗаписать в прибор заводские установки?")) {
+    return;
+  }
+  FEngine->WriteFactorySettings();
+}
+
 // --- Recording: the file comes from the save dialog ---
 
 void TForm1::BitBtn1Click() {

@@ -103,7 +103,7 @@ class TForm1 : public TForm {
     TakeDeviceSettings();
     FEngine->WriteSettings();
   }
-  void Button8Click() { FEngine->WriteFactorySettings(); }
+  void Button8Click();  // asks first
   void btnVerifyClick() { FEngine->IdentificationReport(); }
   void BitBtn1Click();  // recording on/off
   void cbComPortClick();

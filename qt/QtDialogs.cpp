@@ -1,5 +1,6 @@
 #include "qt/QtDialogs.h"
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -47,6 +48,15 @@ void QtMessageBox::Show(const std::string& caption, const std::string& text) {
   QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption), QtText(text),
                   QMessageBox::Ok);
   box.exec();
+}
+
+bool QtMessageBox::Ask(const std::string& caption, const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), QtText(text),
+                  QMessageBox::Yes | QMessageBox::No);
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 bool QtBitmaps::Has(const std::string& name) const {

@@ -25,6 +25,7 @@ class QtSaveDialog : public TSaveDialog {
 class QtMessageBox : public TMessageBox {
  public:
   void Show(const std::string& caption, const std::string& text) override;
+  bool Ask(const std::string& caption, const std::string& text) override;
 };
 
 // "Text files|*.txt|All|*" becomes "Text files (*.txt);;All (*)".

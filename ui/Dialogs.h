@@ -21,6 +21,8 @@ class TMessageBox {
   virtual ~TMessageBox() = default;
   // Shows text modally with an OK button and returns when it is dismissed.
   virtual void Show(const std::string& caption, const std::string& text) = 0;
+  // Asks a yes/no question modally; true for yes. "No" is the default answer.
+  virtual bool Ask(const std::string& caption, const std::string& text) = 0;
 };
 
 }  // namespace vela

@@ -51,4 +51,10 @@ int TCliSession::RunWrite(TOperationKind kind) {
   return 0;
 }
 
+int TCliSession::RunFactory() {
+  Note(FactoryChangeText(nullptr));  // the device's own settings are not read here
+  if (!ConfirmChanges("Записать в прибор заводские установки?")) return 1;
+  return RunWrite(TOperationKind::WriteFactory);
+}
+
 }  // namespace vela::cli

@@ -136,7 +136,8 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "записать установки из профиля, показав отличия и\n"
                "спросив подтверждения; затем прочитать и сверить",
                {"configure"}));
-  t.Add(Flag(raw, "--yes", "не спрашивать подтверждения (с --from)", {"configure"}));
+  t.Add(Flag(raw, "--yes", "не спрашивать подтверждения (configure --from, factory)",
+             {"configure", "factory"}));
   t.Note("Без --from нужен хотя бы один из параметров --set-...");
 
   t.Section("Параметры команды find:");

@@ -301,7 +301,7 @@ int TCliSession::SaveProfile() {
   return 0;
 }
 
-bool TCliSession::ConfirmChanges() {
+bool TCliSession::ConfirmChanges(const std::string& question) {
   if (options_.commission.yes) return true;
   if (isatty(0) != 1) {
     Fail(
@@ -309,7 +309,7 @@ bool TCliSession::ConfirmChanges() {
         "вопроса, добавьте --yes.");
     return false;
   }
-  std::fputs("Записать эти установки в прибор? [д/Н] ", stdout);
+  std::fputs((question + " [д/Н] ").c_str(), stdout);
   std::fflush(stdout);
   std::string answer;
   std::getline(std::cin, answer);
@@ -379,7 +379,7 @@ int TCliSession::RunConfigureFromProfile() {
     Print("Установки прибора уже совпадают с профилем; ничего не записано.");
     return 0;
   }
-  if (!ConfirmChanges()) return 1;
+  if (!ConfirmChanges("Записать эти установки в прибор?")) return 1;
   // Protocol first: the frame texts follow it.
   for (const auto& [field, wanted] : given) field->apply(wanted, f);
   const int written = RunWrite(TOperationKind::WriteSettings);

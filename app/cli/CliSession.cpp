@@ -109,7 +109,7 @@ int TCliSession::RunCommand() {
     case TCommand::Configure:
       return RunConfigure();
     case TCommand::Factory:
-      return RunWrite(TOperationKind::WriteFactory);
+      return RunFactory();
     case TCommand::Verify:
       return RunVerify();
     case TCommand::Ports:

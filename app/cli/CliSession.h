@@ -48,13 +48,17 @@ class TCliSession {
   int RunSettings();
   int RunConfigure();
   int RunWrite(TOperationKind kind);
+  // The factory settings, once the operator confirmed them.
+  int RunFactory();
   int RunVerify();
   bool ApplyDeviceSettings();
   // Commissioning commands, each in its own file.
   int RunFind();
   int SaveProfile();
   int RunConfigureFromProfile();
-  bool ConfirmChanges();
+  // Asks question on the terminal (yes without asking with --yes); false,
+  // said on standard error, when there is no terminal or the answer is no.
+  bool ConfirmChanges(const std::string& question);
   bool FollowWrittenLink();
   int RunReport();
   void PrintLogLine(const std::string& line);

@@ -37,7 +37,12 @@ class RecordingMessageBox : public TMessageBox {
   void Show(const std::string& caption, const std::string& text) override {
     shown.push_back(caption + "|" + text);
   }
-  std::vector<std::string> shown;
+  bool Ask(const std::string& caption, const std::string& text) override {
+    asked.push_back(caption + "|" + text);
+    return answer;
+  }
+  std::vector<std::string> shown, asked;
+  bool answer = true;
 };
 
 }  // namespace vela::test

@@ -11,9 +11,10 @@
 
 namespace vela::test {
 
-FormHarness::FormHarness(bool fastExchange) {
+FormHarness::FormHarness(bool fastExchange, TMessageBox* messageBox) {
   TForm1Seams seams(clock_, loop_);
   seams.fastExchange = fastExchange;
+  seams.messageBox = messageBox;
   seams.portFactory = [this](const std::string& name) {
     auto backend = std::make_unique<ScriptedBackend>();
     backend_ = backend.get();

@@ -63,7 +63,8 @@ struct TRequest {
 class FormHarness {
  public:
   // fastExchange: the form's fast exchange seam.
-  explicit FormHarness(bool fastExchange = false);
+  // messageBox: the message box the form asks with; none: it asks nothing.
+  explicit FormHarness(bool fastExchange = false, TMessageBox* messageBox = nullptr);
   ~FormHarness();
 
   TForm1& form() { return *form_; }

@@ -64,6 +64,7 @@ TEST(ActivityLogTest, MissingDebugConsoleIsReportedAtStartup) {
 TEST(StartupTest, MissingGlyphStopsStartup) {
   struct TShownBox : TMessageBox {
     void Show(const std::string&, const std::string& text) override { shown = text; }
+    bool Ask(const std::string&, const std::string&) override { return false; }
     std::string shown;
   } box;
   VirtualClock clock;

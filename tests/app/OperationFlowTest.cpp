@@ -387,3 +387,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutsideJobFailureTest, testing::ValuesIn(kOutsid
 
 }  // namespace
 }  // namespace vela::test
+
+namespace vela::test {
+namespace {
+
+struct FactoryAnswer {
+  const char* name;
+  bool yes;
+};
+
+class FactoryQuestionTest : public testing::TestWithParam<FactoryAnswer> {};
+
+// The factory settings are written only when the operator says yes to what
+// will change on the working interface.
+TEST_P(FactoryQuestionTest, WritesOnlyOnYes) {
+  struct TAnsweringBox : TMessageBox {
+    void Show(const std::string&, const std::string&) override {}
+    bool Ask(const std::string&, const std::string& text) override {
+      asked = text;
+      return yes;
+    }
+    std::string asked;
+    bool yes = false;
+  } box;
+  box.yes = GetParam().yes;
+  FormHarness h(false, &box);
+  h.MakeSupportedVela();
+  h.form().Button8.Click();
+  EXPECT_NE(box.asked.find("Заводские установки рабочего интерфейса: протокол MODBUS RTU, скорость "
+                           "38400, формат 8E1, адрес 1, 4-х проводная сеть."),
+            std::string::npos)
+      << box.asked;
+  EXPECT_EQ(h.form().Engine().Busy(), GetParam().yes);
+  EXPECT_EQ(h.RequestCount() > 0, GetParam().yes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, FactoryQuestionTest,
+                         testing::Values(FactoryAnswer{"yes", true}, FactoryAnswer{"no", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vela::test

@@ -60,6 +60,9 @@ bool DeviceOnTheNewLink(const TAfter& a) {
 bool FactoryLink(const TAfter& a) {
   return a.device.Settings().ActiveLink() == LinkSettings{};
 }
+bool StillAscii(const TAfter& a) {
+  return a.device.Settings().ActiveLink().protocol == LinkProtocol::ModbusAscii;
+}
 bool Verified(const TAfter& a) {
   return a.outcome.identification && a.outcome.identification->verified;
 }
@@ -162,7 +165,9 @@ const TCommandCase kCommands[] = {
     {"sync_clock", {"sync-clock"}, TLine::Vela, 0, Done, None, ClockShownAndSet, 1, "Часы прибора: "},
     {"settings", {"settings"}, TLine::Vela, 0, Done, None, SettingsRead, 6, "серийный номер 123456"},
     {"configure", {"configure", "--set-protocol", "ascii", "--set-speed", "57600", "--set-frame", "7O1", "--set-address", "9", "--set-network", "3"}, TLine::Vela, 0, Done, None, DeviceOnTheNewLink, 6, "серийный номер 123456"},
-    {"factory", {"factory"}, TLine::VelaAscii, 0, Done, None, FactoryLink, 5, "Протокол: MODBUS RTU"},
+    {"factory", {"factory", "--yes"}, TLine::VelaAscii, 0, Done, None, FactoryLink, 5, "Протокол: MODBUS RTU"},
+    // No terminal to confirm on and no --yes: nothing is written.
+    {"factory_unconfirmed", {"factory"}, TLine::VelaAscii, 1, Failed, None, StillAscii, 0, ""},
     {"verify", {"verify"}, TLine::Vela, 0, Done, None, Verified, 13, "[Идентификация программы]\n"},
     {"find", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu"}, TLine::Vela, 0, Done, None, NoFact, 2, "найден прибор: порт COM7"},
     {"find_none", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu"}, TLine::VelaAscii, 1, Failed, NoAnswer, NoFact, 0, ""},

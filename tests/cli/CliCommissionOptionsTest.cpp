@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TRefused{{"find", "--probe-timeout", "5"}, "от 10 до 10000"},
                     TRefused{{"read", "--all"}, "только к команде find"},
                     TRefused{{"read", "--save", "p.json"}, "только к команде settings"},
-                    TRefused{{"settings", "--yes"}, "только к команде configure"},
+                    TRefused{{"settings", "--yes"}, "только к командам configure и factory"},
                     TRefused{{"configure", "--from", "p.json", "--set-address", "5"},
                              "либо --from"},
                     TRefused{{"report"}, "--out ФАЙЛ.html"},

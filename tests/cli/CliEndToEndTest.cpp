@@ -158,9 +158,9 @@ TEST(CliEndToEndTest, UsageErrorsExitWithTwo) {
 // and the device then answers on the factory link.
 TEST(CliEndToEndTest, FactoryOverRs485EndsWithTheDeviceOnTheFactoryLink) {
   VelaSimProcess sim({"--both", "--address", "5", "--link-speed", "115200"});
-  const CliResult r =
-      RunCli(With({"factory", "--interface", "rs485", "--speed", "115200", "--address", "5"},
-                  sim.WorkingPort()));
+  const CliResult r = RunCli(
+      With({"factory", "--yes", "--interface", "rs485", "--speed", "115200", "--address", "5"},
+           sim.WorkingPort()));
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_FALSE(Has(r.err, "Повтор запроса")) << r.err;
   EXPECT_TRUE(Has(r.err, "Прибор ответил на прежних параметрах связи")) << r.err;
