@@ -200,11 +200,10 @@ std::string SystemErrorText(int code) {
   // for in UTF-8 whatever the program's character set is.
   static const bool utf8 = bind_textdomain_codeset("libc", "UTF-8") != nullptr;
   (void)utf8;
-  if (const locale_t messages = newlocale(LC_MESSAGES_MASK, "", nullptr)) {
-    std::string text = "ошибка #" + std::to_string(code) + ": " + strerror_l(code, messages);
-    freelocale(messages);
-    return text;
-  }
+  // Made once and kept: the C library loads locale data under a lock of its
+  // own, and ports fail in several threads at once.
+  static const locale_t messages = newlocale(LC_MESSAGES_MASK, "", nullptr);
+  if (messages) return "ошибка #" + std::to_string(code) + ": " + strerror_l(code, messages);
   char buffer[256] = {};
   const char* text = ErrorMessage(strerror_r(code, buffer, sizeof buffer), buffer);
   return "ошибка #" + std::to_string(code) + ": " + text;
