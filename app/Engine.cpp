@@ -169,14 +169,14 @@ void TVelaEngine::SetContinuousRunning(bool running) {
 
 void TVelaEngine::SetSerialCaption(std::optional<uint32_t> serial) {
   FShownSerial = serial;
-  if (serial) {
-    char caption[64];
-    std::snprintf(caption, sizeof caption, "серийный номер %.6u", *serial);
-    FSerialCaption = caption;
-  } else {
-    FSerialCaption.clear();
-  }
   if (OnSerialChanged) OnSerialChanged();
+}
+
+std::string TVelaEngine::SerialCaption() const {
+  if (!FShownSerial) return {};
+  char caption[64];
+  std::snprintf(caption, sizeof caption, "серийный номер %.6u", *FShownSerial);
+  return caption;
 }
 
 void TVelaEngine::CellsChanged() {

@@ -160,11 +160,10 @@ class TVelaEngine {
   bool Busy() const { return FBusy; }
   bool ContinuousRunning() const { return FContinuousRunning; }
   // "серийный номер …" of the device shown; empty: none.
-  const std::string& SerialCaption() const { return FSerialCaption; }
+  std::string SerialCaption() const;
   const std::string& DeviceClockText() const { return FPresenter->DeviceClockText(); }
   const TMeasurementCells& Cells() const { return *FCells; }
   const TOperationOutcome& LastOutcome() const { return FLastOutcome; }
-  const TEngineSeams& Seams() const { return FSeams; }
   Clock& GetClock() const { return FSeams.clock; }
   TActivityLog& ActivityLog() { return FActivityLog; }
 
@@ -370,7 +369,6 @@ class TVelaEngine {
   TDeviceSettingsModel FDevice;
   TIecDeviceOptions FIecDeviceOptions;
   int FRecordIntervalItem = 0;
-  std::string FSerialCaption;
   TOperationOutcome FLastOutcome;
 };
 

@@ -103,7 +103,7 @@ struct TOperationOutcome {
   const TBlockResult* Block(uint8_t job) const;
 };
 
-// Short English name of an end and of a reason, for scripts (JSON).
+// Short English names of an end and of a reason, for diagnostics.
 const char* OutcomeEndName(TOutcomeEnd end);
 const char* OutcomeReasonName(TOutcomeReason reason);
 

@@ -14,7 +14,6 @@ class TOperationRecord {
  public:
   void Begin(TOperationKind kind, bool iec);
   bool Active() const { return active_; }
-  TOperationKind Kind() const { return outcome_.kind; }
 
   // Requests and what became of them; job is the Modbus job code, 0 for IEC.
   // Ignored while no operation runs.

@@ -50,12 +50,6 @@ bool IsIn(const std::vector<std::string>& items, const std::string& text) {
   return std::find(items.begin(), items.end(), text) != items.end();
 }
 
-// The frame texts of a protocol index, as the device-side frame box lists them.
-std::vector<std::string> FramesOf(int protocol) {
-  const char* bits = protocol == 1 ? "7" : "8";
-  return {std::string(bits) + "E1", std::string(bits) + "O1", std::string(bits) + "N2"};
-}
-
 TField Integer(const char* key, int low, int high, std::function<int(const TVelaEngine&)> get,
                std::function<void(int, TVelaEngine&)> set) {
   return {key, [get](const TVelaEngine& f) { return TJson(get(f)); },
@@ -117,7 +111,7 @@ const std::vector<TField>& Fields() {
       // Checked against the protocol separately: it depends on two fields.
       {"frame", [](F f) { return TJson(f.DeviceSettings().FrameText()); },
        [](const TJson& v, F) {
-         return IsIn(FramesOf(0), TextText(v)) || IsIn(FramesOf(1), TextText(v))
+         return IsIn(FramesOfProtocol(0), TextText(v)) || IsIn(FramesOfProtocol(1), TextText(v))
                     ? std::string()
                     : "нужно одно из значений 8E1, 8O1, 8N2, 7E1, 7O1, 7N2";
        },
@@ -253,9 +247,9 @@ void CheckFrameFitsProtocol(const TJson& root, const TVelaEngine& f) {
   const std::string name = protocol ? TextText(*protocol) : f.DeviceSettings().ProtocolText();
   const auto& names = kProtocolNames;
   const int index = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
-  if (!IsIn(FramesOf(index), frame)) {
+  if (!IsIn(FramesOfProtocol(index), frame)) {
     throw TProfileError("поле \"frame\": формат " + frame + " не подходит к протоколу " + name +
-                        ", нужно одно из значений " + ListText(FramesOf(index)));
+                        ", нужно одно из значений " + ListText(FramesOfProtocol(index)));
   }
 }
 
