@@ -34,6 +34,7 @@
 #include "app/JobCodes.h"
 #include "app/OperationOutcome.h"
 #include "app/OperationRecord.h"
+#include "app/WriteVerdict.h"
 #include "common/Clock.h"
 #include "common/ExchangeEvent.h"
 #include "common/Timer.h"
@@ -51,6 +52,7 @@
 namespace vela {
 
 class TIecWorkflows;
+class TModbusLogicException;
 
 // Where trace messages go: the debug console endpoint.
 class TTraceTarget {
@@ -113,8 +115,11 @@ class TVelaEngine {
   // starts); a failure reaches the exception handler as a button's would.
   void Start(TOperationKind kind);
   // Escape: the running operation stops (continuous reading in IEC mode at
-  // its next result).
+  // its next result). A settings write stops after its current request and
+  // reads the settings back; a second call stops it at once.
   void CancelOperation();
+  // A settings or factory write is running (reading back included).
+  bool WriteRunning() const { return FBusy && FWritePhase != TWritePhase::None; }
 
   // --- The program-side link (the port and how the program talks) ---
   const TProgramLink& ProgramLink() const { return FLink; }
@@ -140,6 +145,11 @@ class TVelaEngine {
 
   // --- The device-side settings: read from the device, or to be written ---
   const TDeviceSettingsModel& DeviceSettings() const { return FDevice; }
+  // The settings were read from the device now connected, over this port and
+  // address, with every field known: only then may they be written.
+  bool DeviceSettingsKnown() const;
+  bool DeviceSettingsRead() const;      // from this device, over this port and address
+  bool DeviceSettingsComplete() const;  // every field has a value
   void SetDeviceSettings(const TDeviceSettingsModel& settings);
   // The device's IEC options: read settings fills them, write settings and
   // the factory defaults write them, the options dialog edits them.
@@ -186,6 +196,8 @@ class TVelaEngine {
   // The device settings changed: read from the device, set to the factory
   // settings, adjusted for old firmware, or forgotten.
   std::function<void()> OnDeviceSettingsChanged;
+  // DeviceSettingsKnown() may have changed: the write is offered or not.
+  std::function<void()> OnSettingsKnownChanged;
   std::function<void()> OnSerialChanged;
   std::function<void(const std::string&)> OnDeviceClockText;
   // The cells changed: the front end redraws them.
@@ -286,6 +298,25 @@ class TVelaEngine {
   std::optional<uint32_t> FShownSerial;
   // The last operation ended because the port itself failed.
   bool FPortFailed = false;
+  // Where a settings write stands: writing, asked to stop after the current
+  // request, or reading back what the device holds after stopping early.
+  // Abandoned: another device answered the read ahead of the write.
+  enum class TWritePhase : uint8_t { None, Writing, StopRequested, ReadingBack, Abandoned };
+  TWritePhase FWritePhase = TWritePhase::None;
+  // What the write sent and what the read-back found.
+  TWriteEvidence FWriteEvidence;
+  TProgramLink FWriteStartLink{};            // the program link when the write started
+  TProgramLink FWrittenLink{};               // the link the written settings give the device
+  std::vector<TProgramLink> FReadBackLinks;  // links still to try for the read-back
+  bool FReadBackAnswered = false;            // some read-back request was answered
+  // The settings known: read from the device with this serial number over
+  // this port and address (LinkSource()).
+  struct TSettingsOrigin {
+    std::string source;
+    uint32_t serial = 0;
+  };
+  std::optional<TSettingsOrigin> FSettingsOrigin;
+  unsigned FSettingsBlocksRead = 0;  // bits of the settings blocks read in this operation
   // The exchanges of the last read or continuous reading.
   TExchangeStats FExchangeStats;
   // What the running operation has done so far.
@@ -331,6 +362,7 @@ class TVelaEngine {
   void ForgetDevice(bool settingsToo);
   void HandleJobException(uint8_t job, const std::exception& e);
   void HandleMissingLinkBlock(uint8_t job);
+  void StopWriteOnRefusal(const TModbusLogicException* logic);
   void HandleRefusedRead(uint8_t job, int32_t code);
   void WriteRecord();
 
@@ -345,7 +377,20 @@ class TVelaEngine {
   // FinalizePrm timed out in a factory write over the working interface.
   void FinalizeUnansweredOnFactoryLink();
   void VerifyDevice();
-  void StartWrite(const std::vector<uint8_t>& jobs);
+  void StartWrite(const std::vector<uint8_t>& jobs, bool readFirst);
+  // A write that ended before its last block: read back what the device
+  // holds, and say per block what was written.
+  void BeginReadBack();
+  void StartReadBackJobs();
+  void ReadBackTaken(uint8_t job);
+  void ReadBackTimedOut();
+  void NoteWriteAttempt(uint8_t job);
+  TProgramLink LinkOfWrittenSettings() const;
+  void FillWriteReport(TOperationOutcome& outcome);
+  void LogWriteReport(const TWriteReport& report);
+  // Settings knowledge: a block of the settings read, or all forgotten.
+  void SettingsBlockRead(uint8_t job);
+  void ForgetSettingsOrigin();
   std::string LinkSource() const;
   void CompleteLinkRead();
   void SetSerialCaption(std::optional<uint32_t> serial);

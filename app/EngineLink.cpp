@@ -17,6 +17,7 @@ void TVelaEngine::SelectPort(const std::string& portName) {
   FLink.port = PortNameOfItem(portName);  // "COM5 (нет доступа)" opens COM5
   FPort->SetPortName(FLink.port);
   FLinkPrmSource.clear();
+  ForgetSettingsOrigin();
   FNetworkTypeKnown = false;
   FCosSupport = 0;
   if (FIec) FIec->Master().ClearLinkState();
@@ -28,11 +29,13 @@ void TVelaEngine::SelectPort(const std::string& portName) {
 
 void TVelaEngine::PortsChanged() {
   FLinkPrmSource.clear();  // another device may sit behind the same name now
+  ForgetSettingsOrigin();
   FNetworkTypeKnown = false;
   FCosSupport = 0;
 }
 
 void TVelaEngine::SetInterface(bool rs485, const TProgramLink& link) {
+  if (rs485 != FLink.rs485) ForgetSettingsOrigin();  // another line, maybe another device
   FLink.rs485 = rs485;
   FLink.protocol = link.protocol;
   FLink.speedIndex = link.speedIndex;
@@ -72,6 +75,7 @@ void TVelaEngine::SetProgramFrame(int frame) {
 }
 
 void TVelaEngine::SetProgramAddress(int address) {
+  if (address != FLink.address) ForgetSettingsOrigin();  // another device on the line
   FLink.address = address;
   ApplyAddress();
 }
@@ -129,6 +133,7 @@ void TVelaEngine::ApplyAddress() {
 
 void TVelaEngine::SetDeviceSettings(const TDeviceSettingsModel& settings) {
   FDevice = settings;
+  if (OnSettingsKnownChanged) OnSettingsKnownChanged();  // a blank box may have been filled
 }
 
 void TVelaEngine::LinkSettingsRead() {

@@ -134,6 +134,20 @@ void TVelaEngine::CompleteReadJob(uint8_t job, const Octets& data) {
 
 void TVelaEngine::CompleteLinkRead() {
   FLinkPrmSource = LinkSource();
+  if (FWritePhase == TWritePhase::ReadingBack) {
+    LinkSettingsRead();  // the boxes show what the device holds now
+    return;
+  }
+  if (FWritePhase == TWritePhase::Writing &&
+      FRecord.Outcome().kind == TOperationKind::WriteSettings &&
+      (!FSettingsOrigin || FSettingsOrigin->serial != FLinkPrm->GetSerialNumber())) {
+    // Another device answers than the one whose settings are to be written.
+    Log(msg::kOtherDeviceForWrite);
+    ForgetDevice(true);
+    FRecord.Fail(TOutcomeReason::OtherDevice);
+    FWritePhase = TWritePhase::Abandoned;  // the advance ends it
+    return;
+  }
   // Read ahead of a write: the words the controls set are taken from the
   // controls again; the others keep what the device sent.
   if (FWriteOperation) {
@@ -197,6 +211,7 @@ void TVelaEngine::ForgetDevice(bool settingsToo) {
   CellsChanged();
   SetSerialCaption(std::nullopt);
   if (!settingsToo) return;
+  ForgetSettingsOrigin();
   FDevice = TDeviceSettingsModel{-1, -1, -1, 0, std::nullopt};
   FLinkPrmSource.clear();  // a write reads the link block again first
   DeviceSettingsChanged();
@@ -214,6 +229,7 @@ void TVelaEngine::HandleJobException(uint8_t job, const std::exception& e) {
     case jobFinalizePrm:
     case jobSetLinkPrm:
       Log(logic && logic->Code == 6 ? msg::kDeviceBusy : msg::kWriteParamsPrefix + message);
+      StopWriteOnRefusal(logic);
       return;
     case jobGetLinkPrm2:
     case jobSetLinkPrm2:
@@ -221,7 +237,11 @@ void TVelaEngine::HandleJobException(uint8_t job, const std::exception& e) {
     case jobSetLinkPrm3:
     case jobGetLinkPrm4:
     case jobSetLinkPrm4:
-      if (logic && logic->Code == 2) HandleMissingLinkBlock(job);
+      if (logic && logic->Code == 2) {
+        HandleMissingLinkBlock(job);
+      } else if (BlockAccessOf(job) == TBlockAccess::WriteParams) {
+        StopWriteOnRefusal(logic);
+      }
       return;
     case jobSetTime:
       Log(msg::kWriteClockPrefix + message);
@@ -241,6 +261,14 @@ void TVelaEngine::HandleJobException(uint8_t job, const std::exception& e) {
     default:
       Log(message);  // no job, or a local job
       return;
+  }
+}
+
+void TVelaEngine::StopWriteOnRefusal(const TModbusLogicException* logic) {
+  // The device refused the value (busy aside): repeating it changes nothing,
+  // so the write ends at the time-out and the settings are read back.
+  if (logic && logic->Code != 6 && FWritePhase == TWritePhase::Writing) {
+    FWritePhase = TWritePhase::StopRequested;
   }
 }
 
@@ -278,6 +306,7 @@ void TVelaEngine::HandleMissingLinkBlock(uint8_t job) {
     default:
       break;
   }
+  SettingsBlockRead(job);  // a missing block's defaults are known
   FSkipOnNextTick = true;
 }
 

@@ -85,6 +85,7 @@ void TForm1::BindEngine() {
   e.OnContinuousChanged = [this] { ShowContinuousReading(); };
   e.OnProgramLinkChanged = [this] { ShowProgramLink(); };
   e.OnDeviceSettingsChanged = [this] { ShowDeviceSettings(); };
+  e.OnSettingsKnownChanged = [this] { EnableWriteButton(); };
   e.OnSerialChanged = [this] { GroupBox2.SetCaption(FEngine->SerialCaption()); };
   e.OnDeviceClockText = [this](const std::string& text) { edTime.SetText(text); };
   e.OnCellsChanged = [this] { FPanel->Redraw(); };
@@ -155,19 +156,26 @@ void TForm1::EnableControls() {
   EnableAll({&Button1, &Button4, &Button5}, enable);
   // What IEC mode disabled stays disabled while it lasts.
   EnableAll({&cbProtocolType, &cbSpeed, &cbFrame, &cbAddress, &btnIecCfg, &Button8, &btnVerify,
-             &rb3w, &rb4w, &Button7, &Button3},
+             &rb3w, &rb4w, &Button7},
             enable && !FEngine->InIecMode());
+  EnableWriteButton();
   ComboBox2.SetEnabled(enable && cbInterfaceType.ItemIndex() == 1);
 }
 
 void TForm1::EnableIecControls() {
   const bool enable = !FEngine->InIecMode() && !FEngine->Busy();
-  EnableAll({&rb3w, &rb4w, &Button7, &Button3, &Button8, &btnVerify, &cbProtocolType, &cbSpeed,
-             &cbFrame, &cbAddress},
+  EnableAll({&rb3w, &rb4w, &Button7, &Button8, &btnVerify, &cbProtocolType, &cbSpeed, &cbFrame,
+             &cbAddress},
             enable);
+  EnableWriteButton();
   // The device's IEC options are written over the service interface only.
   btnIecCfg.SetEnabled(enable && cbProtocolType.ItemIndex() == 2 &&
                        cbInterfaceType.ItemIndex() == 0);
+}
+
+void TForm1::EnableWriteButton() {
+  // Only settings read from the device connected may be written back.
+  Button3.SetEnabled(!FEngine->Busy() && !FEngine->InIecMode() && FEngine->DeviceSettingsKnown());
 }
 
 void TForm1::ShowContinuousReading() {

@@ -186,6 +186,7 @@ class TForm1 : public TForm {
 
   // The engine's events shown on the controls.
   void EnableControls();
+  void EnableWriteButton();
   void EnableIecControls();
   void ShowContinuousReading();
   void ShowProgramLink();

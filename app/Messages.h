@@ -66,6 +66,28 @@ inline constexpr const char* kOldFirmware =
     "В приборе установлено устаревшее ПО.\r\nРекомендуется обновить прошивку прибора.";
 inline constexpr const char* kClockNone = "нет";
 
+// Settings writes: refused blind writes, and the truth after an early end.
+inline constexpr const char* kSettingsNotRead =
+    "Установки прибора не прочитаны: выполните «чтение», затем измените их и запишите.";
+inline constexpr const char* kSettingsIncomplete =
+    "Не все установки заданы: выберите протокол, скорость, формат, адрес и тип сети, затем "
+    "запишите.";
+inline constexpr const char* kOtherDeviceForWrite =
+    "Отвечает другой прибор, не тот, чьи установки прочитаны: запись не выполнялась. "
+    "Выполните «чтение».";
+inline constexpr const char* kWriteStopping =
+    "Запись останавливается после текущего запроса; затем установки будут прочитаны из прибора.";
+inline constexpr const char* kWriteReadBack =
+    "Запись не завершена: установки читаются из прибора, чтобы узнать, что записано.";
+inline constexpr const char* kReadBackOnOtherLink = "Прибор не отвечает; чтение на установках: ";
+inline constexpr const char* kReadBackNoAnswer =
+    "Прибор не ответил на чтение установок: что записано, неизвестно.";
+inline constexpr const char* kWriteBlocksHeading = "Блоки установок:";
+inline constexpr const char* kWritePartial =
+    "Установки записаны не полностью: проверьте связь, прочитайте установки («чтение») и "
+    "повторите запись.";
+inline constexpr const char* kWriteNothing = "Установки не записаны.";
+
 // Operations.
 inline constexpr const char* kClockSyncStart = "старт синхронизирующей последовательности...";
 inline constexpr const char* kClockSyncCommand = "команда синхронизации...";

@@ -47,6 +47,9 @@ enum class TOutcomeReason : uint8_t {
   UnknownDevice,    // identification: the device is not a Vela
   ModbusOnly,       // refused: the operation needs MODBUS
   Other,            // any other failure; the log says what
+  // refused: the settings to write were not read from the device connected
+  SettingsUnknown,
+  OtherDevice,  // another device answers than the one the settings were read from
 };
 
 // What one request of the operation came to (the last time it was sent).
@@ -78,6 +81,28 @@ struct TSettingsReport {
   uint32_t serialNumber = 0;
 };
 
+// Where one block of a write that ended early stands.
+enum class TWriteState : uint8_t {
+  Written,     // the device confirmed it, or holds its values when read back
+  NotWritten,  // never sent, refused by the device, or not held when read back
+  Unknown,     // sent without a valid answer and not settled by a read-back
+};
+
+struct TWrittenBlock {
+  uint8_t job = 0;  // the Set job (or FinalizePrm)
+  TWriteState state = TWriteState::NotWritten;
+};
+
+// A write that ended early: each block's state and what the device holds now.
+struct TWriteReport {
+  std::vector<TWrittenBlock> blocks;
+  bool readBack = false;  // the device answered the read-back
+  std::optional<TSettingsReport> device;
+
+  // Something may have changed in the device.
+  bool Partial() const;
+};
+
 struct TIdentificationReport {
   uint32_t hardwareCode = 0;
   bool verified = false;  // a Vela, and its software identity was shown
@@ -97,6 +122,8 @@ struct TOperationOutcome {
   bool clockConfirmed = false;
   std::optional<TSettingsReport> settings;
   std::optional<TIdentificationReport> identification;
+  // Present when a settings or factory write ended before its last block.
+  std::optional<TWriteReport> write;
 
   bool Succeeded() const { return end == TOutcomeEnd::Done; }
   // The result of a request kind, when it was sent.
@@ -106,5 +133,6 @@ struct TOperationOutcome {
 // Short English names of an end and of a reason, for diagnostics.
 const char* OutcomeEndName(TOutcomeEnd end);
 const char* OutcomeReasonName(TOutcomeReason reason);
+const char* WriteStateName(TWriteState state);
 
 }  // namespace vela

@@ -18,13 +18,26 @@ const char* OutcomeEndName(TOutcomeEnd end) {
 }
 
 const char* OutcomeReasonName(TOutcomeReason reason) {
-  static constexpr const char* kNames[] = {"none",           "port-not-opened", "send-failed",
-                                           "no-answer",      "bad-frame",       "device-exception",
-                                           "port-lost",      "not-confirmed",   "no-data",
-                                           "link-not-ready", "unknown-device",  "modbus-only",
-                                           "other"};
+  static constexpr const char* kNames[] = {"none",           "port-not-opened",  "send-failed",
+                                           "no-answer",      "bad-frame",        "device-exception",
+                                           "port-lost",      "not-confirmed",    "no-data",
+                                           "link-not-ready", "unknown-device",   "modbus-only",
+                                           "other",          "settings-unknown", "other-device"};
   const auto index = static_cast<size_t>(reason);
   return index < std::size(kNames) ? kNames[index] : "other";
+}
+
+const char* WriteStateName(TWriteState state) {
+  static constexpr const char* kNames[] = {"written", "not-written", "unknown"};
+  const auto index = static_cast<size_t>(state);
+  return index < std::size(kNames) ? kNames[index] : "unknown";
+}
+
+bool TWriteReport::Partial() const {
+  for (const TWrittenBlock& block : blocks) {
+    if (block.state != TWriteState::NotWritten) return true;
+  }
+  return false;
 }
 
 void TOperationRecord::Begin(TOperationKind kind, bool iec) {

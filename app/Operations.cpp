@@ -1,6 +1,8 @@
 // The operations: what each sets up before its job list runs, and the
 // settings written to the device.
 
+#include <utility>
+
 #include "app/DeviceIdentification.h"
 #include "app/Engine.h"
 #include "app/IecWorkflows.h"
@@ -111,8 +113,18 @@ void TVelaEngine::Refuse(TOperationKind kind, TOutcomeReason reason) {
 }
 
 void TVelaEngine::EndOutcome() {
+  const TWritePhase writePhase = std::exchange(FWritePhase, TWritePhase::None);
   if (!FRecord.Active()) return;
   TOperationOutcome& outcome = FRecord.Outcome();
+  // A write that ended early: the link block holds what was to be written,
+  // unless the read-back replaced it with what the device holds.
+  bool writeEndedEarly = false;
+  if (writePhase != TWritePhase::None && !FRecord.Done()) {
+    for (const TBlockResult& block : outcome.blocks) {
+      if (block.sent && BlockAccessOf(block.job) == TBlockAccess::WriteParams)
+        writeEndedEarly = true;
+    }
+  }
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const TClrValue& cell = (*FCells)[slot];
     outcome.cells[static_cast<size_t>(slot)] = {cell.State(), cell.Value()};
@@ -121,7 +133,7 @@ void TVelaEngine::EndOutcome() {
   outcome.clockText = FPresenter->DeviceClockText();
   if (FIec) outcome.clockConfirmed = FIec->ClockConfirmed();
   const TBlockResult* link = outcome.Block(jobGetLinkPrm);
-  if (link && link->taken) {
+  if (link && link->taken && (!writeEndedEarly || FWriteEvidence.readBack.count(jobSetLinkPrm))) {
     outcome.settings = TSettingsReport{FLinkPrm->GetProtocol(),   FLinkPrm->GetDeviceAddress(),
                                        FLinkPrm->GetSpeedIndex(), FLinkPrm->GetFrameIndex(),
                                        FLinkPrm->GetThreeWire(),  FLinkPrm->GetSerialNumber()};
@@ -129,6 +141,8 @@ void TVelaEngine::EndOutcome() {
   if (FDevInfoRead && !outcome.identification) {
     outcome.identification = TIdentificationReport{FDevInfo->GetHID(), false};
   }
+  if (writeEndedEarly) FillWriteReport(outcome);
+  FWriteEvidence = TWriteEvidence{};
   FLastOutcome = FRecord.Finish();
   if (OnOperationOutcome) OnOperationOutcome(FLastOutcome);
 }
@@ -144,12 +158,18 @@ void TVelaEngine::ReadSettings() {
 
 void TVelaEngine::WriteSettings() {
   if (RefusedInIecMode(TOperationKind::WriteSettings)) return;
+  if (!DeviceSettingsKnown()) {
+    FActivityLog.Clear();
+    Log(DeviceSettingsRead() ? msg::kSettingsIncomplete : msg::kSettingsNotRead);
+    Refuse(TOperationKind::WriteSettings, TOutcomeReason::SettingsUnknown);
+    return;
+  }
   FConfigOperation = true;
   FVerboseStatus = true;
   FActivityLog.Clear();
   FRecord.Begin(TOperationKind::WriteSettings, false);
   FillWriteBlocks();
-  StartWrite(joblists::kWriteSettings);
+  StartWrite(joblists::kWriteSettings, true);
 }
 
 void TVelaEngine::WriteFactorySettings() {
@@ -160,19 +180,28 @@ void TVelaEngine::WriteFactorySettings() {
   FActivityLog.Clear();
   FRecord.Begin(TOperationKind::WriteFactory, false);
   FillWriteBlocks();
-  StartWrite(joblists::kWriteFactoryDefaults);
+  StartWrite(joblists::kWriteFactoryDefaults, false);
 }
 
 std::string TVelaEngine::LinkSource() const {
   return FPort->PortName() + "#" + std::to_string(FPacker->Address);
 }
 
-void TVelaEngine::StartWrite(const std::vector<uint8_t>& jobs) {
+void TVelaEngine::StartWrite(const std::vector<uint8_t>& jobs, bool readFirst) {
   // The link block also carries words the controls do not set (the serial
   // number among them): unless it was read from this device, read it first
-  // so that the write sends back what the device holds.
+  // so that the write sends back what the device holds. A settings write
+  // always reads it first: its serial number must be the one the settings
+  // were read from.
   FWriteOperation = true;
-  if (FLinkPrmSource == LinkSource()) {
+  FWritePhase = TWritePhase::Writing;
+  FWriteEvidence = TWriteEvidence{};
+  for (const uint8_t job : jobs) {
+    if (BlockAccessOf(job) == TBlockAccess::WriteParams) FWriteEvidence.setJobs.push_back(job);
+  }
+  FWriteStartLink = FLink;
+  FReadBackAnswered = false;
+  if (!readFirst && FLinkPrmSource == LinkSource()) {
     StartOperation(jobs, false);
     return;
   }
@@ -313,6 +342,10 @@ void TVelaEngine::FinalizeUnansweredOnFactoryLink() {
   FFinalizeOnPreviousLink = false;
   SetProgramLink(FPreviousLink);
   Log(msg::kFactoryLinkNoAnswer);
+  if (FWritePhase == TWritePhase::Writing) {
+    BeginReadBack();  // what did the device take?
+    return;
+  }
   StopOperation();
 }
 

@@ -20,6 +20,14 @@ uint8_t TVelaEngine::CurrentJob() const {
 }
 
 void TVelaEngine::Advance() {
+  if (FWritePhase == TWritePhase::Abandoned) {
+    StopOperation();
+    return;
+  }
+  if (FWritePhase == TWritePhase::StopRequested && !FRecord.Done()) {
+    BeginReadBack();
+    return;
+  }
   ++FJobIndex;
   if (FNetworkTypeKnown) {
     // Per-phase power factors only for a 4-wire network whose device has them.
@@ -117,6 +125,10 @@ bool TVelaEngine::SendCurrentRequest(uint8_t job) {
     FPort->SetAnswerComplete(TModbusAnswerComplete(FPacker->RtuMode, request));
   }
   FRecord.Sent(job);
+  if (params && FWritePhase != TWritePhase::None &&
+      BlockAccessOf(job) == TBlockAccess::WriteParams) {
+    FWriteEvidence.sent[job] = params->Registers;
+  }
   if (!FPort->Send(request)) return false;
   Timer1->SetEnabled(false);
   const int32_t timeout = params ? params->Timeout : values->Timeout;
@@ -129,6 +141,10 @@ bool TVelaEngine::SendCurrentRequest(uint8_t job) {
 void TVelaEngine::RunLocalJob(uint8_t job) {
   switch (job) {
     case jobFinish:
+      if (FWritePhase == TWritePhase::ReadingBack) {
+        StopOperation();  // the write's own outcome stands
+        return;
+      }
       FRecord.MarkDone();
       if (!FVerifyMode) Log(msg::kReadDone);
       StopOperation();
@@ -174,6 +190,8 @@ void TVelaEngine::PortRead(TArkComPort* sender, const Octets& data) {
   try {
     CompleteJob(job, data);  // a failure skips the advance: the time-out decides
     if (job != jobNone) FRecord.Taken(job);
+    if (FWritePhase == TWritePhase::ReadingBack) ReadBackTaken(job);
+    SettingsBlockRead(job);
     if (job == jobGetValues) ReportExchange(TExchangeEventKind::ReadingCompleted);
   } catch (const TModbusLinkException&) {
     ReportExchange(TExchangeEventKind::BadFrame);
@@ -219,6 +237,15 @@ void TVelaEngine::Timer1Timer() {
 void TVelaEngine::RunTimeoutRule(uint8_t job) {
   ReportExchange(TExchangeEventKind::TimedOut);
   FRecord.TimedOut(job);
+  NoteWriteAttempt(job);
+  if (FWritePhase == TWritePhase::ReadingBack) {
+    ReadBackTimedOut();
+    return;
+  }
+  if (FWritePhase == TWritePhase::StopRequested) {
+    BeginReadBack();
+    return;
+  }
   switch (TimeoutRuleOf(job)) {
     case TTimeoutRule::ReadParameter:
       Log(FSingleShot ? msg::kParamsNoAnswer : msg::kParamsNoAnswerEsc);
@@ -297,6 +324,12 @@ void TVelaEngine::StopOperation() {
 }
 
 void TVelaEngine::CancelOperation() {
+  if (FBusy && FWritePhase == TWritePhase::Writing && !FRecord.Done()) {
+    // The request on the line finishes or times out; then the settings are read back.
+    FWritePhase = TWritePhase::StopRequested;
+    Log(msg::kWriteStopping);
+    return;
+  }
   FRecord.MarkCancelled();
   if (InIecMode()) {
     FSingleShot = FVerboseStatus = FNetworkTypeKnown = false;
@@ -337,6 +370,7 @@ bool TVelaEngine::StartOperation(const std::vector<uint8_t>& jobs, bool withPref
   FDevInfoRead = false;
   FPortFailed = false;
   WriteJobs(jobs);
+  if (withPrefix) ForgetSettingsOrigin();  // known again once the prefix has read them
   if (!OpenPortForOperation()) return false;
   FJobIndex = withPrefix ? -1 : FPrefixLength - 1;
   SetBusy(true);

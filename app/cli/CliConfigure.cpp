@@ -6,6 +6,7 @@
 
 #include "app/cli/CliReport.h"
 #include "app/cli/CliSession.h"
+#include "app/cli/WriteReportFormat.h"
 
 namespace vela::cli {
 int TCliSession::RunConfigure() {
@@ -45,10 +46,29 @@ bool TCliSession::ApplyDeviceSettings() {
 }
 
 int TCliSession::RunWrite(TOperationKind kind) {
-  if (!RunOperation([&] { engine_->Start(kind); })) return 1;
-  if (!Outcome().Succeeded()) return Fail("Установки не записаны.");
-  for (const std::string& line : SettingsLines(*engine_)) Print(line);
-  return 0;
+  const bool ended = RunOperation([&] { engine_->Start(kind); });
+  const TOperationOutcome& outcome = Outcome();
+  const bool json = options_.format == TOutputFormat::Json;
+  if (ended && outcome.Succeeded()) {
+    if (json) {
+      Print(WriteResultJson(outcome));
+    } else {
+      for (const std::string& line : SettingsLines(*engine_)) Print(line);
+    }
+    return 0;
+  }
+  if (outcome.kind != kind) return ended ? Fail("Установки не записаны.") : 1;
+  // Block by block, so nobody takes a half-done write for none.
+  if (json) {
+    Print(WriteResultJson(outcome));
+  } else if (outcome.write) {
+    for (const std::string& line : WriteReportLines(*outcome.write)) Print(line);
+  }
+  if (!ended) return 1;  // the interruption is said already
+  return Fail(outcome.write && outcome.write->Partial()
+                  ? "Установки записаны не полностью: см. состояние блоков; прочитайте установки "
+                    "(settings) и повторите запись."
+                  : "Установки не записаны.");
 }
 
 int TCliSession::RunFactory() {

@@ -170,14 +170,16 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "он есть, иначе программой (auto); только rs485"));
   t.Note("Через USB действуют только значения по умолчанию.");
 
-  t.Section("Вывод (read, watch):");
+  t.Section("Вывод (read, watch, configure, factory):");
   t.Add(Valued(raw, "--format", "text|csv|json",
                "text — строки \"величина = значение\" (по умолчанию);\n"
                "csv — заголовок и строка на чтение: время ISO 8601, \";\",\n"
                "точка в числах, перевод строки LF; json — объект на\n"
                "чтение: {\"time\": ISO 8601 с мс, \"values\": {\"Ua\":\n"
-               "{\"value\", \"unit\", \"quality\"}, ...}}",
-               {"read", "watch"}));
+               "{\"value\", \"unit\", \"quality\"}, ...}};\n"
+               "configure, factory: json — итог записи {\"result\":\n"
+               "\"written\"|\"partial\"|\"not-written\", \"blocks\", \"device\"}",
+               {"read", "watch", "configure", "factory"}));
   t.Note("Показания — в stdout; журнал и ошибки — в stderr (у verify отчёт — в stdout).");
 
   t.Section("Прочее:");

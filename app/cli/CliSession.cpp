@@ -53,7 +53,7 @@ std::string WithLineBreaks(std::string text) {
 }  // namespace
 
 TCliSession::TCliSession(const TCliOptions& options, HeadlessEventLoop& loop,
-                         const TStopSignal* stop, TPortFactory portFactory)
+                         const TStopRequests* stop, TPortFactory portFactory)
     : options_(options), loop_(loop), stop_(stop), portFactory_(std::move(portFactory)) {}
 
 TCliSession::~TCliSession() = default;
@@ -166,12 +166,29 @@ bool TCliSession::Stopped() const {
   return (stop_ && stop_->Requested()) || outputFailed_;
 }
 
+int TCliSession::StopCount() const {
+  return stop_ ? stop_->Count() : 0;
+}
+
+bool TCliSession::EndWriteGently() {
+  // Within its bound the request on the line times out, and the read-back
+  // tries both links with one request each before giving up.
+  constexpr int64_t kReadBackBoundMs = 15000;
+  const int signals = StopCount();
+  engine_->CancelOperation();
+  Note("Повторный сигнал (Ctrl-C) прервёт запись сразу.");
+  loop_.RunUntil([&] { return !engine_->Busy() || StopCount() > signals || outputFailed_; },
+                 kReadBackBoundMs);
+  return !engine_->Busy();
+}
+
 bool TCliSession::RunOperation(const std::function<void()>& start) {
   start();
   const auto timeoutMs = static_cast<int64_t>(options_.timeoutSeconds * 1000);
   loop_.RunUntil([&] { return !engine_->Busy() || Stopped(); }, timeoutMs);
   if (!engine_->Busy()) return true;
   const bool interrupted = Stopped();
+  if (engine_->WriteRunning() && !outputFailed_ && EndWriteGently()) return true;
   if (engine_->FPort->IsOpen()) engine_->CancelOperation();  // stop and close the port
   loop_.ProcessPending();
   char timeout[160];

@@ -17,7 +17,7 @@
 
 namespace vela::cli {
 
-class TStopSignal;
+class TStopRequests;
 
 class TCliSession {
  public:
@@ -25,7 +25,7 @@ class TCliSession {
 
   // stop may be null (no signals watched). portFactory: the serial port for a
   // name; empty: a real port on the system.
-  TCliSession(const TCliOptions& options, HeadlessEventLoop& loop, const TStopSignal* stop,
+  TCliSession(const TCliOptions& options, HeadlessEventLoop& loop, const TStopRequests* stop,
               TPortFactory portFactory = {});
   ~TCliSession();
 
@@ -39,6 +39,11 @@ class TCliSession {
   bool SetProgramLink();
   bool RunOperation(const std::function<void()>& start);
   bool Stopped() const;
+  int StopCount() const;
+  // A write stopped by a signal or the time bound ends after its current
+  // request and reads the settings back; a further signal stops it at once.
+  // True when it ended so.
+  bool EndWriteGently();
   int RunRead();
   int RunWatch();
   // Continuous reading ended on a lost port: waits for the same port to come
@@ -79,7 +84,7 @@ class TCliSession {
   const TCliOptions& options_;
   std::string port_;  // the port asked for, a device path turned into its COMn
   HeadlessEventLoop& loop_;
-  const TStopSignal* stop_;
+  const TStopRequests* stop_;
   TPortFactory portFactory_;
   TCliTrace* trace_ = nullptr;  // owned by the form
   std::unique_ptr<TIecOptionsDialog> iecDialog_;

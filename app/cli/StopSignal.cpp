@@ -16,6 +16,7 @@ namespace {
 // The write end for the handler; one TStopSignal at a time.
 std::atomic<int> gWriteFd{-1};
 constexpr char kQuit = 0;  // from the destructor: the watcher ends
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void OnSignal(int number) {
   const int savedErrno = errno;
@@ -46,13 +47,11 @@ TStopSignal::TStopSignal() {
   writeFd_ = fds[1];
   gWriteFd = writeFd_;
   watcher_ = std::thread([this] { Watch(); });
-  SetHandler(SIGINT, OnSignal);
-  SetHandler(SIGTERM, OnSignal);
+  for (const int number : kStopSignals) SetHandler(number, OnSignal);
 }
 
 TStopSignal::~TStopSignal() {
-  SetHandler(SIGINT, SIG_DFL);
-  SetHandler(SIGTERM, SIG_DFL);
+  for (const int number : kStopSignals) SetHandler(number, SIG_DFL);
   gWriteFd = -1;
   const char quit = kQuit;
   [[maybe_unused]] const ssize_t n = ::write(writeFd_, &quit, 1);
@@ -68,7 +67,7 @@ void TStopSignal::Watch() {
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0 || octet == kQuit) return;
     signal_ = octet;
-    requested_ = true;
+    ++count_;
     handover::Wake();  // the event loop looks at the mark at once
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Ctrl-C (SIGINT) and SIGTERM for a front end without a toolkit: the signal
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (the terminal closed) for a front end
+// without a toolkit: the signal
 // handler only writes one octet to a pipe (the self-pipe rule: nothing else
 // is safe there); a watcher thread reads it, raises the stop mark and wakes
 // the event loop, which then stops the operation in its own thread.
@@ -9,16 +10,25 @@
 
 namespace vela::cli {
 
-class TStopSignal {
+// How many times the user asked to stop; a test gives its own count.
+class TStopRequests {
+ public:
+  virtual ~TStopRequests() = default;
+  virtual int Count() const = 0;
+  bool Requested() const { return Count() > 0; }
+};
+
+class TStopSignal : public TStopRequests {
  public:
   // Installs the handlers; throws TArkException when the pipe cannot be made.
   TStopSignal();
   // Restores the default handlers and ends the watcher.
-  ~TStopSignal();
+  ~TStopSignal() override;
   TStopSignal(const TStopSignal&) = delete;
   TStopSignal& operator=(const TStopSignal&) = delete;
 
-  bool Requested() const { return requested_.load(); }
+  // How many signals came: a write stops gently at the first, at once at the second.
+  int Count() const override { return count_.load(); }
   int SignalNumber() const { return signal_.load(); }
 
  private:
@@ -26,7 +36,7 @@ class TStopSignal {
 
   int readFd_ = -1;
   int writeFd_ = -1;
-  std::atomic<bool> requested_{false};
+  std::atomic<int> count_{0};
   std::atomic<int> signal_{0};
   std::thread watcher_;
 };

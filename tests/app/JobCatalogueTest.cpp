@@ -123,7 +123,7 @@ TEST(JobCatalogueTest, BusyWriteIsReportedAndRepeated) {
   h.MakeSupportedVela();
   h.ReadSettings();
   h.form().Button3.Click();
-  for (int i = 0; i < 3; ++i) h.Answer();   // link blocks 2 to 4
+  for (int i = 0; i < 4; ++i) h.Answer();   // the link block read ahead, link blocks 2 to 4
   ASSERT_EQ(h.LastRequest().start, 20666);  // SetMainPrm
   h.ReplyException(6);
   EXPECT_TRUE(h.LogHas(msg::kDeviceBusy));
@@ -142,6 +142,8 @@ TEST(JobCatalogueTest, OldDeviceWriteCorrectsAsduAndHoldsBackSpeedNote) {
   h.form().IecDeviceOptions().AsduFormat = 14;
   h.form().cbSpeed.ChooseText("115200");
   h.form().Button3.Click();
+  h.Answer();  // the link block, read ahead of the write, keeps the boxes
+  EXPECT_EQ(h.form().cbSpeed.Text(), "115200");
   h.ReplyException(2);  // SetLinkPrm2
   EXPECT_TRUE(h.LogHas(msg::kOnlyAsdu13));
   EXPECT_EQ(h.form().cbSpeed.Text(), "38400");
@@ -218,6 +220,7 @@ TEST(JobCatalogueTest, RepeatRuleDoesNotAnnounceTheLinkAgain) {
   h.MakeSupportedVela();
   h.ReadSettings();
   h.form().Button3.Click();
+  h.Answer();  // the link block, read ahead of the write
   h.loop().Advance(510);
   ASSERT_TRUE(h.LogHas(msg::kRepeatRequest));
   h.Answer();

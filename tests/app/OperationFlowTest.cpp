@@ -29,11 +29,10 @@ const OperationCase kOperations[] = {
      false, false, false},
     {"readSettings", &TForm1::Button7, false, joblists::kReadSettings, jobDevInfo, false, true,
      true, false},
-    {"writeKnownLink", &TForm1::Button3, true, joblists::kWriteSettings, jobSetLinkPrm2, false,
-     true, true, false},
-    {"writeUnknownLink",
+    // A write reads the link block first: its serial number must be the one read before.
+    {"write",
      &TForm1::Button3,
-     false,
+     true,
      {jobGetLinkPrm, jobSetLinkPrm2, jobSetLinkPrm3, jobSetLinkPrm4, jobSetMainPrm, jobSetLinkPrm,
       jobFinalizePrm, jobFinish},
      jobGetLinkPrm,
@@ -89,20 +88,27 @@ TEST(OperationStartTest, FailedOpenLeavesTheControlsEnabled) {
   for (TButton TForm1::*button : {&TForm1::Button4, &TForm1::Button5, &TForm1::Button1,
                                   &TForm1::Button7, &TForm1::Button3, &TForm1::Button8}) {
     FormHarness h;
+    if (button == &TForm1::Button3) {  // a write needs the settings read first
+      h.MakeSupportedVela();
+      h.ReadSettings();
+    }
+    const int sentBefore = h.RequestCount();
     h.line().FailNextOpen("Порт занят");
     TForm1& f = h.form();
     (f.*button).Click();
     SCOPED_TRACE((f.*button).Name());
     EXPECT_EQ(h.log().back(), "Порт занят");
-    EXPECT_EQ(h.RequestCount(), 0);
+    EXPECT_EQ(h.RequestCount(), sentBefore);
     EXPECT_FALSE(f.Engine().FBusy);
     EXPECT_FALSE(f.Engine().FClockSyncPending);
     EXPECT_FALSE(f.Engine().Timer1->Enabled());
     for (TControl* c : {static_cast<TControl*>(&f.Button1), static_cast<TControl*>(&f.Button4),
                         static_cast<TControl*>(&f.Button5), static_cast<TControl*>(&f.Button7),
-                        static_cast<TControl*>(&f.Button3), static_cast<TControl*>(&f.cbSpeed)}) {
+                        static_cast<TControl*>(&f.cbSpeed)}) {
       EXPECT_TRUE(c->Enabled()) << c->Name();
     }
+    // The write stays offered only where the settings were read and are still known.
+    EXPECT_EQ(f.Button3.Enabled(), button == &TForm1::Button3);
     EXPECT_EQ(f.Button5.Caption(), msg::kReadContinuously);
   }
 }
@@ -157,10 +163,12 @@ TEST(OperationStartTest, ClockButtonTicksAfterTheNextWholeSecondWithoutThePrefix
 
 // --- Writes send back what the device holds ---
 
-TEST(WriteContentsTest, UnreadLinkBlockIsReadFirstAndItsOtherWordsGoBack) {
+TEST(WriteContentsTest, LinkBlockIsReadAgainAndItsOtherWordsGoBack) {
   FormHarness h;
   h.MakeSupportedVela();
-  for (uint16_t r = 20668; r <= 20673; ++r) h.holding[r] = static_cast<uint16_t>(r - 20000);
+  h.ReadSettings();
+  // Words the controls do not set (6 to 9) change in the device after the read.
+  for (uint16_t r = 20668; r <= 20671; ++r) h.holding[r] = static_cast<uint16_t>(r - 20000);
   TForm1& f = h.form();
   f.cbSpeed.ChooseText("9600");
   f.cbAddress.ChooseText("12");
@@ -168,72 +176,73 @@ TEST(WriteContentsTest, UnreadLinkBlockIsReadFirstAndItsOtherWordsGoBack) {
   EXPECT_EQ(h.LastRequest().function, 3);  // the link block read
   h.AnswerAll();
   EXPECT_TRUE(h.LogHas(msg::kOperationDone));
-  for (uint16_t r = 20668; r <= 20673; ++r) EXPECT_EQ(h.holding[r], r - 20000) << r;
+  for (uint16_t r = 20668; r <= 20671; ++r) EXPECT_EQ(h.holding[r], r - 20000) << r;
   EXPECT_EQ(h.holding[20664], 0);  // 9600 from the box, not from the read
   EXPECT_EQ(h.holding[20663], 12);
   EXPECT_EQ(f.cbSpeed.Text(), "9600");
 }
 
-TEST(WriteContentsTest, AnotherDeviceOrPortReadsAgain) {
+// Only settings read from the device connected, every field known, are written.
+TEST(WriteContentsTest, UnknownSettingsAreNeverWritten) {
   struct Step {
     const char* name;
-    std::function<void(TForm1&)> change;
-    bool readAgain;
+    std::function<void(FormHarness&)> change;
+    const char* refusal;  // null: the write goes ahead
   };
   const Step steps[] = {
-      {"nothing", [](TForm1&) {}, false},
-      {"address", [](TForm1& f) { f.cbAddr.ChooseText("2"); }, true},
-      {"port", [](TForm1& f) { f.cbComPort.ChooseText("COM3"); }, true},
-      {"deviceChange", [](TForm1& f) { f.DeviceChange(TForm1::kDeviceArrived); }, true},
+      {"nothing", [](FormHarness&) {}, nullptr},
+      {"address", [](FormHarness& h) { h.form().cbAddr.ChooseText("2"); }, msg::kSettingsNotRead},
+      {"port", [](FormHarness& h) { h.form().cbComPort.ChooseText("COM3"); },
+       msg::kSettingsNotRead},
+      {"deviceChange", [](FormHarness& h) { h.form().DeviceChange(TForm1::kDeviceArrived); },
+       msg::kSettingsNotRead},
+      {"interface", [](FormHarness& h) { h.form().cbInterfaceType.Choose(0); },
+       msg::kSettingsNotRead},
+      {"failedRead",
+       [](FormHarness& h) {
+         h.form().Button4.Click();
+         h.loop().Advance(3000);  // nobody answers
+       },
+       msg::kSettingsNotRead},
+      {"addressBlank", [](FormHarness& h) { h.form().cbAddress.SetItemIndex(-1); },
+       msg::kSettingsIncomplete},
   };
   for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
     FormHarness h;
     h.MakeSupportedVela();
     h.form().cbInterfaceType.Choose(1);
     h.ReadSettings();
-    step.change(h.form());
-    h.form().Button3.Click();
-    EXPECT_EQ(h.LastRequest().function, step.readAgain ? 3 : 16) << step.name;
-    h.form().FormKeyPress(27);
+    EXPECT_TRUE(h.form().Button3.Enabled());
+    step.change(h);
+    ASSERT_FALSE(h.form().Engine().FBusy);
+    EXPECT_EQ(h.form().Button3.Enabled(), step.refusal == nullptr);
+    const int sent = h.RequestCount();
+    h.form().Engine().Start(TOperationKind::WriteSettings);  // as a front end would
+    if (step.refusal) {
+      EXPECT_EQ(h.RequestCount(), sent);
+      EXPECT_EQ(h.log().back(), step.refusal);
+      EXPECT_EQ(h.form().Engine().LastOutcome().reason, TOutcomeReason::SettingsUnknown);
+    } else {
+      EXPECT_EQ(h.LastRequest().function, 3);  // the link block first, then the writes
+      h.form().FormKeyPress(27);
+      h.form().FormKeyPress(27);
+    }
   }
 }
 
-TEST(WriteContentsTest, AddressBoxWithoutSelectionWritesOne) {
+TEST(WriteContentsTest, AnotherDeviceAtTheWriteIsNotWritten) {
   FormHarness h;
   h.MakeSupportedVela();
-  h.holding[20663] = 0;  // the device reports address 0: no valid entry
   h.ReadSettings();
-  ASSERT_EQ(h.form().cbAddress.ItemIndex(), -1);
+  h.holding[20672] ^= 1;  // the link block now names another serial number
   h.form().Button3.Click();
   h.AnswerAll();
-  EXPECT_EQ(h.holding[20663], 1);
-}
-
-TEST(WriteContentsTest, OlderDeviceWithoutReadFirstEndsWithTheSpeedNote) {
-  FormHarness h;
-  h.MakeSupportedVela();
-  TForm1& f = h.form();
-  f.cbProtocolType.Choose(2);
-  f.IecDeviceOptions().AsduFormat = 14;
-  f.cbSpeed.ChooseText("115200");
-  f.Button3.Click();
-  h.Answer();  // the link block read keeps the boxes
-  EXPECT_EQ(f.cbSpeed.Text(), "115200");
-  h.ReplyException(2);  // SetLinkPrm2
-  EXPECT_EQ(h.log().back(), msg::kOnlyAsdu13);
-  EXPECT_EQ(f.cbSpeed.Text(), "38400");
-  for (int i = 0; i < 2; ++i) {  // SetLinkPrm3, SetLinkPrm4
-    h.loop().Advance(510);
-    h.ReplyException(2);
-  }
-  h.loop().Advance(510);
-  h.AnswerAll();
-  const auto& log = h.log();
-  ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(log[log.size() - 3], msg::kSpeedNote);
-  EXPECT_EQ(log[log.size() - 2], msg::kOperationEnded);
-  EXPECT_EQ(h.holding[20664], 2);
-  EXPECT_EQ(f.IecDeviceOptions().AsduFormat, 13);
+  EXPECT_TRUE(h.LogHas(msg::kOtherDeviceForWrite));
+  EXPECT_EQ(h.form().Engine().LastOutcome().reason, TOutcomeReason::OtherDevice);
+  EXPECT_FALSE(h.form().Engine().FBusy);
+  EXPECT_FALSE(h.form().Button3.Enabled());
+  EXPECT_EQ(h.LastRequest().function, 3);  // nothing was written
 }
 
 struct FactoryFinalizeCase {
@@ -262,6 +271,7 @@ TEST_P(FactoryFinalizeTest, TriesThePreviousLinkOnceAndEndsOnTheFactoryLink) {
     EXPECT_EQ(f.ComboBox3.Text(), "9600");  // finalize on the old link
   }
   if (GetParam().unansweredBefore < 2) h.AnswerAll();
+  for (int i = 0; i < 4 && f.Engine().FBusy; ++i) h.loop().Advance(510);  // a silent read-back
   EXPECT_FALSE(f.Engine().FBusy);
   const std::string last = GetParam().lastLine;
   EXPECT_TRUE(h.LogHas(last.substr(0, last.find("\r\n")))) << f.Memo1.Text();

@@ -79,6 +79,7 @@ TEST(OperationsTest, ChangingThePortDuringContinuousReadingRestartsWithDevInfo) 
 TEST(OperationsTest, WriteSendsControlsAndIecOptions) {
   FormHarness h;
   h.MakeSupportedVela();
+  h.ReadSettings();
   TForm1& f = h.form();
   f.cbProtocolType.ChooseText("IEC 60870-5-101");
   f.cbAddress.ChooseText("9");

@@ -238,6 +238,8 @@ TEST(SequencerTest, StopClearsEveryOperationFlag) {
 
 TEST(SequencerTest, FailedOpenLogsMessageUnchangedAndClearsFlags) {
   FormHarness h;
+  h.MakeSupportedVela();
+  h.ReadSettings();
   h.line().FailNextOpen("Не удалось открыть порт \"COM1\"");
   h.form().Button3.Click();  // write settings: verbose, without prefix
   EXPECT_EQ(h.log().back(), "Не удалось открыть порт \"COM1\"");
@@ -313,6 +315,7 @@ TEST(SequencerTest, WriteRepeatRule) {
   h.MakeSupportedVela();
   h.ReadSettings();
   h.form().Button3.Click();
+  h.Answer();  // the link block, read ahead of the write
   const TRequest first = h.LastRequest();
   h.loop().Advance(510);
   EXPECT_TRUE(h.LogHas(msg::kRepeatRequest));

@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"read --csv x.csv", "только к команде watch"},
         RefusedCase{"watch --seconds -1", "больше 0"}, RefusedCase{"read --timeout 0", "больше 0"},
         RefusedCase{"read --format xml", "text, csv или json"},
-        RefusedCase{"settings --format json", "только к командам read и watch"},
+        RefusedCase{"settings --format json", "только к командам read, watch, configure и factory"},
         RefusedCase{"watch --csv - --format json", "--format не нужен"},
         RefusedCase{"read --trace=yes", "не принимает значения"},
         RefusedCase{"read --port=COM1 --port COM2", "указан дважды"},
