@@ -385,6 +385,7 @@ class TVelaEngine {
   void ReadBackTaken(uint8_t job);
   void ReadBackTimedOut();
   void NoteWriteAttempt(uint8_t job);
+  bool WriteStarted() const;  // a block of the write went out
   TProgramLink LinkOfWrittenSettings() const;
   void FillWriteReport(TOperationOutcome& outcome);
   void LogWriteReport(const TWriteReport& report);

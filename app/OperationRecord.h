@@ -34,6 +34,7 @@ class TOperationRecord {
   // a later one is said to replace it.
   void Fail(TOutcomeReason reason, bool replace = false);
   TOperationOutcome& Outcome() { return outcome_; }
+  const TOperationOutcome& Outcome() const { return outcome_; }
 
   // Ends the operation: done, cancelled or failed with the reason given
   // (NoAnswer, BadFrame or DeviceException from the last request when none

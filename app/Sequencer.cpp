@@ -324,7 +324,7 @@ void TVelaEngine::StopOperation() {
 }
 
 void TVelaEngine::CancelOperation() {
-  if (FBusy && FWritePhase == TWritePhase::Writing && !FRecord.Done()) {
+  if (FBusy && FWritePhase == TWritePhase::Writing && !FRecord.Done() && WriteStarted()) {
     // The request on the line finishes or times out; then the settings are read back.
     FWritePhase = TWritePhase::StopRequested;
     Log(msg::kWriteStopping);

@@ -76,6 +76,13 @@ void TVelaEngine::NoteWriteAttempt(uint8_t job) {
   if (std::find(maybe.begin(), maybe.end(), job) == maybe.end()) maybe.push_back(job);
 }
 
+bool TVelaEngine::WriteStarted() const {
+  for (const TBlockResult& block : FRecord.Outcome().blocks) {
+    if (block.sent && BlockAccessOf(block.job) == TBlockAccess::WriteParams) return true;
+  }
+  return false;
+}
+
 TProgramLink TVelaEngine::LinkOfWrittenSettings() const {
   // Over the service interface the program's link never moves.
   if (!FWriteStartLink.rs485) return FWriteStartLink;

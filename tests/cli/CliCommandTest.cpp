@@ -12,16 +12,11 @@
 #include <sstream>
 
 #include "app/cli/CliOptions.h"
-#include "app/cli/CliSession.h"
-#include "common/HeadlessEventLoop.h"
 #include "sim/DeviceModel.h"
-#include "tests/support/QuietClock.h"
-#include "tests/support/SimLine.h"
+#include "tests/cli/CliInProcess.h"
 
 namespace vela::test {
 namespace {
-
-using cli::TCliSession;
 
 enum class TLine {
   Vela,       // a Vela on MODBUS RTU, address 1, 38400 8E1
@@ -109,8 +104,6 @@ TEST_P(CliCommandTest, EndsAsTheDeviceAllows) {
     EXPECT_THROW(cli::ParseCliOptions(args), cli::TCliUsageError);
     return;
   }
-  const cli::TCliOptions options = cli::ParseCliOptions(args);
-
   VirtualClock virtualClock;
   DeviceConfig config;
   if (c.line == TLine::VelaIec) config.settings.link.protocol = LinkProtocol::Iec101;
@@ -119,22 +112,14 @@ TEST_P(CliCommandTest, EndsAsTheDeviceAllows) {
   device.SetClockTime(virtualClock.Now() - 1.0 / 24);  // an hour behind
   std::vector<DeviceModel*> devices;
   if (c.line != TLine::Silent) devices.push_back(&device);
-  TSimLine line(devices, !options.rs485, virtualClock);
-  TQuietClock clock(virtualClock, line);
-  HeadlessEventLoop loop(clock);
-  TCliSession session(options, loop, nullptr, [&](const std::string& name) {
-    return std::make_unique<TArkComPort>(name, line.Backend());
-  });
-
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  const int exitCode = session.Run();
-  const std::string out = testing::internal::GetCapturedStdout();
-  const std::string err = testing::internal::GetCapturedStderr();
+  const TCliRun run = RunCliInProcess(args, devices, virtualClock);
+  const int exitCode = run.exitCode;
+  const std::string& out = run.out;
+  const std::string& err = run.err;
 
   EXPECT_EQ(exitCode, c.exitCode) << out << err;
-  ASSERT_NE(session.LastOutcome(), nullptr);
-  const TOperationOutcome& outcome = *session.LastOutcome();
+  ASSERT_TRUE(run.outcome);
+  const TOperationOutcome& outcome = *run.outcome;
   EXPECT_EQ(outcome.end, c.end) << OutcomeEndName(outcome.end);
   EXPECT_EQ(outcome.reason, c.reason) << OutcomeReasonName(outcome.reason);
   EXPECT_TRUE(c.fact({outcome, device, virtualClock.Now()}));

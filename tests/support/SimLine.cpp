@@ -81,15 +81,22 @@ bool TSimLine::HearsThePort() const {
   return port_.baudRate == own.baud && StopBitsOf(port_) == own.stopBits;
 }
 
+int TSimLine::Requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
 void TSimLine::Hear(const Octets& request) {
+  const TRequestFate fate =
+      this->fate ? this->fate(++requests_) : (++requests_, TRequestFate::Carried);
   FollowLink();
-  if (!protocol_ || !HearsThePort()) return;
+  if (fate == TRequestFate::Lost || !protocol_ || !HearsThePort()) return;
   lineUs_ += kSilenceUs;
   protocol_->Receive(request, lineUs_);
   lineUs_ += kSilenceUs;
   const LineFormat format = Link().Format();
   while (std::optional<Exchange> exchange = protocol_->Poll(lineUs_)) {
-    if (!exchange->answer) continue;
+    if (!exchange->answer || fate == TRequestFate::AnswerLost) continue;
     const int64_t wireMs =
         (format.WireTimeUs(static_cast<int64_t>(exchange->answer->size())) + 999) / 1000;
     answers_.push_back({*exchange->answer, clock_.MonotonicMs() + kTurnaroundMs + wireMs});

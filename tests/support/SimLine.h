@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -19,6 +20,13 @@
 #include "sim/LineProtocol.h"
 
 namespace vela::test {
+
+// What becomes of one request on the line.
+enum class TRequestFate {
+  Carried,     // heard and answered
+  AnswerLost,  // heard and carried out, its answer lost on the way back
+  Lost,        // never reaches the devices
+};
 
 class TSimLine {
  public:
@@ -34,6 +42,11 @@ class TSimLine {
   bool Quiet() const;
   // The clock moved: an answer may now be due.
   void TimeMoved();
+
+  // The fate of request k (counted from 1 over the line's life); empty: all carried.
+  // Called on the program's thread as the request is written.
+  std::function<TRequestFate(int k)> fate;
+  int Requests() const;
 
  private:
   class TPortEnd;
@@ -72,6 +85,7 @@ class TSimLine {
   bool woken_ = false;
   bool delivering_ = false;  // a read returned and is being handed over
   uint64_t session_ = 0;
+  int requests_ = 0;
 };
 
 }  // namespace vela::test
