@@ -35,7 +35,8 @@ constexpr uint16_t kExtendedIndex = 0xFFFF;       // SHN_XINDEX
 // A regular file read by ranges; every read is checked against its size.
 class RangeReader {
  public:
-  explicit RangeReader(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  explicit RangeReader(const std::string& path)
+      : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
     struct stat info {};
     if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) {
       size_ = static_cast<uint64_t>(info.st_size);

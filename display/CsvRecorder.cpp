@@ -1,11 +1,6 @@
 #include "display/CsvRecorder.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <iterator>
 
 #include "display/RegionalSettings.h"
@@ -15,41 +10,6 @@ namespace {
 
 constexpr double kMsPerDay = 86400000.0;
 
-std::string SystemErrorText(int error) {
-  return "ошибка #" + std::to_string(error) + ": " + std::strerror(error);
-}
-
-// Writes all of text at the end of fd; on failure cuts the file back to its
-// former length, so no part of a record stays behind. Returns 0 or the errno.
-int AppendAll(int fd, const std::string& text) {
-  const off_t formerSize = ::lseek(fd, 0, SEEK_END);
-  size_t done = 0;
-  while (done < text.size()) {
-    // One call for the whole record; a second one only after a short write,
-    // where it fails and tells why (full disk, file size limit).
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int error = n < 0 ? errno : EIO;
-      if (done > 0 && formerSize >= 0) (void)::ftruncate(fd, formerSize);
-      return error;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return 0;
-}
-
-// Opens fileName with flags, appends text and closes it; 0 or the errno.
-// Non-blocking, so that a name that is a FIFO or a device cannot freeze the
-// program (it has no effect on a regular file).
-int WriteFile(const std::string& fileName, int flags, const std::string& text) {
-  const int fd = ::open(fileName.c_str(), flags | O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0666);
-  if (fd < 0) return errno;
-  const int writeError = AppendAll(fd, text);
-  const int closeError = ::close(fd) == 0 ? 0 : errno;
-  return writeError != 0 ? writeError : closeError;
-}
-
 }  // namespace
 
 TCsvRecorder::TCsvRecorder(const TMeasurementCells& cells, const Clock& clock)
@@ -57,12 +17,15 @@ TCsvRecorder::TCsvRecorder(const TMeasurementCells& cells, const Clock& clock)
 
 void TCsvRecorder::Start(const std::string& fileName) {
   FRecordFile.clear();
-  const int error = WriteFile(fileName, O_CREAT | O_TRUNC, Header());
-  if (error != 0) {
+  TFileStatus status = FFile.Open(fileName, TAppendFile::TMode::Truncate);
+  if (status.Ok()) status = FFile.Append(Header());
+  if (!status.Ok()) {
+    FFile.Close();
     throw TArkException("Не удалось создать файл записи показаний \"" + fileName +
-                        "\": " + SystemErrorText(error));
+                        "\": " + FileStatusText(status));
   }
   FRecordFile = fileName;
+  FHeaderDue = false;
   FLastRecord = 0;
   FSkipped = 0;
 }
@@ -70,6 +33,7 @@ void TCsvRecorder::Start(const std::string& fileName) {
 void TCsvRecorder::Stop() {
   if (!FRecordFile.empty()) EndFailureRun("остановлена");
   FRecordFile.clear();
+  FFile.Close();
 }
 
 void TCsvRecorder::Notice(const std::string& text) const {
@@ -90,19 +54,12 @@ bool TCsvRecorder::WriteRecord(TDateTime interval) {
   // A clock set back (now before the last record) does not stop recording.
   const int64_t elapsedMs = std::llround((now - FLastRecord) * kMsPerDay);
   if (elapsedMs >= 0 && elapsedMs < std::llround(interval * kMsPerDay)) return false;
-  const std::string record = Record(now);
-  int error = WriteFile(FRecordFile, O_APPEND, record);
   bool recreated = false;
-  if (error == ENOENT) {
-    // Deleted or rotated away: a new file with its header, never one that
-    // someone else has just created.
-    error = WriteFile(FRecordFile, O_CREAT | O_EXCL, Header() + record);
-    recreated = error == 0;
-  }
-  if (error != 0) {
+  const TFileStatus status = Append(Record(now), recreated);
+  if (!status.Ok()) {
     if (FSkipped++ > 0) return false;  // the run was reported when it began
     throw TArkException("Запись показаний в файл \"" + FRecordFile +
-                        "\" пропущена: " + SystemErrorText(error) +
+                        "\" пропущена: " + FileStatusText(status) +
                         ". Следующие записи пропускаются без сообщений, пока файл недоступен.");
   }
   EndFailureRun("возобновлена");
@@ -111,6 +68,23 @@ bool TCsvRecorder::WriteRecord(TDateTime interval) {
   }
   FLastRecord = now;
   return true;
+}
+
+TFileStatus TCsvRecorder::Append(const std::string& record, bool& recreated) {
+  if (!FFile.StillAt(FRecordFile)) {
+    // Deleted, rotated away or replaced: a new file with its header, never
+    // one that someone else has put there.
+    FFile.Close();
+    const TFileStatus status = FFile.Open(FRecordFile, TAppendFile::TMode::CreateNew);
+    if (!status.Ok()) return status;
+    FHeaderDue = true;
+  }
+  const TFileStatus status = FFile.Append(FHeaderDue ? Header() + record : record);
+  if (status.Ok()) {
+    recreated = FHeaderDue;
+    FHeaderDue = false;
+  }
+  return status;
 }
 
 TDateTime TCsvRecorder::RecordIntervalOfItem(int itemIndex) {

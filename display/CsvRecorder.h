@@ -2,16 +2,18 @@
 // Recording of the displayed values to a semicolon-separated file: a header
 // when recording starts, then one record per completed read, each introduced
 // by CR LF, with the date and time and the CSV texts of 24 cells (the power
-// factors are not recorded). The file is open only while one line is written,
-// so other programs can read it while recording goes on. A record is written
-// whole or not at all; a file that has vanished is created again with its
-// header; a run of skipped records is reported when it starts and when it ends.
+// factors are not recorded). The file is opened once when recording starts,
+// never through a symbolic link, and locked against a second recorder; other
+// programs can still read it. A record is written whole or not at all; a file
+// that has vanished or been replaced is created again with its header; a run
+// of skipped records is reported when it starts and when it ends.
 
 #include <functional>
 #include <string>
 
 #include "common/ArkTypes.h"
 #include "common/Clock.h"
+#include "common/SafeFile.h"
 #include "display/MeasurementCells.h"
 
 namespace vela {
@@ -28,7 +30,8 @@ class TCsvRecorder {
 
   // Creates (or truncates) the file and writes the header; recording is on
   // afterwards. Throws TArkException with a Russian message when the file
-  // cannot be written; recording then stays off.
+  // cannot be written, is a symbolic link or not a regular file, or another
+  // recorder writes it; recording then stays off and the file is untouched.
   void Start(const std::string& fileName);
   // Reports the end of a run of skipped records, if one is going on.
   void Stop();
@@ -36,8 +39,9 @@ class TCsvRecorder {
   const std::string& FileName() const { return FRecordFile; }
 
   // Appends one record unless recording is off or the last record is less
-  // than interval (days) ago; true when a record was written. A file that no
-  // longer exists is created again with the header, and OnNotice says so.
+  // than interval (days) ago; true when a record was written. When the name
+  // no longer leads to the file opened, a new file is created there with the
+  // header (never over whatever took the name), and OnNotice says so.
   // When the file cannot be written the record is skipped: the first skip of
   // a run raises TArkException with a Russian message, later ones are only
   // counted, and the first record written again reports the count through
@@ -60,10 +64,14 @@ class TCsvRecorder {
  private:
   void Notice(const std::string& text) const;
   void EndFailureRun(const std::string& how);
+  // Writes record, first creating the file again when it left its name.
+  TFileStatus Append(const std::string& record, bool& recreated);
 
   const TMeasurementCells& FCells;
   const Clock& FClock;
   std::string FRecordFile;
+  TAppendFile FFile;
+  bool FHeaderDue = false;  // the file was created anew and has no header yet
   TDateTime FLastRecord = 0;
   int FSkipped = 0;
 };

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "app/DeviceIdentification.h"
 #include "app/Messages.h"
@@ -17,6 +16,7 @@
 #include "app/cli/ReportDocument.h"
 #include "common/ArkCmnUtils.h"
 #include "common/ArkSysUtils.h"
+#include "common/SafeFile.h"
 #include "ident/ArkGost3411.h"
 
 namespace vela::cli {
@@ -141,10 +141,9 @@ int TCliSession::RunReport() {
 
   const std::string& fileName = options_.commission.reportFile;
   const bool markdown = fileName.size() > 3 && fileName.compare(fileName.size() - 3, 3, ".md") == 0;
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  out << (markdown ? RenderMarkdown(doc) : RenderHtml(doc));
-  out.close();
-  if (!out) return Fail("Отчёт не записан в файл " + fileName + ": проверьте путь и права.");
+  if (!WriteWholeFile(fileName, markdown ? RenderMarkdown(doc) : RenderHtml(doc)).Ok()) {
+    return Fail("Отчёт не записан в файл " + fileName + ": проверьте путь и права.");
+  }
   Print("Отчёт записан: " + fileName);
   return 0;
 }

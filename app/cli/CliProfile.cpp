@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <sstream>
@@ -15,6 +14,7 @@
 #include "app/Messages.h"
 #include "app/cli/CliSession.h"
 #include "app/cli/ProfileJson.h"
+#include "common/SafeFile.h"
 
 namespace vela::cli {
 namespace {
@@ -270,15 +270,18 @@ TJson DeviceIdentification(const TVelaEngine& f) {
 }
 
 std::string ReadProfileText(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw TProfileError("файл не открывается");
   std::string text;
-  char buffer[4096];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxProfileSize) throw TProfileError("файл больше 1 МБ — это не профиль");
+  const TFileStatus status = ReadRegularFile(fileName, kMaxProfileSize, text);
+  switch (status.fault) {
+    case TFileFault::None:
+      return text;
+    case TFileFault::TooLarge:
+      throw TProfileError("файл больше 1 МБ — это не профиль");
+    case TFileFault::NotRegular:
+      throw TProfileError("файл не открывается: " + FileStatusText(status));
+    default:
+      throw TProfileError("файл не открывается");
   }
-  return text;
 }
 
 }  // namespace
@@ -287,10 +290,8 @@ int TCliSession::SaveProfile() {
   TJson profile = CurrentSettings(*engine_);
   if (engine_->FDevInfoRead) profile["device"] = DeviceIdentification(*engine_);
   const std::string& fileName = options_.commission.saveFile;
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  out << WriteProfileJson(profile);
-  out.close();
-  if (!out) return Fail("Профиль не записан в файл " + fileName + ": проверьте путь и права.");
+  if (!WriteWholeFile(fileName, WriteProfileJson(profile)).Ok())
+    return Fail("Профиль не записан в файл " + fileName + ": проверьте путь и права.");
   Print("Профиль сохранён: " + fileName);
   return 0;
 }

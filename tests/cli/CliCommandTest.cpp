@@ -3,6 +3,7 @@
 // engine's operation ended, and the shape of what went to standard output.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "app/cli/CliOptions.h"
 #include "sim/DeviceModel.h"
 #include "tests/cli/CliInProcess.h"
+#include "tests/support/PlantedLink.h"
 
 namespace vela::test {
 namespace {
@@ -75,6 +77,9 @@ struct TCommandCase {
   const char* file = "";       // a file the command writes, in {DIR}
   const char* fileStart = "";  // what it begins with
   int fileLines = -1;          // -1: any number
+  // Puts files in {DIR} before the command; false skips the row.
+  bool (*prepare)(const std::filesystem::path& dir) = nullptr;
+  const char* stderrHas = "";  // a text standard error holds
 };
 
 void PrintTo(const TCommandCase& c, std::ostream* os) {
@@ -90,14 +95,43 @@ int LineCount(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-class CliCommandTest : public testing::TestWithParam<TCommandCase> {};
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// Rows with files prepared beforehand keep a file of root's beside them,
+// which must come out unchanged.
+constexpr char kRootsText[] = "{\"address\": 1}";
+
+bool WriteRootsFile(const std::filesystem::path& dir) {
+  std::ofstream(dir / "roots-file", std::ios::binary) << kRootsText;
+  return true;
+}
+// A link at the name the command writes, planted by another user.
+template <const char* kName>
+bool PlantLink(const std::filesystem::path& dir) {
+  return WriteRootsFile(dir) &&
+         vela::testing::PlantForeignLink(dir, dir / "roots-file", dir / kName);
+}
+bool MakeFifo(const std::filesystem::path& dir) {
+  return WriteRootsFile(dir) && ::mkfifo((dir / "p.json").c_str(), 0600) == 0;
+}
+constexpr char kReport[] = "r.md";
+constexpr char kProfile[] = "p.json";
+constexpr char kRecording[] = "w.csv";
+
+class CliCommandTest : public ::testing::TestWithParam<TCommandCase> {};
 
 TEST_P(CliCommandTest, EndsAsTheDeviceAllows) {
   const TCommandCase& c = GetParam();
-  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) /
+  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
                                     ("cli_command_" + std::to_string(getpid()) + "_" + c.name);
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
+  if (c.prepare && !c.prepare(dir)) GTEST_SKIP() << "needs root and the user nobody";
   std::vector<std::string> args = {"--port", "COM7"};
   for (const std::string& arg : c.args) args.push_back(Replaced(arg, dir.string()));
   if (c.exitCode == 2) {  // a usage error: velalink-cli ends before it opens the port
@@ -127,13 +161,15 @@ TEST_P(CliCommandTest, EndsAsTheDeviceAllows) {
     EXPECT_EQ(LineCount(out), c.stdoutLines) << out;
   }
   EXPECT_EQ(out.rfind(c.stdoutStart, 0), 0u) << out;
+  EXPECT_NE(err.find(c.stderrHas), std::string::npos) << err;
+  if (c.prepare) {
+    EXPECT_EQ(ReadAll(dir / "roots-file"), kRootsText);
+  }
   if (*c.file) {
-    std::ifstream file(dir / c.file);
-    std::stringstream text;
-    text << file.rdbuf();
-    EXPECT_EQ(text.str().rfind(c.fileStart, 0), 0u) << text.str();
+    const std::string text = ReadAll(dir / c.file);
+    EXPECT_EQ(text.rfind(c.fileStart, 0), 0u) << text;
     if (c.fileLines >= 0) {
-      EXPECT_EQ(LineCount(text.str()), c.fileLines) << text.str();
+      EXPECT_EQ(LineCount(text), c.fileLines) << text;
     }
   }
   std::filesystem::remove_all(dir);
@@ -157,6 +193,13 @@ const TCommandCase kCommands[] = {
     {"find", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu"}, TLine::Vela, 0, Done, None, NoFact, 2, "найден прибор: порт COM7"},
     {"find_none", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu"}, TLine::VelaAscii, 1, Failed, NoAnswer, NoFact, 0, ""},
     {"report", {"report", "--out", "{DIR}/r.md"}, TLine::Vela, 0, Done, None, ValuesShown, 1, "Отчёт записан: ", "r.md", "# Протокол пусконаладки"},
+    // Links planted by another user: whole files replace them, the recording refuses them.
+    {"report_over_link", {"report", "--out", "{DIR}/r.md"}, TLine::Vela, 0, Done, None, ValuesShown, 1, "Отчёт записан: ", "r.md", "# Протокол пусконаладки", -1, PlantLink<kReport>},
+    {"settings_over_link", {"settings", "--save", "{DIR}/p.json"}, TLine::Vela, 0, Done, None, SettingsRead, 7, "серийный номер 123456", "p.json", "{", -1, PlantLink<kProfile>},
+    {"watch_over_link", {"watch", "--csv", "{DIR}/w.csv", "--exchanges", "20"}, TLine::Vela, 1, Failed, None, NoFact, 0, "", "", "", -1, PlantLink<kRecording>, "символическая ссылка другого пользователя"},
+    // A profile must be a regular file: a FIFO is refused at once.
+    {"configure_from_fifo", {"configure", "--from", "{DIR}/p.json", "--yes"}, TLine::Vela, 1, Failed, None, NoFact, 0, "", "", "", -1, MakeFifo, "это не обычный файл"},
+    {"configure_from_file", {"configure", "--from", "{DIR}/roots-file", "--yes"}, TLine::Vela, 0, Done, None, SettingsRead, -1, "", "", "", -1, WriteRootsFile},
     {"iec_read", {"--interface", "rs485", "--protocol", "iec101", "read"}, TLine::VelaIec, 0, Done, None, ValuesShown, 28, "f = "},
     {"silent_read", {"read"}, TLine::Silent, 1, Failed, NoAnswer, NoFact, 0, ""},
     // A usage error: the settings are read and written over MODBUS only.
@@ -164,7 +207,7 @@ const TCommandCase kCommands[] = {
 };
 // clang-format on
 
-INSTANTIATE_TEST_SUITE_P(Commands, CliCommandTest, testing::ValuesIn(kCommands),
+INSTANTIATE_TEST_SUITE_P(Commands, CliCommandTest, ::testing::ValuesIn(kCommands),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

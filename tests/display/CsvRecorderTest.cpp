@@ -17,6 +17,7 @@
 #include "display/MeasurementPresenter.h"
 #include "display/RegionalSettings.h"
 #include "display/RegisterReading.h"
+#include "tests/support/PlantedLink.h"
 
 namespace vela {
 namespace {
@@ -192,33 +193,98 @@ TEST_F(CsvRecorderTest, DeletedFileIsCreatedAgainWithItsHeaderAndSaidSoOnce) {
                                               "\" пропал и создан заново с заголовком."});
 }
 
-TEST_F(CsvRecorderTest, WriteFailureSkipsOneRecordAndKeepsEverythingWritten) {
-  const fs::path data = dir / "data.csv";
-  const fs::path link = dir / "link.csv";
-  fs::create_symlink(data, link);
-  recorder.Start(link.string());
-  const TDateTime tenSeconds = TCsvRecorder::RecordIntervalOfItem(4);
-  ASSERT_TRUE(recorder.WriteRecord(tenSeconds));
+// The name taken from the open file between two records: the next record
+// goes to a new file with its header, never into what took the name; the
+// file that left keeps everything written to it.
+struct TLeaveCase {
+  const char* name;
+  void (*leave)(const fs::path& dir, const fs::path& file);
+  bool intruder;  // something else holds the name until the test removes it
+};
+
+class CsvFileLeftTest : public CsvRecorderTest, public ::testing::WithParamInterface<TLeaveCase> {};
+
+TEST_P(CsvFileLeftTest, NextRecordGoesToANewFileWithItsHeader) {
+  std::vector<std::string> notices;
+  recorder.OnNotice = [&](const std::string& text) { notices.push_back(text); };
+  recorder.Start(file.string());
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  const std::string written = kHeader + recorder.Record(clock.Now());
+  GetParam().leave(dir, file);
+  std::vector<std::string> expected;
+  if (GetParam().intruder) {
+    const std::string theirs = ReadAll(file);
+    clock.Advance(1000);
+    EXPECT_THROW(recorder.WriteRecord(0), TArkException);
+    EXPECT_EQ(ReadAll(file), theirs);
+    fs::remove(file);
+    expected.push_back("Запись показаний в файл \"" + file.string() +
+                       "\" возобновлена; пропущено записей: 1.");
+  }
+  clock.Advance(1000);
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  EXPECT_EQ(ReadAll(file), kHeader + recorder.Record(clock.Now()));
+  if (fs::exists(dir / "old.csv")) {
+    EXPECT_EQ(ReadAll(dir / "old.csv"), written);
+  }
+  expected.push_back("Файл записи показаний \"" + file.string() +
+                     "\" пропал и создан заново с заголовком.");
+  EXPECT_EQ(notices, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, CsvFileLeftTest,
+    ::testing::Values(TLeaveCase{"RenamedAway",
+                                 [](const fs::path& d, const fs::path& f) {
+                                   fs::rename(f, d / "old.csv");
+                                 },
+                                 false},
+                      TLeaveCase{"ReplacedByAnotherFile",
+                                 [](const fs::path& d, const fs::path& f) {
+                                   fs::rename(f, d / "old.csv");
+                                   std::ofstream(d / "other.csv", std::ios::binary) << "theirs";
+                                   fs::rename(d / "other.csv", f);
+                                 },
+                                 true},
+                      TLeaveCase{"ReplacedByALink",
+                                 [](const fs::path& d, const fs::path& f) {
+                                   fs::remove(f);
+                                   std::ofstream(d / "other.csv", std::ios::binary) << "theirs";
+                                   fs::create_symlink(d / "other.csv", f);
+                                 },
+                                 true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CsvRecorderTest, SecondRecorderIsRefusedAndTheFirstLosesNothing) {
+  recorder.Start(file.string());
+  ASSERT_TRUE(recorder.WriteRecord(0));
   const std::string first = recorder.Record(clock.Now());
+  TCsvRecorder second(cells, clock);
+  try {
+    second.Start(file.string());
+    FAIL() << "no exception";
+  } catch (const TArkException& e) {
+    EXPECT_NE(e.Message().find("уже идёт запись"), std::string::npos) << e.Message();
+  }
+  EXPECT_FALSE(second.IsRecording());
+  clock.Advance(1000);
+  ASSERT_TRUE(recorder.WriteRecord(0));
+  EXPECT_EQ(ReadAll(file), kHeader + first + recorder.Record(clock.Now()));
+}
 
-  clock.Advance(10000);
-  fs::remove(link);
-  fs::create_symlink("/dev/full", link);
-  EXPECT_THROW(
-      {
-        try {
-          recorder.WriteRecord(tenSeconds);
-        } catch (const TArkException& e) {
-          EXPECT_NE(e.Message().find("ошибка #28"), std::string::npos) << e.Message();
-          throw;
-        }
-      },
-      TArkException);
-
-  fs::remove(link);
-  fs::create_symlink(data, link);
-  ASSERT_TRUE(recorder.WriteRecord(tenSeconds));  // tried again at once, not held back
-  EXPECT_EQ(ReadAll(data), kHeader + first + recorder.Record(clock.Now()));
+TEST_F(CsvRecorderTest, LinkPlantedByAnotherUserIsRefused) {
+  const fs::path target = dir / "roots-file";
+  std::ofstream(target, std::ios::binary) << "root's own";
+  if (!testing::PlantForeignLink(dir, target, file)) GTEST_SKIP() << "needs root and nobody";
+  try {
+    recorder.Start(file.string());
+    FAIL() << "no exception";
+  } catch (const TArkException& e) {
+    EXPECT_NE(e.Message().find("символическая ссылка другого пользователя"), std::string::npos)
+        << e.Message();
+  }
+  EXPECT_FALSE(recorder.IsRecording());
+  EXPECT_EQ(ReadAll(target), "root's own");
 }
 
 // A name that is a FIFO nobody reads would block open() for ever; it is
@@ -236,7 +302,11 @@ TEST_F(CsvRecorderTest, FifoWithoutReaderIsRefusedWithoutBlocking) {
   EXPECT_TRUE(recorder.IsRecording());
 }
 
-TEST_F(CsvRecorderTest, RecordCutShortByAFileSizeLimitIsRemovedAgain) {
+// A run of records cut short: each is removed again, the first raises, the
+// others are counted, and the first record written again reports the count.
+TEST_F(CsvRecorderTest, RecordsCutShortByAFileSizeLimitAreRemovedAndCounted) {
+  std::vector<std::string> notices;
+  recorder.OnNotice = [&](const std::string& text) { notices.push_back(text); };
   recorder.Start(file.string());
   ASSERT_TRUE(recorder.WriteRecord(0));
   const std::string before = ReadAll(file);
@@ -256,15 +326,20 @@ TEST_F(CsvRecorderTest, RecordCutShortByAFileSizeLimitIsRemovedAgain) {
   } catch (const TArkException&) {
     thrown = true;
   }
+  const bool laterWritten = recorder.WriteRecord(0) || recorder.WriteRecord(0);
   setrlimit(RLIMIT_FSIZE, &previousLimit);
   sigaction(SIGXFSZ, &previousAction, nullptr);
 
   EXPECT_TRUE(thrown);
+  EXPECT_FALSE(laterWritten);
+  EXPECT_EQ(recorder.SkippedRecords(), 3);
   EXPECT_EQ(ReadAll(file), before);
   EXPECT_TRUE(recorder.WriteRecord(0));
+  EXPECT_EQ(notices, std::vector<std::string>{"Запись показаний в файл \"" + file.string() +
+                                              "\" возобновлена; пропущено записей: 3."});
 }
 
-// Read-only and full file systems: a small tmpfs over the test folder in a
+// A full file system: a small tmpfs over the test folder in a
 // private mount namespace of this thread, so nothing outside the test sees it.
 class CsvRecorderMountTest : public CsvRecorderTest {
  protected:
@@ -284,10 +359,6 @@ class CsvRecorderMountTest : public CsvRecorderTest {
     if (mounted) ::umount2(dir.c_str(), MNT_DETACH);
     CsvRecorderTest::TearDown();
   }
-  void Remount(unsigned long flags) {
-    ASSERT_EQ(::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | flags, "size=64k"), 0)
-        << std::strerror(errno);
-  }
   // Writes records until one is refused; returns the file as it was before.
   std::string WriteUntilRefused() {
     std::string before;
@@ -306,21 +377,6 @@ class CsvRecorderMountTest : public CsvRecorderTest {
   bool mounted = false;
   std::vector<std::string> notices;
 };
-
-TEST_F(CsvRecorderMountTest, ReadOnlyFileSystemSkipsARunReportedAtItsStartAndEnd) {
-  ASSERT_TRUE(recorder.WriteRecord(0));
-  const std::string before = ReadAll(file);
-  Remount(MS_RDONLY);
-  EXPECT_THROW(recorder.WriteRecord(0), TArkException);
-  EXPECT_FALSE(recorder.WriteRecord(0));  // counted, not reported again
-  EXPECT_FALSE(recorder.WriteRecord(0));
-  EXPECT_EQ(recorder.SkippedRecords(), 3);
-  Remount(0);
-  ASSERT_TRUE(recorder.WriteRecord(0));
-  EXPECT_EQ(ReadAll(file), before + recorder.Record(clock.Now()));
-  EXPECT_EQ(notices, std::vector<std::string>{"Запись показаний в файл \"" + file.string() +
-                                              "\" возобновлена; пропущено записей: 3."});
-}
 
 TEST_F(CsvRecorderMountTest, FullFileSystemLeavesNoPartOfARecordAndResumes) {
   {
