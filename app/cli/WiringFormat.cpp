@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "display/PhasorDiagram.h"
+#include "display/SvgCanvas.h"
+
 namespace vela::cli {
 namespace {
 
@@ -57,6 +60,35 @@ std::vector<std::string> WiringLines(const TWiringResult& result) {
   for (const std::string& text : result.notChecked) lines.push_back("Не проверено: " + text);
   if (result.findings.empty()) lines.push_back("Нарушений подключения не найдено.");
   return lines;
+}
+
+TReportSection WiringReportSection(const TWiringResult& result) {
+  TReportSection section{"Подключение: векторная диаграмма", {}, {}};
+  TSvgCanvas canvas(kPhasorPictureWidth, kPhasorPictureHeight);
+  DrawPhasorPicture(canvas, kPhasorPictureWidth, kPhasorPictureHeight, &result);
+  section.svg = canvas.Svg();
+  section.rows.push_back({"Сеть", result.fourWire ? "4-проводная" : "3-проводная"});
+  for (const TPhasor& phasor : result.phasors) {
+    const std::string text = PhasorText(phasor);
+    section.rows.push_back({phasor.name, text.substr(text.find(" = ") + 3)});
+  }
+  for (const TWiringAngle& angle : result.angles) {
+    section.rows.push_back({angle.label, Fixed("%.1f", Rounded(angle.degrees, 1)) + "°"});
+  }
+  if (result.voltageUnbalance) {
+    section.rows.push_back(
+        {"Несимметрия напряжений", Fixed("%.1f", *result.voltageUnbalance * 100) + " %"});
+  }
+  if (result.currentUnbalance) {
+    section.rows.push_back(
+        {"Несимметрия токов", Fixed("%.1f", *result.currentUnbalance * 100) + " %"});
+  }
+  for (const TWiringFinding& finding : result.findings) {
+    section.rows.push_back({"Нарушение " + finding.code, finding.text});
+  }
+  if (result.findings.empty()) section.rows.push_back({"Нарушения", "не найдены"});
+  for (const std::string& text : result.notChecked) section.rows.push_back({"Не проверено", text});
+  return section;
 }
 
 std::string WiringJson(const TWiringResult& result) {

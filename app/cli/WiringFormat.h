@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/ReportDocument.h"
 #include "display/WiringAnalysis.h"
 
 namespace vela::cli {
@@ -18,5 +19,8 @@ std::vector<std::string> WiringLines(const TWiringResult& result);
 std::string WiringJson(const TWiringResult& result);
 // "Ua = 230.00 В ∠ 0.0°"; "Ia = 5.0000 А" when the angle is not known.
 std::string PhasorText(const TPhasor& phasor);
+// The report's section: the diagram (SVG) and a table of the phasors, the
+// angles, the findings and the checks not made.
+TReportSection WiringReportSection(const TWiringResult& result);
 
 }  // namespace vela::cli
