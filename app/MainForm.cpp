@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "app/NullCanvas.h"
+#include "display/PhasorDiagram.h"
 
 namespace vela {
 namespace {
@@ -57,6 +58,7 @@ TForm1::~TForm1() {
   // The engine goes first (its port first of all), so no event of it
   // reaches a half-destroyed window; then the panel it drew on.
   FEngine.reset();
+  FWiringView.reset();
   FPanel.reset();
 }
 
@@ -74,6 +76,10 @@ void TForm1::CreatePanel() {
   FPanel->OnPainted = [this] { Image1.Invalidate(); };
   Image1.OnMouseMove = [this](int x, int y) { FPanel->MouseMove(x, y); };
   Image1.OnClick = [this] { FPanel->Click(); };
+  FWiringView = std::make_unique<TWiringView>(
+      *FEngine->FCells, FSeams.wiringCanvasFactory
+                            ? FSeams.wiringCanvasFactory(kPhasorPictureWidth, kPhasorPictureHeight)
+                            : std::make_unique<TNullCanvas>());
 }
 
 void TForm1::BindEngine() {
@@ -88,7 +94,10 @@ void TForm1::BindEngine() {
   e.OnSettingsKnownChanged = [this] { EnableWriteButton(); };
   e.OnSerialChanged = [this] { GroupBox2.SetCaption(FEngine->SerialCaption()); };
   e.OnDeviceClockText = [this](const std::string& text) { edTime.SetText(text); };
-  e.OnCellsChanged = [this] { FPanel->Redraw(); };
+  e.OnCellsChanged = [this] {
+    FPanel->Redraw();
+    FWiringView->Refresh();
+  };
   e.OnRecordingChanged = [this] { BitBtn1.SetGlyph(FEngine->Recording() ? "CHK1" : "CHK0"); };
 }
 

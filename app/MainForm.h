@@ -23,6 +23,7 @@
 
 #include "app/Engine.h"
 #include "app/HiddenKeySequence.h"
+#include "app/WiringView.h"
 #include "display/MeasurementPanel.h"
 #include "iec101/IecOptionsDialog.h"
 #include "ui/Button.h"
@@ -49,6 +50,8 @@ struct TForm1Seams {
   std::function<std::unique_ptr<TArkComPort>(const std::string& portName)> portFactory;
   // The drawing surface of the measurement panel; empty: drawing is dropped.
   std::function<std::unique_ptr<TCanvas>()> canvasFactory;
+  // The surface of the phasor diagram, width x height; empty: drawing is dropped.
+  std::function<std::unique_ptr<TCanvas>(int width, int height)> wiringCanvasFactory;
   // Creates the debug console endpoint; may raise; empty: no console.
   std::function<std::unique_ptr<TTraceTarget>()> debugOutputFactory;
   // Whether a bitmap resource exists; empty: all exist.
@@ -105,6 +108,7 @@ class TForm1 : public TForm {
   }
   void Button8Click();  // asks first
   void btnVerifyClick() { FEngine->IdentificationReport(); }
+  void btnWiringClick() { FWiringView->Open(); }
   void BitBtn1Click();  // recording on/off
   void cbComPortClick();
   void cbInterfaceTypeClick();
@@ -155,6 +159,7 @@ class TForm1 : public TForm {
   TButton Button8{"Button8"};
   TButton btnVerify{"btnVerify"};
   TButton btnIecCfg{"btnIecCfg"};
+  TButton btnWiring{"btnWiring"};  // opens the phasor diagram
   TComboBox cbProtocolType{"cbProtocolType"};
   TComboBox cbSpeed{"cbSpeed"};
   TComboBox cbFrame{"cbFrame"};
@@ -168,6 +173,8 @@ class TForm1 : public TForm {
 
   // The measurement panel drawn on Image1: the cells and the trend plot.
   std::unique_ptr<TMeasurementPanel> FPanel;
+  // The phasor diagram window, following the cells.
+  std::unique_ptr<TWiringView> FWiringView;
   bool FServiceView = false;
   THiddenKeySequence FKeySequence;  // FKeySequenceState: FKeySequence.Expected()
 

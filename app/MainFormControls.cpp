@@ -47,6 +47,7 @@ void TForm1::SetUpControls() {
   Button8.SetLeft(519);
   Button8.SetWidth(250);
   btnVerify.SetCaption("версия");
+  btnWiring.SetCaption("векторная диаграмма");
   btnIecCfg.SetCaption("опции");
   btnIecCfg.SetVisible(false);
   BitBtn1.SetCaption("сохранять показания в файл");
@@ -73,6 +74,7 @@ void TForm1::WireControlEvents() {
   Button3.OnClick = Guarded(&TForm1::Button3Click);
   Button8.OnClick = Guarded(&TForm1::Button8Click);
   btnVerify.OnClick = Guarded(&TForm1::btnVerifyClick);
+  btnWiring.OnClick = Guarded(&TForm1::btnWiringClick);
   BitBtn1.OnClick = Guarded(&TForm1::BitBtn1Click);
   cbInterfaceType.OnClick = Guarded(&TForm1::cbInterfaceTypeClick);
   cbComPort.OnClick = Guarded(&TForm1::cbComPortClick);
@@ -116,6 +118,7 @@ void TForm1::SetHints() {
       "Эта кнопка позволяет записать сделанный выбор в энергонезависимую память преобразователя");
   Button8.SetHint("Эта кнопка позволяет записать в прибор настройки по-умолчанию");
   btnVerify.SetHint("Метрологическая верификация программного обеспечения");
+  btnWiring.SetHint("Векторная диаграмма и проверка подключения цепей тока и напряжения");
   ComboBox1.SetHint("Ограничение на скорость записи данных в файл");
 }
 

@@ -90,6 +90,8 @@ void QtMainWindow::BuildMeasurementGroup() {
   Add<QPushButton>(form_.Button1, group, QRect(12, row2, 220, kRowHeight));
   Add<QLineEdit>(form_.edTime, group, QRect(240, row2, 220, kRowHeight));
   Add<QPushButton>(form_.btnVerify, group, QRect(652, row2, 120, kRowHeight));
+  Add<QPushButton>(form_.btnWiring, group, QRect(468, row2, 176, kRowHeight));
+  wiringWindow_ = new QtWiringWindow(*form_.FWiringView, this);
 }
 
 void QtMainWindow::BuildConfigurationGroup() {

@@ -11,6 +11,7 @@
 #include "app/MainForm.h"
 #include "qt/QtBindings.h"
 #include "qt/QtDialogs.h"
+#include "qt/QtWiringWindow.h"
 
 namespace vela {
 
@@ -23,6 +24,7 @@ class QtMainWindow : public QWidget {
 
   TForm1& Form() { return form_; }
   ImageWidget& Image() { return *image_; }
+  QtWiringWindow& WiringWindow() { return *wiringWindow_; }
   // The widget bound to a control of the form; null for none.
   QWidget* WidgetOf(const TControl& control) const;
 
@@ -43,6 +45,7 @@ class QtMainWindow : public QWidget {
   const QtBitmaps& bitmaps_;
   std::map<const TControl*, QWidget*> widgets_;
   ImageWidget* image_ = nullptr;
+  QtWiringWindow* wiringWindow_ = nullptr;
   std::unique_ptr<QtKeyPreview> keyPreview_;
   int formChangedId_ = 0;
 };

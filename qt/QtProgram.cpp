@@ -88,6 +88,9 @@ TForm1Seams QtProgram::MakeSeams() {
   seams.messageBox = options_.messageBox ? options_.messageBox : &messageBox_;
   seams.iecOptionsDialog = optionsDialog_.get();
   seams.canvasFactory = [] { return std::make_unique<QtCanvas>(kPanelWidth, kPanelHeight); };
+  seams.wiringCanvasFactory = [](int width, int height) {
+    return std::make_unique<QtCanvas>(width, height);
+  };
   if (options_.debugConsole) {
     seams.debugOutputFactory = [] { return std::make_unique<DebugConsoleTarget>(); };
   }

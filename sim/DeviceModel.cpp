@@ -70,7 +70,9 @@ bool DeviceModel::HasInput(uint16_t address) const {
 }
 
 Measurements DeviceModel::CurrentMeasurements() const {
-  return Measure(clock_.MonotonicMs(), {settings_.ThreeWire(), config_.outOfRange});
+  const NetworkState state{settings_.ThreeWire(), config_.outOfRange};
+  if (config_.wiring) return MeasureWiring(*config_.wiring, state);
+  return Measure(clock_.MonotonicMs(), state);
 }
 
 uint16_t DeviceModel::IdentRegister(uint16_t address) const {
@@ -108,7 +110,7 @@ ModbusError DeviceModel::ReadInputRegisters(uint16_t start, uint16_t count,
     if (!HasInput(static_cast<uint16_t>(a))) return ModbusError::IllegalDataAddress;
   }
   // One instant for the whole answer, so that its values agree.
-  const Measurements m = Measure(clock_.MonotonicMs(), {settings_.ThreeWire(), config_.outOfRange});
+  const Measurements m = CurrentMeasurements();
   values.clear();
   for (uint32_t a = start; a < start + count; ++a) {
     values.push_back(InputRegister(static_cast<uint16_t>(a), m));

@@ -4,12 +4,14 @@
 // register reads and writes. It knows nothing of frames or lines.
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <vector>
 
 #include "common/Clock.h"
 #include "sim/DeviceSettings.h"
 #include "sim/MeasuredValues.h"
+#include "sim/WiringNetwork.h"
 
 namespace vela {
 
@@ -30,6 +32,8 @@ struct DeviceConfig {
   bool oldFirmware = false;
   int busyWrites = 0;             // the first writes answered "busy"
   std::set<uint16_t> outOfRange;  // input registers forced beyond range
+  // A steady network wired with faults instead of the drifting one.
+  std::optional<WiringNetwork> wiring;
   SettingsInit settings;
 };
 

@@ -95,6 +95,20 @@ bool ApplyOutOfRange(const std::string& text, SimOptions& o) {
   return true;
 }
 
+bool ApplyWiring(const std::string& text, SimOptions& o) {
+  if (!o.device.wiring) o.device.wiring.emplace();
+  return ParseWiringFaults(text, o.device.wiring->faults);
+}
+
+bool ApplyLoadAngle(const std::string& text, SimOptions& o) {
+  char* end = nullptr;
+  const double degrees = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(degrees >= -90 && degrees <= 90)) return false;
+  if (!o.device.wiring) o.device.wiring.emplace();
+  o.device.wiring->loadAngleDeg = degrees;
+  return true;
+}
+
 // "L,C,A,I": link address, cause of transmission, common address and
 // information object address lengths, as the link block orders them.
 bool ApplyIecLengths(const std::string& text, SimOptions& o) {
@@ -326,6 +340,15 @@ TOptionTable SimOptionTable(SimOptions& options) {
            Flag([](SimOptions& o) { o.device.settings.threeWire = true; }));
   t.Valued("--norm", "N", "тип нормализации (3)", ApplyNormalisation);
   t.Valued("--overrange", "LIST", "величины вне диапазона, например Ia,P,cos", ApplyOutOfRange);
+  t.Valued("--wiring", "FAULT[,FAULT]",
+           "неизменная сеть 230 В, 5 А с ошибками подключения: ct-reversed:B,\n"
+           "vt-reversed:C, currents-swapped:A,B, voltage-missing:A,\n"
+           "current-missing:C",
+           ApplyWiring);
+  t.Valued("--load-angle", "ГРАД",
+           "неизменная сеть 230 В, 5 А: угол тока за напряжением\n"
+           "(-90..90; 25.84 — cos 0,9 инд.)",
+           ApplyLoadAngle);
   t.Section("Рабочий интерфейс (начальные настройки):");
   t.Valued("--protocol", "rtu|ascii|iec", "протокол (rtu)", ApplyProtocol);
   t.Valued("--address", "N", "адрес прибора, 1-247 (1)", ApplyAddress);

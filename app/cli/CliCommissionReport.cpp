@@ -14,6 +14,7 @@
 #include "app/cli/CliReport.h"
 #include "app/cli/CliSession.h"
 #include "app/cli/ReportDocument.h"
+#include "app/cli/WiringFormat.h"
 #include "common/ArkCmnUtils.h"
 #include "common/ArkSysUtils.h"
 #include "common/SafeFile.h"
@@ -138,6 +139,9 @@ int TCliSession::RunReport() {
     values.rows.push_back({row.name, row.value, row.unit, row.mark.empty() ? "—" : row.mark});
   }
   doc.sections.push_back(values);
+  if (AnyValueShown(*f.FCells)) {
+    doc.sections.push_back(WiringReportSection(AnalyseWiring(ValuesOf(*f.FCells))));
+  }
 
   const std::string& fileName = options_.commission.reportFile;
   const bool markdown = fileName.size() > 3 && fileName.compare(fileName.size() - 3, 3, ".md") == 0;

@@ -21,7 +21,8 @@ const std::map<std::string, TCommand> kCommands = {{"read", TCommand::Read},
                                                    {"verify", TCommand::Verify},
                                                    {"ports", TCommand::Ports},
                                                    {"find", TCommand::Find},
-                                                   {"report", TCommand::Report}};
+                                                   {"report", TCommand::Report},
+                                                   {"wiring", TCommand::Wiring}};
 
 [[noreturn]] void Fail(const std::string& text) {
   throw TCliUsageError(text);
@@ -111,6 +112,10 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
             "форматы и адреса (сначала заводские установки, затем\n"
             "адрес 1, затем частые адреса)");
   t.Command("report", "протокол пусконаладки: прибор, установки, показания");
+  t.Command("wiring",
+            "проверка подключения по одному чтению: векторы напряжений\n"
+            "и токов, углы между ними, нарушения (перевёрнутый ТТ или ТН,\n"
+            "перепутанные токи, нет фазы, несимметрия)");
 
   t.Section("Параметры команды watch:");
   t.Add(Valued(raw, "--csv", "ФАЙЛ", "записывать показания в файл CSV (- : в stdout)", {"watch"}));
@@ -158,7 +163,7 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Valued(raw, "--interface", "usb|rs485", "интерфейс прибора: технологический или рабочий"));
   t.Add(Valued(raw, "--protocol", "rtu|ascii|iec101",
                "протокол программы (iec101: только rs485;\n"
-               "команды read, watch, sync-clock)"));
+               "команды read, watch, sync-clock, wiring)"));
   t.Add(Valued(raw, "--speed", "9600|19200|38400|57600|115200", "скорость программы"));
   t.Add(Valued(raw, "--frame", "8E1|8O1|8N2|7E1|7O1|7N2", "формат программы"));
   t.Add(Valued(raw, "--address", "1..247", "адрес прибора (в IEC 60870-5-101 адрес канала)"));
@@ -170,16 +175,18 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "он есть, иначе программой (auto); только rs485"));
   t.Note("Через USB действуют только значения по умолчанию.");
 
-  t.Section("Вывод (read, watch, configure, factory):");
+  t.Section("Вывод (read, watch, wiring, configure, factory):");
   t.Add(Valued(raw, "--format", "text|csv|json",
                "text — строки \"величина = значение\" (по умолчанию);\n"
                "csv — заголовок и строка на чтение: время ISO 8601, \";\",\n"
                "точка в числах, перевод строки LF; json — объект на\n"
                "чтение: {\"time\": ISO 8601 с мс, \"values\": {\"Ua\":\n"
-               "{\"value\", \"unit\", \"quality\"}, ...}};\n"
-               "configure, factory: json — итог записи {\"result\":\n"
-               "\"written\"|\"partial\"|\"not-written\", \"blocks\", \"device\"}",
-               {"read", "watch", "configure", "factory"}));
+               "{\"value\", \"unit\", \"quality\"}, ...}}; wiring: text или json\n"
+               "({\"phasors\", \"angles\", \"findings\": [{\"code\", \"phases\",\n"
+               "\"text\"}], ...}); configure, factory: json — итог записи\n"
+               "{\"result\": \"written\"|\"partial\"|\"not-written\", \"blocks\",\n"
+               "\"device\"}",
+               {"read", "watch", "wiring", "configure", "factory"}));
   t.Note("Показания — в stdout; журнал и ошибки — в stderr (у verify отчёт — в stdout).");
 
   t.Section("Прочее:");
@@ -195,7 +202,8 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
 
   t.Epilogue(
       "Код возврата: 0 — команда выполнена (find: прибор найден), 1 — не выполнена\n"
-      "(find: не найден), 2 — ошибка в командной строке.");
+      "(find: не найден), 2 — ошибка в командной строке, 3 — wiring: проверка\n"
+      "подключения нашла нарушения.");
   return t;
 }
 
@@ -271,9 +279,9 @@ void ParseIecLink(const TRawOptions& raw, TCliOptions& o) {
     return;
   }
   if (o.command != TCommand::Read && o.command != TCommand::Watch &&
-      o.command != TCommand::SyncClock) {
+      o.command != TCommand::SyncClock && o.command != TCommand::Wiring) {
     Fail(
-        "По протоколу IEC 60870-5-101 доступны команды read, watch и sync-clock; установки "
+        "По протоколу IEC 60870-5-101 доступны команды read, watch, sync-clock и wiring; установки "
         "прибора читаются и записываются по MODBUS.");
   }
   TIecCliLink& iec = *o.iec;
@@ -403,6 +411,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     if (o.csvFile.empty()) Fail("Для --csv не указано имя файла.");
   }
   o.format = ParseFormat(raw);
+  if (o.command == TCommand::Wiring && o.format == TOutputFormat::Csv) {
+    Fail("Для wiring --format: text или json.");
+  }
   if (o.csvFile == kCsvToStandardOutput && raw.values.count("--format")) {
     Fail("С --csv - показания идут в stdout в виде записи CSV; --format не нужен.");
   }

@@ -27,10 +27,14 @@ enum class TCommand {
   Verify,
   Ports,
   Find,
-  Report
+  Report,
+  Wiring
 };
 
-// How read and watch print the readings on standard output.
+// The exit code of `wiring` when the check found something to put right.
+inline constexpr int kWiringFindingsExit = 3;
+
+// How read, watch and wiring print the readings on standard output.
 enum class TOutputFormat { Text, Csv, Json };
 
 // What `configure` writes; an empty field keeps what the device holds.

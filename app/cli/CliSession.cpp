@@ -118,6 +118,8 @@ int TCliSession::RunCommand() {
       return RunFind();
     case TCommand::Report:
       return RunReport();
+    case TCommand::Wiring:
+      return RunWiring();
   }
   return 1;
 }

@@ -66,6 +66,7 @@ class TCliSession {
   bool ConfirmChanges(const std::string& question);
   bool FollowWrittenLink();
   int RunReport();
+  int RunWiring();
   void PrintLogLine(const std::string& line);
   void PrintEachReading();
   // One line of data on standard output.

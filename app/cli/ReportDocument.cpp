@@ -14,6 +14,8 @@ const char* const kStyle =
     "th, td { border: 0.2mm solid #888; padding: 0.8mm 1.5mm; text-align: left;"
     " vertical-align: top; }\n"
     "th { background: #eee; }\n"
+    ".figure { page-break-inside: avoid; margin: 0 0 2mm; }\n"
+    ".figure svg { max-width: 100%; height: auto; }\n"
     "td.name { width: 45%; }\n"
     ".mono { font-family: 'Liberation Mono', 'DejaVu Sans Mono', monospace; word-break: break-all; "
     "}\n";
@@ -94,7 +96,9 @@ std::string RenderHtml(const TReportDocument& document) {
       HtmlEscape(document.title) + "</title>\n<style>\n" + kStyle + "</style>\n</head>\n<body>\n";
   html += "<h1>" + HtmlEscape(document.title) + "</h1>\n";
   for (const TReportSection& section : document.sections) {
-    html += "<h2>" + HtmlEscape(section.heading) + "</h2>\n<table>\n";
+    html += "<h2>" + HtmlEscape(section.heading) + "</h2>\n";
+    if (!section.svg.empty()) html += "<div class=\"figure\">\n" + section.svg + "</div>\n";
+    html += "<table>\n";
     if (!section.columns.empty()) {
       html += "<tr>";
       for (const std::string& column : section.columns) html += Cell("th", column);

@@ -12,6 +12,7 @@ struct TReportSection {
   std::string heading;
   std::vector<std::string> columns;  // empty: two columns of name and value, no header
   std::vector<std::vector<std::string>> rows;
+  std::string svg = {};  // a picture before the table, HTML only (Markdown has the table alone)
 };
 
 struct TReportDocument {
