@@ -41,7 +41,7 @@ std::string JsonCell(const TClrValue& cell) {
   if (cell.State() == cvsValue && std::isfinite(cell.Value())) {
     value = FormatFixed(cell.Value(), cell.Format(), ScriptNumbers());
   }
-  if (cell.State() != cvsValue && cell.State() != cvsEmpty) quality = JsonString(cell.GetText());
+  if (*QualityMarkText(cell.State()) != '\0') quality = JsonString(cell.GetText());
   std::string text = JsonString(cell.Name()) + ":{\"value\":" + value +
                      ",\"unit\":" + JsonString(cell.Unit()) + ",\"quality\":" + quality;
   if (cell.Missing() != TMissingReason::None) {
