@@ -354,13 +354,15 @@ void TVelaEngine::HandleRefusedRead(uint8_t job, int32_t code) {
 }
 
 void TVelaEngine::ShowUnreadBlock(uint8_t job) {
+  const TBlockResult* result = FRecord.Outcome().Block(job);
+  if (!result || result->taken) return;
   if (job == jobGetTime) {
-    FPresenter->ClearDeviceClock();
+    // A refused clock read shows "нет"; without an answer no time is shown.
+    if (result->exceptionCode == 0) FPresenter->ClearDeviceClock();
     return;
   }
   const auto group = ValueGroupOf(job);
-  const TBlockResult* result = FRecord.Outcome().Block(job);
-  if (!group || !result || result->taken) return;
+  if (!group) return;
   TMissingReason reason = TMissingReason::NoAnswer;
   if (result->exceptionCode != 0) {
     if (job == jobGetCos3 && FCosSupport == 1) return;  // no power factors: nothing is missing

@@ -106,6 +106,7 @@ TEST(JobCatalogueTest, RefusedValueReadsLeaveTheCellsEmpty) {
   EXPECT_EQ(h.form().edTime.Text(), "нет");
   h.loop().Advance(360);
   EXPECT_TRUE(h.LogHas(msg::kReadDone));
+  EXPECT_EQ(h.form().edTime.Text(), "нет");  // the time-out after the refusal keeps it
 }
 
 TEST(JobCatalogueTest, GetCos3OtherCodeKeepsSupportAndLeavesTheCellEmpty) {
