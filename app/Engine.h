@@ -293,6 +293,7 @@ class TVelaEngine {
   TProgramLink FPreviousLink{};    // the program link before the factory write
   bool FCompletionFailed = false;  // the exception on its way comes from a completion
   bool FRepeatPending = false;     // the next request written repeats the last one
+  bool FReadingTaken = false;      // a value block of the running reading was taken
   int32_t FProbeTimeoutMs = 0;     // the identification probe's own time-out; 0: none
   // The serial number in the measured-values caption, when one is shown.
   std::optional<uint32_t> FShownSerial;
@@ -364,6 +365,13 @@ class TVelaEngine {
   void HandleMissingLinkBlock(uint8_t job);
   void StopWriteOnRefusal(const TModbusLogicException* logic);
   void HandleRefusedRead(uint8_t job, int32_t code);
+  // A measured-value job that ends without its values taken (time-out after
+  // no answer, a broken answer or an exception): its cells are empty in
+  // this reading, saying why.
+  void ShowUnreadBlock(uint8_t job);
+  // The record job: a reading in which a value block was taken is complete,
+  // counted and recorded; one that took none measured nothing.
+  void CompleteReading();
   void WriteRecord();
 
   // Operations.

@@ -1,7 +1,7 @@
 #pragma once
 // Counters of the exchanges of one operation: requests sent, answers,
-// time-outs, bad frames, exception answers, completed readings (the value
-// block answered) and the answer times, kept as a histogram so that reading
+// time-outs, bad frames, exception answers, completed readings (each makes
+// one record) and the answer times, kept as a histogram so that reading
 // for days needs no more memory than reading for a minute.
 
 #include <array>
@@ -18,7 +18,7 @@ struct TExchangeFigures {
   int64_t timeouts = 0;          // requests that got nothing before the time-out
   int64_t badFrames = 0;         // answers with a wrong length, checksum or address
   int64_t exceptionAnswers = 0;  // answers that were a device exception response
-  int64_t readings = 0;          // value blocks read and shown
+  int64_t readings = 0;          // completed readings, one record each
   double medianAnswerMs = 0;     // of the answers; 0 when there were none
   double p95AnswerMs = 0;
 };

@@ -350,7 +350,7 @@ void TIecWorkflows::Failed() {
   F.FPresenter->HideAllCells();
   F.FPresenter->ClearDeviceClock();
   F.CellsChanged();
-  WriteRecord();
+  // Nothing was measured: no reading, no record.
   if (Continuous()) {
     Poll();
     return;

@@ -2,6 +2,7 @@
 // reacts to a failed response, job by job.
 
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "app/DeviceIdentification.h"
@@ -11,6 +12,25 @@
 #include "modbus/ModbusBlockOps.h"
 
 namespace vela {
+namespace {
+
+// The cells a measured-value job fills; none for the other jobs.
+std::optional<TValueGroup> ValueGroupOf(uint8_t job) {
+  switch (job) {
+    case jobGetValues:
+      return TValueGroup::MainValues;
+    case jobGetF:
+      return TValueGroup::Frequency;
+    case jobGetCos3:
+      return TValueGroup::TotalCos;
+    case jobGetCos4:
+      return TValueGroup::PhaseCos;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
 
 void TVelaEngine::CompleteJob(uint8_t job, const Octets& data) {
   TIecDeviceOptions& options = IecDeviceOptions();
@@ -93,11 +113,13 @@ void TVelaEngine::CompleteReadJob(uint8_t job, const Octets& data) {
         ParseValues(*FPacker, *FValues4Wire, data);
         FPresenter->ShowReading(TValueGroup::MainValues, DecodeRegisters(*FValues4Wire, *FMainPrm));
       }
+      FReadingTaken = true;
       LogStatus(msg::kValuesRead);
       return;
     case jobGetF:
       ParseValues(*FPacker, *FValuesF, data);
       FPresenter->ShowReading(TValueGroup::Frequency, DecodeRegisters(*FValuesF, *FMainPrm));
+      FReadingTaken = true;
       LogStatus(msg::kFrequencyRead);
       return;
     case jobGetTime:
@@ -117,10 +139,12 @@ void TVelaEngine::CompleteReadJob(uint8_t job, const Octets& data) {
       ParseValues(*FPacker, *FValues3Cos, data);
       FPresenter->ShowReading(TValueGroup::TotalCos, DecodeRegisters(*FValues3Cos, *FMainPrm));
       FCosSupport = 2;
+      FReadingTaken = true;
       return;
     case jobGetCos4:
       ParseValues(*FPacker, *FValues4Cos, data);
       FPresenter->ShowReading(TValueGroup::PhaseCos, DecodeRegisters(*FValues4Cos, *FMainPrm));
+      FReadingTaken = true;
       return;
     case jobDevInfo:
       ParseValues(*FPacker, *FDevInfo, data);
@@ -311,25 +335,42 @@ void TVelaEngine::HandleMissingLinkBlock(uint8_t job) {
 }
 
 void TVelaEngine::HandleRefusedRead(uint8_t job, int32_t code) {
+  // An exception is no value and no quality mark: the block's cells stay
+  // empty in this reading.
+  const bool threeWire = FMainPrm->GetThreeWire();
   switch (job) {
-    case jobGetValues:
-      FPresenter->ShowMainValuesRefused(*FMainPrm);
-      return;
-    case jobGetF:
-      FPresenter->ShowFrequencyRefused();
-      return;
     case jobGetTime:
       FPresenter->ShowDeviceClockRefused();
       return;
     case jobGetCos3:
       FCosSupport = FPresenter->ShowTotalCosRefused(code) ? 2 : 1;
       return;
-    case jobGetCos4:
-      FPresenter->ShowPhaseCosRefused();
-      return;
     default:
+      if (const auto group = ValueGroupOf(job)) {
+        FPresenter->ShowGroupMissing(*group, threeWire, TMissingReason::DeviceException);
+      }
       return;
   }
+}
+
+void TVelaEngine::ShowUnreadBlock(uint8_t job) {
+  const TBlockResult* result = FRecord.Outcome().Block(job);
+  if (!result || result->taken) return;
+  if (job == jobGetTime) {
+    // A refused clock read shows "нет"; without an answer no time is shown.
+    if (result->exceptionCode == 0) FPresenter->ClearDeviceClock();
+    return;
+  }
+  const auto group = ValueGroupOf(job);
+  if (!group) return;
+  TMissingReason reason = TMissingReason::NoAnswer;
+  if (result->exceptionCode != 0) {
+    if (job == jobGetCos3 && FCosSupport == 1) return;  // no power factors: nothing is missing
+    reason = TMissingReason::DeviceException;
+  } else if (result->badFrame || result->answered) {
+    reason = TMissingReason::BadFrame;
+  }
+  FPresenter->ShowGroupMissing(*group, FMainPrm->GetThreeWire(), reason);
 }
 
 }  // namespace vela

@@ -69,6 +69,8 @@ struct TBlockResult {
 struct TCellReport {
   TClrValueState state = cvsNone;
   double value = 0;
+  // Hidden because its block brought nothing in the last reading.
+  TMissingReason missing = TMissingReason::None;
 };
 
 // The device's interface settings as the link block was read.

@@ -127,7 +127,7 @@ void TVelaEngine::EndOutcome() {
   }
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const TClrValue& cell = (*FCells)[slot];
-    outcome.cells[static_cast<size_t>(slot)] = {cell.State(), cell.Value()};
+    outcome.cells[static_cast<size_t>(slot)] = {cell.State(), cell.Value(), cell.Missing()};
     if (cell.State() == cvsValue) outcome.valuesShown = true;
   }
   outcome.clockText = FPresenter->DeviceClockText();

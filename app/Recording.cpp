@@ -1,5 +1,7 @@
 // CSV recording of the displayed values: starting and stopping, and the
-// record job of the read sequence.
+// record job of the read sequence (one record per completed reading).
+
+#include <utility>
 
 #include "app/Engine.h"
 
@@ -18,6 +20,12 @@ void TVelaEngine::StartRecording(const std::string& fileName) {
 void TVelaEngine::StopRecording() {
   FRecorder->Stop();
   if (OnRecordingChanged) OnRecordingChanged();
+}
+
+void TVelaEngine::CompleteReading() {
+  if (!std::exchange(FReadingTaken, false)) return;
+  ReportExchange(TExchangeEventKind::ReadingCompleted);
+  WriteRecord();
 }
 
 void TVelaEngine::WriteRecord() {

@@ -49,7 +49,8 @@ void TVelaEngine::StartCurrentJob() {
     return;
   }
   TraceJob(JobName(job, FMainPrm->GetThreeWire()));
-  if (job == jobGetLinkPrm4) ReportExchange(TExchangeEventKind::CycleStarted);
+  // A repeated request goes on with the cycle it belongs to.
+  if (job == jobGetLinkPrm4 && !FRepeatPending) ReportExchange(TExchangeEventKind::CycleStarted);
   if (!SendCurrentRequest(job)) {
     FRecord.Fail(TOutcomeReason::SendFailed);
     Log(msg::kSendFailed);
@@ -151,7 +152,7 @@ void TVelaEngine::RunLocalJob(uint8_t job) {
       return;
     case jobRecordCsv:
       try {
-        WriteRecord();
+        CompleteReading();
       } catch (const std::exception& e) {
         Log(e.what());
       }
@@ -192,7 +193,6 @@ void TVelaEngine::PortRead(TArkComPort* sender, const Octets& data) {
     if (job != jobNone) FRecord.Taken(job);
     if (FWritePhase == TWritePhase::ReadingBack) ReadBackTaken(job);
     SettingsBlockRead(job);
-    if (job == jobGetValues) ReportExchange(TExchangeEventKind::ReadingCompleted);
   } catch (const TModbusLinkException&) {
     ReportExchange(TExchangeEventKind::BadFrame);
     FRecord.BadFrame(job);
@@ -266,6 +266,7 @@ void TVelaEngine::RunTimeoutRule(uint8_t job) {
       RetryOrStop();
       return;
     case TTimeoutRule::MoveOn:
+      ShowUnreadBlock(job);
       Advance();
       return;
     case TTimeoutRule::Clock:
@@ -300,6 +301,7 @@ void TVelaEngine::ClearOperationFlags() {
   FFactoryLinkSwitched = false;
   FProbeTimeoutMs = 0;
   FFinalizeOnPreviousLink = false;
+  FReadingTaken = false;
 }
 
 void TVelaEngine::StopOperation() {

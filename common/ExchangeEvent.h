@@ -15,8 +15,8 @@ enum class TExchangeEventKind : uint8_t {
   TimedOut,          // the response time-out passed
   BadFrame,          // octets of no use: wrong length, checksum, address or kind
   ExceptionAnswer,   // the device refused: a Modbus exception, an IEC NACK or 14/15
-  ReadingCompleted,  // the measured values of one reading were taken in
-  CycleStarted,      // a further cycle of continuous reading began
+  ReadingCompleted,  // a reading with measured values came to its end (one record)
+  CycleStarted,      // a further cycle of continuous reading began (never on a repeat)
   LineError,         // parity, framing or overrun errors on the line
 };
 

@@ -24,6 +24,20 @@ const char* QualityMarkText(TClrValueState state) {
   }
 }
 
+const char* MissingReasonName(TMissingReason reason) {
+  switch (reason) {
+    case TMissingReason::NoAnswer:
+      return "no-answer";
+    case TMissingReason::BadFrame:
+      return "bad-frame";
+    case TMissingReason::DeviceException:
+      return "device-exception";
+    case TMissingReason::None:
+      break;
+  }
+  return "";
+}
+
 namespace {
 bool IsMarkState(TClrValueState state) {
   return state >= cvsOverflow && state <= cvsInvalid;
@@ -43,7 +57,7 @@ TClrValue::TClrValue(int x, int y, double value, std::string format, TColor colo
 
 void TClrValue::SetValue(double value) {
   FValue = value;
-  FState = cvsValue;
+  SetState(cvsValue);
 }
 
 std::string TClrValue::FormattedValue() const {

@@ -22,6 +22,18 @@ enum TClrValueState : uint8_t {
   cvsNone = 7,         // nothing at all
 };
 
+// Why a cell holds nothing although its quantity was asked for in the
+// reading: the block that carries it brought no value this time.
+enum class TMissingReason : uint8_t {
+  None,             // not asked for, or not missing
+  NoAnswer,         // the request got no answer
+  BadFrame,         // the answer was broken or from another station
+  DeviceException,  // the device refused the request
+};
+
+// "no-answer", "bad-frame", "device-exception"; empty for None.
+const char* MissingReasonName(TMissingReason reason);
+
 // Colour every cell is created with (dark grey).
 constexpr TColor kCellValueColor = 0x414141;
 // Label, value and unit of the highlighted cell (dark blue).
@@ -38,13 +50,20 @@ class TClrValue {
             std::string unit, int valueOffset);
 
   void SetValue(double value);
-  void SetOverflow() { FState = cvsOverflow; }
-  void SetSubstituted() { FState = cvsSubstituted; }
-  void SetBlocked() { FState = cvsBlocked; }
-  void SetNotTopical() { FState = cvsNotTopical; }
-  void SetNone() { FState = cvsNone; }
+  void SetOverflow() { SetState(cvsOverflow); }
+  void SetSubstituted() { SetState(cvsSubstituted); }
+  void SetBlocked() { SetState(cvsBlocked); }
+  void SetNotTopical() { SetState(cvsNotTopical); }
+  void SetNone() { SetState(cvsNone); }
+  // Hidden like SetNone, keeping why the reading brought no value; any
+  // other state set later forgets the reason.
+  void SetMissing(TMissingReason reason) {
+    FState = cvsNone;
+    FMissing = reason;
+  }
 
   TClrValueState State() const { return FState; }
+  TMissingReason Missing() const { return FMissing; }
   double Value() const { return FValue; }
   const std::string& Format() const { return FFormat; }
   const std::string& Name() const { return FName; }
@@ -63,6 +82,10 @@ class TClrValue {
 
  private:
   std::string FormattedValue() const;
+  void SetState(TClrValueState state) {
+    FState = state;
+    FMissing = TMissingReason::None;
+  }
 
   int FX;
   int FY;
@@ -72,6 +95,7 @@ class TClrValue {
   std::string FName;
   std::string FUnit;
   TClrValueState FState = cvsEmpty;
+  TMissingReason FMissing = TMissingReason::None;
   int FValueOffset;
 };
 

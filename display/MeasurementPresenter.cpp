@@ -1,5 +1,7 @@
 #include "display/MeasurementPresenter.h"
 
+#include <array>
+
 #include "common/ArkCmnUtils.h"
 
 namespace vela {
@@ -48,18 +50,30 @@ void TMeasurementPresenter::ShowReading(const TReading& reading) {
   }
 }
 
-void TMeasurementPresenter::ShowMainValuesRefused(const TModbusParamsMain& mainPrm) {
-  Refreshed(FMainValuesTime);
-  if (mainPrm.GetThreeWire()) {
-    for (TSlot slot : kThreeWireMainSlots) FCells[slot].SetOverflow();
-  } else {
-    for (TSlot slot : kFourWireMainSlots) FCells[slot].SetOverflow();
+void TMeasurementPresenter::ShowGroupMissing(TValueGroup group, bool threeWire,
+                                             TMissingReason reason) {
+  Refreshed(RefreshTime(group));
+  const auto hide = [&](const auto& slots) {
+    for (TSlot slot : slots) FCells[slot].SetMissing(reason);
+  };
+  switch (group) {
+    case TValueGroup::MainValues:
+      if (threeWire) {
+        hide(kThreeWireMainSlots);
+      } else {
+        hide(kFourWireMainSlots);
+      }
+      return;
+    case TValueGroup::Frequency:
+      hide(std::array{slotF});
+      return;
+    case TValueGroup::TotalCos:
+      hide(std::array{slotCos});
+      return;
+    case TValueGroup::PhaseCos:
+      hide(std::array{slotCosA, slotCosB, slotCosC});
+      return;
   }
-}
-
-void TMeasurementPresenter::ShowFrequencyRefused() {
-  Refreshed(FFrequencyTime);
-  FCells[slotF].SetOverflow();
 }
 
 bool TMeasurementPresenter::ShowTotalCosRefused(int32_t exceptionCode) {
@@ -68,14 +82,8 @@ bool TMeasurementPresenter::ShowTotalCosRefused(int32_t exceptionCode) {
     FCells.SetNone({slotCos, slotCosA, slotCosB, slotCosC});
     return false;
   }
-  Refreshed(FTotalCosTime);
-  FCells[slotCos].SetOverflow();
+  ShowGroupMissing(TValueGroup::TotalCos, false, TMissingReason::DeviceException);
   return true;
-}
-
-void TMeasurementPresenter::ShowPhaseCosRefused() {
-  Refreshed(FPhaseCosTime);
-  for (TSlot slot : {slotCosA, slotCosB, slotCosC}) FCells[slot].SetOverflow();
 }
 
 void TMeasurementPresenter::ShowDeviceClock(uint32_t seconds) {

@@ -1,6 +1,6 @@
 #pragma once
 // Turns what the device sends into the cells: readings of either protocol
-// (see Reading.h), Modbus exception responses; hides values that are no
+// (see Reading.h), groups that brought nothing; hides values that are no
 // longer refreshed; keeps the text of the device clock field.
 
 #include <cstdint>
@@ -36,13 +36,17 @@ class TMeasurementPresenter {
   // decides what the cell shows.
   void ShowReading(const TReading& reading);
 
-  // The device answered a read with a Modbus exception response.
-  void ShowMainValuesRefused(const TModbusParamsMain& mainPrm);
-  void ShowFrequencyRefused();
-  // Returns whether the device has power-factor registers: code 2 (illegal
-  // data address) says it has none, and all four power-factor cells vanish.
+  // A group asked for in this reading brought no values (no answer, a broken
+  // answer, a Modbus exception response): its cells are hidden with the
+  // reason, never left at the values of an earlier reading, and the group
+  // counts as refreshed so that the staleness pass keeps the reason.
+  // threeWire picks the main values' cells.
+  void ShowGroupMissing(TValueGroup group, bool threeWire, TMissingReason reason);
+  // The device refused the total power factor. Returns whether it has
+  // power-factor registers: code 2 (illegal data address) says it has none,
+  // and all four power-factor cells vanish; another code hides the total as
+  // refused.
   bool ShowTotalCosRefused(int32_t exceptionCode);
-  void ShowPhaseCosRefused();
 
   // The device clock field: seconds since 01.01.2000 as "DD.MM.YYYY hh:mm:ss".
   void ShowDeviceClock(uint32_t seconds);

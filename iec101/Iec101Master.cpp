@@ -135,6 +135,7 @@ void TArkSocket101Master::ResetLink(int retries) {
   retriesLeft_ = retries;
   state_ = S::lsNotReady;
   frameCounter_ = 0;
+  answerCopiesDue_ = 0;
   current_.emplace(lengths_, fc::kRequestStatus, linkAddress_, 0, false);
   Transmit(S::lsStatusRequested);
 }
@@ -187,6 +188,7 @@ void TArkSocket101Master::Transmit(TLinkState state, bool repeat) {
     return;
   }
   --retriesLeft_;
+  if (!repeat) silentCopies_ = 0;
   assembly_.clear();  // what came before belongs to no answer of this frame
   answered_ = false;
   skipping_ = false;
@@ -224,6 +226,7 @@ void TArkSocket101Master::HandleTimer() {
   }
   Disarm();
   if (!answered_) {
+    ++silentCopies_;
     Notify(TLinkExchangeEvent::leTimedOut);
   } else if (!assembly_.empty() && !skipping_) {
     Notify(TLinkExchangeEvent::leBadFrame);  // an answer cut short
@@ -256,21 +259,45 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
     return;
   }
   Trace("iRd: " + BytesToHex(data));
-  if (!answered_) {
-    answered_ = true;
-    Notify(TLinkExchangeEvent::leAnswered);
-  }
   // The answer may come in pieces or after stray octets: it is assembled
   // until one whole frame is there; a frame that changes nothing (another
   // address, an unexpected function) lets the next one be looked at.
   assembly_ += data;
   for (;;) {
+    if (DropRepeatedAnswers() || assembly_.empty()) return;
+    if (!answered_) {
+      answered_ = true;
+      Notify(TLinkExchangeEvent::leAnswered);
+    }
     const std::size_t length = NextFrameLength();
     if (length == 0) return;  // more octets, or the time-out, decide
     const TArkInPacket packet(lengths_, assembly_.substr(0, length));
     assembly_.erase(0, length);
+    // The station answers in order: once another frame came, no copy of the
+    // earlier answer follows.
+    answerCopiesDue_ = 0;
     if (Act(packet)) return;
   }
+}
+
+bool TArkSocket101Master::DropRepeatedAnswers() {
+  while (answerCopiesDue_ > 0) {
+    if (assembly_.size() < lastAnswer_.size()) {
+      return lastAnswer_.compare(0, assembly_.size(), assembly_) == 0 && !assembly_.empty();
+    }
+    if (assembly_.compare(0, lastAnswer_.size(), lastAnswer_) != 0) return false;
+    Trace("iSkip: " + BytesToHex(lastAnswer_));
+    assembly_.erase(0, lastAnswer_.size());
+    --answerCopiesDue_;
+  }
+  return false;
+}
+
+void TArkSocket101Master::RememberAnswer(const TArkInPacket& packet) {
+  constexpr uint8_t kFcvBit = 0x10;
+  const bool counted = current_ && current_->HasControl() && (current_->Control() & kFcvBit) != 0;
+  lastAnswer_ = packet.Frame();
+  answerCopiesDue_ = counted ? silentCopies_ : 0;
 }
 
 std::size_t TArkSocket101Master::NextFrameLength() {
@@ -311,6 +338,7 @@ bool TArkSocket101Master::Act(const TArkInPacket& packet) {
     case TReaction::kReport: {
       // E5h carries neither ACD nor DFC.
       const bool control = packet.HasControl();
+      RememberAnswer(packet);
       Finish(S::lsReady, decision.result,
              decision.result == R::lrUserData ? packet.UserData() : Octets(),
              control && packet.Acd(), control && packet.Dfc());

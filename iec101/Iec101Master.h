@@ -183,6 +183,13 @@ class TArkSocket101Master {
   void Disarm();
   void HandleTimer();
   void HandleReceived(const Octets& data);
+  // The station answers every copy of a counted frame (FCV = 1, the same FCB)
+  // with the same answer: after a late answer and a repeat, the answer comes
+  // once more, and it belongs to no later service. Drops such copies at the start of the
+  // assembly; true while the assembly may still be the start of one.
+  bool DropRepeatedAnswers();
+  // The answer that ends a service, kept to recognise its copies.
+  void RememberAnswer(const TArkInPacket& packet);
   // Drops octets that cannot begin a frame; the length of the whole frame
   // then at the start of the assembly, or 0 when more octets are needed.
   std::size_t NextFrameLength();
@@ -208,9 +215,12 @@ class TArkSocket101Master {
   unsigned bitsPerCharacter_ = 0;
   unsigned endSilenceMs_ = 0;
   std::optional<TArkOutPacket> current_;
-  Octets assembly_;        // octets of the answer received so far
-  bool answered_ = false;  // octets came since the last transmission
-  bool skipping_ = false;  // octets are being dropped, counted once as a bad frame
+  Octets assembly_;          // octets of the answer received so far
+  bool answered_ = false;    // octets came since the last transmission
+  int silentCopies_ = 0;     // copies of the current frame that got nothing before the time-out
+  Octets lastAnswer_;        // the frame that answered the last service
+  int answerCopiesDue_ = 0;  // answers to its silent copies the station may still send
+  bool skipping_ = false;    // octets are being dropped, counted once as a bad frame
   TLinkResult lastResult_ = TLinkResult::lrNone;
   Octets lastAsdu_;
   bool lastAcd_ = false;

@@ -35,7 +35,8 @@ DeviceModel::DeviceModel(const DeviceConfig& config, const Clock& clock)
     : config_(config),
       clock_(clock),
       settings_(WithDevice(config.settings, config)),
-      busyLeft_(config.busyWrites) {
+      busyLeft_(config.busyWrites),
+      blockFaults_(config.blockFault) {
   if (config_.oldFirmware) config_.digitalId = 0xFFFF;
 }
 
@@ -69,10 +70,20 @@ bool DeviceModel::HasInput(uint16_t address) const {
   return !config_.oldFirmware && address >= reg::kIdent && address < reg::kIdent + reg::kIdentCount;
 }
 
-Measurements DeviceModel::CurrentMeasurements() const {
-  const NetworkState state{settings_.ThreeWire(), config_.outOfRange};
+Measurements DeviceModel::MeasureNow(bool voltagesRead) const {
+  NetworkState state{settings_.ThreeWire(), config_.outOfRange};
+  if (config_.ramp) state.rampReading = voltagesRead ? ++voltageReadings_ : voltageReadings_;
   if (config_.wiring) return MeasureWiring(*config_.wiring, state);
   return Measure(clock_.MonotonicMs(), state);
+}
+
+Measurements DeviceModel::CurrentMeasurements() const {
+  return MeasureNow(true);
+}
+
+std::optional<LineFault> DeviceModel::TakeReadFault(bool inputRegisters, uint16_t start) {
+  const std::optional<ValueBlock> block = BlockOfRead(inputRegisters, start);
+  return block ? blockFaults_.ForRead(*block) : std::nullopt;
 }
 
 uint16_t DeviceModel::IdentRegister(uint16_t address) const {
@@ -110,7 +121,8 @@ ModbusError DeviceModel::ReadInputRegisters(uint16_t start, uint16_t count,
     if (!HasInput(static_cast<uint16_t>(a))) return ModbusError::IllegalDataAddress;
   }
   // One instant for the whole answer, so that its values agree.
-  const Measurements m = CurrentMeasurements();
+  constexpr uint16_t kFirstVoltage = 4;  // Uab
+  const Measurements m = MeasureNow(start <= kFirstVoltage && start + count > kFirstVoltage);
   values.clear();
   for (uint32_t a = start; a < start + count; ++a) {
     values.push_back(InputRegister(static_cast<uint16_t>(a), m));

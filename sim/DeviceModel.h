@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/Clock.h"
+#include "sim/BlockFaults.h"
 #include "sim/DeviceSettings.h"
 #include "sim/MeasuredValues.h"
 #include "sim/WiringNetwork.h"
@@ -34,6 +35,10 @@ struct DeviceConfig {
   std::set<uint16_t> outOfRange;  // input registers forced beyond range
   // A steady network wired with faults instead of the drifting one.
   std::optional<WiringNetwork> wiring;
+  // The voltages rise by a step with every reading of them, so that no two
+  // readings agree (see NetworkState::rampReading).
+  bool ramp = false;
+  BlockFault blockFault;  // MODBUS reads of one block answered with a fault
   SettingsInit settings;
 };
 
@@ -51,8 +56,10 @@ class DeviceModel {
 
   const DeviceSettings& Settings() const { return settings_; }
   // The physical values at this moment, for protocols that send them as
-  // numbers rather than registers.
+  // numbers rather than registers; a reading of the voltages (see ramp).
   Measurements CurrentMeasurements() const;
+  // The fault aimed at a MODBUS read starting at start, if any; the read is counted.
+  std::optional<LineFault> TakeReadFault(bool inputRegisters, uint16_t start);
   // Seconds since 01.01.2000 00:00:00, running with the clock.
   uint32_t ClockSeconds() const;
   // The device clock as a local date-time, to the millisecond.
@@ -65,6 +72,8 @@ class DeviceModel {
 
  private:
   bool HasInput(uint16_t address) const;
+  // The network now; voltagesRead: this is a further reading of the voltages.
+  Measurements MeasureNow(bool voltagesRead) const;
   uint16_t InputRegister(uint16_t address, const Measurements& m) const;
   uint16_t IdentRegister(uint16_t address) const;
   bool HasHolding(uint16_t address) const;
@@ -75,6 +84,8 @@ class DeviceModel {
   DeviceSettings settings_;
   int64_t clockOffsetMs_ = 0;  // device clock minus host clock
   int busyLeft_;
+  mutable int64_t voltageReadings_ = 0;
+  BlockFaultCounter blockFaults_;
 };
 
 }  // namespace vela

@@ -2,6 +2,7 @@
 // Line faults the simulator can be told to make, to try the master's handling.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vela {
@@ -51,6 +52,16 @@ struct RotatingFaults {
   int every = 0;  // 0: none
   std::vector<LineFault> kinds;
   int lateMs = 600;  // beyond every answer time-out of the program at 115200
+};
+
+// The measured-value blocks of the MODBUS read cycle.
+enum class ValueBlock : uint8_t { kValues, kFrequency, kClock, kTotalCos, kPhaseCos };
+
+// A fault aimed at the MODBUS reads of one block (see BlockFaults.h).
+struct BlockFault {
+  std::optional<ValueBlock> block;        // none: no block fault
+  LineFault kind = LineFault::kNoAnswer;  // kNoAnswer or kBusy
+  int every = 1;                          // every k-th read of the block
 };
 
 constexpr int64_t kSplitGapUs = 80000;  // well above the master's 50 ms

@@ -89,6 +89,11 @@ Measurements Measure(int64_t ms, const NetworkState& state) {
     totalQ += s.imag();
   }
   for (int k = 0; k < 3; ++k) m[4 + k] = std::abs(phases[k].u - phases[(k + 1) % 3].u);
+  const double raise = kRampStepV * static_cast<double>(state.rampReading % kRampReadings);
+  for (int k = 0; k < 3; ++k) {
+    m[4 + k] += raise;
+    m[11 + k] += raise;
+  }
   m[10] = std::abs(sumI);
   m[14] = std::abs(sumU) / 3;
   m[1] = totalP;

@@ -28,9 +28,17 @@ const QuantityInfo* QuantityAtRegister(uint16_t reg);
 // Physical values indexed by input register (27 and 28 unused).
 using Measurements = std::array<double, 30>;
 
+// How far the voltages rise with each reading of a ramp, and after how many
+// readings they start again from where they were.
+constexpr double kRampStepV = 0.1;
+constexpr int64_t kRampReadings = 1000;
+
 struct NetworkState {
   bool threeWire = false;
   std::set<uint16_t> outOfRange;  // registers forced beyond their range
+  // The reading of a ramp: every phase and line voltage is raised by
+  // kRampStepV times (rampReading mod kRampReadings); 0: no ramp.
+  int64_t rampReading = 0;
 };
 
 // The network at monotonic time ms.

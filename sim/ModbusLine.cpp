@@ -20,9 +20,14 @@ Exchange ModbusLine::Process(const Octets& frame) {
   Exchange exchange{frame, std::nullopt, {}, {}};
   const std::optional<Octets> body = Unwrap(frame, exchange.note);
   if (!body) return exchange;
+  const std::optional<LineFault> blockFault = slave_.BlockFaultOf(*body);
+  if (blockFault == LineFault::kNoAnswer) {
+    exchange.note = "чтение блока без ответа";
+    return exchange;
+  }
   // Busy: exception 6 before the request is carried out.
-  const bool busy = nextFault_ == LineFault::kBusy && body->size() >= 2 &&
-                    static_cast<uint8_t>((*body)[0]) == slave_.Address();
+  const bool busy = (nextFault_ == LineFault::kBusy || blockFault == LineFault::kBusy) &&
+                    body->size() >= 2 && static_cast<uint8_t>((*body)[0]) == slave_.Address();
   std::optional<Octets> answer =
       busy ? Octets{(*body)[0], static_cast<char>((*body)[1] | 0x80), '\x06'}
            : slave_.Handle(*body);

@@ -41,6 +41,15 @@ std::optional<Octets> ModbusSlave::Handle(const Octets& request) {
   }
 }
 
+std::optional<LineFault> ModbusSlave::BlockFaultOf(const Octets& request) {
+  if (request.size() != kReadRequestLength || static_cast<uint8_t>(request[0]) != address_) {
+    return std::nullopt;
+  }
+  const auto function = static_cast<uint8_t>(request[1]);
+  if (function != kReadHolding && function != kReadInput) return std::nullopt;
+  return device_.TakeReadFault(function == kReadInput, Word(request, 2));
+}
+
 Octets ModbusSlave::Read(uint8_t function, const Octets& request) const {
   if (request.size() != kReadRequestLength) {
     return Exception(function, ModbusError::IllegalDataValue);

@@ -20,6 +20,9 @@ class ModbusSlave {
   // The answer body; nothing for another address, for a broadcast (whose
   // write is still carried out) and for a body too short to carry a function.
   std::optional<Octets> Handle(const Octets& request);
+  // The fault the device aims at this request, a read of one of its
+  // measured-value blocks (see BlockFaults.h); the read is counted.
+  std::optional<LineFault> BlockFaultOf(const Octets& request);
 
   uint8_t Address() const { return address_; }
 

@@ -142,7 +142,8 @@ void SimInterface::ApplyRotatingFault(Exchange& exchange, int64_t& delayUs, bool
 }
 
 std::string SimInterface::FaultSummary() const {
-  return rotation_.Active() && answered_ > 0 ? setup_.name + ": " + rotation_.Summary() : std::string();
+  return rotation_.Active() && answered_ > 0 ? setup_.name + ": " + rotation_.Summary()
+                                             : std::string();
 }
 
 void SimInterface::Schedule(Exchange exchange, int64_t nowUs) {

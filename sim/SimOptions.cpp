@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/OptionTable.h"
+#include "sim/BlockFaults.h"
 #include "sim/FaultRotation.h"
 #include "sim/MeasuredValues.h"
 
@@ -184,6 +185,25 @@ Apply FaultNumber(long long low, long long high, int RotatingFaults::*field) {
   };
 }
 
+bool ApplyFaultBlock(const std::string& text, SimOptions& o) {
+  o.device.blockFault.block = ValueBlockNamed(text);
+  return o.device.blockFault.block.has_value();
+}
+
+bool ApplyFaultBlockKind(const std::string& text, SimOptions& o) {
+  const std::optional<LineFault> kind = LineFaultNamed(text);
+  if (kind != LineFault::kNoAnswer && kind != LineFault::kBusy) return false;
+  o.device.blockFault.kind = *kind;
+  return true;
+}
+
+bool ApplyFaultBlockEvery(const std::string& text, SimOptions& o) {
+  long long value = 0;
+  if (!ToNumber(text, 1, 1000000, value)) return false;
+  o.device.blockFault.every = static_cast<int>(value);
+  return true;
+}
+
 bool ApplyTurnaround(const std::string& text, SimOptions& o) {
   char* end = nullptr;
   o.turnaroundMs = std::strtod(text.c_str(), &end);
@@ -349,6 +369,10 @@ TOptionTable SimOptionTable(SimOptions& options) {
            "неизменная сеть 230 В, 5 А: угол тока за напряжением\n"
            "(-90..90; 25.84 — cos 0,9 инд.)",
            ApplyLoadAngle);
+  t.Switch("--ramp",
+           "напряжения растут на 0,1 В с каждым их чтением (через 1000 чтений\n"
+           "снова с начала): два показания никогда не совпадают",
+           Flag([](SimOptions& o) { o.device.ramp = true; }));
   t.Section("Рабочий интерфейс (начальные настройки):");
   t.Valued("--protocol", "rtu|ascii|iec", "протокол (rtu)", ApplyProtocol);
   t.Valued("--address", "N", "адрес прибора, 1-247 (1)", ApplyAddress);
@@ -397,6 +421,15 @@ TOptionTable SimOptionTable(SimOptions& options) {
            ApplyFaultList);
   t.Valued("--late", "МС", "насколько опаздывает ответ late (600)",
            FaultNumber(1, 60000, &RotatingFaults::lateMs));
+  t.Valued("--fault-block", "values|f|time|cos3|cos4",
+           "MODBUS: неполадка при чтении только этого блока: измеряемые\n"
+           "величины, частота, часы, cos общий, cos по фазам",
+           ApplyFaultBlock);
+  t.Valued("--fault-block-kind", "no-answer|busy",
+           "какая неполадка у --fault-block: нет ответа или исключение 6\n(no-answer)",
+           ApplyFaultBlockKind);
+  t.Valued("--fault-block-every", "K", "неполадка у --fault-block при каждом K-м его чтении (1)",
+           ApplyFaultBlockEvery);
   t.Switch("--unpaced", "ответ без времени передачи по линии (для долгих прогонов)",
            Flag([](SimOptions& o) { o.unpaced = true; }));
   t.Switch("--iec-e5",

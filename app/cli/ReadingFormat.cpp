@@ -41,9 +41,13 @@ std::string JsonCell(const TClrValue& cell) {
   if (cell.State() == cvsValue && std::isfinite(cell.Value())) {
     value = FormatFixed(cell.Value(), cell.Format(), ScriptNumbers());
   }
-  if (cell.State() != cvsValue && cell.State() != cvsEmpty) quality = JsonString(cell.GetText());
-  return JsonString(cell.Name()) + ":{\"value\":" + value + ",\"unit\":" + JsonString(cell.Unit()) +
-         ",\"quality\":" + quality + "}";
+  if (*QualityMarkText(cell.State()) != '\0') quality = JsonString(cell.GetText());
+  std::string text = JsonString(cell.Name()) + ":{\"value\":" + value +
+                     ",\"unit\":" + JsonString(cell.Unit()) + ",\"quality\":" + quality;
+  if (cell.Missing() != TMissingReason::None) {
+    text += ",\"reason\":" + JsonString(MissingReasonName(cell.Missing()));
+  }
+  return text + "}";
 }
 
 }  // namespace
@@ -105,9 +109,10 @@ std::string ReadingLine(TOutputFormat format, const TMeasurementCells& cells,
       line += "\",\"values\":{";
       bool first = true;
       for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (cells[slot].State() == cvsNone) continue;
+        const TClrValue& cell = cells[slot];
+        if (cell.State() == cvsNone && cell.Missing() == TMissingReason::None) continue;
         if (!first) line += ',';
-        line += JsonCell(cells[slot]);
+        line += JsonCell(cell);
         first = false;
       }
       line += "}}";

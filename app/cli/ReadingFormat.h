@@ -6,7 +6,9 @@
 //   {"time":"2026-12-08T05:07:21.123+03:00",
 //    "values":{"Ua":{"value":230.05,"unit":"В","quality":null}, ...}}
 // where "quality" is the mark ("ovf", "sub", "blk", "NT", "inv") that stands
-// for the value, and a cell without a value has "value":null.
+// for the value, and a cell without a value has "value":null. A cell whose
+// block brought nothing in this reading has "value":null and a "reason"
+// ("no-answer", "bad-frame", "device-exception"); it is empty in text and CSV.
 
 #include <string>
 
@@ -30,7 +32,7 @@ std::string IsoTimestamp(const TReadingTime& time);
 // The CSV header line (with its LF): "time;Ua;Ub;...". Empty for the others.
 std::string ReadingHeader(TOutputFormat format, const TMeasurementCells& cells);
 // One reading, a line ending with LF. Hidden cells are left out of text and
-// JSON and give an empty CSV field.
+// JSON (unless missing with a reason) and give an empty CSV field.
 std::string ReadingLine(TOutputFormat format, const TMeasurementCells& cells,
                         const TReadingTime& time);
 

@@ -193,6 +193,28 @@ TEST_F(IecWorkflowTest, ContinuousReadingOfASilentDeviceKeepsResetting) {
   EXPECT_EQ(h.line().Written().size(), after);
 }
 
+// A data request answered only after its time-out went again with the same
+// FCB, and the station answers that copy too: the second answer is no new
+// reading, and the next request gets its own answer.
+TEST_F(IecWorkflowTest, CopyOfALateAnswerMakesNoSecondReading) {
+  EnterIec();
+  std::vector<std::string> readings;
+  f.Engine().OnReadingComplete = [&] { readings.push_back(f.Engine().Cells()[slotUa].GetText()); };
+  f.Button5.Click();
+  Play({Fixed(fc::kLinkStatus), Fixed(fc::kAck)});
+  h.loop().Advance(f.Engine().FIec->Master().ResponseTimeoutMs());  // repeated, same FCB
+  const Octets late = Data(Measured(kNc, 1, 1, Values()));
+  h.ReplyIec(late);  // the answer to the first copy
+  h.ReplyIec(late);  // and to the repeat
+  std::vector<TValue> next = Values();
+  for (TValue& v : next) v.value += 1;
+  h.ReplyIec(Data(Measured(kNc, 1, 1, next)));
+  EXPECT_EQ(readings, (std::vector<std::string>{"120.00", "121.00"}));
+  EXPECT_EQ(f.Engine().FExchangeStats.Figures().readings, 2);
+  f.Button5.Click();
+  h.loop().Advance(5000);
+}
+
 TEST_F(IecWorkflowTest, SyncWithoutClass2DataEndsWithNoData) {
   f.IecDeviceOptions().CommonAddress = 4;
   EnterIec();

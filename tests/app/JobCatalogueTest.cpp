@@ -86,16 +86,17 @@ INSTANTIATE_TEST_SUITE_P(
         ExceptionRow{"GetValues", 6, 2, nullptr}, ExceptionRow{"DevInfo", 0, 1, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(JobCatalogueTest, RefusedValueReadsShowOverflow) {
+// An exception is no quality mark: the refused block's cells are empty.
+TEST(JobCatalogueTest, RefusedValueReadsLeaveTheCellsEmpty) {
   FormHarness h;
   h.MakeSupportedVela();
   h.form().Button4.Click();
   for (int i = 0; i < 6; ++i) h.Answer();
   h.ReplyException(4);  // GetValues4
-  EXPECT_EQ((*h.form().Engine().FCells)[slotUa].State(), cvsOverflow);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotUa].Missing(), TMissingReason::DeviceException);
   h.loop().Advance(310);
   h.ReplyException(4);  // GetF
-  EXPECT_EQ((*h.form().Engine().FCells)[slotF].State(), cvsOverflow);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotF].Missing(), TMissingReason::DeviceException);
   h.loop().Advance(260);
   h.ReplyException(2);  // GetCos3, code 2: no power-factor registers
   EXPECT_EQ(h.form().Engine().FCosSupport, 1);
@@ -105,9 +106,10 @@ TEST(JobCatalogueTest, RefusedValueReadsShowOverflow) {
   EXPECT_EQ(h.form().edTime.Text(), "нет");
   h.loop().Advance(360);
   EXPECT_TRUE(h.LogHas(msg::kReadDone));
+  EXPECT_EQ(h.form().edTime.Text(), "нет");  // the time-out after the refusal keeps it
 }
 
-TEST(JobCatalogueTest, GetCos3OtherCodeKeepsSupportAndShowsOverflow) {
+TEST(JobCatalogueTest, GetCos3OtherCodeKeepsSupportAndLeavesTheCellEmpty) {
   FormHarness h;
   h.MakeSupportedVela();
   h.form().Button4.Click();
@@ -115,7 +117,8 @@ TEST(JobCatalogueTest, GetCos3OtherCodeKeepsSupportAndShowsOverflow) {
   ASSERT_EQ(h.LastRequest().start, 29);
   h.ReplyException(1);
   EXPECT_EQ(h.form().Engine().FCosSupport, 2);
-  EXPECT_EQ((*h.form().Engine().FCells)[slotCos].GetText(), "ovf");
+  EXPECT_EQ((*h.form().Engine().FCells)[slotCos].State(), cvsNone);
+  EXPECT_EQ((*h.form().Engine().FCells)[slotCos].Missing(), TMissingReason::DeviceException);
 }
 
 TEST(JobCatalogueTest, BusyWriteIsReportedAndRepeated) {
@@ -189,7 +192,7 @@ TEST(JobCatalogueTest, UnknownNormalisationStillSetsRadioButtons) {
   EXPECT_TRUE(h.form().rb3w.Checked());
 }
 
-TEST(JobCatalogueTest, RefusedPhasePowerFactorsShowOverflow) {
+TEST(JobCatalogueTest, RefusedPhasePowerFactorsLeaveTheirCellsEmpty) {
   FormHarness h;
   h.MakeSupportedVela();
   h.form().Button4.Click();
@@ -197,7 +200,8 @@ TEST(JobCatalogueTest, RefusedPhasePowerFactorsShowOverflow) {
   ASSERT_EQ(h.LastRequest().start, 24);  // GetCos4
   h.ReplyException(4);
   for (TSlot slot : {slotCosA, slotCosB, slotCosC}) {
-    EXPECT_EQ((*h.form().Engine().FCells)[slot].State(), cvsOverflow);
+    EXPECT_EQ((*h.form().Engine().FCells)[slot].State(), cvsNone);
+    EXPECT_EQ((*h.form().Engine().FCells)[slot].Missing(), TMissingReason::DeviceException);
   }
   EXPECT_EQ((*h.form().Engine().FCells)[slotCos].State(), cvsValue);
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "app/cli/CliOptions.h"
@@ -208,6 +209,104 @@ const TCommandCase kCommands[] = {
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Commands, CliCommandTest, ::testing::ValuesIn(kCommands),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A reading whose block brought nothing (every second read of that block has
+// no answer or exception 6): its fields are empty in that reading's line,
+// never the previous reading's values or a mark, the voltages (rising with
+// every reading of them) never repeat, and each reading is one line.
+struct TBlockFaultCase {
+  const char* name;
+  ValueBlock block;
+  LineFault kind;
+  std::vector<std::string> columns;  // the block's fields in a CSV line
+};
+
+void PrintTo(const TBlockFaultCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::stringstream text(line);
+  std::string field;
+  while (std::getline(text, field, ';')) fields.push_back(field);
+  if (!line.empty() && line.back() == ';') fields.emplace_back();
+  return fields;
+}
+
+long long Figure(const std::string& text, const std::string& pattern) {
+  std::smatch match;
+  if (!std::regex_search(text, match, std::regex(pattern))) return -1;
+  return std::stoll(match[1]);
+}
+
+class CliBlockFaultTest : public ::testing::TestWithParam<TBlockFaultCase> {};
+
+TEST_P(CliBlockFaultTest, ReadingsHoldOnlyWhatWasMeasured) {
+  const TBlockFaultCase& c = GetParam();
+  VirtualClock virtualClock;
+  DeviceConfig config;
+  config.ramp = true;
+  config.blockFault = {c.block, c.kind, 2};
+  DeviceModel device(config, virtualClock);
+  const TCliRun run = RunCliInProcess(
+      {"--port", "COM7", "--quiet", "watch", "--format", "csv", "--exchanges", "80", "--stats"},
+      {&device}, virtualClock);
+  EXPECT_EQ(run.exitCode, 0);
+  const std::string& out = run.out;
+  const std::string& err = run.err;
+
+  std::stringstream lines(out);
+  std::string text;
+  std::getline(lines, text);
+  const std::vector<std::string> header = Fields(text);
+  const auto column = [&](const std::string& name) {
+    return static_cast<size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+  };
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(lines, text)) rows.push_back(Fields(text));
+  ASSERT_GE(rows.size(), 4u) << out;
+  EXPECT_EQ(Figure(err, "Показаний прочитано: (\\d+)"), static_cast<long long>(rows.size())) << err;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE("reading " + std::to_string(i + 1));
+    ASSERT_EQ(rows[i].size(), header.size());
+    const bool faulted = (i + 1) % 2 == 0;
+    for (const std::string& name : c.columns)
+      EXPECT_EQ(rows[i][column(name)].empty(), faulted) << name;
+    for (const char* name : {"f", "Ua", "Ia", "P", "cos", "cosA"}) {
+      const bool ofTheBlock =
+          std::find(c.columns.begin(), c.columns.end(), name) != c.columns.end();
+      if (!ofTheBlock) {
+        EXPECT_FALSE(rows[i][column(name)].empty()) << name;
+      }
+    }
+    if (i > 0 && !rows[i][column("Ua")].empty()) {
+      EXPECT_NE(rows[i][column("Ua")], rows[i - 1][column("Ua")]);
+    }
+  }
+}
+
+const std::vector<std::string> kMainColumns = {"P",  "Q",  "S",  "Uab", "Ubc", "Uca", "Ia", "Ib",
+                                               "Ic", "Io", "Ua", "Ub",  "Uc",  "Uo",  "Pa", "Pb",
+                                               "Pc", "Qa", "Qb", "Qc",  "Sa",  "Sb",  "Sc"};
+
+// clang-format off
+const TBlockFaultCase kBlockFaults[] = {
+    {"values_no_answer", ValueBlock::kValues, LineFault::kNoAnswer, kMainColumns},
+    {"values_busy", ValueBlock::kValues, LineFault::kBusy, kMainColumns},
+    {"f_no_answer", ValueBlock::kFrequency, LineFault::kNoAnswer, {"f"}},
+    {"f_busy", ValueBlock::kFrequency, LineFault::kBusy, {"f"}},
+    {"time_no_answer", ValueBlock::kClock, LineFault::kNoAnswer, {}},
+    {"time_busy", ValueBlock::kClock, LineFault::kBusy, {}},
+    {"cos3_no_answer", ValueBlock::kTotalCos, LineFault::kNoAnswer, {"cos"}},
+    {"cos3_busy", ValueBlock::kTotalCos, LineFault::kBusy, {"cos"}},
+    {"cos4_no_answer", ValueBlock::kPhaseCos, LineFault::kNoAnswer, {"cosA", "cosB", "cosC"}},
+    {"cos4_busy", ValueBlock::kPhaseCos, LineFault::kBusy, {"cosA", "cosB", "cosC"}},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Blocks, CliBlockFaultTest, ::testing::ValuesIn(kBlockFaults),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -14,8 +14,9 @@
 namespace vela::cli {
 namespace {
 
-// A 4-wire reading with a value, a quality mark, a cell without a value and
-// a hidden one; the panel's regional format uses a comma on purpose.
+// A 4-wire reading with a value, a quality mark, a cell without a value, a
+// hidden one and one whose block was refused; the panel's regional format
+// uses a comma on purpose.
 class ReadingFormatTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -24,6 +25,7 @@ class ReadingFormatTest : public testing::Test {
     cells[slotF].SetValue(50.0125);
     cells[slotIa].SetOverflow();
     cells[slotUo].SetNone();
+    cells[slotIb].SetMissing(TMissingReason::DeviceException);
   }
   void TearDown() override { SetCurrentRegionalSettings(RegionalSettingsOfLocale("C", "C")); }
 
@@ -32,7 +34,7 @@ class ReadingFormatTest : public testing::Test {
 };
 
 // What Python's own JSON reader makes of the line: "time" first, then
-// "name|value|unit|quality" per quantity in the order of the object.
+// "name|value|unit|quality|reason" per quantity in the order of the object.
 std::string ParsedBack(const std::string& json) {
   char path[] = "/tmp/velalink-json-XXXXXX";
   const int fd = mkstemp(path);
@@ -45,7 +47,8 @@ std::string ParsedBack(const std::string& json) {
           "d = json.load(open(sys.argv[1]))\n"
           "print(d[\"time\"])\n"
           "for k, v in d[\"values\"].items():\n"
-          "  print(\"%s|%r|%s|%s\" % (k, v[\"value\"], v[\"unit\"], v[\"quality\"]))' ") +
+          "  print(\"%s|%r|%s|%s|%s\" % (k, v[\"value\"], v[\"unit\"], v[\"quality\"],"
+          " v.get(\"reason\")))' ") +
       path;
   std::string out;
   if (FILE* pipe = popen(command.c_str(), "r")) {
@@ -64,10 +67,11 @@ TEST_F(ReadingFormatTest, JsonReadingParsesBackWithEveryQuantity) {
   ASSERT_EQ(line.find('\n'), line.size() - 1) << "one line per reading";
   const std::string parsed = ParsedBack(line);
   EXPECT_EQ(parsed.substr(0, parsed.find('\n')), "2026-12-08T05:07:21.123+03:00");
-  EXPECT_NE(parsed.find("\nUa|230.05|В|None\n"), std::string::npos) << parsed;
-  EXPECT_NE(parsed.find("\nf|50.013|Гц|None\n"), std::string::npos) << parsed;
-  EXPECT_NE(parsed.find("\nIa|None|А|ovf\n"), std::string::npos) << parsed;
-  EXPECT_NE(parsed.find("\nUb|None|В|None\n"), std::string::npos) << parsed;
+  EXPECT_NE(parsed.find("\nUa|230.05|В|None|None\n"), std::string::npos) << parsed;
+  EXPECT_NE(parsed.find("\nf|50.013|Гц|None|None\n"), std::string::npos) << parsed;
+  EXPECT_NE(parsed.find("\nIa|None|А|ovf|None\n"), std::string::npos) << parsed;
+  EXPECT_NE(parsed.find("\nIb|None|А|None|device-exception\n"), std::string::npos) << parsed;
+  EXPECT_NE(parsed.find("\nUb|None|В|None|None\n"), std::string::npos) << parsed;
   EXPECT_EQ(parsed.find("\nUo|"), std::string::npos) << "hidden cells are left out";
 }
 
@@ -77,7 +81,7 @@ TEST_F(ReadingFormatTest, CsvHasOneHeaderPointDecimalsIsoTimeAndLf) {
   EXPECT_EQ(header.rfind("time;f;P;Q;S;Uab;", 0), 0u) << header;
   EXPECT_EQ(header.find('\r'), std::string::npos);
   EXPECT_EQ(line.rfind("2026-12-08T05:07:21.123+03:00;50.013;", 0), 0u) << line;
-  EXPECT_NE(line.find(";ovf;"), std::string::npos) << line;     // Ia
+  EXPECT_NE(line.find(";ovf;;"), std::string::npos) << line;    // Ia, Ib refused: empty
   EXPECT_NE(line.find(";230.05;"), std::string::npos) << line;  // Ua, '.' not ','
   EXPECT_EQ(line.find(','), std::string::npos) << line;
   EXPECT_EQ(line.find('\r'), std::string::npos) << line;

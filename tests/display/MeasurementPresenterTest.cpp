@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "display/IecReading.h"
 #include "display/MeasurementPresenter.h"
@@ -131,31 +132,54 @@ TEST_F(MeasurementPresenterTest, ThreeWireShowsItsNineCellsAndHidesTheOthers) {
   EXPECT_EQ(State(slotCos), cvsEmpty);
 }
 
-TEST_F(MeasurementPresenterTest, RefusedMainValuesMarkTheCellsOfTheNetworkType) {
-  SetNetwork(2, true);
-  presenter.ShowMainValuesRefused(mainPrm);
-  for (TSlot slot : kThreeWireMainSlots) EXPECT_EQ(Text(slot), "ovf");
-  EXPECT_EQ(State(slotUa), cvsEmpty);
-  SetNetwork(2, false);
-  presenter.ShowMainValuesRefused(mainPrm);
-  for (TSlot slot : kFourWireMainSlots) EXPECT_EQ(Text(slot), "ovf");
-  EXPECT_EQ(State(slotF), cvsEmpty);
-  EXPECT_EQ(State(slotCosA), cvsEmpty);
+// A group that brought nothing hides exactly its own cells, with the reason;
+// the 4-wire-only cells stay as they were on a 3-wire network.
+struct MissingGroupCase {
+  TValueGroup group;
+  bool threeWire;
+  std::vector<TSlot> hidden;
+  TSlot untouched;
+};
+
+class MissingGroupTest : public MeasurementPresenterTest,
+                         public testing::WithParamInterface<MissingGroupCase> {};
+
+TEST_P(MissingGroupTest, HidesTheGroupsCellsWithTheReason) {
+  const MissingGroupCase& c = GetParam();
+  for (int slot = 0; slot < kSlotCount; ++slot) cells[slot].SetValue(1.0);
+  presenter.ShowGroupMissing(c.group, c.threeWire, TMissingReason::DeviceException);
+  for (TSlot slot : c.hidden) {
+    EXPECT_EQ(State(slot), cvsNone) << slot;
+    EXPECT_EQ(cells[slot].Missing(), TMissingReason::DeviceException) << slot;
+  }
+  EXPECT_EQ(State(c.untouched), cvsValue);
+  cells[c.hidden.front()].SetValue(2.0);  // the next reading's value forgets the reason
+  EXPECT_EQ(cells[c.hidden.front()].Missing(), TMissingReason::None);
 }
 
-TEST_F(MeasurementPresenterTest, RefusedReadsOfFrequencyAndPowerFactors) {
-  presenter.ShowFrequencyRefused();
-  EXPECT_EQ(Text(slotF), "ovf");
+INSTANTIATE_TEST_SUITE_P(
+    Groups, MissingGroupTest,
+    testing::Values(
+        MissingGroupCase{TValueGroup::MainValues, true,
+                         std::vector<TSlot>(kThreeWireMainSlots.begin(), kThreeWireMainSlots.end()),
+                         slotUa},
+        MissingGroupCase{TValueGroup::MainValues, false,
+                         std::vector<TSlot>(kFourWireMainSlots.begin(), kFourWireMainSlots.end()),
+                         slotF},
+        MissingGroupCase{TValueGroup::Frequency, false, {slotF}, slotUa},
+        MissingGroupCase{TValueGroup::TotalCos, false, {slotCos}, slotCosA},
+        MissingGroupCase{TValueGroup::PhaseCos, false, {slotCosA, slotCosB, slotCosC}, slotCos}));
 
+TEST_F(MeasurementPresenterTest, PowerFactorRefusalsDependOnTheCode) {
   EXPECT_TRUE(presenter.ShowTotalCosRefused(1));
-  EXPECT_EQ(Text(slotCos), "ovf");
+  EXPECT_EQ(cells[slotCos].Missing(), TMissingReason::DeviceException);
   EXPECT_EQ(State(slotCosA), cvsEmpty);
 
-  presenter.ShowPhaseCosRefused();
-  for (TSlot slot : {slotCosA, slotCosB, slotCosC}) EXPECT_EQ(Text(slot), "ovf");
-
   EXPECT_FALSE(presenter.ShowTotalCosRefused(2));  // no power-factor registers
-  for (TSlot slot : {slotCos, slotCosA, slotCosB, slotCosC}) EXPECT_EQ(State(slot), cvsNone);
+  for (TSlot slot : {slotCos, slotCosA, slotCosB, slotCosC}) {
+    EXPECT_EQ(State(slot), cvsNone);
+    EXPECT_EQ(cells[slot].Missing(), TMissingReason::None);
+  }
 }
 
 TEST_F(MeasurementPresenterTest, FirstStalenessPassHidesEveryCellNeverRefreshed) {
@@ -201,11 +225,11 @@ TEST_F(MeasurementPresenterTest, StaleThreeWireMainValuesHideOnlyTheNineCells) {
   EXPECT_EQ(State(slotF), cvsValue);
 }
 
-TEST_F(MeasurementPresenterTest, RefusedReadsCountAsRefreshed) {
-  presenter.ShowFrequencyRefused();
+TEST_F(MeasurementPresenterTest, MissingGroupsCountAsRefreshed) {
+  presenter.ShowGroupMissing(TValueGroup::Frequency, false, TMissingReason::NoAnswer);
   clock.Advance(2000);
   presenter.ClearStaleValues(mainPrm);
-  EXPECT_EQ(Text(slotF), "ovf");
+  EXPECT_EQ(cells[slotF].Missing(), TMissingReason::NoAnswer);
 }
 
 TEST_F(MeasurementPresenterTest, DeviceClockFieldShowsRefusesAndGoesStale) {

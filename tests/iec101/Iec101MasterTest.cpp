@@ -525,6 +525,52 @@ TEST_F(Iec101Master, FrameCountBitTogglesPerServiceAndRepeatsUnchanged) {
   EXPECT_EQ(sent.back(), kClass2Fcb1);
 }
 
+// A request answered only after its time-out was repeated with the same FCB,
+// so the station sends its answer once more: that copy is no answer to the
+// next request, which waits for its own. A copy is owed only for a frame that
+// got nothing at all before its time-out.
+struct LateAnswerRow {
+  const char* name;
+  bool firstCopySilent;         // false: a broken frame answered it
+  Octets late;                  // the answer to the first service
+  std::vector<Octets> between;  // octets after the next request, before its answer
+  Octets nextAsdu;              // what the answer to the next request carries
+};
+
+TEST_F(Iec101Master, CopyOfALateAnswerIsNoAnswerToTheNextRequest) {
+  const Octets otherAsdu = Hex("0D 01 14 01 0C 00 00807643 00");
+  const Octets first = Answer(8, false, kMeasuredAsdu);
+  const LateAnswerRow rows[] = {
+      {"copy dropped", true, first, {first}, otherAsdu},
+      {"copy in pieces", true, first, {first.substr(0, 3), first.substr(3)}, otherAsdu},
+      {"E5 copy dropped", true, Hex("E5"), {Hex("E5")}, otherAsdu},
+      {"no copy came", true, first, {}, otherAsdu},
+      // The broken frame was the first copy's answer: an equal answer is new.
+      {"answered copy owes none", false, first, {}, kMeasuredAsdu},
+  };
+  for (const LateAnswerRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    BringTo(S::lsDataRequested);
+    if (row.firstCopySilent) {
+      loop.Advance(master->ResponseTimeoutMs());
+    } else {
+      Receive(Hex("A2"));
+    }
+    ASSERT_EQ(sent.size(), 1u);  // the repeat
+    Receive(row.late);
+    ASSERT_EQ(reports.size(), 1u);
+    master->RequestClass2(3);
+    for (const Octets& octets : row.between) Receive(octets);
+    EXPECT_EQ(reports.size(), 1u);
+    EXPECT_EQ(master->State(), S::lsDataRequested);
+    Receive(Answer(8, false, row.nextAsdu));
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].result, R::lrUserData);
+    EXPECT_EQ(reports[1].asdu, row.nextAsdu);
+    EXPECT_EQ(sent.size(), 2u);  // the next request went once
+  }
+}
+
 TEST_F(Iec101Master, ClassOneRequestCountsFramesLikeClassTwo) {
   BringTo(S::lsReady);
   master->RequestClass1(3);

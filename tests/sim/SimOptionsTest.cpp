@@ -66,7 +66,14 @@ TEST(SimOptions, EveryOptionLandsInItsField) {
                               "--wrong-address",
                               "--split",
                               "--noise",
-                              "--any-line-format"});
+                              "--any-line-format",
+                              "--ramp",
+                              "--fault-block",
+                              "cos4",
+                              "--fault-block-kind",
+                              "busy",
+                              "--fault-block-every",
+                              "4"});
   EXPECT_EQ(o.com, 7);
   EXPECT_EQ(o.workingCom, 9);
   EXPECT_TRUE(o.publishWorking);
@@ -89,6 +96,10 @@ TEST(SimOptions, EveryOptionLandsInItsField) {
   EXPECT_TRUE(o.timingFaults.split && o.timingFaults.noise);
   EXPECT_TRUE(o.answerFaults.badChecksum && o.answerFaults.wrongAddress);
   EXPECT_FALSE(o.checkPeerFormat);
+  EXPECT_TRUE(o.device.ramp);
+  EXPECT_EQ(o.device.blockFault.block, ValueBlock::kPhaseCos);
+  EXPECT_EQ(o.device.blockFault.kind, LineFault::kBusy);
+  EXPECT_EQ(o.device.blockFault.every, 4);
 }
 
 TEST(SimOptions, DeviceNamesGiveKindAndModification) {
@@ -169,7 +180,10 @@ TEST(SimOptions, MistakesAreRefusedWithAMessage) {
                                                {"--fault-every", "0"},
                                                {"--faults", "no-answer,"},
                                                {"--faults", "slow"},
-                                               {"--late", "0"}};
+                                               {"--late", "0"},
+                                               {"--fault-block", "cos"},
+                                               {"--fault-block-kind", "late"},
+                                               {"--fault-block-every", "0"}};
   for (const auto& args : mistakes) {
     SimOptions options;
     std::string error;
