@@ -118,8 +118,12 @@ class TVelaEngine {
   // its next result). A settings write stops after its current request and
   // reads the settings back; a second call stops it at once.
   void CancelOperation();
-  // A settings or factory write is running (reading back included).
-  bool WriteRunning() const { return FBusy && FWritePhase != TWritePhase::None; }
+  // A settings or factory write is running and has sent a block (reading
+  // back included): stopping it reads the settings back first.
+  bool WriteRunning() const {
+    return FBusy && FWritePhase != TWritePhase::None &&
+           (FWritePhase != TWritePhase::Writing || WriteStarted());
+  }
 
   // --- The program-side link (the port and how the program talks) ---
   const TProgramLink& ProgramLink() const { return FLink; }
@@ -168,6 +172,7 @@ class TVelaEngine {
 
   // --- State ---
   bool Busy() const { return FBusy; }
+  bool WriteStarted() const;  // a block of the running write went out
   bool ContinuousRunning() const { return FContinuousRunning; }
   // "серийный номер …" of the device shown; empty: none.
   std::string SerialCaption() const;
@@ -310,6 +315,7 @@ class TVelaEngine {
   TProgramLink FWrittenLink{};               // the link the written settings give the device
   std::vector<TProgramLink> FReadBackLinks;  // links still to try for the read-back
   bool FReadBackAnswered = false;            // some read-back request was answered
+  uint8_t FReadBackRepeatedJob = 0;          // the read-back job sent a second time
   // The settings known: read from the device with this serial number over
   // this port and address (LinkSource()).
   struct TSettingsOrigin {
@@ -393,7 +399,7 @@ class TVelaEngine {
   void ReadBackTaken(uint8_t job);
   void ReadBackTimedOut();
   void NoteWriteAttempt(uint8_t job);
-  bool WriteStarted() const;  // a block of the write went out
+
   TProgramLink LinkOfWrittenSettings() const;
   void FillWriteReport(TOperationOutcome& outcome);
   void LogWriteReport(const TWriteReport& report);

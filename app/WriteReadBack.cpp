@@ -122,6 +122,7 @@ void TVelaEngine::BeginReadBack() {
 
 void TVelaEngine::StartReadBackJobs() {
   FReadBackAnswered = false;
+  FReadBackRepeatedJob = jobNone;
   FJobIndex = FPrefixLength - 1;
   WriteJobs(kReadBackJobs);
   Advance();
@@ -154,6 +155,14 @@ void TVelaEngine::ReadBackTaken(uint8_t job) {
 }
 
 void TVelaEngine::ReadBackTimedOut() {
+  // Once per block: a late answer to the write may have taken the place of
+  // the first answer.
+  if (FReadBackRepeatedJob != CurrentJob()) {
+    FReadBackRepeatedJob = CurrentJob();
+    FRepeatPending = true;
+    StartCurrentJob();
+    return;
+  }
   if (!FReadBackAnswered && !FReadBackLinks.empty()) {
     const TProgramLink link = FReadBackLinks.front();
     FReadBackLinks.erase(FReadBackLinks.begin());

@@ -203,6 +203,8 @@ const TCommandCase kCommands[] = {
     {"configure_from_file", {"configure", "--from", "{DIR}/roots-file", "--yes"}, TLine::Vela, 0, Done, None, SettingsRead, -1, "", "", "", -1, WriteRootsFile},
     {"iec_read", {"--interface", "rs485", "--protocol", "iec101", "read"}, TLine::VelaIec, 0, Done, None, ValuesShown, 28, "f = "},
     {"silent_read", {"read"}, TLine::Silent, 1, Failed, NoAnswer, NoFact, 0, ""},
+    // Settings never read from this device are never written.
+    {"configure_unread", {"--timeout", "1", "configure", "--set-address", "5"}, TLine::Silent, 1, Cancelled, None, NoFact, 0, ""},
     // A usage error: the settings are read and written over MODBUS only.
     {"iec_settings", {"--interface", "rs485", "--protocol", "iec101", "settings"}, TLine::VelaIec, 2, Refused, ModbusOnly, NoFact, 0, ""},
 };
