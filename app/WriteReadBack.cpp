@@ -53,17 +53,6 @@ const char* BlockMeaning(uint8_t setJob) {
   }
 }
 
-const char* StateText(TWriteState state) {
-  switch (state) {
-    case TWriteState::Written:
-      return "записан";
-    case TWriteState::NotWritten:
-      return "не записан";
-    case TWriteState::Unknown:
-      return "неизвестно (ответа не было)";
-  }
-  return "";
-}
 
 }  // namespace
 
@@ -205,7 +194,8 @@ void TVelaEngine::LogWriteReport(const TWriteReport& report) {
   Log(msg::kWriteBlocksHeading);
   for (const TWrittenBlock& block : report.blocks) {
     Log("  " + JobName(block.job, false) + " (" + BlockMeaning(block.job) +
-        "): " + StateText(block.state));
+        "): " + WriteStateText(block.state) +
+        (block.state == TWriteState::Unknown ? " (ответа не было)" : ""));
   }
   if (report.device) {
     const TSettingsReport& d = *report.device;

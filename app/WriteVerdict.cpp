@@ -39,6 +39,18 @@ TWriteState FinalizeState(const TWriteEvidence& evidence) {
 
 }  // namespace
 
+const char* WriteStateText(TWriteState state) {
+  switch (state) {
+    case TWriteState::Written:
+      return "записан";
+    case TWriteState::NotWritten:
+      return "не записан";
+    case TWriteState::Unknown:
+      return "неизвестно";
+  }
+  return "";
+}
+
 bool WordComparable(uint8_t setJob, size_t word) {
   return !(setJob == jobSetLinkPrm && (word == 10 || word == 11));
 }

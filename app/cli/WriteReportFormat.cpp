@@ -4,6 +4,7 @@
 
 #include "app/EngineSettings.h"
 #include "app/JobCodes.h"
+#include "app/WriteVerdict.h"
 
 namespace vela::cli {
 namespace {
@@ -20,17 +21,6 @@ nlohmann::ordered_json DeviceJson(const TSettingsReport& d) {
   return device;
 }
 
-const char* StateText(TWriteState state) {
-  switch (state) {
-    case TWriteState::Written:
-      return "записан";
-    case TWriteState::NotWritten:
-      return "не записан";
-    case TWriteState::Unknown:
-      return "неизвестно";
-  }
-  return "";
-}
 
 }  // namespace
 
@@ -65,7 +55,7 @@ std::string WriteResultJson(const TOperationOutcome& outcome) {
 std::vector<std::string> WriteReportLines(const TWriteReport& report) {
   std::vector<std::string> lines;
   for (const TWrittenBlock& block : report.blocks) {
-    lines.push_back(JobName(block.job, false) + ": " + StateText(block.state));
+    lines.push_back(JobName(block.job, false) + ": " + WriteStateText(block.state));
   }
   if (report.device) {
     const TSettingsReport& d = *report.device;
