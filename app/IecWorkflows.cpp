@@ -54,6 +54,7 @@ void TIecWorkflows::ApplyLineTiming() {
   const TArkComPort& port = *F.FPort;
   const unsigned bits =
       1u + port.ByteSize() + (port.Parity() != 0 ? 1u : 0u) + (port.StopBits() == 2 ? 2u : 1u);
+  Master().SetAnswerTimeMs(FLink.answerTimeMs);
   Master().SetLineTiming(static_cast<uint32_t>(port.BaudRate()), bits);
 }
 

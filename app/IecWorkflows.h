@@ -53,7 +53,8 @@ class TIecWorkflows {
   void EndOperation(const std::string& line);
   // The engine ended the operation itself.
   void Forget() { FOperation = TOperation::None; }
-  // The response time-out follows the port's speed and character frame.
+  // The response time-out follows the connection's answer time and the
+  // port's speed and character frame.
   void ApplyLineTiming();
 
  private:

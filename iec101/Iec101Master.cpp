@@ -94,7 +94,7 @@ void TArkSocket101Master::SetLineTiming(uint32_t baud, unsigned bitsPerCharacter
 }
 
 unsigned TArkSocket101Master::ResponseTimeoutMs() const {
-  return timeoutMs_;
+  return current_ ? timeoutMs_ : answerTimeMs_;
 }
 
 unsigned TArkSocket101Master::WireMs(std::size_t octets) const {
@@ -103,12 +103,12 @@ unsigned TArkSocket101Master::WireMs(std::size_t octets) const {
 }
 
 unsigned TArkSocket101Master::TimeoutFor(TLinkState state) const {
-  if (baud_ == 0) return kResponseTimeoutMs;
+  if (baud_ == 0) return answerTimeMs_;
   const bool dataRequest = state == S::lsDataRequested || state == S::lsClass1Requested;
   const std::size_t longestAnswer =
       dataRequest ? std::size_t{kFt12MaxLength} + 6 : std::size_t{lengths_.LinkAddressLength()} + 4;
   const std::size_t request = current_ ? current_->Frame().size() : 0;
-  return WireMs(request) + kResponseTimeoutMs + WireMs(longestAnswer) + endSilenceMs_;
+  return WireMs(request) + answerTimeMs_ + WireMs(longestAnswer) + endSilenceMs_;
 }
 
 void TArkSocket101Master::SetLinkAddress(uint32_t address) {

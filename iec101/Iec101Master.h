@@ -1,7 +1,8 @@
 #pragma once
 // The primary station of IEC 60870-5-101 unbalanced transmission for one
 // secondary station: one link service at a time, a response time-out of
-// 400 ms plus the wire times of the line, repeats within a retry budget set
+// the device's answer time (400 ms unless set) plus the wire times of the
+// line, repeats within a retry budget set
 // by the caller (for every service, the reset too), the frame count bit, and
 // exactly one result per service. Answers are assembled from the received
 // chunks until one whole FT 1.2 frame is there; octets that cannot begin a
@@ -77,9 +78,9 @@ struct TIecLink {
 
 class TArkSocket101Master {
  public:
-  // The time-out before the line timing is known, and the device's own
-  // answer time once it is.
-  static constexpr unsigned kResponseTimeoutMs = 400;
+  // The device's own answer time unless the connection sets another: the
+  // time-out before the line timing is known, its core once it is.
+  static constexpr unsigned kResponseTimeoutMs = kDefaultAnswerTimeMs;
 
   using TLinkResultEvent = std::function<void(TArkSocket101Master* sender, TLinkResult result,
                                               const TArkInAsdu* asdu, bool acd)>;
@@ -111,13 +112,18 @@ class TArkSocket101Master {
   bool IsBusy() const;
   TLinkState State() const { return state_; }
   // The line the frames travel on: from the next transmission on the response
-  // time-out is the request's own wire time, 400 ms, the wire time of the
-  // longest answer the request can bring (a fixed frame for status, reset and
-  // user data; a variable frame of 261 octets for a data request) and the
-  // port's end-of-answer silence. Until it is called (or with baud 0) the
-  // time-out is a plain 400 ms.
+  // time-out is the request's own wire time, the answer time, the wire time
+  // of the longest answer the request can bring (a fixed frame for status,
+  // reset and user data; a variable frame of 261 octets for a data request)
+  // and the port's end-of-answer silence. Until it is called (or with baud 0)
+  // the time-out is the plain answer time.
   void SetLineTiming(uint32_t baud, unsigned bitsPerCharacter, unsigned endSilenceMs = 50);
-  // The time-out of the current or the last service (400 before the first).
+  // How long the device may take to begin its answer (slow radio or modem
+  // lines need more than 400 ms); from the next transmission on.
+  void SetAnswerTimeMs(unsigned ms) { answerTimeMs_ = ms; }
+  unsigned AnswerTimeMs() const { return answerTimeMs_; }
+  // The time-out of the current or the last service (the answer time before
+  // the first).
   unsigned ResponseTimeoutMs() const;
   void SetLinkAddress(uint32_t address);
   uint32_t LinkAddress() const { return linkAddress_; }
@@ -210,6 +216,7 @@ class TArkSocket101Master {
   uint32_t frameCounter_ = 0;  // lowest bit is the FCB of the last FCV = 1 frame
   int retriesLeft_ = 0;
   int64_t deadlineMs_ = 0;
+  unsigned answerTimeMs_ = kResponseTimeoutMs;
   unsigned timeoutMs_ = kResponseTimeoutMs;
   uint32_t baud_ = 0;  // 0: line timing not known
   unsigned bitsPerCharacter_ = 0;

@@ -26,6 +26,11 @@ inline constexpr const char* kCommonAddressDoesNotFitTwoOctets =
 inline constexpr const char* kBadCyclicInterval =
     "Ошибка ввода. Некорректное значение таймаута \"%s\" заменено на \"%d\".";
 
+// Options dialog: an answer time that is not a whole number of milliseconds
+// within the range; filled with the rejected text.
+inline constexpr const char* kBadAnswerTime =
+    "Время ожидания ответа \"%s\" недопустимо: укажите число миллисекунд от 100 до 30000.";
+
 // FT 1.2 frames.
 inline constexpr const char* kNoControlField =
     "формат пакета не позволяет обратиться к полю управления [C]";

@@ -43,11 +43,19 @@ class TIecFieldLengths {
   uint32_t ioa_ = 2;
 };
 
+// How long the device may take to begin an answer, in milliseconds: the
+// start value and the range the connection accepts.
+inline constexpr uint32_t kDefaultAnswerTimeMs = 400;
+inline constexpr uint32_t kMinAnswerTimeMs = 100;
+inline constexpr uint32_t kMaxAnswerTimeMs = 30000;
+
 // The program's own IEC 60870-5-101 connection: the field lengths of its
-// frames and the common address of ASDU it accepts in answers.
+// frames, the common address of ASDU it accepts in answers and the device's
+// answer time (the core of every response time-out).
 struct TIecLinkSettings {
   TIecFieldLengths lengths;
   uint32_t expectedCommonAddress = 1;
+  uint32_t answerTimeMs = kDefaultAnswerTimeMs;
   bool operator==(const TIecLinkSettings&) const = default;
 };
 

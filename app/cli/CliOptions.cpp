@@ -170,6 +170,8 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Valued(raw, "--iec-lengths", "LA,COT,CA,IOA",
                "длины полей IEC 60870-5-101 в байтах (1,1,1,2)"));
   t.Add(Valued(raw, "--iec-common-address", "N", "общий адрес ASDU (1)"));
+  t.Add(Valued(raw, "--iec-timeout", "МС",
+               "время ожидания ответа прибора без времени передачи, 100..30000 (400)"));
   t.Add(Valued(raw, "--rts", "auto|toggle|kernel|off",
                "направление RS-485 по RTS: режим драйвера, если\n"
                "он есть, иначе программой (auto); только rs485"));
@@ -272,8 +274,10 @@ void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
 void ParseIecLink(const TRawOptions& raw, TCliOptions& o) {
   const auto lengths = raw.values.find("--iec-lengths");
   const auto address = raw.values.find("--iec-common-address");
+  const auto answerTime = raw.values.find("--iec-timeout");
   if (!o.iec) {
-    if (lengths != raw.values.end() || address != raw.values.end()) {
+    if (lengths != raw.values.end() || address != raw.values.end() ||
+        answerTime != raw.values.end()) {
       Fail("Параметры --iec-... относятся только к --protocol iec101.");
     }
     return;
@@ -310,6 +314,11 @@ void ParseIecLink(const TRawOptions& raw, TCliOptions& o) {
   }
   if (address != raw.values.end()) {
     iec.commonAddress = ParseNumber("--iec-common-address", address->second, 1, 65533);
+  }
+  if (answerTime != raw.values.end()) {
+    iec.answerTimeMs =
+        ParseNumber("--iec-timeout", answerTime->second, static_cast<int>(kMinAnswerTimeMs),
+                    static_cast<int>(kMaxAnswerTimeMs));
   }
   try {
     CheckCommonAddressFits(static_cast<uint32_t>(iec.commonAddress), iec.commonAddressLength);

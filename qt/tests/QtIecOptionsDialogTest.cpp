@@ -157,10 +157,12 @@ TEST_F(QtIecDialogTest, ConnectionModeHidesTheDeviceRows) {
   EXPECT_TRUE(dialog.IntervalEdit().isHidden());
   EXPECT_FALSE(dialog.CyclicBox().isEnabled());
   EXPECT_TRUE(dialog.CyclicBox().isChecked());
-  EXPECT_EQ(dialog.height(), 273 - kIecCfgFrameHeight);
-  EXPECT_EQ(dialog.OkButton().y(), 206);
+  EXPECT_FALSE(dialog.AnswerTimeEdit().isHidden());
+  EXPECT_EQ(dialog.height(), 306 - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.OkButton().y(), 239);
   dialog.Load(TIecOptionsMode::Device, options_);
   EXPECT_FALSE(dialog.IntervalEdit().isHidden());
+  EXPECT_TRUE(dialog.AnswerTimeEdit().isHidden());
   EXPECT_EQ(dialog.height(), 347 - kIecCfgFrameHeight);
   EXPECT_EQ(dialog.OkButton().y(), 280);
 }

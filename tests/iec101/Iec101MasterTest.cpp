@@ -583,17 +583,22 @@ TEST_F(Iec101Master, TimeOutCoversTheWireTimeOfRequestAndLongestAnswer) {
   const struct {
     uint32_t baud;
     S state;
+    unsigned answerTimeMs;
     unsigned timeoutMs;
   } cases[] = {
-      {0, S::lsDataRequested, 400},  // line not known: plain 400 ms
-      {9600, S::lsDataRequested, 6 + 400 + 300 + 50},
-      {9600, S::lsClass1Requested, 6 + 400 + 300 + 50},
-      {9600, S::lsStatusRequested, 6 + 400 + 6 + 50},
-      {115200, S::lsDataRequested, 1 + 400 + 25 + 50},
+      {0, S::lsDataRequested, 400, 400},  // line not known: the plain answer time
+      {9600, S::lsDataRequested, 400, 6 + 400 + 300 + 50},
+      {9600, S::lsClass1Requested, 400, 6 + 400 + 300 + 50},
+      {9600, S::lsStatusRequested, 400, 6 + 400 + 6 + 50},
+      {115200, S::lsDataRequested, 400, 1 + 400 + 25 + 50},
+      {0, S::lsDataRequested, 1000, 1000},  // a slow line's answer time
+      {9600, S::lsDataRequested, 1000, 6 + 1000 + 300 + 50},
+      {9600, S::lsStatusRequested, 150, 6 + 150 + 6 + 50},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.baud);
+    SCOPED_TRACE(testing::Message() << c.baud << " " << c.answerTimeMs);
     Rebuild(Link());
+    master->SetAnswerTimeMs(c.answerTimeMs);
     master->SetLineTiming(c.baud, 11);
     BringTo(c.state);
     EXPECT_EQ(master->ResponseTimeoutMs(), c.timeoutMs);

@@ -140,8 +140,10 @@ TEST_F(IecCfgTest, ConnectionModeSetsTheFieldLengthsAndExpectedAddress) {
   view.ioaLength = 3;
   view.commonAddress = "77";
   view.interval = "not looked at";
+  view.answerTime = "1500";
   form.Store();
   const TIecLinkSettings& connection = form.Options().connection;
+  EXPECT_EQ(connection.answerTimeMs, 1500u);
   EXPECT_EQ(connection.lengths.LinkAddressLength(), 0u);
   EXPECT_EQ(connection.lengths.IoaLength(), 3u);
   EXPECT_EQ(connection.expectedCommonAddress, 77u);
@@ -230,6 +232,25 @@ TEST_F(IecCfgTest, CommonAddressMustFitTheChosenLength) {
                             ? form.Options().device.LinkAddressLength == 2
                             : form.Options().connection.lengths.LinkAddressLength() == 2;
     EXPECT_EQ(stored, !c.refused) << c.address << " in " << c.length;
+  }
+}
+
+// OK in connection mode with an answer time out of range stores nothing.
+TEST_F(IecCfgTest, AnswerTimeMustBeAWholeNumberInRange) {
+  const struct {
+    const char* text;
+    bool refused;
+  } cases[] = {{"99", true}, {"100", false}, {"30000", false}, {"30001", true},
+               {"", true},   {"4o0", true},  {"2.5", true}};
+  for (const auto& c : cases) {
+    TIecCfgForm form;
+    form.Load(TIecOptionsMode::Connection, TIecOptions());
+    form.View().answerTime = c.text;
+    EXPECT_EQ(form.Refusal().empty(), !c.refused) << c.text;
+    EXPECT_EQ(MessageOf([&] { form.Store(); }) == "<no exception>", !c.refused) << c.text;
+    EXPECT_EQ(form.Options().connection.answerTimeMs,
+              c.refused ? kDefaultAnswerTimeMs : std::stoul(c.text))
+        << c.text;
   }
 }
 

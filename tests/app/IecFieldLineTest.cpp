@@ -1,0 +1,82 @@
+// Read once in IEC 60870-5-101 mode against a device that behaves as field
+// lines do: slow answers, restarts, other measured-value types, stray
+// single characters. One row per case, on the virtual clock.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/IecWorkflows.h"
+#include "app/Messages.h"
+#include "iec101/IecSettings.h"
+#include "tests/app/FormHarness.h"
+#include "tests/app/IecTestFrames.h"
+
+namespace vela::test {
+namespace {
+
+using namespace iec;
+
+// The device's answer after a pause on the virtual clock.
+struct Reply {
+  unsigned afterMs;
+  Octets octets;
+};
+
+struct FieldCase {
+  const char* name;
+  uint32_t answerTimeMs;  // the connection dialog's answer time
+  std::vector<Reply> replies;
+  std::vector<int> functions;  // of the frames the program sent, in order
+  std::string lastLog;
+  int shown;  // cells with a value at the end
+};
+
+class IecFieldLine : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(IecFieldLine, ReadOnce) {
+  const FieldCase& c = GetParam();
+  FormHarness h;
+  TForm1& f = h.form();
+  h.iecDialog().onConfirm = [&](TIecOptions& options) {
+    options.connection.answerTimeMs = c.answerTimeMs;
+  };
+  f.cbInterfaceType.Choose(1);
+  ASSERT_TRUE(f.ComboBox2.ChooseText("IEC 60870-5-101"));
+  f.Button4.Click();
+  for (const Reply& reply : c.replies) {
+    h.loop().Advance(reply.afterMs);
+    if (!reply.octets.empty()) h.ReplyIec(reply.octets);
+  }
+  h.loop().Advance(20000);  // whatever is left runs to its end
+  std::vector<int> functions;
+  for (const Octets& frame : h.line().Written()) {
+    functions.push_back(static_cast<uint8_t>(frame[frame[0] == 0x10 ? 1 : 4]) & 0x0F);
+  }
+  EXPECT_EQ(functions, c.functions);
+  ASSERT_FALSE(h.log().empty());
+  EXPECT_EQ(h.log().back(), c.lastLog);
+  int shown = 0;
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    shown += f.Engine().Cells()[slot].State() == cvsValue;
+  EXPECT_EQ(shown, c.shown);
+  EXPECT_FALSE(f.Engine().FBusy);
+}
+
+const FieldCase kFieldCases[] = {
+    {"AnswersAfter600msWithinASetAnswerTime",
+     1000,
+     {{600, Fixed(fc::kLinkStatus)},
+      {600, Fixed(fc::kAck)},
+      {600, Data(Measured(asdu_type::kMeasuredFloat, 2, 1, Values()))}},
+     {9, 0, 11},
+     msg::kReadDone,
+     28},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, IecFieldLine, ::testing::ValuesIn(kFieldCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vela::test
