@@ -490,5 +490,21 @@ INSTANTIATE_TEST_SUITE_P(
                             {"--speed", "9600"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Slaves that behave as field lines do: read once still brings all 28 values.
+class CliIecFieldTest : public CliIecTest {};
+
+TEST_P(CliIecFieldTest, ReadOnceBringsEveryValue) {
+  VelaSimProcess sim(SimArgs());
+  const CliResult read = RunCli(Iec({"read"}, sim));
+  ASSERT_EQ(read.exitCode, 0) << read.out << read.err;
+  EXPECT_EQ(ValueLines(read.out), 28) << read.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, CliIecFieldTest,
+                         testing::Values(IecCase{
+                             "AnswersAfter600ms", {"--delay", "600"}, {"--iec-timeout", "1000"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace vela::test
