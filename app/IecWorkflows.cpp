@@ -95,6 +95,7 @@ bool TIecWorkflows::Begin(TOperation operation) {
   FValuesSeen = false;
   FClockConfirmed = false;
   FDfcChecks = kDfcChecks;
+  FLinkRestarts = kLinkRestarts;
   FInterpreter.ClearReadings();
   try {
     Master().OpenPort();
@@ -258,7 +259,7 @@ void TIecWorkflows::HandleResult(TLinkResult result, const TArkInAsdu* asdu) {
       StatusEnd(msg::kIecNoConfirmation, TOutcomeReason::DeviceException);
       return;
     case TLinkResult::lrLinkNotReady:
-      StatusEnd(msg::kIecRemoteNotReady, TOutcomeReason::LinkNotReady);
+      LinkNotFunctioning();
       return;
     case TLinkResult::lrNoData:
       NoData();
@@ -322,7 +323,10 @@ bool TIecWorkflows::FollowUp() {
 void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
   TIecAsduOutcome outcome;
   if (asdu) outcome = FInterpreter.Dispatch(*asdu, F.FServiceView);
-  if (outcome.kind == TIecAsduKind::Values) FValuesSeen = true;
+  if (outcome.kind == TIecAsduKind::Values) {
+    FValuesSeen = true;
+    FLinkRestarts = kLinkRestarts;
+  }
   if (Continuous()) {
     Poll();
     return;
@@ -342,6 +346,34 @@ void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
       return;
     default:
       EndRead();  // continuous reading stopped by the operator
+      return;
+  }
+}
+
+void TIecWorkflows::LinkNotFunctioning() {
+  // The device restarted or lost its link state: the link is reset and the
+  // refused step taken again, a few times at most (the refusal itself is
+  // already counted as a fault).
+  if (FLinkRestarts <= 0) {
+    F.Log(msg::kIecLinkNotFunctioning);
+    F.FRecord.Fail(TOutcomeReason::LinkNotReady);
+    EndWithLine(msg::kIecOperationFailed);
+    return;
+  }
+  --FLinkRestarts;
+  switch (FPending) {
+    case TPending::ClockSent:
+      Synchronise();
+      return;
+    case TPending::InterrogationSent:
+      Interrogate();
+      return;
+    case TPending::Sync:
+    case TPending::Interrogation:
+      ResetLinkThen(FPending);
+      return;
+    default:
+      Poll();
       return;
   }
 }

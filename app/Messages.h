@@ -112,6 +112,9 @@ inline constexpr const char* kIecStatusFormat = "Статус: %s";
 inline constexpr const char* kIecNoData = "нет данных";
 inline constexpr const char* kIecNoConfirmation = "нет подтверждения";
 inline constexpr const char* kIecRemoteNotReady = "удалённая сторона сообщает о неготовности";
+inline constexpr const char* kIecLinkNotFunctioning =
+    "Прибор сообщает, что канал не работает (функция 14 или 15), и после повторных сбросов "
+    "канала.";
 inline constexpr const char* kIecUndetermined = "недетерминированное состояние";
 inline constexpr const char* kIecLinkFailed = "Ошибка канального уровня: сообщение не доставлено.";
 inline constexpr const char* kIecOperationFailed = "Операция не выполнена.";

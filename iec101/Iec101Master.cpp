@@ -39,16 +39,20 @@ constexpr uint32_t Codes(std::initializer_list<int> codes) {
 // without user data, E5h where it does not fit) is a bad response and repeats
 // the frame. E5h confirms a reset or user data and means "no data" to a data
 // request. DFC = 1 does not hold back a reset: it concerns user data only.
+// Function 14 or 15 to a status request leads on to the reset all the same
+// (a station that restarted works again once reset); to any other service of
+// a reset link it means the link must be reset again.
 const TArkSocket101Master::TReceiveRule TArkSocket101Master::kReceiveRules[] = {
-    {S::lsStatusRequested, Codes({11}), TCondition::kAny, TReaction::kStartReset, R::lrNone},
-    {S::lsStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
+    {S::lsStatusRequested, Codes({11, 14, 15}), TCondition::kAny, TReaction::kStartReset,
+     R::lrNone},
     {S::lsResetSent, Codes({0, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsResetSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
     {S::lsLinkStatusRequested, Codes({11}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsLinkStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kReport,
      R::lrLinkNotReady},
     {S::lsUserDataSent, Codes({0, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrAck},
-    {S::lsUserDataSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kReport, R::lrNack},
+    {S::lsUserDataSent, Codes({1}), TCondition::kAny, TReaction::kReport, R::lrNack},
+    {S::lsUserDataSent, Codes({14, 15}), TCondition::kAny, TReaction::kReport, R::lrLinkNotReady},
     {S::lsDataRequested, Codes({8}), TCondition::kWithData, TReaction::kReport, R::lrUserData},
     {S::lsDataRequested, Codes({8}), TCondition::kWithoutData, TReaction::kReport, R::lrNoData},
     {S::lsDataRequested, Codes({9, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrNoData},
@@ -339,7 +343,9 @@ bool TArkSocket101Master::Act(const TArkInPacket& packet) {
       // E5h carries neither ACD nor DFC.
       const bool control = packet.HasControl();
       RememberAnswer(packet);
-      Finish(S::lsReady, decision.result,
+      // A link the station says is not functioning has to be reset first.
+      const S after = decision.result == R::lrLinkNotReady ? S::lsNotReady : S::lsReady;
+      Finish(after, decision.result,
              decision.result == R::lrUserData ? packet.UserData() : Octets(),
              control && packet.Acd(), control && packet.Dfc());
       return true;

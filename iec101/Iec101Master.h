@@ -50,7 +50,7 @@ enum class TLinkState : uint8_t {
 enum class TLinkResult : uint8_t {
   lrAck = 0,           // confirmed, or status of link in answer to a data request
   lrNack = 1,          // user data not accepted
-  lrLinkNotReady = 2,  // data request answered with function 14 or 15
+  lrLinkNotReady = 2,  // function 14 or 15 to a service of a reset link: it needs a reset
   lrNoData = 3,        // data request answered with function 9, or 8 without data
   lrUserData = 4,      // data request answered with an ASDU
   lrFailed = 5,        // no usable response within the budget, or reset not answered
@@ -100,8 +100,8 @@ class TArkSocket101Master {
   // Same results and rules as RequestClass2, for class 1 data.
   void RequestClass1(int retries);
   // REQUEST STATUS OF LINK on a link already reset (to see DFC fall back to
-  // 0): lrAck with Dfc() on function 11, lrLinkNotReady on 14 or 15; the
-  // link stays reset and the frame count bit is unchanged.
+  // 0): lrAck with Dfc() on function 11 (the link stays reset and the frame
+  // count bit is unchanged), lrLinkNotReady on 14 or 15.
   void RequestLinkStatus(int retries);
   void SendUserData(const TArkAsduBase& asdu, int retries);
 

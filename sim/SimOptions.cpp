@@ -445,6 +445,15 @@ TOptionTable SimOptionTable(SimOptions& options) {
            Flag([](SimOptions& o) { o.answerFaults.iecPeriodicFirst = true; }));
   t.Switch("--iec-nack", "данные пользователя отклоняются (NACK)",
            Flag([](SimOptions& o) { o.answerFaults.iecNack = true; }));
+  t.Valued("--iec-restart", "N",
+           "перезапуск после каждых N ответов на запрос данных: до сброса\n"
+           "канала ответ \"канал не работает\" (функция 14)",
+           [](const std::string& text, SimOptions& o) {
+             long long value = 0;
+             if (!ToNumber(text, 1, 1000000, value)) return false;
+             o.answerFaults.iecRestartAfter = static_cast<int>(value);
+             return true;
+           });
   t.Valued("--iec-quality", "HEX", "биты описателя качества QDS у всех величин, например 80 (IV)",
            ApplyQuality);
   t.Section("Прочее:");

@@ -33,6 +33,17 @@ struct FieldCase {
   int shown;  // cells with a value at the end
 };
 
+// A link reset then function 14 to the data request, times times over.
+std::vector<Reply> Restarts(int times) {
+  std::vector<Reply> replies;
+  for (int i = 0; i < times; ++i) {
+    for (uint8_t function : {fc::kLinkStatus, fc::kAck, fc::kServiceNotFunctioning}) {
+      replies.push_back({0, Fixed(function)});
+    }
+  }
+  return replies;
+}
+
 class IecFieldLine : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(IecFieldLine, ReadOnce) {
@@ -73,6 +84,23 @@ const FieldCase kFieldCases[] = {
      {9, 0, 11},
      msg::kReadDone,
      28},
+    {"RestartAnsweringNotFunctioningIsReset",
+     kDefaultAnswerTimeMs,
+     {{0, Fixed(fc::kLinkStatus)},
+      {0, Fixed(fc::kAck)},
+      {0, Fixed(fc::kServiceNotFunctioning)},
+      {0, Fixed(fc::kLinkStatus)},
+      {0, Fixed(fc::kAck)},
+      {0, Data(Measured(asdu_type::kMeasuredFloat, 2, 1, Values()))}},
+     {9, 0, 11, 9, 0, 11},
+     msg::kReadDone,
+     28},
+    {"LinkThatNeverWorksAfterResetsEndsTheRead",
+     kDefaultAnswerTimeMs,
+     Restarts(4),
+     {9, 0, 11, 9, 0, 11, 9, 0, 11, 9, 0, 11},
+     msg::kIecOperationFailed,
+     0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, IecFieldLine, ::testing::ValuesIn(kFieldCases),

@@ -506,5 +506,19 @@ INSTANTIATE_TEST_SUITE_P(Lines, CliIecFieldTest,
                              "AnswersAfter600ms", {"--delay", "600"}, {"--iec-timeout", "1000"}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A slave that restarts after every three data answers and then says its
+// link is not functioning: the link is reset and the reading goes on.
+TEST(CliIecRestartTest, WatchResetsTheLinkAndReadsOn) {
+  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-restart", "3"});
+  const std::string csv = sim.PortsFolder() + "/../iec-restart.csv";
+  const CliResult r = RunCli(With(
+      {"--interface", "rs485", "--protocol", "iec101", "watch", "--seconds", "2", "--csv", csv},
+      sim.WorkingPort()));
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_GE(CountRecords(csv), 7);  // two restarts behind at least
+  std::filesystem::remove(csv);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
 }  // namespace
 }  // namespace vela::test

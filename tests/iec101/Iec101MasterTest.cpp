@@ -114,8 +114,8 @@ TEST_F(Iec101Master, ReceiveTable) {
       {"status: E5", S::lsStatusRequested, Hex("E5"), kStatus, R::lrNone, S::lsStatusRequested},
       {"status: 11 DFC", S::lsStatusRequested, Answer(11, true), kReset, R::lrNone, S::lsResetSent},
       {"status: 11", S::lsStatusRequested, Answer(11), kReset, R::lrNone, S::lsResetSent},
-      {"status: 14", S::lsStatusRequested, Answer(14), kStatus, R::lrNone, S::lsStatusRequested},
-      {"status: 15", S::lsStatusRequested, Answer(15), kStatus, R::lrNone, S::lsStatusRequested},
+      {"status: 14", S::lsStatusRequested, Answer(14), kReset, R::lrNone, S::lsResetSent},
+      {"status: 15", S::lsStatusRequested, Answer(15), kReset, R::lrNone, S::lsResetSent},
       {"status: 0 ignored", S::lsStatusRequested, Answer(0), {}, R::lrNone, S::lsStatusRequested},
       {"status: other address",
        S::lsStatusRequested,
@@ -134,8 +134,8 @@ TEST_F(Iec101Master, ReceiveTable) {
       {"user data: garbage", S::lsUserDataSent, garbage, {}, R::lrNone, S::lsUserDataSent},
       {"user data: 0", S::lsUserDataSent, Answer(0), {}, R::lrAck, S::lsReady},
       {"user data: 1", S::lsUserDataSent, Answer(1), {}, R::lrNack, S::lsReady},
-      {"user data: 14", S::lsUserDataSent, Answer(14), {}, R::lrNack, S::lsReady},
-      {"user data: 15", S::lsUserDataSent, Answer(15), {}, R::lrNack, S::lsReady},
+      {"user data: 14", S::lsUserDataSent, Answer(14), {}, R::lrLinkNotReady, S::lsNotReady},
+      {"user data: 15", S::lsUserDataSent, Answer(15), {}, R::lrLinkNotReady, S::lsNotReady},
       {"user data: 9 ignored", S::lsUserDataSent, Answer(9), {}, R::lrNone, S::lsUserDataSent},
       {"class 2: E5", S::lsDataRequested, Hex("E5"), {}, R::lrNoData, S::lsReady},
       {"class 2: A2", S::lsDataRequested, Hex("A2"), kClass2Fcb1, R::lrNone, S::lsDataRequested},
@@ -148,8 +148,8 @@ TEST_F(Iec101Master, ReceiveTable) {
       {"class 2: 8 without ASDU", S::lsDataRequested, Answer(8), {}, R::lrNoData, S::lsReady},
       {"class 2: 9", S::lsDataRequested, Answer(9), {}, R::lrNoData, S::lsReady},
       {"class 2: 11", S::lsDataRequested, Answer(11), {}, R::lrAck, S::lsReady},
-      {"class 2: 14", S::lsDataRequested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
-      {"class 2: 15", S::lsDataRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
+      {"class 2: 14", S::lsDataRequested, Answer(14), {}, R::lrLinkNotReady, S::lsNotReady},
+      {"class 2: 15", S::lsDataRequested, Answer(15), {}, R::lrLinkNotReady, S::lsNotReady},
       {"class 2: 0 ignored", S::lsDataRequested, Answer(0), {}, R::lrNone, S::lsDataRequested},
       {"class 1: 8 with ASDU",
        S::lsClass1Requested,
@@ -158,9 +158,14 @@ TEST_F(Iec101Master, ReceiveTable) {
        R::lrUserData,
        S::lsReady},
       {"class 1: 9", S::lsClass1Requested, Answer(9), {}, R::lrNoData, S::lsReady},
-      {"class 1: 14", S::lsClass1Requested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
+      {"class 1: 14", S::lsClass1Requested, Answer(14), {}, R::lrLinkNotReady, S::lsNotReady},
       {"link status: 11", S::lsLinkStatusRequested, Answer(11), {}, R::lrAck, S::lsReady},
-      {"link status: 15", S::lsLinkStatusRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
+      {"link status: 15",
+       S::lsLinkStatusRequested,
+       Answer(15),
+       {},
+       R::lrLinkNotReady,
+       S::lsNotReady},
       {"link status: 0 ignored",
        S::lsLinkStatusRequested,
        Answer(0),
@@ -344,7 +349,7 @@ TEST_F(Iec101Master, AnswersOfStandardSlaves) {
 
 // One service after another on the same master, each step with the exchange
 // events it must give: what the owner's exchange counters are made of.
-enum class Step : uint8_t { kClass2, kUserData, kOctets, kTimeOut };
+enum class Step : uint8_t { kClass2, kUserData, kReset, kOctets, kTimeOut };
 
 struct ExchangeStep {
   const char* name;
@@ -370,6 +375,9 @@ TEST_F(Iec101Master, ExchangeEventsOfEachKindOfAnswer) {
       {"then its own answer", Step::kOctets, Answer(9), {}},
       {"data request", Step::kClass2, {}, {kSent}},
       {"14 refuses", Step::kOctets, Answer(14), {kAnswer, kRefused}},
+      {"so the link is reset", Step::kReset, {}, {kSent}},
+      {"status of link", Step::kOctets, Answer(11), {kAnswer, kSent}},
+      {"reset confirmed", Step::kOctets, Answer(0), {kAnswer}},
       {"user data", Step::kUserData, {}, {kSent}},
       {"NACK refuses", Step::kOctets, Answer(1), {kAnswer, kRefused}},
       {"data request", Step::kClass2, {}, {kSent}},
@@ -395,6 +403,9 @@ TEST_F(Iec101Master, ExchangeEventsOfEachKindOfAnswer) {
     switch (step.step) {
       case Step::kClass2:
         master->RequestClass2(3);
+        break;
+      case Step::kReset:
+        master->ResetLink(3);
         break;
       case Step::kUserData:
         master->SendUserData(TArkOutAsdu::CreateInterrogation(lengths_, 6, 1, 20), 3);
@@ -456,10 +467,10 @@ TEST_F(Iec101Master, SilenceRepeatsEvery400MsUntilTheBudgetIsSpent) {
   EXPECT_EQ(reports[0].atMs, 1200);
 }
 
-TEST_F(Iec101Master, StatusAnsweredNotFunctioningThreeTimesFails) {
+TEST_F(Iec101Master, LinkNotFunctioningUntilTheBudgetIsSpentFails) {
   master->ResetLink(3);
   for (int i = 0; i < 3; ++i) Receive(Answer(14));
-  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kStatus, kStatus}));
+  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kReset, kReset}));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].result, R::lrFailed);
 }
