@@ -6,12 +6,13 @@
 
 #include "app/Messages.h"
 #include "display/IecReading.h"
+#include "iec101/IecMeasuredTypes.h"
 
 namespace vela {
 namespace {
 
 bool IsMeasuredType(uint8_t type) {
-  return type == asdu_type::kMeasuredFloat || type == asdu_type::kMeasuredFloatTime;
+  return MeasuredFormat(type) != nullptr;
 }
 
 // Periodic, background scan, spontaneous, requested, station and group
@@ -106,6 +107,9 @@ void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
       }
       FSeen[v.address] = true;
       FReadingShowsValues = true;
+      if (!v.time.empty() && OnTrace) {
+        OnTrace("iTime: " + std::to_string(v.address) + " " + v.time);
+      }
     }
     FPresenter.ShowReading(IecReading(values));
     FRedraw();

@@ -56,6 +56,9 @@ class TIecInterpreter {
   // A reading is complete: its cells hold every value it brought (the CSV
   // record is written here).
   std::function<void()> OnReadingComplete;
+  // The time tag of each time-tagged value, as an "iTime: " line of the
+  // exchange trace.
+  std::function<void(const std::string&)> OnTrace;
 
  private:
   void DispatchValues(const TArkInAsdu& asdu, bool serviceView, TIecAsduOutcome& outcome);

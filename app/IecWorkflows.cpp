@@ -36,6 +36,7 @@ TIecWorkflows::TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, ui
     if (Running()) Try([this] { CheckRoomAgain(); });
   };
   Master().OnTrace = [&form](const std::string& line) { form.Trace(line); };
+  FInterpreter.OnTrace = [&form](const std::string& line) { form.Trace(line); };
   Master().OnLinkResult = [this](TArkSocket101Master*, TLinkResult result, const TArkInAsdu* asdu,
                                  bool acd) { Result(result, asdu, acd); };
   Master().OnExchange = [this](TLinkExchangeEvent event) { CountExchange(event); };

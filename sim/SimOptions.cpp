@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/OptionTable.h"
+#include "iec101/IecMeasuredTypes.h"
 #include "sim/BlockFaults.h"
 #include "sim/FaultRotation.h"
 #include "sim/MeasuredValues.h"
@@ -246,8 +247,9 @@ bool ApplyDelay(const std::string& text, SimOptions& o) {
 }
 
 bool ApplyAsdu(const std::string& text, SimOptions& o) {
-  if (text != "13" && text != "14") return false;
-  o.device.settings.iec.asduType = static_cast<uint16_t>(std::stoi(text));
+  long long value = 0;
+  if (!ToNumber(text, 1, 127, value) || !MeasuredFormat(static_cast<uint8_t>(value))) return false;
+  o.device.settings.iec.asduType = static_cast<uint16_t>(value);
   return true;
 }
 
@@ -390,7 +392,10 @@ TOptionTable SimOptionTable(SimOptions& options) {
            "длины полей: адрес канала 0-2, причина передачи 1-2,\n"
            "общий адрес 1-2, адрес объекта 1-3 (1,1,1,2)",
            ApplyIecLengths);
-  t.Valued("--iec-asdu", "13|14", "формат измеряемых величин: M_ME_NC_1 или M_ME_TC_1 (13)",
+  t.Valued("--iec-asdu", "ТИП",
+           "формат измеряемых величин (13): 13/14/36 — короткое с плавающей\n"
+           "точкой, 9/10/34 — нормализованное (значение/1000), 11/12/35 —\n"
+           "масштабированное, 21 — нормализованное без QDS",
            ApplyAsdu);
   t.Valued("--iec-common-address", "N", "общий адрес ASDU (1)",
            IecNumber(1, 65533, &IecOptions::commonAddress));

@@ -9,6 +9,7 @@
 
 #include "app/IecWorkflows.h"
 #include "app/Messages.h"
+#include "iec101/IecMeasuredTypes.h"
 #include "iec101/IecSettings.h"
 #include "tests/app/FormHarness.h"
 #include "tests/app/IecTestFrames.h"
@@ -32,6 +33,23 @@ struct FieldCase {
   std::string lastLog;
   int shown;  // cells with a value at the end
 };
+
+// The values at addresses first..last in one ASDU of type, each coded as the
+// type codes it.
+Octets Typed(uint8_t type, uint32_t first = 1, uint32_t last = 28) {
+  const TMeasuredFormat& format = *MeasuredFormat(type);
+  TArkOutAsdu asdu(kStartLengths, type, 3, 1);
+  asdu.SetObjectCount(last - first + 1);
+  for (uint32_t address = first; address <= last; ++address) {
+    asdu.AppendObjectAddress(address);
+    asdu.AppendOctets(EncodeMeasuredElement(format, 0.5f, 0, TArkIecTypeTime()));
+  }
+  return asdu.AsOctets();
+}
+
+std::vector<Reply> ResetThen(const Octets& asdu) {
+  return {{0, Fixed(fc::kLinkStatus)}, {0, Fixed(fc::kAck)}, {0, Data(asdu)}};
+}
 
 // A link reset then function 14 to the data request, times times over.
 std::vector<Reply> Restarts(int times) {
@@ -101,6 +119,23 @@ const FieldCase kFieldCases[] = {
      {9, 0, 11, 9, 0, 11, 9, 0, 11, 9, 0, 11},
      msg::kIecOperationFailed,
      0},
+    {"NormalisedValues", kDefaultAnswerTimeMs, ResetThen(Typed(9)), {9, 0, 11}, msg::kReadDone, 28},
+    {"ScaledValues", kDefaultAnswerTimeMs, ResetThen(Typed(11)), {9, 0, 11}, msg::kReadDone, 28},
+    {"NormalisedWithoutQuality",
+     kDefaultAnswerTimeMs,
+     ResetThen(Typed(21)),
+     {9, 0, 11},
+     msg::kReadDone,
+     28},
+    {"FloatWithFullTimeTag",
+     kDefaultAnswerTimeMs,
+     {{0, Fixed(fc::kLinkStatus)},
+      {0, Fixed(fc::kAck)},
+      {0, Data(Typed(36, 1, 14))},
+      {0, Data(Typed(36, 15, 28))}},
+     {9, 0, 11, 11},
+     msg::kReadDone,
+     28},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, IecFieldLine, ::testing::ValuesIn(kFieldCases),

@@ -501,10 +501,16 @@ TEST_P(CliIecFieldTest, ReadOnceBringsEveryValue) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, CliIecFieldTest,
-                         testing::Values(IecCase{
-                             "AnswersAfter600ms", {"--delay", "600"}, {"--iec-timeout", "1000"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliIecFieldTest,
+    testing::Values(IecCase{"AnswersAfter600ms", {"--delay", "600"}, {"--iec-timeout", "1000"}},
+                    IecCase{"Normalised", {"--iec-asdu", "9"}, {}},
+                    IecCase{"ScaledWithCp24", {"--iec-asdu", "12"}, {}},
+                    IecCase{"NormalisedWithoutQuality", {"--iec-asdu", "21"}, {}},
+                    IecCase{"NormalisedWithCp56", {"--iec-asdu", "34"}, {}},
+                    IecCase{"ScaledWithCp56", {"--iec-asdu", "35"}, {}},
+                    IecCase{"FloatWithCp56", {"--iec-asdu", "36"}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A slave that restarts after every three data answers and then says its
 // link is not functioning: the link is reset and the reading goes on.
