@@ -277,11 +277,23 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
     if (length == 0) return;  // more octets, or the time-out, decide
     const TArkInPacket packet(lengths_, assembly_.substr(0, length));
     assembly_.erase(0, length);
+    if (StrayBeforeFrame(packet)) continue;
     // The station answers in order: once another frame came, no copy of the
     // earlier answer follows.
     answerCopiesDue_ = 0;
     if (Act(packet)) return;
   }
+}
+
+bool TArkSocket101Master::StrayBeforeFrame(const TArkInPacket& packet) {
+  // A frame follows in the same arrival: the single character before it is
+  // no answer of its own (a station that answered with the frame has already
+  // moved on, so the frame must not be lost).
+  if (packet.HasControl() || assembly_.empty()) return false;
+  const auto next = static_cast<uint8_t>(assembly_[0]);
+  if (next != kFt12FixedStart && next != kFt12VariableStart) return false;
+  Trace("iSkip: " + BytesToHex(packet.Frame()));
+  return true;
 }
 
 bool TArkSocket101Master::DropRepeatedAnswers() {

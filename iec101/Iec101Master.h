@@ -194,6 +194,9 @@ class TArkSocket101Master {
   // once more, and it belongs to no later service. Drops such copies at the start of the
   // assembly; true while the assembly may still be the start of one.
   bool DropRepeatedAnswers();
+  // True for a single character (E5h, A2h) that a frame follows in the
+  // assembly: it is passed over and the frame read.
+  bool StrayBeforeFrame(const TArkInPacket& packet);
   // The answer that ends a service, kept to recognise its copies.
   void RememberAnswer(const TArkInPacket& packet);
   // Drops octets that cannot begin a frame; the length of the whole frame
