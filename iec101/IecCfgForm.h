@@ -32,7 +32,7 @@ struct TIecCfgView {
   bool IntervalEnabled() const { return cyclic; }
 };
 
-constexpr int kIecCfgMaxCommonAddress = 65533;
+constexpr int kIecCfgMaxCommonAddress = 65534;
 
 class TIecCfgForm {
  public:
@@ -68,7 +68,7 @@ class TIecCfgForm {
   // A typed character as the common address box enters it: digits as they
   // are, anything else (backspace too) as the digit zero.
   static char CommonAddressKey(char typed);
-  // The box's text after a change: an integer from 1 to 65533 stays,
+  // The box's text after a change: an integer from 1 to 65534 stays,
   // anything else becomes "1".
   static std::string CommonAddressText(const std::string& text);
 

@@ -15,11 +15,16 @@ inline constexpr const char* kBadIoaLength =
 // A common address of ASDU out of range for its field length; filled with
 // the address.
 inline constexpr const char* kCommonAddressDoesNotFitOneOctet =
-    "Общий адрес ASDU %u не помещается в поле длиной 1 байт: допустимы значения от 1 до 255. "
+    "Общий адрес ASDU %u не помещается в поле длиной 1 байт: допустимы значения от 1 до 254. "
     "Укажите адрес из этого диапазона или выберите длину общего адреса ASDU 2 байта.";
 inline constexpr const char* kCommonAddressDoesNotFitTwoOctets =
     "Общий адрес ASDU %u не помещается в поле длиной 2 байта: допустимы значения от 1 до "
-    "65533. Укажите адрес из этого диапазона.";
+    "65534. Укажите адрес из этого диапазона.";
+
+// A link address out of range for its field length; filled with the
+// address, the length and the highest address.
+inline constexpr const char* kLinkAddressDoesNotFit =
+    "Адрес канала %u не подходит для поля адреса длиной %d байт: допустимы значения от 1 до %u.";
 
 // Options dialog: an interval that is not an integer; filled with the
 // rejected text and the old interval.

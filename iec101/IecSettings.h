@@ -59,10 +59,16 @@ struct TIecLinkSettings {
   bool operator==(const TIecLinkSettings&) const = default;
 };
 
-// Largest common address of ASDU that commonAddressLength octets carry: 255
-// for one octet, 65533 for two (65534 and 65535 stay out of reach as the
-// dialog's list ends there).
+// Largest common address of ASDU a station can have in commonAddressLength
+// octets: 254 for one, 65534 for two (255 and 65535 are the global address,
+// never an answer's own).
 uint32_t MaxCommonAddress(int commonAddressLength);
+
+// Raises TArkException with a Russian message when a station cannot have
+// linkAddress with a link address field of linkAddressLength octets: 1..254
+// with one octet, 1..65534 with two (255 and 65535 are the broadcast
+// address), any with none (the frames carry no address).
+void CheckLinkAddressFits(uint32_t linkAddress, int linkAddressLength);
 
 // Raises TArkException with a Russian message that says what to choose
 // instead when commonAddress is 0 or does not fit commonAddressLength octets;

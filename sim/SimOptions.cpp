@@ -398,7 +398,7 @@ TOptionTable SimOptionTable(SimOptions& options) {
            "масштабированное, 21 — нормализованное без QDS",
            ApplyAsdu);
   t.Valued("--iec-common-address", "N", "общий адрес ASDU (1)",
-           IecNumber(1, 65533, &IecOptions::commonAddress));
+           IecNumber(1, 65534, &IecOptions::commonAddress));
   t.Valued("--iec-cyclic", "МС",
            "циклическая передача: данные класса 2 раз в МС мс,\n"
            "между циклами \"нет данных\" (без --iec-cyclic данные\n"

@@ -124,7 +124,7 @@ TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOp
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0],
               "Настройки протокола ГОСТ Р МЭК 60870-5-101|Общий адрес ASDU 300 не помещается в "
-              "поле длиной 1 байт: допустимы значения от 1 до 255. Укажите адрес из этого "
+              "поле длиной 1 байт: допустимы значения от 1 до 254. Укажите адрес из этого "
               "диапазона или выберите длину общего адреса ASDU 2 байта.");
     if (mode == TIecOptionsMode::Device) {
       EXPECT_EQ(options_.device.CommonAddress, 300);

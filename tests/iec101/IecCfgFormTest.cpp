@@ -23,9 +23,9 @@ struct AddressTextCase {
   const char* expected;
 };
 
-TEST(IecCommonAddressTest, TextOutsideOneTo65533BecomesOne) {
+TEST(IecCommonAddressTest, TextOutsideOneTo65534BecomesOne) {
   const AddressTextCase cases[] = {
-      {"1", "1"},   {"65533", "65533"}, {"65534", "1"},
+      {"1", "1"},   {"65534", "65534"}, {"65535", "1"},
       {"0", "1"},   {"", "1"},          {"-5", "1"},
       {"12a", "1"}, {"120", "120"},     {"99999999999999999999", "1"},
   };
@@ -215,9 +215,14 @@ struct RefusalCase {
 
 TEST_F(IecCfgTest, CommonAddressMustFitTheChosenLength) {
   const RefusalCase cases[] = {
-      {TIecOptionsMode::Device, "255", 1, false},    {TIecOptionsMode::Device, "256", 1, true},
-      {TIecOptionsMode::Device, "300", 2, false},    {TIecOptionsMode::Device, "65533", 2, false},
-      {TIecOptionsMode::Connection, "300", 1, true}, {TIecOptionsMode::Connection, "300", 2, false},
+      {TIecOptionsMode::Device, "254", 1, false},
+      {TIecOptionsMode::Device, "255", 1, true},
+      {TIecOptionsMode::Device, "300", 2, false},
+      {TIecOptionsMode::Device, "65534", 2, false},
+      {TIecOptionsMode::Connection, "255", 1, true},
+      {TIecOptionsMode::Connection, "65534", 2, false},
+      {TIecOptionsMode::Connection, "300", 1, true},
+      {TIecOptionsMode::Connection, "300", 2, false},
   };
   for (const RefusalCase& c : cases) {
     TIecCfgForm form;
