@@ -41,6 +41,7 @@ TIecAsduOutcome TIecInterpreter::Dispatch(const TArkInAsdu& asdu, bool serviceVi
   TIecAsduOutcome outcome;
   try {
     const uint8_t type = asdu.TypeId();
+    SayRefusal(asdu);
     if (IsMeasuredType(type)) {
       DispatchValues(asdu, serviceView, outcome);
     } else if (type == asdu_type::kClockSync) {
@@ -71,9 +72,38 @@ void TIecInterpreter::LogCause(const TArkInAsdu& asdu, bool serviceView) {
 
 bool TIecInterpreter::CommonAddressAccepted(const TArkInAsdu& asdu, bool serviceView) {
   if (asdu.CommonAddress() == FExpectedCommonAddress) return true;
-  if (serviceView)
+  if (serviceView) {
     FLog(Format(msg::kIecUnknownCommonAddress, static_cast<int>(asdu.CommonAddress())));
+  } else {
+    SayOnce(Format(msg::kIecOtherCommonAddress, static_cast<int>(asdu.CommonAddress()),
+                   static_cast<int>(FExpectedCommonAddress)));
+  }
   return false;
+}
+
+void TIecInterpreter::SayRefusal(const TArkInAsdu& asdu) {
+  switch (asdu.Cause()) {
+    case 44:
+      SayOnce(Format(msg::kIecRefusedType, asdu.TypeId()));
+      return;
+    case 45:
+      SayOnce(msg::kIecRefusedCause);
+      return;
+    case 46:
+      SayOnce(Format(msg::kIecRefusedCommonAddress, static_cast<int>(asdu.CommonAddress())));
+      return;
+    case 47:
+      SayOnce(msg::kIecRefusedObjectAddress);
+      return;
+    default:
+      if (asdu.IsNegative())
+        SayOnce(Format(msg::kIecNegativeConfirmation, asdu.TypeId(), asdu.Cause()));
+      return;
+  }
+}
+
+void TIecInterpreter::SayOnce(const std::string& line) {
+  if (FSaid.insert(line).second) FLog(line);
 }
 
 void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,

@@ -334,8 +334,14 @@ void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
   }
   switch (FOperation) {
     case TOperation::Sync:
-      if (outcome.clockConfirmed || outcome.clockRefused) {
-        FClockConfirmed = outcome.clockConfirmed;
+      if (outcome.clockRefused) {
+        // Said by the interpreter; no "read done" beside it.
+        FClockConfirmed = false;
+        FInterpreter.EndReading();
+        F.FRecord.Fail(TOutcomeReason::NotConfirmed);
+        EndWithLine(msg::kIecOperationFailed);
+      } else if (outcome.clockConfirmed) {
+        FClockConfirmed = true;
         EndRead();
       } else if (!FollowUp()) {
         StatusEnd(msg::kIecNoConfirmation, TOutcomeReason::NotConfirmed);
