@@ -137,6 +137,7 @@ void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
       }
       FSeen[v.address] = true;
       FReadingShowsValues = true;
+      outcome.valuesShown = true;
       if (!v.time.empty() && OnTrace) {
         OnTrace("iTime: " + std::to_string(v.address) + " " + v.time);
       }

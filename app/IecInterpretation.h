@@ -31,6 +31,7 @@ struct TIecAsduOutcome {
   TIecAsduKind kind = TIecAsduKind::Ignored;
   bool clockConfirmed = false;  // positive activation confirmation, shown in the clock field
   bool clockRefused = false;    // negative activation confirmation
+  bool valuesShown = false;     // measured values went to the cells
   uint8_t cause = 0;
 };
 

@@ -324,7 +324,7 @@ bool TIecWorkflows::FollowUp() {
 void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
   TIecAsduOutcome outcome;
   if (asdu) outcome = FInterpreter.Dispatch(*asdu, F.FServiceView);
-  if (outcome.kind == TIecAsduKind::Values) {
+  if (outcome.valuesShown) {
     FValuesSeen = true;
     FLinkRestarts = kLinkRestarts;
   }

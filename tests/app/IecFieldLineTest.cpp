@@ -136,6 +136,15 @@ const FieldCase kFieldCases[] = {
      {9, 0, 11, 11},
      msg::kReadDone,
      28},
+    {"OtherCommonAddressIsNoReading",
+     kDefaultAnswerTimeMs,
+     {{0, Fixed(fc::kLinkStatus)},
+      {0, Fixed(fc::kAck)},
+      {0, Data(Measured(asdu_type::kMeasuredFloat, 2, 5, Values()))},
+      {0, Fixed(fc::kNoData)}},
+     {9, 0, 11, 11},
+     "Статус: нет данных",
+     0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, IecFieldLine, ::testing::ValuesIn(kFieldCases),

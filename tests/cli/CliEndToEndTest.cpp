@@ -526,5 +526,16 @@ TEST(CliIecRestartTest, WatchResetsTheLinkAndReadsOn) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
+// A slave of another common address: the read fails and the log names it.
+TEST(CliIecCommonAddressTest, ReadOfAnotherCommonAddressFailsNamingIt) {
+  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-common-address", "5"});
+  const CliResult r =
+      RunCli(With({"--interface", "rs485", "--protocol", "iec101", "read"}, sim.WorkingPort()));
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out + r.err, "общим адресом 5, ожидается 1")) << r.out << r.err;
+  EXPECT_FALSE(Has(r.out, "Чтение выполнено.")) << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
 }  // namespace
 }  // namespace vela::test
