@@ -428,6 +428,8 @@ class TVelaEngine {
   TProgramLink FLink;
   TDeviceSettingsModel FDevice;
   TIecDeviceOptions FIecDeviceOptions;
+  // The connection dialog's answer time, offered again at the next entry.
+  uint32_t FIecAnswerTimeMs = kDefaultAnswerTimeMs;
   int FRecordIntervalItem = 0;
   TOperationOutcome FLastOutcome;
 };

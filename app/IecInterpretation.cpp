@@ -6,12 +6,13 @@
 
 #include "app/Messages.h"
 #include "display/IecReading.h"
+#include "iec101/IecMeasuredTypes.h"
 
 namespace vela {
 namespace {
 
 bool IsMeasuredType(uint8_t type) {
-  return type == asdu_type::kMeasuredFloat || type == asdu_type::kMeasuredFloatTime;
+  return MeasuredFormat(type) != nullptr;
 }
 
 // Periodic, background scan, spontaneous, requested, station and group
@@ -40,6 +41,7 @@ TIecAsduOutcome TIecInterpreter::Dispatch(const TArkInAsdu& asdu, bool serviceVi
   TIecAsduOutcome outcome;
   try {
     const uint8_t type = asdu.TypeId();
+    SayRefusal(asdu);
     if (IsMeasuredType(type)) {
       DispatchValues(asdu, serviceView, outcome);
     } else if (type == asdu_type::kClockSync) {
@@ -70,9 +72,38 @@ void TIecInterpreter::LogCause(const TArkInAsdu& asdu, bool serviceView) {
 
 bool TIecInterpreter::CommonAddressAccepted(const TArkInAsdu& asdu, bool serviceView) {
   if (asdu.CommonAddress() == FExpectedCommonAddress) return true;
-  if (serviceView)
+  if (serviceView) {
     FLog(Format(msg::kIecUnknownCommonAddress, static_cast<int>(asdu.CommonAddress())));
+  } else {
+    SayOnce(Format(msg::kIecOtherCommonAddress, static_cast<int>(asdu.CommonAddress()),
+                   static_cast<int>(FExpectedCommonAddress)));
+  }
   return false;
+}
+
+void TIecInterpreter::SayRefusal(const TArkInAsdu& asdu) {
+  switch (asdu.Cause()) {
+    case 44:
+      SayOnce(Format(msg::kIecRefusedType, asdu.TypeId()));
+      return;
+    case 45:
+      SayOnce(msg::kIecRefusedCause);
+      return;
+    case 46:
+      SayOnce(Format(msg::kIecRefusedCommonAddress, static_cast<int>(asdu.CommonAddress())));
+      return;
+    case 47:
+      SayOnce(msg::kIecRefusedObjectAddress);
+      return;
+    default:
+      if (asdu.IsNegative())
+        SayOnce(Format(msg::kIecNegativeConfirmation, asdu.TypeId(), asdu.Cause()));
+      return;
+  }
+}
+
+void TIecInterpreter::SayOnce(const std::string& line) {
+  if (FSaid.insert(line).second) FLog(line);
 }
 
 void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
@@ -106,6 +137,10 @@ void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
       }
       FSeen[v.address] = true;
       FReadingShowsValues = true;
+      outcome.valuesShown = true;
+      if (!v.time.empty() && OnTrace) {
+        OnTrace("iTime: " + std::to_string(v.address) + " " + v.time);
+      }
     }
     FPresenter.ShowReading(IecReading(values));
     FRedraw();

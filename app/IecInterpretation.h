@@ -12,6 +12,7 @@
 
 #include <bitset>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "display/MeasurementPresenter.h"
@@ -30,6 +31,7 @@ struct TIecAsduOutcome {
   TIecAsduKind kind = TIecAsduKind::Ignored;
   bool clockConfirmed = false;  // positive activation confirmation, shown in the clock field
   bool clockRefused = false;    // negative activation confirmation
+  bool valuesShown = false;     // measured values went to the cells
   uint8_t cause = 0;
 };
 
@@ -51,11 +53,18 @@ class TIecInterpreter {
   bool ReadingActive() const { return FReading; }
   // Values of complete readings since the last ClearReadings.
   int CompleteReadings() const { return FCompleteReadings; }
-  void ClearReadings() { FCompleteReadings = 0; }
+  // Also forgets which refusals were said: each is said once per operation.
+  void ClearReadings() {
+    FCompleteReadings = 0;
+    FSaid.clear();
+  }
 
   // A reading is complete: its cells hold every value it brought (the CSV
   // record is written here).
   std::function<void()> OnReadingComplete;
+  // The time tag of each time-tagged value, as an "iTime: " line of the
+  // exchange trace.
+  std::function<void(const std::string&)> OnTrace;
 
  private:
   void DispatchValues(const TArkInAsdu& asdu, bool serviceView, TIecAsduOutcome& outcome);
@@ -63,6 +72,9 @@ class TIecInterpreter {
   bool CauseAccepted(const TArkInAsdu& asdu, bool clock) const;
   void LogCause(const TArkInAsdu& asdu, bool serviceView);
   bool CommonAddressAccepted(const TArkInAsdu& asdu, bool serviceView);
+  // A negative confirmation or causes 44..47: one log line per reason.
+  void SayRefusal(const TArkInAsdu& asdu);
+  void SayOnce(const std::string& line);
   void BeginReading();
   void CompleteReading();
 
@@ -74,6 +86,7 @@ class TIecInterpreter {
   bool FReadingShowsValues = false;
   std::bitset<kAddressCount + 1> FSeen;  // addresses 1..28 of the reading
   int FCompleteReadings = 0;
+  std::set<std::string> FSaid;  // refusal lines of this operation
 };
 
 }  // namespace vela

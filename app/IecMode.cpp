@@ -16,6 +16,7 @@ bool TVelaEngine::ChooseIecProtocol() {
   TIecOptions options{FIecDeviceOptions, {}};
   try {
     options.connection = LinkSettingsFrom(FIecDeviceOptions);
+    options.connection.answerTimeMs = FIecAnswerTimeMs;
   } catch (const TArkException& e) {
     Log(msg::kIecBadConnection + std::string(e.what()));
     return false;
@@ -26,6 +27,7 @@ bool TVelaEngine::ChooseIecProtocol() {
   }
   FIecDeviceOptions = options.device;
   const TIecLinkSettings& link = options.connection;
+  FIecAnswerTimeMs = link.answerTimeMs;
   try {
     // A common address cut to its field would never match an answer.
     CheckCommonAddressFits(link.expectedCommonAddress,

@@ -36,6 +36,7 @@ TIecWorkflows::TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, ui
     if (Running()) Try([this] { CheckRoomAgain(); });
   };
   Master().OnTrace = [&form](const std::string& line) { form.Trace(line); };
+  FInterpreter.OnTrace = [&form](const std::string& line) { form.Trace(line); };
   Master().OnLinkResult = [this](TArkSocket101Master*, TLinkResult result, const TArkInAsdu* asdu,
                                  bool acd) { Result(result, asdu, acd); };
   Master().OnExchange = [this](TLinkExchangeEvent event) { CountExchange(event); };
@@ -54,6 +55,7 @@ void TIecWorkflows::ApplyLineTiming() {
   const TArkComPort& port = *F.FPort;
   const unsigned bits =
       1u + port.ByteSize() + (port.Parity() != 0 ? 1u : 0u) + (port.StopBits() == 2 ? 2u : 1u);
+  Master().SetAnswerTimeMs(FLink.answerTimeMs);
   Master().SetLineTiming(static_cast<uint32_t>(port.BaudRate()), bits);
 }
 
@@ -94,6 +96,7 @@ bool TIecWorkflows::Begin(TOperation operation) {
   FValuesSeen = false;
   FClockConfirmed = false;
   FDfcChecks = kDfcChecks;
+  FLinkRestarts = kLinkRestarts;
   FInterpreter.ClearReadings();
   try {
     Master().OpenPort();
@@ -257,7 +260,7 @@ void TIecWorkflows::HandleResult(TLinkResult result, const TArkInAsdu* asdu) {
       StatusEnd(msg::kIecNoConfirmation, TOutcomeReason::DeviceException);
       return;
     case TLinkResult::lrLinkNotReady:
-      StatusEnd(msg::kIecRemoteNotReady, TOutcomeReason::LinkNotReady);
+      LinkNotFunctioning();
       return;
     case TLinkResult::lrNoData:
       NoData();
@@ -321,15 +324,24 @@ bool TIecWorkflows::FollowUp() {
 void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
   TIecAsduOutcome outcome;
   if (asdu) outcome = FInterpreter.Dispatch(*asdu, F.FServiceView);
-  if (outcome.kind == TIecAsduKind::Values) FValuesSeen = true;
+  if (outcome.valuesShown) {
+    FValuesSeen = true;
+    FLinkRestarts = kLinkRestarts;
+  }
   if (Continuous()) {
     Poll();
     return;
   }
   switch (FOperation) {
     case TOperation::Sync:
-      if (outcome.clockConfirmed || outcome.clockRefused) {
-        FClockConfirmed = outcome.clockConfirmed;
+      if (outcome.clockRefused) {
+        // Said by the interpreter; no "read done" beside it.
+        FClockConfirmed = false;
+        FInterpreter.EndReading();
+        F.FRecord.Fail(TOutcomeReason::NotConfirmed);
+        EndWithLine(msg::kIecOperationFailed);
+      } else if (outcome.clockConfirmed) {
+        FClockConfirmed = true;
         EndRead();
       } else if (!FollowUp()) {
         StatusEnd(msg::kIecNoConfirmation, TOutcomeReason::NotConfirmed);
@@ -341,6 +353,34 @@ void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
       return;
     default:
       EndRead();  // continuous reading stopped by the operator
+      return;
+  }
+}
+
+void TIecWorkflows::LinkNotFunctioning() {
+  // The device restarted or lost its link state: the link is reset and the
+  // refused step taken again, a few times at most (the refusal itself is
+  // already counted as a fault).
+  if (FLinkRestarts <= 0) {
+    F.Log(msg::kIecLinkNotFunctioning);
+    F.FRecord.Fail(TOutcomeReason::LinkNotReady);
+    EndWithLine(msg::kIecOperationFailed);
+    return;
+  }
+  --FLinkRestarts;
+  switch (FPending) {
+    case TPending::ClockSent:
+      Synchronise();
+      return;
+    case TPending::InterrogationSent:
+      Interrogate();
+      return;
+    case TPending::Sync:
+    case TPending::Interrogation:
+      ResetLinkThen(FPending);
+      return;
+    default:
+      Poll();
       return;
   }
 }

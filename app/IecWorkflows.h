@@ -29,6 +29,10 @@ class TIecWorkflows {
   // link again after this pause, at most this many times, before a command.
   static constexpr unsigned kDfcPauseMs = 200;
   static constexpr int kDfcChecks = 5;
+  // Resets after the device said its link is not functioning (function 14
+  // or 15) before the operation gives up; measured values start the count
+  // afresh.
+  static constexpr int kLinkRestarts = 3;
 
   // link: the connection's field lengths and expected common address.
   TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, uint32_t linkAddress);
@@ -53,7 +57,8 @@ class TIecWorkflows {
   void EndOperation(const std::string& line);
   // The engine ended the operation itself.
   void Forget() { FOperation = TOperation::None; }
-  // The response time-out follows the port's speed and character frame.
+  // The response time-out follows the connection's answer time and the
+  // port's speed and character frame.
   void ApplyLineTiming();
 
  private:
@@ -91,6 +96,7 @@ class TIecWorkflows {
   void NoData();
   void UserData(const TArkInAsdu* asdu);
   void Failed();
+  void LinkNotFunctioning();
   bool FollowUp();
   bool Continuous() const;
 
@@ -105,9 +111,10 @@ class TIecWorkflows {
   TIecInterpreter FInterpreter;
   TOperation FOperation = TOperation::None;
   TPending FPending = TPending::Poll;
-  bool FAcd = false;   // the last response had class 1 data waiting
-  bool FDfc = false;   // the last response said: no room for user data
-  int FDfcChecks = 0;  // status requests left while DFC = 1
+  bool FAcd = false;      // the last response had class 1 data waiting
+  bool FDfc = false;      // the last response said: no room for user data
+  int FDfcChecks = 0;     // status requests left while DFC = 1
+  int FLinkRestarts = 0;  // resets left after "link not functioning"
   TPending FAfterRoom = TPending::Sync;
   std::unique_ptr<Timer> FDfcPause;
   int FFollowUps = 0;        // further requests the chain may still make

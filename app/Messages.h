@@ -112,6 +112,20 @@ inline constexpr const char* kIecStatusFormat = "Статус: %s";
 inline constexpr const char* kIecNoData = "нет данных";
 inline constexpr const char* kIecNoConfirmation = "нет подтверждения";
 inline constexpr const char* kIecRemoteNotReady = "удалённая сторона сообщает о неготовности";
+inline constexpr const char* kIecLinkNotFunctioning =
+    "Прибор сообщает, что канал не работает (функция 14 или 15), и после повторных сбросов "
+    "канала.";
+// The device's refusals, said once per reason and operation.
+inline constexpr const char* kIecRefusedType = "Прибор отвечает: неизвестный тип ASDU %d";
+inline constexpr const char* kIecRefusedCause = "Прибор отвечает: неизвестная причина передачи";
+inline constexpr const char* kIecRefusedCommonAddress =
+    "Прибор отвечает: неизвестный общий адрес ASDU %d";
+inline constexpr const char* kIecRefusedObjectAddress =
+    "Прибор отвечает: неизвестный адрес объекта информации";
+inline constexpr const char* kIecNegativeConfirmation =
+    "Прибор отвечает отрицательным подтверждением (тип ASDU %d, причина %d)";
+inline constexpr const char* kIecOtherCommonAddress =
+    "Получены ASDU с общим адресом %d, ожидается %d: они не показываются";
 inline constexpr const char* kIecUndetermined = "недетерминированное состояние";
 inline constexpr const char* kIecLinkFailed = "Ошибка канального уровня: сообщение не доставлено.";
 inline constexpr const char* kIecOperationFailed = "Операция не выполнена.";

@@ -39,16 +39,20 @@ constexpr uint32_t Codes(std::initializer_list<int> codes) {
 // without user data, E5h where it does not fit) is a bad response and repeats
 // the frame. E5h confirms a reset or user data and means "no data" to a data
 // request. DFC = 1 does not hold back a reset: it concerns user data only.
+// Function 14 or 15 to a status request leads on to the reset all the same
+// (a station that restarted works again once reset); to any other service of
+// a reset link it means the link must be reset again.
 const TArkSocket101Master::TReceiveRule TArkSocket101Master::kReceiveRules[] = {
-    {S::lsStatusRequested, Codes({11}), TCondition::kAny, TReaction::kStartReset, R::lrNone},
-    {S::lsStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
+    {S::lsStatusRequested, Codes({11, 14, 15}), TCondition::kAny, TReaction::kStartReset,
+     R::lrNone},
     {S::lsResetSent, Codes({0, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsResetSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kRepeat, R::lrNone},
     {S::lsLinkStatusRequested, Codes({11}), TCondition::kAny, TReaction::kReport, R::lrAck},
     {S::lsLinkStatusRequested, Codes({14, 15}), TCondition::kAny, TReaction::kReport,
      R::lrLinkNotReady},
     {S::lsUserDataSent, Codes({0, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrAck},
-    {S::lsUserDataSent, Codes({1, 14, 15}), TCondition::kAny, TReaction::kReport, R::lrNack},
+    {S::lsUserDataSent, Codes({1}), TCondition::kAny, TReaction::kReport, R::lrNack},
+    {S::lsUserDataSent, Codes({14, 15}), TCondition::kAny, TReaction::kReport, R::lrLinkNotReady},
     {S::lsDataRequested, Codes({8}), TCondition::kWithData, TReaction::kReport, R::lrUserData},
     {S::lsDataRequested, Codes({8}), TCondition::kWithoutData, TReaction::kReport, R::lrNoData},
     {S::lsDataRequested, Codes({9, kSingleAck}), TCondition::kAny, TReaction::kReport, R::lrNoData},
@@ -94,7 +98,7 @@ void TArkSocket101Master::SetLineTiming(uint32_t baud, unsigned bitsPerCharacter
 }
 
 unsigned TArkSocket101Master::ResponseTimeoutMs() const {
-  return timeoutMs_;
+  return current_ ? timeoutMs_ : answerTimeMs_;
 }
 
 unsigned TArkSocket101Master::WireMs(std::size_t octets) const {
@@ -103,12 +107,12 @@ unsigned TArkSocket101Master::WireMs(std::size_t octets) const {
 }
 
 unsigned TArkSocket101Master::TimeoutFor(TLinkState state) const {
-  if (baud_ == 0) return kResponseTimeoutMs;
+  if (baud_ == 0) return answerTimeMs_;
   const bool dataRequest = state == S::lsDataRequested || state == S::lsClass1Requested;
   const std::size_t longestAnswer =
       dataRequest ? std::size_t{kFt12MaxLength} + 6 : std::size_t{lengths_.LinkAddressLength()} + 4;
   const std::size_t request = current_ ? current_->Frame().size() : 0;
-  return WireMs(request) + kResponseTimeoutMs + WireMs(longestAnswer) + endSilenceMs_;
+  return WireMs(request) + answerTimeMs_ + WireMs(longestAnswer) + endSilenceMs_;
 }
 
 void TArkSocket101Master::SetLinkAddress(uint32_t address) {
@@ -273,11 +277,23 @@ void TArkSocket101Master::HandleReceived(const Octets& data) {
     if (length == 0) return;  // more octets, or the time-out, decide
     const TArkInPacket packet(lengths_, assembly_.substr(0, length));
     assembly_.erase(0, length);
+    if (StrayBeforeFrame(packet)) continue;
     // The station answers in order: once another frame came, no copy of the
     // earlier answer follows.
     answerCopiesDue_ = 0;
     if (Act(packet)) return;
   }
+}
+
+bool TArkSocket101Master::StrayBeforeFrame(const TArkInPacket& packet) {
+  // A frame follows in the same arrival: the single character before it is
+  // no answer of its own (a station that answered with the frame has already
+  // moved on, so the frame must not be lost).
+  if (packet.HasControl() || assembly_.empty()) return false;
+  const auto next = static_cast<uint8_t>(assembly_[0]);
+  if (next != kFt12FixedStart && next != kFt12VariableStart) return false;
+  Trace("iSkip: " + BytesToHex(packet.Frame()));
+  return true;
 }
 
 bool TArkSocket101Master::DropRepeatedAnswers() {
@@ -339,7 +355,9 @@ bool TArkSocket101Master::Act(const TArkInPacket& packet) {
       // E5h carries neither ACD nor DFC.
       const bool control = packet.HasControl();
       RememberAnswer(packet);
-      Finish(S::lsReady, decision.result,
+      // A link the station says is not functioning has to be reset first.
+      const S after = decision.result == R::lrLinkNotReady ? S::lsNotReady : S::lsReady;
+      Finish(after, decision.result,
              decision.result == R::lrUserData ? packet.UserData() : Octets(),
              control && packet.Acd(), control && packet.Dfc());
       return true;

@@ -1,7 +1,8 @@
 #pragma once
 // The primary station of IEC 60870-5-101 unbalanced transmission for one
 // secondary station: one link service at a time, a response time-out of
-// 400 ms plus the wire times of the line, repeats within a retry budget set
+// the device's answer time (400 ms unless set) plus the wire times of the
+// line, repeats within a retry budget set
 // by the caller (for every service, the reset too), the frame count bit, and
 // exactly one result per service. Answers are assembled from the received
 // chunks until one whole FT 1.2 frame is there; octets that cannot begin a
@@ -49,7 +50,7 @@ enum class TLinkState : uint8_t {
 enum class TLinkResult : uint8_t {
   lrAck = 0,           // confirmed, or status of link in answer to a data request
   lrNack = 1,          // user data not accepted
-  lrLinkNotReady = 2,  // data request answered with function 14 or 15
+  lrLinkNotReady = 2,  // function 14 or 15 to a service of a reset link: it needs a reset
   lrNoData = 3,        // data request answered with function 9, or 8 without data
   lrUserData = 4,      // data request answered with an ASDU
   lrFailed = 5,        // no usable response within the budget, or reset not answered
@@ -77,9 +78,9 @@ struct TIecLink {
 
 class TArkSocket101Master {
  public:
-  // The time-out before the line timing is known, and the device's own
-  // answer time once it is.
-  static constexpr unsigned kResponseTimeoutMs = 400;
+  // The device's own answer time unless the connection sets another: the
+  // time-out before the line timing is known, its core once it is.
+  static constexpr unsigned kResponseTimeoutMs = kDefaultAnswerTimeMs;
 
   using TLinkResultEvent = std::function<void(TArkSocket101Master* sender, TLinkResult result,
                                               const TArkInAsdu* asdu, bool acd)>;
@@ -99,8 +100,8 @@ class TArkSocket101Master {
   // Same results and rules as RequestClass2, for class 1 data.
   void RequestClass1(int retries);
   // REQUEST STATUS OF LINK on a link already reset (to see DFC fall back to
-  // 0): lrAck with Dfc() on function 11, lrLinkNotReady on 14 or 15; the
-  // link stays reset and the frame count bit is unchanged.
+  // 0): lrAck with Dfc() on function 11 (the link stays reset and the frame
+  // count bit is unchanged), lrLinkNotReady on 14 or 15.
   void RequestLinkStatus(int retries);
   void SendUserData(const TArkAsduBase& asdu, int retries);
 
@@ -111,13 +112,18 @@ class TArkSocket101Master {
   bool IsBusy() const;
   TLinkState State() const { return state_; }
   // The line the frames travel on: from the next transmission on the response
-  // time-out is the request's own wire time, 400 ms, the wire time of the
-  // longest answer the request can bring (a fixed frame for status, reset and
-  // user data; a variable frame of 261 octets for a data request) and the
-  // port's end-of-answer silence. Until it is called (or with baud 0) the
-  // time-out is a plain 400 ms.
+  // time-out is the request's own wire time, the answer time, the wire time
+  // of the longest answer the request can bring (a fixed frame for status,
+  // reset and user data; a variable frame of 261 octets for a data request)
+  // and the port's end-of-answer silence. Until it is called (or with baud 0)
+  // the time-out is the plain answer time.
   void SetLineTiming(uint32_t baud, unsigned bitsPerCharacter, unsigned endSilenceMs = 50);
-  // The time-out of the current or the last service (400 before the first).
+  // How long the device may take to begin its answer (slow radio or modem
+  // lines need more than 400 ms); from the next transmission on.
+  void SetAnswerTimeMs(unsigned ms) { answerTimeMs_ = ms; }
+  unsigned AnswerTimeMs() const { return answerTimeMs_; }
+  // The time-out of the current or the last service (the answer time before
+  // the first).
   unsigned ResponseTimeoutMs() const;
   void SetLinkAddress(uint32_t address);
   uint32_t LinkAddress() const { return linkAddress_; }
@@ -188,6 +194,9 @@ class TArkSocket101Master {
   // once more, and it belongs to no later service. Drops such copies at the start of the
   // assembly; true while the assembly may still be the start of one.
   bool DropRepeatedAnswers();
+  // True for a single character (E5h, A2h) that a frame follows in the
+  // assembly: it is passed over and the frame read.
+  bool StrayBeforeFrame(const TArkInPacket& packet);
   // The answer that ends a service, kept to recognise its copies.
   void RememberAnswer(const TArkInPacket& packet);
   // Drops octets that cannot begin a frame; the length of the whole frame
@@ -210,6 +219,7 @@ class TArkSocket101Master {
   uint32_t frameCounter_ = 0;  // lowest bit is the FCB of the last FCV = 1 frame
   int retriesLeft_ = 0;
   int64_t deadlineMs_ = 0;
+  unsigned answerTimeMs_ = kResponseTimeoutMs;
   unsigned timeoutMs_ = kResponseTimeoutMs;
   uint32_t baud_ = 0;  // 0: line timing not known
   unsigned bitsPerCharacter_ = 0;

@@ -1,6 +1,7 @@
 #include "iec101/IecAsdu.h"
 
 #include "common/ArkCmnUtils.h"
+#include "iec101/IecMeasuredTypes.h"
 #include "iec101/IecMessages.h"
 
 namespace vela {
@@ -12,18 +13,6 @@ constexpr size_t kCotOffset = 2;
 constexpr int kSequenceBit = 7;
 constexpr int kNegativeBit = 6;
 constexpr int kTestBit = 7;
-
-// Element size of each measured-value type; 0 for any other type.
-int MeasuredElementSize(uint8_t typeId) {
-  switch (typeId) {
-    case asdu_type::kMeasuredFloat:
-      return TArkIecTypeFloatQDS::kSize;
-    case asdu_type::kMeasuredFloatTime:
-      return TArkIecTypeFloatQDS::kSize + 3;  // CP24Time2a follows, not read
-    default:
-      return 0;
-  }
-}
 
 template <size_t N>
 std::array<uint8_t, N> CopyOctets(const Octets& octets, size_t offset) {
@@ -134,8 +123,9 @@ TArkIecTypeTime TArkInAsdu::GetClockTime() const {
 }
 
 std::optional<TArkMeasuredValue> TArkInAsdu::GetMeasuredValue(uint32_t index) const {
-  const int size = MeasuredElementSize(TypeId());
-  if (size == 0) throw TArkException(iec_messages::kWrongInterpretation);
+  const TMeasuredFormat* format = MeasuredFormat(TypeId());
+  if (!format) throw TArkException(iec_messages::kWrongInterpretation);
+  const int size = format->ElementSize();
   const int count = ElementCountFor(size);
   if (count != ObjectCount()) throw TArkException(iec_messages::kBadAsduFormat);
   if (index >= static_cast<uint32_t>(count)) return std::nullopt;
@@ -151,8 +141,9 @@ std::optional<TArkMeasuredValue> TArkInAsdu::GetMeasuredValue(uint32_t index) co
     address = ReadAddress(objectOffset);
     elementOffset = objectOffset + ioa;
   }
-  return TArkMeasuredValue{
-      address, TArkIecTypeFloatQDS(CopyOctets<TArkIecTypeFloatQDS::kSize>(octets_, elementOffset))};
+  TDecodedElement element =
+      DecodeMeasuredElement(*format, octets_.substr(elementOffset, static_cast<size_t>(size)));
+  return TArkMeasuredValue{address, element.value, std::move(element.time)};
 }
 
 TArkOutAsdu::TArkOutAsdu(const TIecFieldLengths& lengths, uint8_t typeId, uint32_t cause,

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "common/ArkTypes.h"
 #include "iec101/IecSettings.h"
@@ -71,8 +72,9 @@ class TArkAsduBase {
 };
 
 struct TArkMeasuredValue {
-  uint32_t address;  // information object address
-  TArkIecTypeFloatQDS element;
+  uint32_t address;             // information object address
+  TArkIecTypeFloatQDS element;  // the value as a float, whatever its coding
+  std::string time;             // the element's time tag as text, empty without one
 };
 
 class TArkInAsdu : public TArkAsduBase {
@@ -87,7 +89,8 @@ class TArkInAsdu : public TArkAsduBase {
 
   // The time element of a C_CS_NA_1 with exactly one object.
   TArkIecTypeTime GetClockTime() const;
-  // Object index of an M_ME_NC_1 or M_ME_TC_1, or nothing past the last one.
+  // Object index of a measured-value type (see IecMeasuredTypes.h), or
+  // nothing past the last one.
   // Raises TArkException when the octets do not match the number of objects.
   std::optional<TArkMeasuredValue> GetMeasuredValue(uint32_t index) const;
 };

@@ -68,6 +68,7 @@ void TIecCfgForm::Load(TIecOptionsMode mode, const TIecOptions& loaded) {
     view.cotLength = static_cast<int>(connection.lengths.CotLength());
     view.ioaLength = static_cast<int>(connection.lengths.IoaLength());
     view.commonAddress = std::to_string(connection.expectedCommonAddress);
+    view.answerTime = std::to_string(connection.answerTimeMs);
     view.cyclic = true;
   }
   view.interval = std::to_string(options.CyclicInterval);
@@ -91,6 +92,16 @@ std::string TIecCfgForm::Refusal() const {
   } catch (const TArkException& e) {
     return e.what();
   }
+  if (mode_ == TIecOptionsMode::Connection) {
+    long long answerTime = 0;
+    if (!ParseInteger(view_.answerTime, answerTime) || answerTime < kMinAnswerTimeMs ||
+        answerTime > kMaxAnswerTimeMs) {
+      char text[512];
+      std::snprintf(text, sizeof text, iec_messages::kBadAnswerTime,
+                    Shortened(view_.answerTime, 200).c_str());
+      return text;
+    }
+  }
   return {};
 }
 
@@ -111,6 +122,7 @@ void TIecCfgForm::StoreConnection() {
   connection.lengths.SetCotLength(view_.cotLength);
   connection.lengths.SetIoaLength(view_.ioaLength);
   connection.expectedCommonAddress = std::stoul(CommonAddressText(view_.commonAddress));
+  connection.answerTimeMs = static_cast<uint32_t>(std::stoul(view_.answerTime));
 }
 
 void TIecCfgForm::StoreDevice() {

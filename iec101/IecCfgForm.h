@@ -25,13 +25,14 @@ struct TIecCfgView {
   bool cyclicEnabled = true;      // the check box itself can be changed
   bool deviceRowsVisible = true;  // interval and ASDU format rows
   std::string interval = "1000";
-  int asduFormatIndex = 0;  // 0: "<13> - M_ME_NC_1", 1: "<14> - M_ME_TC_1"
+  int asduFormatIndex = 0;         // 0: "<13> - M_ME_NC_1", 1: "<14> - M_ME_TC_1"
+  std::string answerTime = "400";  // milliseconds; connection mode only
 
   // The interval's label and edit follow the check box.
   bool IntervalEnabled() const { return cyclic; }
 };
 
-constexpr int kIecCfgMaxCommonAddress = 65533;
+constexpr int kIecCfgMaxCommonAddress = 65534;
 
 class TIecCfgForm {
  public:
@@ -41,7 +42,7 @@ class TIecCfgForm {
   // Keeps a copy of options to edit. Device mode shows the device options.
   // Connection mode shows the connection's field lengths and expected common
   // address; the check box checked and fixed, the interval and ASDU format
-  // rows hidden, the window lower.
+  // rows hidden, the answer time row shown in their place.
   void Load(TIecOptionsMode mode, const TIecOptions& options);
   TIecOptionsMode Mode() const { return mode_; }
   // The options as loaded, with what OK stored.
@@ -51,7 +52,8 @@ class TIecCfgForm {
   const TIecCfgView& View() const { return view_; }
 
   // Why OK cannot store the view, empty when it can: the common address must
-  // fit the common address length chosen beside it. A refused OK stores
+  // fit the common address length chosen beside it; in connection mode the
+  // answer time must be a whole number within its range. A refused OK stores
   // nothing and leaves the dialog open.
   std::string Refusal() const;
 
@@ -66,7 +68,7 @@ class TIecCfgForm {
   // A typed character as the common address box enters it: digits as they
   // are, anything else (backspace too) as the digit zero.
   static char CommonAddressKey(char typed);
-  // The box's text after a change: an integer from 1 to 65533 stays,
+  // The box's text after a change: an integer from 1 to 65534 stays,
   // anything else becomes "1".
   static std::string CommonAddressText(const std::string& text);
 

@@ -15,16 +15,26 @@ inline constexpr const char* kBadIoaLength =
 // A common address of ASDU out of range for its field length; filled with
 // the address.
 inline constexpr const char* kCommonAddressDoesNotFitOneOctet =
-    "Общий адрес ASDU %u не помещается в поле длиной 1 байт: допустимы значения от 1 до 255. "
+    "Общий адрес ASDU %u не помещается в поле длиной 1 байт: допустимы значения от 1 до 254. "
     "Укажите адрес из этого диапазона или выберите длину общего адреса ASDU 2 байта.";
 inline constexpr const char* kCommonAddressDoesNotFitTwoOctets =
     "Общий адрес ASDU %u не помещается в поле длиной 2 байта: допустимы значения от 1 до "
-    "65533. Укажите адрес из этого диапазона.";
+    "65534. Укажите адрес из этого диапазона.";
+
+// A link address out of range for its field length; filled with the
+// address, the length and the highest address.
+inline constexpr const char* kLinkAddressDoesNotFit =
+    "Адрес канала %u не подходит для поля адреса длиной %d байт: допустимы значения от 1 до %u.";
 
 // Options dialog: an interval that is not an integer; filled with the
 // rejected text and the old interval.
 inline constexpr const char* kBadCyclicInterval =
     "Ошибка ввода. Некорректное значение таймаута \"%s\" заменено на \"%d\".";
+
+// Options dialog: an answer time that is not a whole number of milliseconds
+// within the range; filled with the rejected text.
+inline constexpr const char* kBadAnswerTime =
+    "Время ожидания ответа \"%s\" недопустимо: укажите число миллисекунд от 100 до 30000.";
 
 // FT 1.2 frames.
 inline constexpr const char* kNoControlField =

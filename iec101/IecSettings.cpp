@@ -38,9 +38,20 @@ int TIecFieldLengths::ElementCount(int asduLength, bool sequence, int elementSiz
 }
 
 uint32_t MaxCommonAddress(int commonAddressLength) {
-  if (commonAddressLength == 1) return 255;
-  if (commonAddressLength == 2) return 65533;
+  if (commonAddressLength == 1) return 254;
+  if (commonAddressLength == 2) return 65534;
   throw TArkException(iec_messages::kBadCommonAddressLength);
+}
+
+void CheckLinkAddressFits(uint32_t linkAddress, int linkAddressLength) {
+  if (linkAddressLength == 0) return;
+  const uint32_t highest = linkAddressLength == 1 ? 254 : 65534;
+  if (linkAddress >= 1 && linkAddress <= highest) return;
+  char text[320];
+  std::snprintf(text, sizeof text, iec_messages::kLinkAddressDoesNotFit,
+                static_cast<unsigned>(linkAddress), linkAddressLength,
+                static_cast<unsigned>(highest));
+  throw TArkException(text);
 }
 
 void CheckCommonAddressFits(uint32_t commonAddress, int commonAddressLength) {

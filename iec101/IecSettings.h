@@ -43,18 +43,32 @@ class TIecFieldLengths {
   uint32_t ioa_ = 2;
 };
 
+// How long the device may take to begin an answer, in milliseconds: the
+// start value and the range the connection accepts.
+inline constexpr uint32_t kDefaultAnswerTimeMs = 400;
+inline constexpr uint32_t kMinAnswerTimeMs = 100;
+inline constexpr uint32_t kMaxAnswerTimeMs = 30000;
+
 // The program's own IEC 60870-5-101 connection: the field lengths of its
-// frames and the common address of ASDU it accepts in answers.
+// frames, the common address of ASDU it accepts in answers and the device's
+// answer time (the core of every response time-out).
 struct TIecLinkSettings {
   TIecFieldLengths lengths;
   uint32_t expectedCommonAddress = 1;
+  uint32_t answerTimeMs = kDefaultAnswerTimeMs;
   bool operator==(const TIecLinkSettings&) const = default;
 };
 
-// Largest common address of ASDU that commonAddressLength octets carry: 255
-// for one octet, 65533 for two (65534 and 65535 stay out of reach as the
-// dialog's list ends there).
+// Largest common address of ASDU a station can have in commonAddressLength
+// octets: 254 for one, 65534 for two (255 and 65535 are the global address,
+// never an answer's own).
 uint32_t MaxCommonAddress(int commonAddressLength);
+
+// Raises TArkException with a Russian message when a station cannot have
+// linkAddress with a link address field of linkAddressLength octets: 1..254
+// with one octet, 1..65534 with two (255 and 65535 are the broadcast
+// address), any with none (the frames carry no address).
+void CheckLinkAddressFits(uint32_t linkAddress, int linkAddressLength);
 
 // Raises TArkException with a Russian message that says what to choose
 // instead when commonAddress is 0 or does not fit commonAddressLength octets;

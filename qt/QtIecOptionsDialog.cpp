@@ -78,6 +78,11 @@ QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent, TMessageBox* messageBox)
   asduFormat_ =
       AddRow(7, "формат данных (ASDU):", {"<13> - M_ME_NC_1", "<14> - M_ME_TC_1"}, &asduLabel_);
   asduFormat_->setGeometry(kFieldLeft - 84, kRowTop + 7 * kRowStep, kFieldWidth + 84, kRowHeight);
+  // Connection mode only, where the interval row is in device mode.
+  answerTimeLabel_ = new QLabel("время ожидания ответа, мс:", this);
+  answerTimeLabel_->setGeometry(kLabelLeft, kRowTop + 6 * kRowStep, kLabelWidth, kRowHeight);
+  answerTime_ = new QLineEdit(this);
+  answerTime_->setGeometry(kFieldLeft, kRowTop + 6 * kRowStep, kFieldWidth, kRowHeight);
   ok_ = new QPushButton("OK", this);
   ok_->setDefault(true);
   cancel_ = new QPushButton("Отмена", this);
@@ -114,6 +119,9 @@ void QtIecOptionsDialog::Load(TIecOptionsMode mode, const TIecOptions& options) 
                        static_cast<QWidget*>(asduLabel_), static_cast<QWidget*>(asduFormat_)}) {
     row->setVisible(view.deviceRowsVisible);
   }
+  answerTime_->setText(Q(view.answerTime));
+  answerTimeLabel_->setVisible(!view.deviceRowsVisible);
+  answerTime_->setVisible(!view.deviceRowsVisible);
   FollowCyclic();
   const bool tall = view.deviceRowsVisible;
   const int buttonsTop = tall ? kIecCfgDeviceButtonsTop : kIecCfgConnectionButtonsTop;
@@ -148,6 +156,7 @@ void QtIecOptionsDialog::ReadControls() {
   view.cyclic = cyclic_->isChecked();
   view.interval = interval_->text().toStdString();
   view.asduFormatIndex = asduFormat_->currentIndex();
+  view.answerTime = answerTime_->text().toStdString();
 }
 
 void QtIecOptionsDialog::Confirm() {

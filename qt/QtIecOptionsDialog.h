@@ -20,13 +20,14 @@
 
 namespace vela {
 
-// Window geometry of both modes: connection mode, without the interval and
-// ASDU format rows, is lower and has its buttons higher.
+// Window geometry of both modes: connection mode, with the answer time row
+// instead of the interval and ASDU format rows, is lower and has its buttons
+// higher.
 constexpr int kIecCfgClientWidth = 419;
 constexpr int kIecCfgDeviceButtonsTop = 280;
 constexpr int kIecCfgDeviceFormHeight = 347;
-constexpr int kIecCfgConnectionButtonsTop = 206;
-constexpr int kIecCfgConnectionFormHeight = 273;
+constexpr int kIecCfgConnectionButtonsTop = 239;
+constexpr int kIecCfgConnectionFormHeight = 306;
 // Title bar and border: 347 high around a client area of 313.
 constexpr int kIecCfgFrameHeight = 34;
 
@@ -46,6 +47,7 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
   QComboBox& CommonAddressBox() { return *commonAddress_; }
   QComboBox& CommonAddressLengthBox() { return *commonLength_; }
   QLineEdit& IntervalEdit() { return *interval_; }
+  QLineEdit& AnswerTimeEdit() { return *answerTime_; }
   QCheckBox& CyclicBox() { return *cyclic_; }
   QPushButton& OkButton() { return *ok_; }
 
@@ -72,6 +74,8 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
   QLineEdit* interval_;
   QLabel* asduLabel_;
   QComboBox* asduFormat_;
+  QLabel* answerTimeLabel_;
+  QLineEdit* answerTime_;
   QPushButton* ok_;
   QPushButton* cancel_;
 };

@@ -23,6 +23,9 @@ struct AnswerFaults {
   bool iecClass1Only = false;
   // Command answers queued in class 2 behind a cycle of periodic values.
   bool iecPeriodicFirst = false;
+  // The station restarts after every N answers to data requests: from then
+  // on it answers function 14 (link not functioning) until its link is reset.
+  int iecRestartAfter = 0;
 };
 
 constexpr int kEveryAnswer = -1;

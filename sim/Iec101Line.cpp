@@ -135,11 +135,18 @@ Exchange Iec101Line::Process(const Octets& frame, int64_t nowUs) {
 
 std::optional<TArkOutPacket> Iec101Line::Answer(const TArkInPacket& request, int64_t nowUs,
                                                 std::string& note) {
-  switch (request.Function()) {
+  const int function = request.Function();
+  if (linkDown_ && function != fc::kRequestStatus && function != fc::kResetRemoteLink &&
+      function != kRequestAccessDemand) {
+    note = "перезапуск: канал не работает до сброса";
+    return Frame(fc::kServiceNotFunctioning);
+  }
+  switch (function) {
     case fc::kRequestStatus:
     case kRequestAccessDemand:
       return Frame(fc::kLinkStatus);
     case fc::kResetRemoteLink:
+      linkDown_ = false;
       lastFcb_ = false;  // the next new frame carries FCB = 1
       lastAnswer_.reset();
       return Short(fc::kAck, station_.HasClass1());
@@ -178,7 +185,18 @@ std::optional<TArkOutPacket> Iec101Line::UserData(const TArkInPacket& request, s
 }
 
 TArkOutPacket Iec101Line::DataAnswer(const std::optional<Octets>& asdu) {
-  return asdu ? Frame(fc::kUserData, *asdu) : Short(fc::kNoData, station_.HasClass1());
+  TArkOutPacket answer =
+      asdu ? Frame(fc::kUserData, *asdu) : Short(fc::kNoData, station_.HasClass1());
+  CountDataAnswer();
+  return answer;
+}
+
+void Iec101Line::CountDataAnswer() {
+  if (faults_.iecRestartAfter <= 0 || ++dataAnswers_ < faults_.iecRestartAfter) return;
+  // What was queued is lost with the restart.
+  dataAnswers_ = 0;
+  linkDown_ = true;
+  station_.Clear();
 }
 
 TArkOutPacket Iec101Line::Frame(uint8_t function, const Octets& asdu) const {

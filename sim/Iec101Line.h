@@ -38,6 +38,8 @@ class Iec101Line : public LineProtocol {
                                       std::string& note);
   std::optional<TArkOutPacket> UserData(const TArkInPacket& request, std::string& note);
   TArkOutPacket DataAnswer(const std::optional<Octets>& asdu);
+  // Counts a data answer; the restart fault takes the link down after it.
+  void CountDataAnswer();
   // A frame of this station with its ACD and DFC.
   TArkOutPacket Frame(uint8_t function, const Octets& asdu = {}) const;
   // ACK or "no data"; E5h instead when told to and neither ACD (class1Waits)
@@ -59,7 +61,9 @@ class Iec101Line : public LineProtocol {
   std::optional<bool> lastFcb_;              // of the last accepted FCV = 1 frame
   std::optional<TArkOutPacket> lastAnswer_;  // as built, before the faults
   std::optional<LineFault> nextFault_;
-  int answers_ = 0;  // answers sent so far, for the DFC fault
+  int answers_ = 0;        // answers sent so far, for the DFC fault
+  int dataAnswers_ = 0;    // answers to data requests since the last restart
+  bool linkDown_ = false;  // restarted: function 14 until the link is reset
 };
 
 }  // namespace vela

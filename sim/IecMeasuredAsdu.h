@@ -1,7 +1,8 @@
 #pragma once
 // The device's measured values as IEC 60870-5-101 ASDUs: one information
-// object per display slot at address slot + 1, a short float with its QDS
-// (M_ME_NC_1), or that and the minute time tag CP24Time2a (M_ME_TC_1).
+// object per display slot at address slot + 1, coded as the type says (see
+// iec101/IecMeasuredTypes.h; normalised values over a full scale of 1000),
+// time tags from the device's clock.
 // Quantities the device does not measure are left out; a forced out-of-range
 // value carries OV. The values are cut into as many ASDUs as the frame limit
 // needs, each with SQ = 0 (the form the time-tagged type allows).
@@ -19,7 +20,7 @@ namespace vela {
 inline constexpr uint8_t kQdsOverflow = 0x01;
 
 struct MeasuredAsduSetup {
-  uint8_t type = 13;           // 13 or 14
+  uint8_t type = 13;           // a measured-value type; 13 for any other
   uint8_t cause = 2;           // cause of transmission
   uint32_t commonAddress = 1;  // common address of ASDU
   uint8_t quality = 0;         // QDS bits set on every value

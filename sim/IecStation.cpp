@@ -2,6 +2,7 @@
 
 #include "common/DateTime.h"
 #include "iec101/IecAsdu.h"
+#include "iec101/IecMeasuredTypes.h"
 #include "sim/IecMeasuredAsdu.h"
 
 namespace vela {
@@ -169,11 +170,13 @@ std::optional<Octets> IecStation::TakeClass2(int64_t nowUs) {
   if (class2_.empty() && CycleDue(nowUs)) {
     const IecOptions iec = device_.Settings().Iec();
     const auto type = static_cast<uint8_t>(iec.asduType);
+    const TMeasuredFormat* format = MeasuredFormat(type);
+    const bool timeTagged = format && format->tag != TTimeTag::None;
     // Time-tagged values go as spontaneous data, the others as a scan.
     QueueMeasured(type,
-                  iec.cyclic                              ? cause::kPeriodic
-                  : type == asdu_type::kMeasuredFloatTime ? cause::kSpontaneous
-                                                          : cause::kBackground,
+                  iec.cyclic   ? cause::kPeriodic
+                  : timeTagged ? cause::kSpontaneous
+                               : cause::kBackground,
                   class2_);
   }
   if (class2_.empty()) return std::nullopt;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/OptionTable.h"
+#include "iec101/IecMeasuredTypes.h"
 #include "sim/BlockFaults.h"
 #include "sim/FaultRotation.h"
 #include "sim/MeasuredValues.h"
@@ -246,8 +247,9 @@ bool ApplyDelay(const std::string& text, SimOptions& o) {
 }
 
 bool ApplyAsdu(const std::string& text, SimOptions& o) {
-  if (text != "13" && text != "14") return false;
-  o.device.settings.iec.asduType = static_cast<uint16_t>(std::stoi(text));
+  long long value = 0;
+  if (!ToNumber(text, 1, 127, value) || !MeasuredFormat(static_cast<uint8_t>(value))) return false;
+  o.device.settings.iec.asduType = static_cast<uint16_t>(value);
   return true;
 }
 
@@ -390,10 +392,13 @@ TOptionTable SimOptionTable(SimOptions& options) {
            "длины полей: адрес канала 0-2, причина передачи 1-2,\n"
            "общий адрес 1-2, адрес объекта 1-3 (1,1,1,2)",
            ApplyIecLengths);
-  t.Valued("--iec-asdu", "13|14", "формат измеряемых величин: M_ME_NC_1 или M_ME_TC_1 (13)",
+  t.Valued("--iec-asdu", "ТИП",
+           "формат измеряемых величин (13): 13/14/36 — короткое с плавающей\n"
+           "точкой, 9/10/34 — нормализованное (значение/1000), 11/12/35 —\n"
+           "масштабированное, 21 — нормализованное без QDS",
            ApplyAsdu);
   t.Valued("--iec-common-address", "N", "общий адрес ASDU (1)",
-           IecNumber(1, 65533, &IecOptions::commonAddress));
+           IecNumber(1, 65534, &IecOptions::commonAddress));
   t.Valued("--iec-cyclic", "МС",
            "циклическая передача: данные класса 2 раз в МС мс,\n"
            "между циклами \"нет данных\" (без --iec-cyclic данные\n"
@@ -445,6 +450,15 @@ TOptionTable SimOptionTable(SimOptions& options) {
            Flag([](SimOptions& o) { o.answerFaults.iecPeriodicFirst = true; }));
   t.Switch("--iec-nack", "данные пользователя отклоняются (NACK)",
            Flag([](SimOptions& o) { o.answerFaults.iecNack = true; }));
+  t.Valued("--iec-restart", "N",
+           "перезапуск после каждых N ответов на запрос данных: до сброса\n"
+           "канала ответ \"канал не работает\" (функция 14)",
+           [](const std::string& text, SimOptions& o) {
+             long long value = 0;
+             if (!ToNumber(text, 1, 1000000, value)) return false;
+             o.answerFaults.iecRestartAfter = static_cast<int>(value);
+             return true;
+           });
   t.Valued("--iec-quality", "HEX", "биты описателя качества QDS у всех величин, например 80 (IV)",
            ApplyQuality);
   t.Section("Прочее:");

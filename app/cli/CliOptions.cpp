@@ -166,10 +166,14 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "команды read, watch, sync-clock, wiring)"));
   t.Add(Valued(raw, "--speed", "9600|19200|38400|57600|115200", "скорость программы"));
   t.Add(Valued(raw, "--frame", "8E1|8O1|8N2|7E1|7O1|7N2", "формат программы"));
-  t.Add(Valued(raw, "--address", "1..247", "адрес прибора (в IEC 60870-5-101 адрес канала)"));
+  t.Add(Valued(raw, "--address", "1..247",
+               "адрес прибора (в IEC 60870-5-101 адрес канала: 1..254,\n"
+               "с полем адреса 2 байта 1..65534)"));
   t.Add(Valued(raw, "--iec-lengths", "LA,COT,CA,IOA",
                "длины полей IEC 60870-5-101 в байтах (1,1,1,2)"));
   t.Add(Valued(raw, "--iec-common-address", "N", "общий адрес ASDU (1)"));
+  t.Add(Valued(raw, "--iec-timeout", "МС",
+               "время ожидания ответа прибора без времени передачи, 100..30000 (400)"));
   t.Add(Valued(raw, "--rts", "auto|toggle|kernel|off",
                "направление RS-485 по RTS: режим драйвера, если\n"
                "он есть, иначе программой (auto); только rs485"));
@@ -245,7 +249,11 @@ void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
   }
   if (has("--frame")) o.frame = ParseFrameFor("--frame", raw.values.at("--frame"), o.ascii);
   if (!has("--frame") && o.ascii) o.frame = 0;
-  if (has("--address")) o.address = ParseNumber("--address", raw.values.at("--address"), 1, 247);
+  // In IEC 60870-5-101 the link address field decides the range (see ParseIecLink).
+  if (has("--address")) {
+    o.address =
+        ParseNumber("--address", raw.values.at("--address"), o.iec ? 0 : 1, o.iec ? 65534 : 247);
+  }
   if (has("--rts")) {
     static const std::map<std::string, RtsControl> kRts = {{"auto", RtsControl::Auto},
                                                            {"toggle", RtsControl::Toggle},
@@ -272,8 +280,10 @@ void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
 void ParseIecLink(const TRawOptions& raw, TCliOptions& o) {
   const auto lengths = raw.values.find("--iec-lengths");
   const auto address = raw.values.find("--iec-common-address");
+  const auto answerTime = raw.values.find("--iec-timeout");
   if (!o.iec) {
-    if (lengths != raw.values.end() || address != raw.values.end()) {
+    if (lengths != raw.values.end() || address != raw.values.end() ||
+        answerTime != raw.values.end()) {
       Fail("Параметры --iec-... относятся только к --protocol iec101.");
     }
     return;
@@ -309,9 +319,15 @@ void ParseIecLink(const TRawOptions& raw, TCliOptions& o) {
     }
   }
   if (address != raw.values.end()) {
-    iec.commonAddress = ParseNumber("--iec-common-address", address->second, 1, 65533);
+    iec.commonAddress = ParseNumber("--iec-common-address", address->second, 1, 65534);
+  }
+  if (answerTime != raw.values.end()) {
+    iec.answerTimeMs =
+        ParseNumber("--iec-timeout", answerTime->second, static_cast<int>(kMinAnswerTimeMs),
+                    static_cast<int>(kMaxAnswerTimeMs));
   }
   try {
+    CheckLinkAddressFits(static_cast<uint32_t>(o.address), iec.linkAddressLength);
     CheckCommonAddressFits(static_cast<uint32_t>(iec.commonAddress), iec.commonAddressLength);
   } catch (const std::exception& e) {
     Fail(e.what());

@@ -10,6 +10,7 @@
 
 #include "app/cli/CliCommissionOptions.h"
 #include "common/OptionTable.h"
+#include "iec101/IecSettings.h"
 #include "serial/SerialBackend.h"
 
 namespace vela::cli {
@@ -52,6 +53,7 @@ struct TDeviceSettings {
 struct TIecCliLink {
   int linkAddressLength = 1, cotLength = 1, commonAddressLength = 1, ioaLength = 2;
   int commonAddress = 1;
+  int answerTimeMs = static_cast<int>(kDefaultAnswerTimeMs);  // the device's answer time
 };
 
 struct TCliOptions {

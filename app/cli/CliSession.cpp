@@ -36,6 +36,7 @@ class TCliIecDialog : public TIecOptionsDialog {
     lengths.SetCommonAddressLength(static_cast<uint32_t>(link_.commonAddressLength));
     lengths.SetIoaLength(static_cast<uint32_t>(link_.ioaLength));
     options.connection.expectedCommonAddress = static_cast<uint32_t>(link_.commonAddress);
+    options.connection.answerTimeMs = static_cast<uint32_t>(link_.answerTimeMs);
     // Commands carry the device options' common address.
     options.device.CommonAddress = link_.commonAddress;
     return true;

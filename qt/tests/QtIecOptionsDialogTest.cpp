@@ -124,7 +124,7 @@ TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOp
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0],
               "Настройки протокола ГОСТ Р МЭК 60870-5-101|Общий адрес ASDU 300 не помещается в "
-              "поле длиной 1 байт: допустимы значения от 1 до 255. Укажите адрес из этого "
+              "поле длиной 1 байт: допустимы значения от 1 до 254. Укажите адрес из этого "
               "диапазона или выберите длину общего адреса ASDU 2 байта.");
     if (mode == TIecOptionsMode::Device) {
       EXPECT_EQ(options_.device.CommonAddress, 300);
@@ -157,10 +157,12 @@ TEST_F(QtIecDialogTest, ConnectionModeHidesTheDeviceRows) {
   EXPECT_TRUE(dialog.IntervalEdit().isHidden());
   EXPECT_FALSE(dialog.CyclicBox().isEnabled());
   EXPECT_TRUE(dialog.CyclicBox().isChecked());
-  EXPECT_EQ(dialog.height(), 273 - kIecCfgFrameHeight);
-  EXPECT_EQ(dialog.OkButton().y(), 206);
+  EXPECT_FALSE(dialog.AnswerTimeEdit().isHidden());
+  EXPECT_EQ(dialog.height(), 306 - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.OkButton().y(), 239);
   dialog.Load(TIecOptionsMode::Device, options_);
   EXPECT_FALSE(dialog.IntervalEdit().isHidden());
+  EXPECT_TRUE(dialog.AnswerTimeEdit().isHidden());
   EXPECT_EQ(dialog.height(), 347 - kIecCfgFrameHeight);
   EXPECT_EQ(dialog.OkButton().y(), 280);
 }

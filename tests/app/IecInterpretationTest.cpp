@@ -26,6 +26,8 @@ struct InterpretationCase {
   std::string clock;
   std::vector<std::string> serviceLog = {};
   bool formatError = false;
+  // The log lines outside the service view: the device's refusals.
+  std::vector<std::string> plainLog = {};
 };
 
 class IecInterpretationTest : public ::testing::TestWithParam<InterpretationCase> {
@@ -42,6 +44,7 @@ TEST_P(IecInterpretationTest, CellsClockAndLog) {
   const InterpretationCase& c = GetParam();
   for (const bool serviceView : {false, true}) {
     log_.clear();
+    interpreter_.ClearReadings();  // each view is an operation of its own
     presenter_.ShowIecClockText("старое");
     cells_.SetAllNone();
     interpreter_.Dispatch(TArkInAsdu(kStartLengths, c.asdu), serviceView);
@@ -57,7 +60,7 @@ TEST_P(IecInterpretationTest, CellsClockAndLog) {
       ASSERT_EQ(log_.size(), 2u);
       EXPECT_EQ(log_[0], msg::kIecFormatErrors);
     } else {
-      EXPECT_EQ(log_, serviceView ? c.serviceLog : std::vector<std::string>{});
+      EXPECT_EQ(log_, serviceView ? c.serviceLog : c.plainLog);
     }
     interpreter_.DropReading();
   }
@@ -83,7 +86,10 @@ const InterpretationCase kCases[] = {
      Measured(kNc, 3, 1, {{1, 50}}, kPn),
      {},
      "",
-     {msg::kIecUnknownCause, "Причина передачи= 3, P/N= 1, T= 0"}},
+     {"Прибор отвечает отрицательным подтверждением (тип ASDU 13, причина 3)",
+      msg::kIecUnknownCause, "Причина передачи= 3, P/N= 1, T= 0"},
+     false,
+     {"Прибор отвечает отрицательным подтверждением (тип ASDU 13, причина 3)"}},
     {"ActivationCauseRefused",
      Measured(kNc, 6, 1, {{1, 50}}),
      {},
@@ -93,7 +99,9 @@ const InterpretationCase kCases[] = {
      Measured(kNc, 2, 7, {{1, 50}}),
      {},
      "",
-     {"Неизвестный ОБЩИЙ АДРЕС ASDU: 7"}},
+     {"Неизвестный ОБЩИЙ АДРЕС ASDU: 7"},
+     false,
+     {"Получены ASDU с общим адресом 7, ожидается 1: они не показываются"}},
     {"AddressOutsideTheCells",
      Measured(kNc, 1, 1, {{29, 1}, {0, 1}, {28, 1}}),
      {{27, cvsValue}},
@@ -120,12 +128,24 @@ const InterpretationCase kCases[] = {
      ClockAnswer(7, 1, kPn),
      {},
      "старое",
-     {msg::kIecUnknownCause, "Причина передачи= 7, P/N= 1, T= 0"}},
+     {"Прибор отвечает отрицательным подтверждением (тип ASDU 103, причина 7)",
+      msg::kIecUnknownCause, "Причина передачи= 7, P/N= 1, T= 0"},
+     false,
+     {"Прибор отвечает отрицательным подтверждением (тип ASDU 103, причина 7)"}},
     {"ClockOtherCommonAddress",
      ClockAnswer(7, 9),
      {},
      "старое",
-     {"Неизвестный ОБЩИЙ АДРЕС ASDU: 9"}},
+     {"Неизвестный ОБЩИЙ АДРЕС ASDU: 9"},
+     false,
+     {"Получены ASDU с общим адресом 9, ожидается 1: они не показываются"}},
+    {"UnknownCommonAddressRefused",
+     Interrogation(46),
+     {},
+     "старое",
+     {"Прибор отвечает: неизвестный общий адрес ASDU 1"},
+     false,
+     {"Прибор отвечает: неизвестный общий адрес ASDU 1"}},
     {"InterrogationIgnored", Interrogation(7), {}, "старое"},
 };
 

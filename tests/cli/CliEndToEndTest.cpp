@@ -490,5 +490,52 @@ INSTANTIATE_TEST_SUITE_P(
                             {"--speed", "9600"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Slaves that behave as field lines do: read once still brings all 28 values.
+class CliIecFieldTest : public CliIecTest {};
+
+TEST_P(CliIecFieldTest, ReadOnceBringsEveryValue) {
+  VelaSimProcess sim(SimArgs());
+  const CliResult read = RunCli(Iec({"read"}, sim));
+  ASSERT_EQ(read.exitCode, 0) << read.out << read.err;
+  EXPECT_EQ(ValueLines(read.out), 28) << read.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliIecFieldTest,
+    testing::Values(IecCase{"AnswersAfter600ms", {"--delay", "600"}, {"--iec-timeout", "1000"}},
+                    IecCase{"Normalised", {"--iec-asdu", "9"}, {}},
+                    IecCase{"ScaledWithCp24", {"--iec-asdu", "12"}, {}},
+                    IecCase{"NormalisedWithoutQuality", {"--iec-asdu", "21"}, {}},
+                    IecCase{"NormalisedWithCp56", {"--iec-asdu", "34"}, {}},
+                    IecCase{"ScaledWithCp56", {"--iec-asdu", "35"}, {}},
+                    IecCase{"FloatWithCp56", {"--iec-asdu", "36"}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A slave that restarts after every three data answers and then says its
+// link is not functioning: the link is reset and the reading goes on.
+TEST(CliIecRestartTest, WatchResetsTheLinkAndReadsOn) {
+  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-restart", "3"});
+  const std::string csv = sim.PortsFolder() + "/../iec-restart.csv";
+  const CliResult r = RunCli(With(
+      {"--interface", "rs485", "--protocol", "iec101", "watch", "--seconds", "2", "--csv", csv},
+      sim.WorkingPort()));
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_GE(CountRecords(csv), 7);  // two restarts behind at least
+  std::filesystem::remove(csv);
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+// A slave of another common address: the read fails and the log names it.
+TEST(CliIecCommonAddressTest, ReadOfAnotherCommonAddressFailsNamingIt) {
+  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-common-address", "5"});
+  const CliResult r =
+      RunCli(With({"--interface", "rs485", "--protocol", "iec101", "read"}, sim.WorkingPort()));
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out + r.err, "общим адресом 5, ожидается 1")) << r.out << r.err;
+  EXPECT_FALSE(Has(r.out, "Чтение выполнено.")) << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
 }  // namespace
 }  // namespace vela::test

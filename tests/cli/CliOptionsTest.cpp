@@ -80,14 +80,27 @@ INSTANTIATE_TEST_SUITE_P(
                     "LA,COT,CA,IOA"},
         RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 300",
                     "не помещается"},
-        RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 0", "от 1 до"}));
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 0", "от 1 до"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-timeout 50", "от 100 до 30000"},
+        RefusedCase{"read --iec-timeout 1000", "только к --protocol iec101"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --address 255", "от 1 до 254"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --address 0", "от 1 до 254"},
+        RefusedCase{
+            "read --interface rs485 --protocol iec101 --iec-lengths 2,1,1,2 --address 65535",
+            "от 0 до 65534"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 255",
+                    "от 1 до 254"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-lengths 1,1,2,2 "
+                    "--iec-common-address 65535",
+                    "от 1 до 65534"}));
 
 TEST(CliOptionsTest, IecConnection) {
   const TCliOptions o = ParseCliOptions(
-      Words("sync-clock --interface rs485 --protocol iec101 --address 7 --iec-lengths 2,2,2,3 "
-            "--iec-common-address 300"));
+      Words("sync-clock --interface rs485 --protocol iec101 --address 300 --iec-lengths 2,2,2,3 "
+            "--iec-common-address 300 --iec-timeout 1000"));
   ASSERT_TRUE(o.iec);
-  EXPECT_EQ(o.address, 7);
+  EXPECT_EQ(o.iec->answerTimeMs, 1000);
+  EXPECT_EQ(o.address, 300);
   EXPECT_EQ(o.iec->linkAddressLength, 2);
   EXPECT_EQ(o.iec->cotLength, 2);
   EXPECT_EQ(o.iec->commonAddressLength, 2);
@@ -97,6 +110,7 @@ TEST(CliOptionsTest, IecConnection) {
   ASSERT_TRUE(d.iec);
   EXPECT_EQ(d.iec->ioaLength, 2);
   EXPECT_EQ(d.iec->commonAddress, 1);
+  EXPECT_EQ(d.iec->answerTimeMs, 400);
 }
 
 TEST(CliOptionsTest, DefaultsAreTheProgramsStartUpValues) {

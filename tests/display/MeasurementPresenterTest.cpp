@@ -22,7 +22,7 @@ class MeasurementPresenterTest : public ::testing::Test {
   }
   void ShowIecValue(uint32_t address, double value, uint8_t qds) {
     presenter.ShowReading(
-        IecReading({{address, TArkIecTypeFloatQDS(static_cast<float>(value), qds)}}));
+        IecReading({{address, TArkIecTypeFloatQDS(static_cast<float>(value), qds), {}}}));
   }
   std::string Text(int slot) const { return cells[slot].GetText(); }
   TClrValueState State(int slot) const { return cells[slot].State(); }

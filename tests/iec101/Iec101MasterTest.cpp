@@ -114,8 +114,8 @@ TEST_F(Iec101Master, ReceiveTable) {
       {"status: E5", S::lsStatusRequested, Hex("E5"), kStatus, R::lrNone, S::lsStatusRequested},
       {"status: 11 DFC", S::lsStatusRequested, Answer(11, true), kReset, R::lrNone, S::lsResetSent},
       {"status: 11", S::lsStatusRequested, Answer(11), kReset, R::lrNone, S::lsResetSent},
-      {"status: 14", S::lsStatusRequested, Answer(14), kStatus, R::lrNone, S::lsStatusRequested},
-      {"status: 15", S::lsStatusRequested, Answer(15), kStatus, R::lrNone, S::lsStatusRequested},
+      {"status: 14", S::lsStatusRequested, Answer(14), kReset, R::lrNone, S::lsResetSent},
+      {"status: 15", S::lsStatusRequested, Answer(15), kReset, R::lrNone, S::lsResetSent},
       {"status: 0 ignored", S::lsStatusRequested, Answer(0), {}, R::lrNone, S::lsStatusRequested},
       {"status: other address",
        S::lsStatusRequested,
@@ -134,8 +134,8 @@ TEST_F(Iec101Master, ReceiveTable) {
       {"user data: garbage", S::lsUserDataSent, garbage, {}, R::lrNone, S::lsUserDataSent},
       {"user data: 0", S::lsUserDataSent, Answer(0), {}, R::lrAck, S::lsReady},
       {"user data: 1", S::lsUserDataSent, Answer(1), {}, R::lrNack, S::lsReady},
-      {"user data: 14", S::lsUserDataSent, Answer(14), {}, R::lrNack, S::lsReady},
-      {"user data: 15", S::lsUserDataSent, Answer(15), {}, R::lrNack, S::lsReady},
+      {"user data: 14", S::lsUserDataSent, Answer(14), {}, R::lrLinkNotReady, S::lsNotReady},
+      {"user data: 15", S::lsUserDataSent, Answer(15), {}, R::lrLinkNotReady, S::lsNotReady},
       {"user data: 9 ignored", S::lsUserDataSent, Answer(9), {}, R::lrNone, S::lsUserDataSent},
       {"class 2: E5", S::lsDataRequested, Hex("E5"), {}, R::lrNoData, S::lsReady},
       {"class 2: A2", S::lsDataRequested, Hex("A2"), kClass2Fcb1, R::lrNone, S::lsDataRequested},
@@ -148,8 +148,8 @@ TEST_F(Iec101Master, ReceiveTable) {
       {"class 2: 8 without ASDU", S::lsDataRequested, Answer(8), {}, R::lrNoData, S::lsReady},
       {"class 2: 9", S::lsDataRequested, Answer(9), {}, R::lrNoData, S::lsReady},
       {"class 2: 11", S::lsDataRequested, Answer(11), {}, R::lrAck, S::lsReady},
-      {"class 2: 14", S::lsDataRequested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
-      {"class 2: 15", S::lsDataRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
+      {"class 2: 14", S::lsDataRequested, Answer(14), {}, R::lrLinkNotReady, S::lsNotReady},
+      {"class 2: 15", S::lsDataRequested, Answer(15), {}, R::lrLinkNotReady, S::lsNotReady},
       {"class 2: 0 ignored", S::lsDataRequested, Answer(0), {}, R::lrNone, S::lsDataRequested},
       {"class 1: 8 with ASDU",
        S::lsClass1Requested,
@@ -158,9 +158,14 @@ TEST_F(Iec101Master, ReceiveTable) {
        R::lrUserData,
        S::lsReady},
       {"class 1: 9", S::lsClass1Requested, Answer(9), {}, R::lrNoData, S::lsReady},
-      {"class 1: 14", S::lsClass1Requested, Answer(14), {}, R::lrLinkNotReady, S::lsReady},
+      {"class 1: 14", S::lsClass1Requested, Answer(14), {}, R::lrLinkNotReady, S::lsNotReady},
       {"link status: 11", S::lsLinkStatusRequested, Answer(11), {}, R::lrAck, S::lsReady},
-      {"link status: 15", S::lsLinkStatusRequested, Answer(15), {}, R::lrLinkNotReady, S::lsReady},
+      {"link status: 15",
+       S::lsLinkStatusRequested,
+       Answer(15),
+       {},
+       R::lrLinkNotReady,
+       S::lsNotReady},
       {"link status: 0 ignored",
        S::lsLinkStatusRequested,
        Answer(0),
@@ -260,6 +265,38 @@ TEST_F(Iec101Master, AnswersOfStandardSlaves) {
        false,
        false,
        S::lsReady},
+      {"E5 before the data in one arrival",
+       S::lsDataRequested,
+       {Hex("E5") + data},
+       {},
+       R::lrUserData,
+       false,
+       false,
+       S::lsReady},
+      {"A2 before the data in one arrival",
+       S::lsClass1Requested,
+       {Hex("A2") + data},
+       {},
+       R::lrUserData,
+       false,
+       false,
+       S::lsReady},
+      {"E5 before a reset confirmation",
+       S::lsResetSent,
+       {Hex("E5") + Answer(0, true)},
+       {},
+       R::lrAck,
+       false,
+       true,
+       S::lsReady},
+      {"E5 then noise is still no data",
+       S::lsDataRequested,
+       {Hex("E5 FF")},
+       {},
+       R::lrNoData,
+       false,
+       false,
+       S::lsReady},
       {"another station's frame first",
        S::lsDataRequested,
        {Answer(9, false, {}, 2) + Answer(9)},
@@ -344,7 +381,7 @@ TEST_F(Iec101Master, AnswersOfStandardSlaves) {
 
 // One service after another on the same master, each step with the exchange
 // events it must give: what the owner's exchange counters are made of.
-enum class Step : uint8_t { kClass2, kUserData, kOctets, kTimeOut };
+enum class Step : uint8_t { kClass2, kUserData, kReset, kOctets, kTimeOut };
 
 struct ExchangeStep {
   const char* name;
@@ -370,6 +407,9 @@ TEST_F(Iec101Master, ExchangeEventsOfEachKindOfAnswer) {
       {"then its own answer", Step::kOctets, Answer(9), {}},
       {"data request", Step::kClass2, {}, {kSent}},
       {"14 refuses", Step::kOctets, Answer(14), {kAnswer, kRefused}},
+      {"so the link is reset", Step::kReset, {}, {kSent}},
+      {"status of link", Step::kOctets, Answer(11), {kAnswer, kSent}},
+      {"reset confirmed", Step::kOctets, Answer(0), {kAnswer}},
       {"user data", Step::kUserData, {}, {kSent}},
       {"NACK refuses", Step::kOctets, Answer(1), {kAnswer, kRefused}},
       {"data request", Step::kClass2, {}, {kSent}},
@@ -395,6 +435,9 @@ TEST_F(Iec101Master, ExchangeEventsOfEachKindOfAnswer) {
     switch (step.step) {
       case Step::kClass2:
         master->RequestClass2(3);
+        break;
+      case Step::kReset:
+        master->ResetLink(3);
         break;
       case Step::kUserData:
         master->SendUserData(TArkOutAsdu::CreateInterrogation(lengths_, 6, 1, 20), 3);
@@ -456,10 +499,10 @@ TEST_F(Iec101Master, SilenceRepeatsEvery400MsUntilTheBudgetIsSpent) {
   EXPECT_EQ(reports[0].atMs, 1200);
 }
 
-TEST_F(Iec101Master, StatusAnsweredNotFunctioningThreeTimesFails) {
+TEST_F(Iec101Master, LinkNotFunctioningUntilTheBudgetIsSpentFails) {
   master->ResetLink(3);
   for (int i = 0; i < 3; ++i) Receive(Answer(14));
-  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kStatus, kStatus}));
+  EXPECT_EQ(sent, (std::vector<Octets>{kStatus, kReset, kReset}));
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].result, R::lrFailed);
 }
@@ -583,17 +626,22 @@ TEST_F(Iec101Master, TimeOutCoversTheWireTimeOfRequestAndLongestAnswer) {
   const struct {
     uint32_t baud;
     S state;
+    unsigned answerTimeMs;
     unsigned timeoutMs;
   } cases[] = {
-      {0, S::lsDataRequested, 400},  // line not known: plain 400 ms
-      {9600, S::lsDataRequested, 6 + 400 + 300 + 50},
-      {9600, S::lsClass1Requested, 6 + 400 + 300 + 50},
-      {9600, S::lsStatusRequested, 6 + 400 + 6 + 50},
-      {115200, S::lsDataRequested, 1 + 400 + 25 + 50},
+      {0, S::lsDataRequested, 400, 400},  // line not known: the plain answer time
+      {9600, S::lsDataRequested, 400, 6 + 400 + 300 + 50},
+      {9600, S::lsClass1Requested, 400, 6 + 400 + 300 + 50},
+      {9600, S::lsStatusRequested, 400, 6 + 400 + 6 + 50},
+      {115200, S::lsDataRequested, 400, 1 + 400 + 25 + 50},
+      {0, S::lsDataRequested, 1000, 1000},  // a slow line's answer time
+      {9600, S::lsDataRequested, 1000, 6 + 1000 + 300 + 50},
+      {9600, S::lsStatusRequested, 150, 6 + 150 + 6 + 50},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.baud);
+    SCOPED_TRACE(testing::Message() << c.baud << " " << c.answerTimeMs);
     Rebuild(Link());
+    master->SetAnswerTimeMs(c.answerTimeMs);
     master->SetLineTiming(c.baud, 11);
     BringTo(c.state);
     EXPECT_EQ(master->ResponseTimeoutMs(), c.timeoutMs);

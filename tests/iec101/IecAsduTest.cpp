@@ -233,5 +233,48 @@ TEST(IecTypes, FillFromTheComputerClock) {
   }
 }
 
+// Every measured-value type the program reads, one object at address 1 with
+// start lengths: the value as shown, its QDS and its time tag.
+struct TypeCase {
+  const char* name;
+  const char* octets;
+  float value;
+  uint8_t qds;
+  const char* time;
+};
+
+TEST_F(IecAsdu, MeasuredValueTypes) {
+  // CP56Time2a A767090F0E031A: 2026-03-14 15:09:26.535; its first three
+  // octets are the CP24Time2a 09:26.535.
+  const TypeCase cases[] = {
+      {"NA normalised", "09 01 03 01 01 00 0040 00", 0.5f, 0, ""},
+      {"NA negative full scale", "09 01 03 01 01 00 0080 80", -1.0f, 0x80, ""},
+      {"TA normalised with CP24", "0A 01 03 01 01 00 00C0 10 A76709", -0.5f, 0x10, "09:26.535"},
+      {"NB scaled", "0B 01 03 01 01 00 E600 00", 230.0f, 0, ""},
+      {"NB scaled negative", "0B 01 03 01 01 00 FEFF 01", -2.0f, 0x01, ""},
+      {"TB scaled with CP24", "0C 01 03 01 01 00 E600 00 A76789", 230.0f, 0, "09:26.535 IV"},
+      {"NC float", "0D 01 03 01 01 00 00806643 00", 230.5f, 0, ""},
+      {"TC float with CP24", "0E 01 03 01 01 00 00806643 00 A76709", 230.5f, 0, "09:26.535"},
+      {"ND normalised without QDS", "15 01 03 01 01 00 0020", 0.25f, 0, ""},
+      {"TD normalised with CP56", "22 01 03 01 01 00 0040 00 A767090F0E031A", 0.5f, 0,
+       "2026-03-14 15:09:26.535"},
+      {"TE scaled with CP56", "23 01 03 01 01 00 E600 40 A767090F0E031A", 230.0f, 0x40,
+       "2026-03-14 15:09:26.535"},
+      {"TF float with CP56", "24 01 03 01 01 00 00806643 00 A767090F0E031A", 230.5f, 0,
+       "2026-03-14 15:09:26.535"},
+  };
+  for (const TypeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TArkInAsdu asdu(lengths_, Hex(c.octets));
+    const auto value = asdu.GetMeasuredValue(0);
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->address, 1u);
+    EXPECT_FLOAT_EQ(value->element.Value(), c.value);
+    EXPECT_EQ(value->element.Qds(), c.qds);
+    EXPECT_EQ(value->time, c.time);
+    EXPECT_FALSE(asdu.GetMeasuredValue(1).has_value());
+  }
+}
+
 }  // namespace
 }  // namespace vela

@@ -23,9 +23,9 @@ struct AddressTextCase {
   const char* expected;
 };
 
-TEST(IecCommonAddressTest, TextOutsideOneTo65533BecomesOne) {
+TEST(IecCommonAddressTest, TextOutsideOneTo65534BecomesOne) {
   const AddressTextCase cases[] = {
-      {"1", "1"},   {"65533", "65533"}, {"65534", "1"},
+      {"1", "1"},   {"65534", "65534"}, {"65535", "1"},
       {"0", "1"},   {"", "1"},          {"-5", "1"},
       {"12a", "1"}, {"120", "120"},     {"99999999999999999999", "1"},
   };
@@ -140,8 +140,10 @@ TEST_F(IecCfgTest, ConnectionModeSetsTheFieldLengthsAndExpectedAddress) {
   view.ioaLength = 3;
   view.commonAddress = "77";
   view.interval = "not looked at";
+  view.answerTime = "1500";
   form.Store();
   const TIecLinkSettings& connection = form.Options().connection;
+  EXPECT_EQ(connection.answerTimeMs, 1500u);
   EXPECT_EQ(connection.lengths.LinkAddressLength(), 0u);
   EXPECT_EQ(connection.lengths.IoaLength(), 3u);
   EXPECT_EQ(connection.expectedCommonAddress, 77u);
@@ -213,9 +215,14 @@ struct RefusalCase {
 
 TEST_F(IecCfgTest, CommonAddressMustFitTheChosenLength) {
   const RefusalCase cases[] = {
-      {TIecOptionsMode::Device, "255", 1, false},    {TIecOptionsMode::Device, "256", 1, true},
-      {TIecOptionsMode::Device, "300", 2, false},    {TIecOptionsMode::Device, "65533", 2, false},
-      {TIecOptionsMode::Connection, "300", 1, true}, {TIecOptionsMode::Connection, "300", 2, false},
+      {TIecOptionsMode::Device, "254", 1, false},
+      {TIecOptionsMode::Device, "255", 1, true},
+      {TIecOptionsMode::Device, "300", 2, false},
+      {TIecOptionsMode::Device, "65534", 2, false},
+      {TIecOptionsMode::Connection, "255", 1, true},
+      {TIecOptionsMode::Connection, "65534", 2, false},
+      {TIecOptionsMode::Connection, "300", 1, true},
+      {TIecOptionsMode::Connection, "300", 2, false},
   };
   for (const RefusalCase& c : cases) {
     TIecCfgForm form;
@@ -230,6 +237,25 @@ TEST_F(IecCfgTest, CommonAddressMustFitTheChosenLength) {
                             ? form.Options().device.LinkAddressLength == 2
                             : form.Options().connection.lengths.LinkAddressLength() == 2;
     EXPECT_EQ(stored, !c.refused) << c.address << " in " << c.length;
+  }
+}
+
+// OK in connection mode with an answer time out of range stores nothing.
+TEST_F(IecCfgTest, AnswerTimeMustBeAWholeNumberInRange) {
+  const struct {
+    const char* text;
+    bool refused;
+  } cases[] = {{"99", true}, {"100", false}, {"30000", false}, {"30001", true},
+               {"", true},   {"4o0", true},  {"2.5", true}};
+  for (const auto& c : cases) {
+    TIecCfgForm form;
+    form.Load(TIecOptionsMode::Connection, TIecOptions());
+    form.View().answerTime = c.text;
+    EXPECT_EQ(form.Refusal().empty(), !c.refused) << c.text;
+    EXPECT_EQ(MessageOf([&] { form.Store(); }) == "<no exception>", !c.refused) << c.text;
+    EXPECT_EQ(form.Options().connection.answerTimeMs,
+              c.refused ? kDefaultAnswerTimeMs : std::stoul(c.text))
+        << c.text;
   }
 }
 

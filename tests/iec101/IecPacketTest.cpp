@@ -49,13 +49,14 @@ TEST_F(IecPacket, CommonAddressMustFitItsFieldLength) {
   const char* tooBigForTwo = iec_messages::kCommonAddressDoesNotFitTwoOctets;
   const Case cases[] = {
       {1, 1, nullptr},
-      {255, 1, nullptr},
+      {254, 1, nullptr},
+      {255, 1, tooBigForOne},  // the global address
       {256, 1, tooBigForOne},
       {300, 1, tooBigForOne},
       {0, 1, tooBigForOne},
       {300, 2, nullptr},
-      {65533, 2, nullptr},
-      {65534, 2, tooBigForTwo},
+      {65534, 2, nullptr},
+      {65535, 2, tooBigForTwo},  // the global address
       {0, 2, tooBigForTwo},
       {1, 0, iec_messages::kBadCommonAddressLength},
       {1, 3, iec_messages::kBadCommonAddressLength},
@@ -72,8 +73,28 @@ TEST_F(IecPacket, CommonAddressMustFitItsFieldLength) {
   }
   EXPECT_EQ(MessageOf([] { CheckCommonAddressFits(300, 1); }),
             "Общий адрес ASDU 300 не помещается в поле длиной 1 байт: допустимы значения от 1 "
-            "до 255. Укажите адрес из этого диапазона или выберите длину общего адреса ASDU 2 "
+            "до 254. Укажите адрес из этого диапазона или выберите длину общего адреса ASDU 2 "
             "байта.");
+}
+
+TEST_F(IecPacket, LinkAddressMustFitItsFieldLength) {
+  const struct {
+    uint32_t address;
+    int length;
+    bool fits;
+  } cases[] = {
+      {0, 0, true},    {7, 0, true},     {1, 1, true},      {254, 1, true},
+      {255, 1, false}, {0, 1, false},    {300, 1, false},   {255, 2, true},
+      {300, 2, true},  {65534, 2, true}, {65535, 2, false}, {0, 2, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MessageOf([&] { CheckLinkAddressFits(c.address, c.length); }) == "<no exception>",
+              c.fits)
+        << c.address << " in " << c.length;
+  }
+  EXPECT_EQ(MessageOf([] { CheckLinkAddressFits(300, 1); }),
+            "Адрес канала 300 не подходит для поля адреса длиной 1 байт: допустимы значения от 1 "
+            "до 254.");
 }
 
 TEST_F(IecPacket, DefaultHeaderAndElementCounts) {

@@ -169,7 +169,7 @@ TEST(SimOptions, MistakesAreRefusedWithAMessage) {
                                                {"--iec-lengths", "1,1,1,2,1"},
                                                {"--iec-asdu", "15"},
                                                {"--iec-common-address", "0"},
-                                               {"--iec-common-address", "65534"},
+                                               {"--iec-common-address", "65535"},
                                                {"--iec-cyclic", "-5"},
                                                {"--iec-quality", "100"},
                                                {"--iec-quality", "zz"},
