@@ -24,6 +24,7 @@ constexpr int kFactoryBaud = 38400;
 // Speeds by how often installations use them; frames even, none, odd.
 constexpr int kSpeedPreference[] = {38400, 9600, 19200, 115200, 57600, 230400, 76800};
 constexpr int kFramePreference[] = {0, 2, 1};
+constexpr int kClassicSpeeds[] = {9600, 19200, 38400, 57600, 115200};
 constexpr const char* kProtocolWords[] = {"rtu", "ascii"};
 
 bool Contains(const std::vector<int>& list, int value) {
@@ -260,7 +261,7 @@ int TCliSession::RunFind() {
       } else if (found.insert({point.address, serial}).second) {
         Print(FoundLine(port, protocolText, s.baud, frameText, point.address, serial));
         Print(CommandLineFor(port, options_.rs485, s, frameText, point.address));
-        if (!Contains({9600, 19200, 38400, 57600, 115200}, s.baud)) {
+        if (!std::ranges::count(kClassicSpeeds, s.baud)) {
           Print(
               "  (программа работает со скоростями до 115200: задайте прибору другую скорость "
               "командой configure через интерфейс USB)");
