@@ -24,7 +24,6 @@ constexpr int kFactoryBaud = 38400;
 // Speeds by how often installations use them; frames even, none, odd.
 constexpr int kSpeedPreference[] = {38400, 9600, 19200, 115200, 57600, 230400, 76800};
 constexpr int kFramePreference[] = {0, 2, 1};
-constexpr int kClassicSpeeds[] = {9600, 19200, 38400, 57600, 115200};
 constexpr const char* kProtocolWords[] = {"rtu", "ascii"};
 
 bool Contains(const std::vector<int>& list, int value) {
@@ -217,11 +216,7 @@ int TCliSession::RunFind() {
     if (unusableSpeeds.count(s.baud)) continue;
     if (options_.rs485) {
       f.SetProgramProtocol(s.protocol);
-      if (const int speed = IndexOfText(kProgramSpeeds, std::to_string(s.baud)); speed >= 0) {
-        f.SetProgramSpeed(speed);
-      } else {
-        f.FPort->SetBaudRate(s.baud);  // a device speed the program's box does not list
-      }
+      f.SetProgramSpeed(IndexOfText(kProgramSpeeds, std::to_string(s.baud)));
       f.SetProgramFrame(s.frame);
       f.SetProgramAddress(point.address);
     }
@@ -261,11 +256,6 @@ int TCliSession::RunFind() {
       } else if (found.insert({point.address, serial}).second) {
         Print(FoundLine(port, protocolText, s.baud, frameText, point.address, serial));
         Print(CommandLineFor(port, options_.rs485, s, frameText, point.address));
-        if (!std::ranges::count(kClassicSpeeds, s.baud)) {
-          Print(
-              "  (программа работает со скоростями до 115200: задайте прибору другую скорость "
-              "командой configure через интерфейс USB)");
-        }
         if (!find.all) break;
       }
     } else if (answered) {

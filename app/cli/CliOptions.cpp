@@ -4,14 +4,12 @@
 #include <cstdlib>
 #include <map>
 
+#include "app/EngineSettings.h"
 #include "iec101/IecSettings.h"
 
 namespace vela::cli {
 namespace {
 
-const std::vector<std::string> kProgramSpeeds = {"9600", "19200", "38400", "57600", "115200"};
-const std::vector<std::string> kDeviceSpeeds = {"9600",  "19200",  "38400", "57600",
-                                                "76800", "115200", "230400"};
 const std::map<std::string, TCommand> kCommands = {{"read", TCommand::Read},
                                                    {"watch", TCommand::Watch},
                                                    {"sync-clock", TCommand::SyncClock},
@@ -164,7 +162,7 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Valued(raw, "--protocol", "rtu|ascii|iec101",
                "протокол программы (iec101: только rs485;\n"
                "команды read, watch, sync-clock, wiring)"));
-  t.Add(Valued(raw, "--speed", "9600|19200|38400|57600|115200", "скорость программы"));
+  t.Add(Valued(raw, "--speed", "9600|19200|38400|57600|76800|115200|230400", "скорость программы"));
   t.Add(Valued(raw, "--frame", "8E1|8O1|8N2|7E1|7O1|7N2", "формат программы"));
   t.Add(Valued(raw, "--address", "1..247", "адрес прибора (в IEC 60870-5-101 адрес канала)"));
   t.Add(Valued(raw, "--iec-lengths", "LA,COT,CA,IOA",
@@ -239,8 +237,7 @@ void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
     o.speed = raw.values.at("--speed");
     if (!IsIn(kProgramSpeeds, o.speed)) {
       Fail("Недопустимая скорость --speed \"" + o.speed +
-           "\": 9600, 19200, 38400, 57600 или "
-           "115200.");
+           "\": 9600, 19200, 38400, 57600, 76800, 115200 или 230400.");
     }
   }
   if (has("--frame")) o.frame = ParseFrameFor("--frame", raw.values.at("--frame"), o.ascii);

@@ -327,14 +327,7 @@ bool TCliSession::FollowWrittenLink() {
     return false;
   }
   f.SetProgramProtocol(written.protocol);
-  const int speed = IndexOfText(kProgramSpeeds, written.SpeedText());
-  if (speed < 0) {
-    Fail("Установки записаны; скорость " + written.SpeedText() +
-         " программе недоступна, поэтому прочитать их обратно нельзя: проверьте их командой "
-         "settings через интерфейс USB.");
-    return false;
-  }
-  f.SetProgramSpeed(speed);
+  f.SetProgramSpeed(IndexOfText(kProgramSpeeds, written.SpeedText()));
   f.SetProgramFrame(written.frame);
   if (written.address >= 1) f.SetProgramAddress(written.address);
   return true;

@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"read --interface wifi", "usb или rs485"},
         RefusedCase{"read --protocol iec101", "IEC 60870-5-101"},
         RefusedCase{"read --protocol modbus", "rtu, ascii или iec101"},
-        RefusedCase{"read --interface rs485 --speed 76800", "Недопустимая скорость --speed"},
+        RefusedCase{"read --interface rs485 --speed 14400", "Недопустимая скорость --speed"},
         RefusedCase{"read --interface rs485 --frame 8E2", "Недопустимый формат --frame"},
         RefusedCase{"read --interface rs485 --protocol ascii --frame 8E1", "7 бит данных"},
         RefusedCase{"read --interface rs485 --address 0", "от 1 до 247"},
