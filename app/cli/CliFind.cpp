@@ -193,6 +193,13 @@ int TCliSession::RunFind() {
   std::set<std::pair<int, unsigned>> found;  // address, serial number
   bool anyStarted = false;
   size_t done = 0;
+  // --timeout given: the whole search ends after that long.
+  const int64_t endMs =
+      options_.timeoutGiven
+          ? loop_.GetClock().MonotonicMs() + static_cast<int64_t>(options_.timeoutSeconds * 1000)
+          : INT64_MAX;
+  const auto outOfTime = [&] { return loop_.GetClock().MonotonicMs() >= endMs; };
+  bool timedOut = false;
 
   // One probe at the link already set; false when the port did not open.
   const auto probe = [&](int timeoutMs, bool& answered) {
@@ -200,7 +207,7 @@ int TCliSession::RunFind() {
     lastLogLine_.clear();
     if (!f.ProbeIdentification(timeoutMs)) return false;
     const int guardMs = (timeoutMs > 0 ? timeoutMs : f.FDevInfo->Timeout) + 2000;
-    loop_.RunUntil([&] { return !f.Busy() || Stopped(); }, guardMs);
+    loop_.RunUntil([&] { return !f.Busy() || Stopped() || outOfTime(); }, guardMs);
     if (f.Busy()) {
       f.CancelOperation();
       loop_.ProcessPending();
@@ -211,6 +218,10 @@ int TCliSession::RunFind() {
 
   for (const TProbePoint& point : order) {
     if (Stopped()) break;
+    if (outOfTime()) {
+      timedOut = true;
+      break;
+    }
     ++done;
     const TLineSetting& s = point.setting;
     if (unusableSpeeds.count(s.baud)) continue;
@@ -275,6 +286,12 @@ int TCliSession::RunFind() {
                 order.size(), Duration(progress.ElapsedSeconds()).c_str(), found.size());
   std::fputs(summary, stderr);
   if (Stopped()) return Fail("Поиск прерван пользователем.");
+  if (timedOut) {
+    char text[160];
+    std::snprintf(text, sizeof text, "Поиск не завершился за %g с и прерван.",
+                  options_.timeoutSeconds);
+    return Fail(text);
+  }
   if (found.empty()) {
     return Fail(
         "Прибор Vela не найден. Проверьте подключение линии RS-485 (A, B), питание прибора и "

@@ -290,6 +290,10 @@ int TCliSession::SaveProfile() {
   TJson profile = CurrentSettings(*engine_);
   if (engine_->FDevInfoRead) profile["device"] = DeviceIdentification(*engine_);
   const std::string& fileName = options_.commission.saveFile;
+  if (fileName == kToStandardOutput) {
+    PrintData(WriteProfileJson(profile));
+    return outputFailed_ ? 1 : 0;
+  }
   if (!WriteWholeFile(fileName, WriteProfileJson(profile)).Ok())
     return Fail("Профиль не записан в файл " + fileName + ": проверьте путь и права.");
   Print("Профиль сохранён: " + fileName);

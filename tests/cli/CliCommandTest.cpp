@@ -203,6 +203,11 @@ const TCommandCase kCommands[] = {
     {"configure_from_file", {"configure", "--from", "{DIR}/roots-file", "--yes"}, TLine::Vela, 0, Done, None, SettingsRead, -1, "", "", "", -1, WriteRootsFile},
     {"iec_read", {"--interface", "rs485", "--protocol", "iec101", "read"}, TLine::VelaIec, 0, Done, None, ValuesShown, 28, "f = "},
     {"silent_read", {"read"}, TLine::Silent, 1, Failed, NoAnswer, NoFact, 0, ""},
+    // "-" is standard output: the profile alone, no file named "-".
+    {"settings_save_to_stdout", {"settings", "--save", "-"}, TLine::Vela, 0, Done, None, SettingsRead, -1, "{\n"},
+    // --timeout bounds the whole search and a watch without readings.
+    {"find_timeout", {"--interface", "rs485", "find", "--timeout", "5"}, TLine::Silent, 1, Cancelled, None, NoFact, 0, "", "", "", -1, nullptr, "Поиск не завершился за 5 с и прерван."},
+    {"watch_timeout", {"watch", "--timeout", "5"}, TLine::Silent, 1, Cancelled, None, NoFact, 0, "", "", "", -1, nullptr, "За 5 с не прочитано ни одного показания"},
     // A usage error: the settings are read and written over MODBUS only.
     {"iec_settings", {"--interface", "rs485", "--protocol", "iec101", "settings"}, TLine::VelaIec, 2, Refused, ModbusOnly, NoFact, 0, ""},
 };
