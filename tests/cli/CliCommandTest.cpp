@@ -216,6 +216,49 @@ const TCommandCase kCommands[] = {
 INSTANTIATE_TEST_SUITE_P(Commands, CliCommandTest, ::testing::ValuesIn(kCommands),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The commissioning report carries the device software's whole
+// identification, as verify's identification report gives it.
+TEST(CliCommissionReportTest, CarriesTheIdentificationVerifyReports) {
+  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                    ("cli_report_ident_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  VirtualClock clock;
+  DeviceModel device(DeviceConfig{}, clock);
+  const TCliRun verify = RunCliInProcess({"--port", "COM7", "verify"}, {&device}, clock);
+  const std::string report = (dir / "r.md").string();
+  const TCliRun run =
+      RunCliInProcess({"--port", "COM7", "report", "--out", report}, {&device}, clock);
+  ASSERT_EQ(verify.exitCode, 0) << verify.err;
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string text = ReadAll(report);
+  // The device software's lines: from the name before its identification name.
+  const size_t deviceLines = verify.out.rfind(
+      "Наименование: ", verify.out.find("Идентификационное наименование: Vela_sappl"));
+  const auto field = [&](const std::string& caption) {
+    const size_t at = verify.out.find(caption + ": ", deviceLines);
+    if (at == std::string::npos) return std::string("(не в отчёте verify)");
+    const size_t from = at + caption.size() + 2;
+    std::string value = verify.out.substr(from, verify.out.find('\n', from) - from);
+    if (!value.empty() && value.back() == '.') value.pop_back();
+    return value;
+  };
+  const struct {
+    const char* row;
+    std::string value;
+  } rows[] = {{"Наименование ПО", field("Наименование")},
+              {"Идентификационное наименование ПО", "Vela\\_sappl"},
+              {"Номер версии ПО", field("Номер версии")},
+              {"Цифровой идентификатор ПО", field("Цифровой идентификатор")},
+              {"Алгоритм вычисления цифрового идентификатора ПО", field("Алгоритм вычисления")}};
+  ASSERT_NE(deviceLines, std::string::npos) << verify.out;
+  for (const auto& row : rows) {
+    EXPECT_NE(text.find("| " + std::string(row.row) + " | " + row.value + " |"), std::string::npos)
+        << row.row << " = " << row.value << "\n"
+        << text;
+  }
+  std::filesystem::remove_all(dir);
+}
+
 // A reading whose block brought nothing (every second read of that block has
 // no answer or exception 6): its fields are empty in that reading's line,
 // never the previous reading's values or a mark, the voltages (rising with
