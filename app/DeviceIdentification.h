@@ -31,12 +31,21 @@ struct TIdentResult {
 
 TIdentResult IdentifyDevice(uint32_t hid, uint32_t sid, uint32_t serial);
 
+// The device software's name and identification name, the same in every Vela.
+inline constexpr const char* kDeviceSoftwareName =
+    "ПО преобразователя измерительного многофункционального Vela";
+inline constexpr const char* kDeviceSoftwareIdName = "Vela_sappl";
+inline constexpr const char* kDeviceDigestAlgorithm = "хэширование";
+
 // The device software as the identification report shows it: the version
 // "major.minor" from the SID and the digital identifier "0x%.4X", where a
 // device that does not report it (FFFFh) is shown with 0x1977.
 struct TSoftwareIdentity {
   std::string version;
   std::string digitalId;
+  std::string name = kDeviceSoftwareName;
+  std::string identificationName = kDeviceSoftwareIdName;
+  std::string algorithm = kDeviceDigestAlgorithm;
 };
 TSoftwareIdentity SoftwareIdentity(uint32_t sid, uint16_t digitalId);
 

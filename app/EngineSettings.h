@@ -12,11 +12,10 @@ namespace vela {
 // Protocols, by index: 0 MODBUS RTU, 1 MODBUS ASCII, 2 IEC 60870-5-101.
 inline const std::vector<std::string> kProtocolNames = {"MODBUS RTU", "MODBUS ASCII",
                                                         "IEC 60870-5-101"};
-// Speeds the program's port takes, and the speeds a device can be set to.
-inline const std::vector<std::string> kProgramSpeeds = {"9600", "19200", "38400", "57600",
-                                                        "115200"};
+// The speeds a device can be set to; the program's port takes each of them.
 inline const std::vector<std::string> kDeviceSpeeds = {"9600",  "19200",  "38400", "57600",
                                                        "76800", "115200", "230400"};
+inline const std::vector<std::string>& kProgramSpeeds = kDeviceSpeeds;
 // Character frames by index (parity and stop bits), with 8 or 7 data bits.
 inline const std::vector<std::string> kFrames8 = {"8E1", "8O1", "8N2"};
 inline const std::vector<std::string> kFrames7 = {"7E1", "7O1", "7N2"};

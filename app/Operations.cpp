@@ -261,11 +261,11 @@ void TVelaEngine::VerifyDevice() {
   }
   FRecord.Outcome().identification = TIdentificationReport{FDevInfo->GetHID(), true};
   const TSoftwareIdentity identity = SoftwareIdentity(FDevInfo->GetSID(), FDevInfo->GetDigitalId());
-  Log("Наименование: ПО преобразователя измерительного многофункционального Vela.");
-  Log("Идентификационное наименование: Vela_sappl");
+  Log("Наименование: " + identity.name + ".");
+  Log("Идентификационное наименование: " + identity.identificationName);
   Log("Номер версии: " + identity.version);
   Log("Цифровой идентификатор: " + identity.digitalId);
-  Log("Алгоритм вычисления: хэширование");
+  Log("Алгоритм вычисления: " + identity.algorithm);
 }
 
 void TVelaEngine::FillWriteBlocks() {

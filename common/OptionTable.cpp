@@ -62,12 +62,12 @@ void TOptionTable::Section(std::string title) {
 }
 
 void TOptionTable::Command(std::string word, std::string help) {
-  CurrentGroup().rows.push_back({word, std::move(help)});
+  CurrentGroup().rows.push_back({word, std::move(help), {word}});
   commands_.push_back(std::move(word));
 }
 
 void TOptionTable::Add(TOption option) {
-  CurrentGroup().rows.push_back({Head(option), option.help});
+  CurrentGroup().rows.push_back({Head(option), option.help, option.commands});
   options_.push_back(std::move(option));
 }
 
@@ -129,7 +129,19 @@ std::string TOptionTable::Parse(const std::vector<std::string>& args) const {
   return words[0];
 }
 
-std::string TOptionTable::Help() const {
+std::string TOptionTable::Help(const std::string& command) const {
+  const auto names = [&](const TRow& row) {
+    return std::find(row.commands.begin(), row.commands.end(), command) != row.commands.end();
+  };
+  const auto shown = [&](const TGroup& group) {
+    if (command.empty()) return true;
+    return std::any_of(group.rows.begin(), group.rows.end(), names) ||
+           std::all_of(group.rows.begin(), group.rows.end(),
+                       [](const TRow& row) { return row.commands.empty(); });
+  };
+  const auto rowShown = [&](const TRow& row) {
+    return command.empty() || row.commands.empty() || names(row);
+  };
   size_t headWidth = 0;
   for (const TGroup& group : groups_) {
     for (const TRow& row : group.rows) {
@@ -141,9 +153,11 @@ std::string TOptionTable::Help() const {
   std::string text = "Использование: " + usage_ + "\n";
   if (!about_.empty()) AppendLines(text, about_, "");
   for (const TGroup& group : groups_) {
+    if (!shown(group)) continue;
     text += "\n";
     if (!group.title.empty()) text += group.title + "\n";
     for (const TRow& row : group.rows) {
+      if (!rowShown(row)) continue;
       std::string head = std::string(kIndent, ' ') + row.head;
       const size_t width = Width(head);
       const size_t firstEnd = std::min(row.help.find('\n'), row.help.size());

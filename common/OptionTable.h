@@ -69,12 +69,15 @@ class TOptionTable {
   const std::vector<TOption>& Options() const { return options_; }
   const TOption* Find(const std::string& nameOrAlias) const;
 
-  // The --help text, ending with a line break.
-  std::string Help() const;
+  // The --help text, ending with a line break. For one command word: that
+  // command, and the groups of options that name it or name no command at
+  // all, with the entries that belong to it.
+  std::string Help(const std::string& command = "") const;
 
  private:
   struct TRow {
     std::string head, help;
+    std::vector<std::string> commands;  // empty: every command
   };
   struct TGroup {
     std::string title;

@@ -6,8 +6,10 @@
 #include <termios.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "common/ArkSysUtils.h"
+#include "serial/ArbitrarySpeed.h"
 
 namespace vela::serial_detail {
 namespace {
@@ -30,11 +32,34 @@ constexpr tcflag_t kFrameFlags = CSIZE | PARENB | PARODD | CSTOPB;
                       "(): " + SystemErrorText(error));
 }
 
-speed_t SpeedCode(int baud) {
+// The classic code of a speed, or B0 for a speed that has none.
+speed_t ClassicCode(int baud) {
   for (const auto& speed : kSpeeds) {
     if (speed.baud == baud) return speed.code;
   }
-  RaiseWriteFailure("cfsetspeed", EINVAL);
+  return B0;
+}
+
+bool IsClassicCode(speed_t code) {
+  for (const auto& speed : kSpeeds) {
+    if (speed.code == code) return true;
+  }
+  return false;
+}
+
+// The speed set with the other settings: the classic code, or for an
+// arbitrary speed, set right after, the speed the line has now where that
+// is a classic one.
+speed_t SpeedWithSettings(const termios& current, int baud) {
+  if (const speed_t code = ClassicCode(baud); code != B0) return code;
+  const speed_t now = cfgetospeed(&current);
+  return IsClassicCode(now) ? now : B9600;
+}
+
+// A driver may report the rate its divider reaches; the kernel takes 2 % off
+// an arbitrary speed as the same speed.
+bool CloseEnough(int reported, int wanted) {
+  return std::abs(reported - wanted) * 50 <= wanted;
 }
 
 tcflag_t FrameFlags(const LineSettings& settings) {
@@ -56,6 +81,7 @@ tcflag_t FrameFlags(const LineSettings& settings) {
 // or space parity, software flow control, canonical mode, translation of
 // line ends) changes what the program sends or receives.
 termios RawLine(termios attributes, const LineSettings& settings) {
+  const speed_t speed = SpeedWithSettings(attributes, settings.baudRate);
   // Parity is checked; a character with a parity or framing error is read as
   // 0 and counted by the driver, which is how line errors are found. A break
   // is counted too and not read as a character.
@@ -65,19 +91,19 @@ termios RawLine(termios attributes, const LineSettings& settings) {
   attributes.c_cflag = FrameFlags(settings) | CLOCAL | CREAD | HUPCL;
   attributes.c_cc[VMIN] = 1;
   attributes.c_cc[VTIME] = 0;
-  const speed_t speed = SpeedCode(settings.baudRate);
   cfsetispeed(&attributes, speed);
   cfsetospeed(&attributes, speed);
   return attributes;
 }
 
 // tcsetattr succeeds when any part of the request took effect; read back.
-bool TookEffect(int fd, const termios& wanted) {
+bool TookEffect(int fd, const termios& wanted, int baud) {
   termios actual{};
   if (tcgetattr(fd, &actual) != 0) return false;
   constexpr tcflag_t kChecked = kFrameFlags | CMSPAR | CRTSCTS;
-  return (actual.c_cflag & kChecked) == (wanted.c_cflag & kChecked) &&
-         cfgetospeed(&actual) == cfgetospeed(&wanted) &&
+  if ((actual.c_cflag & kChecked) != (wanted.c_cflag & kChecked)) return false;
+  if (ClassicCode(baud) == B0) return CloseEnough(ReportedSpeed(fd), baud);
+  return cfgetospeed(&actual) == cfgetospeed(&wanted) &&
          cfgetispeed(&actual) == cfgetispeed(&wanted);
 }
 
@@ -100,13 +126,21 @@ void ConfigureLine(int fd, const LineSettings& settings, bool pseudoTerminal) {
   if (tcgetattr(fd, &current) != 0) {
     throw TArkException("Не удалось прочитать настройки порта\r\n tcgetattr(): " + LastErrorText());
   }
+  if (settings.baudRate <= 0) RaiseWriteFailure("cfsetspeed", EINVAL);
   const termios wanted = RawLine(current, settings);
   if (tcsetattr(fd, TCSANOW, &wanted) != 0) {
     const int error = errno;
     // On a pseudo-terminal EINVAL only says that nothing asked could change.
     if (!(pseudoTerminal && error == EINVAL)) RaiseWriteFailure("tcsetattr", error);
   }
-  if (!pseudoTerminal && !TookEffect(fd, wanted)) RaiseWriteFailure("tcsetattr", EINVAL);
+  if (ClassicCode(settings.baudRate) == B0) {
+    if (const int error = SetArbitrarySpeed(fd, settings.baudRate); error != 0) {
+      RaiseWriteFailure("ioctl(TCSETS2)", error);
+    }
+  }
+  if (!pseudoTerminal && !TookEffect(fd, wanted, settings.baudRate)) {
+    RaiseWriteFailure("tcsetattr", EINVAL);
+  }
   RaiseDataTerminalReady(fd);
 }
 

@@ -99,8 +99,11 @@ int TCliSession::RunReport() {
     device.rows = {{"Серийный номер", serial},
                    {"HID", Hex8(f.FDevInfo->GetHID())},
                    {"SID", Hex8(f.FDevInfo->GetSID())},
+                   {"Наименование ПО", software.name},
+                   {"Идентификационное наименование ПО", software.identificationName},
                    {"Номер версии ПО", software.version},
-                   {"Цифровой идентификатор ПО", software.digitalId}};
+                   {"Цифровой идентификатор ПО", software.digitalId},
+                   {"Алгоритм вычисления цифрового идентификатора ПО", software.algorithm}};
   } else {
     device.rows = {{"Идентификация", "прибор не передаёт идентификационные данные (старое ПО)"}};
   }

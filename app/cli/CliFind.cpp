@@ -193,6 +193,13 @@ int TCliSession::RunFind() {
   std::set<std::pair<int, unsigned>> found;  // address, serial number
   bool anyStarted = false;
   size_t done = 0;
+  // --timeout given: the whole search ends after that long.
+  const int64_t endMs =
+      options_.timeoutGiven
+          ? loop_.GetClock().MonotonicMs() + static_cast<int64_t>(options_.timeoutSeconds * 1000)
+          : INT64_MAX;
+  const auto outOfTime = [&] { return loop_.GetClock().MonotonicMs() >= endMs; };
+  bool timedOut = false;
 
   // One probe at the link already set; false when the port did not open.
   const auto probe = [&](int timeoutMs, bool& answered) {
@@ -200,7 +207,7 @@ int TCliSession::RunFind() {
     lastLogLine_.clear();
     if (!f.ProbeIdentification(timeoutMs)) return false;
     const int guardMs = (timeoutMs > 0 ? timeoutMs : f.FDevInfo->Timeout) + 2000;
-    loop_.RunUntil([&] { return !f.Busy() || Stopped(); }, guardMs);
+    loop_.RunUntil([&] { return !f.Busy() || Stopped() || outOfTime(); }, guardMs);
     if (f.Busy()) {
       f.CancelOperation();
       loop_.ProcessPending();
@@ -211,16 +218,16 @@ int TCliSession::RunFind() {
 
   for (const TProbePoint& point : order) {
     if (Stopped()) break;
+    if (outOfTime()) {
+      timedOut = true;
+      break;
+    }
     ++done;
     const TLineSetting& s = point.setting;
     if (unusableSpeeds.count(s.baud)) continue;
     if (options_.rs485) {
       f.SetProgramProtocol(s.protocol);
-      if (const int speed = IndexOfText(kProgramSpeeds, std::to_string(s.baud)); speed >= 0) {
-        f.SetProgramSpeed(speed);
-      } else {
-        f.FPort->SetBaudRate(s.baud);  // a device speed the program's box does not list
-      }
+      f.SetProgramSpeed(IndexOfText(kProgramSpeeds, std::to_string(s.baud)));
       f.SetProgramFrame(s.frame);
       f.SetProgramAddress(point.address);
     }
@@ -260,11 +267,6 @@ int TCliSession::RunFind() {
       } else if (found.insert({point.address, serial}).second) {
         Print(FoundLine(port, protocolText, s.baud, frameText, point.address, serial));
         Print(CommandLineFor(port, options_.rs485, s, frameText, point.address));
-        if (!Contains({9600, 19200, 38400, 57600, 115200}, s.baud)) {
-          Print(
-              "  (программа работает со скоростями до 115200: задайте прибору другую скорость "
-              "командой configure через интерфейс USB)");
-        }
         if (!find.all) break;
       }
     } else if (answered) {
@@ -284,6 +286,12 @@ int TCliSession::RunFind() {
                 order.size(), Duration(progress.ElapsedSeconds()).c_str(), found.size());
   std::fputs(summary, stderr);
   if (Stopped()) return Fail("Поиск прерван пользователем.");
+  if (timedOut) {
+    char text[160];
+    std::snprintf(text, sizeof text, "Поиск не завершился за %g с и прерван.",
+                  options_.timeoutSeconds);
+    return Fail(text);
+  }
   if (found.empty()) {
     return Fail(
         "Прибор Vela не найден. Проверьте подключение линии RS-485 (A, B), питание прибора и "

@@ -49,7 +49,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.help || options.version) {
-    std::fputs((options.help ? UsageText() : ProgramVersionText("velalink-cli")).c_str(), stdout);
+    std::fputs((options.help ? UsageText(options.helpCommand) : ProgramVersionText("velalink-cli"))
+                   .c_str(),
+               stdout);
     return OutputChecked(0);
   }
   try {

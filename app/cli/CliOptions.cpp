@@ -4,14 +4,12 @@
 #include <cstdlib>
 #include <map>
 
+#include "app/EngineSettings.h"
 #include "iec101/IecSettings.h"
 
 namespace vela::cli {
 namespace {
 
-const std::vector<std::string> kProgramSpeeds = {"9600", "19200", "38400", "57600", "115200"};
-const std::vector<std::string> kDeviceSpeeds = {"9600",  "19200",  "38400", "57600",
-                                                "76800", "115200", "230400"};
 const std::map<std::string, TCommand> kCommands = {{"read", TCommand::Read},
                                                    {"watch", TCommand::Watch},
                                                    {"sync-clock", TCommand::SyncClock},
@@ -127,8 +125,10 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
              "обменов и в конце)"));
 
   t.Section("Параметры команды settings:");
-  t.Add(
-      Valued(raw, "--save", "ФАЙЛ", "сохранить установки прибора в профиль (JSON)", {"settings"}));
+  t.Add(Valued(raw, "--save", "ФАЙЛ",
+               "сохранить установки прибора в профиль (JSON;\n"
+               "- : профиль в stdout вместо установок)",
+               {"settings"}));
 
   t.Section("Параметры команды configure:");
   t.Add(Valued(raw, "--set-protocol", "rtu|ascii|iec101", "протокол прибора", {"configure"}));
@@ -164,7 +164,7 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Valued(raw, "--protocol", "rtu|ascii|iec101",
                "протокол программы (iec101: только rs485;\n"
                "команды read, watch, sync-clock, wiring)"));
-  t.Add(Valued(raw, "--speed", "9600|19200|38400|57600|115200", "скорость программы"));
+  t.Add(Valued(raw, "--speed", "9600|19200|38400|57600|76800|115200|230400", "скорость программы"));
   t.Add(Valued(raw, "--frame", "8E1|8O1|8N2|7E1|7O1|7N2", "формат программы"));
   t.Add(Valued(raw, "--address", "1..247",
                "адрес прибора (в IEC 60870-5-101 адрес канала: 1..254,\n"
@@ -194,14 +194,17 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Note("Показания — в stdout; журнал и ошибки — в stderr (у verify отчёт — в stdout).");
 
   t.Section("Прочее:");
-  t.Add(Valued(raw, "--timeout", "С", "прервать команду, не завершённую за С секунд (60)"));
+  t.Add(Valued(raw, "--timeout", "С",
+               "прервать команду, не завершённую за С секунд (60);\n"
+               "find и watch — только если указан: find прерывает\n"
+               "поиск, watch — если С секунд нет показаний"));
   t.Add(Flag(raw, "--trace", "печатать обмен с прибором в stderr"));
   t.Add(Flag(raw, "--fast",
              "быстрый обмен: ответ принимается, как только кадр\n"
              "полон, а не после паузы 50 мс"));
   t.Add(Flag(raw, "--quiet", "не печатать журнал в stderr (ошибки печатаются)"));
-  t.Add(Flag(raw, "--help", "показать эту справку (и после команды)", {}, "-h"));
-  t.Add(Flag(raw, "--version", "показать версию программы"));
+  t.Add(Flag(raw, "--help", "показать эту справку; после команды — справку по ней", {}, "-h"));
+  t.Add(Flag(raw, "--version", "показать версию программы", {}, "-V"));
   t.Note("Значение можно указать и так: --port=COM3.");
 
   t.Epilogue(
@@ -243,8 +246,7 @@ void ParseProgramLink(const TRawOptions& raw, TCliOptions& o) {
     o.speed = raw.values.at("--speed");
     if (!IsIn(kProgramSpeeds, o.speed)) {
       Fail("Недопустимая скорость --speed \"" + o.speed +
-           "\": 9600, 19200, 38400, 57600 или "
-           "115200.");
+           "\": 9600, 19200, 38400, 57600, 76800, 115200 или 230400.");
     }
   }
   if (has("--frame")) o.frame = ParseFrameFor("--frame", raw.values.at("--frame"), o.ascii);
@@ -402,17 +404,23 @@ TOutputFormat ParseFormat(const TRawOptions& raw) {
 TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   TRawOptions raw;
   const TOptionTable table = CliOptionTable(raw);
+  const bool helpAsked = IsIn(args, "--help") || IsIn(args, "-h");
+  const bool versionAsked = IsIn(args, "--version") || IsIn(args, "-V");
   try {
     raw.command = table.Parse(args);
   } catch (const TCliUsageError&) {
     // --help and --version win over any mistake beside them.
-    if (!IsIn(args, "--help") && !IsIn(args, "-h") && !IsIn(args, "--version")) throw;
-    raw.flags = args;
+    if (!helpAsked && !versionAsked) throw;
   }
-  if (IsIn(raw.flags, "--help") || IsIn(raw.flags, "-h") || IsIn(raw.flags, "--version")) {
+  if (helpAsked || versionAsked) {
     TCliOptions o;
-    o.help = IsIn(raw.flags, "--help") || IsIn(raw.flags, "-h");
+    o.help = helpAsked;
     o.version = !o.help;
+    o.helpCommand = raw.command;
+    // Beside a mistake: a command word among the arguments.
+    for (const std::string& arg : args) {
+      if (o.helpCommand.empty() && kCommands.count(arg)) o.helpCommand = arg;
+    }
     return o;
   }
   TCliOptions o;
@@ -441,6 +449,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   }
   if (raw.values.count("--timeout")) {
     o.timeoutSeconds = ParseSeconds("--timeout", raw.values.at("--timeout"));
+    o.timeoutGiven = true;
   }
   o.stats = IsIn(raw.flags, "--stats");
   o.trace = IsIn(raw.flags, "--trace");
@@ -453,9 +462,13 @@ const std::vector<std::string>& DeviceSpeedTexts() {
   return kDeviceSpeeds;
 }
 
-std::string UsageText() {
+std::string UsageText(const std::string& command) {
   TRawOptions unused;
-  return CliOptionTable(unused).Help();
+  std::string text = CliOptionTable(unused).Help(command);
+  if (const size_t at = text.find("КОМАНДА"); !command.empty() && at != std::string::npos) {
+    text.replace(at, std::string("КОМАНДА").size(), command);
+  }
+  return text;
 }
 
 }  // namespace vela::cli

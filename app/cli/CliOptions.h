@@ -70,6 +70,7 @@ struct TCliOptions {
   double seconds = 0;          // watch: stop after this long; 0 until a signal
   int exchanges = 0;           // watch: stop after this many requests; 0 until a signal
   double timeoutSeconds = 60;  // one-shot commands: give up after this long
+  bool timeoutGiven = false;   // find, watch: bounded by --timeout only when it is given
   bool stats = false;          // watch: print the cycle figures at the end
   bool trace = false;          // print the exchange trace to standard error
   bool fast = false;           // end an answer as soon as its frame is whole
@@ -78,18 +79,21 @@ struct TCliOptions {
   TOutputFormat format = TOutputFormat::Text;  // read, watch: --format
   bool quiet = false;                          // no activity log on standard error
   bool help = false;                           // --help anywhere: print the usage, nothing else
+  std::string helpCommand;                     // the command word beside --help, if any
   bool version = false;                        // --version anywhere
 };
 
-// The --csv name that writes the recording to standard output.
-inline constexpr const char kCsvToStandardOutput[] = "-";
+// The file name that means standard output (--csv, --save).
+inline constexpr const char kToStandardOutput[] = "-";
+inline constexpr const char* kCsvToStandardOutput = kToStandardOutput;
 
 // argv without the program name. Throws TCliUsageError.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);
 // The speeds the device offers, as the device-side speed box lists them.
 const std::vector<std::string>& DeviceSpeedTexts();
-// The usage text, Russian, ending with a line break.
-std::string UsageText();
+// The usage text, Russian, ending with a line break; for one command word,
+// that command and the options it takes.
+std::string UsageText(const std::string& command = "");
 
 // "8E1" and the others; index 0..2 by parity and stop bits, data bits 7 or 8.
 struct TFrameText {

@@ -290,6 +290,10 @@ int TCliSession::SaveProfile() {
   TJson profile = CurrentSettings(*engine_);
   if (engine_->FDevInfoRead) profile["device"] = DeviceIdentification(*engine_);
   const std::string& fileName = options_.commission.saveFile;
+  if (fileName == kToStandardOutput) {
+    PrintData(WriteProfileJson(profile));
+    return outputFailed_ ? 1 : 0;
+  }
   if (!WriteWholeFile(fileName, WriteProfileJson(profile)).Ok())
     return Fail("Профиль не записан в файл " + fileName + ": проверьте путь и права.");
   Print("Профиль сохранён: " + fileName);
@@ -327,14 +331,7 @@ bool TCliSession::FollowWrittenLink() {
     return false;
   }
   f.SetProgramProtocol(written.protocol);
-  const int speed = IndexOfText(kProgramSpeeds, written.SpeedText());
-  if (speed < 0) {
-    Fail("Установки записаны; скорость " + written.SpeedText() +
-         " программе недоступна, поэтому прочитать их обратно нельзя: проверьте их командой "
-         "settings через интерфейс USB.");
-    return false;
-  }
-  f.SetProgramSpeed(speed);
+  f.SetProgramSpeed(IndexOfText(kProgramSpeeds, written.SpeedText()));
   f.SetProgramFrame(written.frame);
   if (written.address >= 1) f.SetProgramAddress(written.address);
   return true;

@@ -10,6 +10,8 @@ int TCliSession::RunSettings() {
   if (!Outcome().Succeeded() || !Outcome().settings) {
     return Fail("Установки прибора не прочитаны.");
   }
+  // With --save - the profile alone is the data on standard output.
+  if (options_.commission.saveFile == kToStandardOutput) return SaveProfile();
   for (const std::string& line : SettingsLines(*engine_)) Print(line);
   return options_.commission.saveFile.empty() ? 0 : SaveProfile();
 }

@@ -57,23 +57,43 @@ int TCliSession::RunWatch() {
   f.Start(TOperationKind::Continuous);
   TExchangeStats earlier;                  // of the readings before each outage
   std::optional<TProcessResources> early;  // after the first exchanges
+  Clock& clock = loop_.GetClock();
+  // --timeout given: watch ends when no reading came for that long.
+  const int64_t silenceMs = static_cast<int64_t>(options_.timeoutSeconds * 1000);
+  int64_t readingsSeen = 0;
+  int64_t lastReadingMs = clock.MonotonicMs();
+  const auto silenceEndMs = [&] {
+    const int64_t readings = earlier.Figures().readings + f.FExchangeStats.Figures().readings;
+    if (readings != readingsSeen) {
+      readingsSeen = readings;
+      lastReadingMs = clock.MonotonicMs();
+    }
+    return options_.timeoutGiven ? lastReadingMs + silenceMs : INT64_MAX;
+  };
   const auto done = [&] {
     const int64_t exchanges = earlier.Exchanges() + f.FExchangeStats.Exchanges();
     if (!early && exchanges >= kEarlyExchanges) early = SampleProcessResources();
     return !f.ContinuousRunning() || Stopped() ||
-           (options_.exchanges > 0 && exchanges >= options_.exchanges);
+           (options_.exchanges > 0 && exchanges >= options_.exchanges) ||
+           clock.MonotonicMs() >= silenceEndMs();
   };
   const int64_t deadlineMs =
-      options_.seconds > 0
-          ? loop_.GetClock().MonotonicMs() + static_cast<int64_t>(options_.seconds * 1000)
-          : INT64_MAX;
+      options_.seconds > 0 ? clock.MonotonicMs() + static_cast<int64_t>(options_.seconds * 1000)
+                           : INT64_MAX;
+  bool silent = false;
   for (;;) {
-    const int64_t leftMs = deadlineMs - loop_.GetClock().MonotonicMs();
+    const int64_t endMs = std::min(deadlineMs, silenceEndMs());
+    const int64_t leftMs = endMs - clock.MonotonicMs();
     if (leftMs <= 0 || loop_.RunUntil(done, std::min<int64_t>(leftMs, 3600 * 1000))) {
-      if (f.ContinuousRunning() || Stopped() || !f.FPortFailed) break;
+      silent = clock.MonotonicMs() >= silenceEndMs();
+      if (silent || f.ContinuousRunning() || Stopped() || !f.FPortFailed) break;
       earlier.Add(f.FExchangeStats);
-      if (!RideThroughPortLoss(deadlineMs)) break;
-    } else if (deadlineMs != INT64_MAX && loop_.GetClock().MonotonicMs() >= deadlineMs) {
+      if (!RideThroughPortLoss(std::min(deadlineMs, silenceEndMs()))) {
+        silent = clock.MonotonicMs() >= silenceEndMs();
+        break;
+      }
+    } else if (endMs != INT64_MAX && clock.MonotonicMs() >= endMs) {
+      silent = clock.MonotonicMs() >= silenceEndMs();
       break;
     }
   }
@@ -99,6 +119,12 @@ int TCliSession::RunWatch() {
     }
     Note(f.FExchangeStats.Text());
     Note(ResourcesText(early, last));
+  }
+  if (silent) {
+    char text[160];
+    std::snprintf(text, sizeof text, "За %g с не прочитано ни одного показания: чтение прервано.",
+                  options_.timeoutSeconds);
+    return Fail(text);
   }
   if (endedByItself) return Fail("Непрерывное чтение остановлено.");
   if (f.FExchangeStats.Figures().readings == 0) {

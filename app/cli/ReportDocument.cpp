@@ -56,7 +56,9 @@ std::string MarkdownEscape(const std::string& text) {
 std::string MarkdownRow(const std::vector<std::string>& cells, size_t width) {
   std::string line = "|";
   for (size_t i = 0; i < width; ++i) {
-    line += " " + (i < cells.size() ? MarkdownEscape(cells[i]) : std::string()) + " |";
+    line.append(" ");
+    if (i < cells.size()) line.append(MarkdownEscape(cells[i]));
+    line.append(" |");
   }
   return line + "\n";
 }

@@ -26,7 +26,7 @@ TEST(EngineIsolationTest, EachEngineKeepsItsOwnSettings) {
 
   first.SelectPort("COM3");
   first.SetInterface(true, first.ProgramLink());
-  first.SetProgramSpeed(4);  // 115200
+  first.SetProgramSpeed(5);  // 115200
   first.SetProgramAddress(7);
   TDeviceSettingsModel settings;
   settings.protocol = 1;

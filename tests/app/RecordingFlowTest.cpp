@@ -102,9 +102,9 @@ TEST_F(RecordingFlowTest, DeletedFileIsCreatedAgainWithItsHeaderAndLoggedOnce) {
   h.AnswerAll();
   // The read still finishes; the new file starts with the header again.
   EXPECT_EQ(h.log().back(), msg::kReadDone);
-  EXPECT_NE(f.Memo1.Text().find("\"" + file.string() + "\" пропал и создан заново"),
-            std::string::npos)
-      << f.Memo1.Text();
+  std::string recreated = "\"";
+  recreated.append(file.string()).append("\" пропал и создан заново");
+  EXPECT_NE(f.Memo1.Text().find(recreated), std::string::npos) << f.Memo1.Text();
   EXPECT_EQ(FileText().rfind(TCsvRecorder::Header() + "\r\n07.12.2026", 0), 0u) << FileText();
   EXPECT_EQ(Records(), 1);
   EXPECT_EQ(f.BitBtn1.Glyph(), "CHK1");

@@ -205,6 +205,11 @@ const TCommandCase kCommands[] = {
     {"silent_read", {"read"}, TLine::Silent, 1, Failed, NoAnswer, NoFact, 0, ""},
     // Settings never read from this device are never written.
     {"configure_unread", {"--timeout", "1", "configure", "--set-address", "5"}, TLine::Silent, 1, Cancelled, None, NoFact, 0, ""},
+    // "-" is standard output: the profile alone, no file named "-".
+    {"settings_save_to_stdout", {"settings", "--save", "-"}, TLine::Vela, 0, Done, None, SettingsRead, -1, "{\n"},
+    // --timeout bounds the whole search and a watch without readings.
+    {"find_timeout", {"--interface", "rs485", "find", "--timeout", "5"}, TLine::Silent, 1, Cancelled, None, NoFact, 0, "", "", "", -1, nullptr, "Поиск не завершился за 5 с и прерван."},
+    {"watch_timeout", {"watch", "--timeout", "5"}, TLine::Silent, 1, Cancelled, None, NoFact, 0, "", "", "", -1, nullptr, "За 5 с не прочитано ни одного показания"},
     // A usage error: the settings are read and written over MODBUS only.
     {"iec_settings", {"--interface", "rs485", "--protocol", "iec101", "settings"}, TLine::VelaIec, 2, Refused, ModbusOnly, NoFact, 0, ""},
 };
@@ -212,6 +217,49 @@ const TCommandCase kCommands[] = {
 
 INSTANTIATE_TEST_SUITE_P(Commands, CliCommandTest, ::testing::ValuesIn(kCommands),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The commissioning report carries the device software's whole
+// identification, as verify's identification report gives it.
+TEST(CliCommissionReportTest, CarriesTheIdentificationVerifyReports) {
+  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                    ("cli_report_ident_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  VirtualClock clock;
+  DeviceModel device(DeviceConfig{}, clock);
+  const TCliRun verify = RunCliInProcess({"--port", "COM7", "verify"}, {&device}, clock);
+  const std::string report = (dir / "r.md").string();
+  const TCliRun run =
+      RunCliInProcess({"--port", "COM7", "report", "--out", report}, {&device}, clock);
+  ASSERT_EQ(verify.exitCode, 0) << verify.err;
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string text = ReadAll(report);
+  // The device software's lines: from the name before its identification name.
+  const size_t deviceLines = verify.out.rfind(
+      "Наименование: ", verify.out.find("Идентификационное наименование: Vela_sappl"));
+  const auto field = [&](const std::string& caption) {
+    const size_t at = verify.out.find(caption + ": ", deviceLines);
+    if (at == std::string::npos) return std::string("(не в отчёте verify)");
+    const size_t from = at + caption.size() + 2;
+    std::string value = verify.out.substr(from, verify.out.find('\n', from) - from);
+    if (!value.empty() && value.back() == '.') value.pop_back();
+    return value;
+  };
+  const struct {
+    const char* row;
+    std::string value;
+  } rows[] = {{"Наименование ПО", field("Наименование")},
+              {"Идентификационное наименование ПО", "Vela\\_sappl"},
+              {"Номер версии ПО", field("Номер версии")},
+              {"Цифровой идентификатор ПО", field("Цифровой идентификатор")},
+              {"Алгоритм вычисления цифрового идентификатора ПО", field("Алгоритм вычисления")}};
+  ASSERT_NE(deviceLines, std::string::npos) << verify.out;
+  for (const auto& row : rows) {
+    EXPECT_NE(text.find("| " + std::string(row.row) + " | " + row.value + " |"), std::string::npos)
+        << row.row << " = " << row.value << "\n"
+        << text;
+  }
+  std::filesystem::remove_all(dir);
+}
 
 // A reading whose block brought nothing (every second read of that block has
 // no answer or exception 6): its fields are empty in that reading's line,

@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"read --interface wifi", "usb или rs485"},
         RefusedCase{"read --protocol iec101", "IEC 60870-5-101"},
         RefusedCase{"read --protocol modbus", "rtu, ascii или iec101"},
-        RefusedCase{"read --interface rs485 --speed 76800", "Недопустимая скорость --speed"},
+        RefusedCase{"read --interface rs485 --speed 14400", "Недопустимая скорость --speed"},
         RefusedCase{"read --interface rs485 --frame 8E2", "Недопустимый формат --frame"},
         RefusedCase{"read --interface rs485 --protocol ascii --frame 8E1", "7 бит данных"},
         RefusedCase{"read --interface rs485 --address 0", "от 1 до 247"},
@@ -190,11 +190,51 @@ INSTANTIATE_TEST_SUITE_P(
         SpellingCase{"watch --seconds 0 --help", [](auto& o) { return o.help; }},
         SpellingCase{"-h", [](auto& o) { return o.help; }},
         SpellingCase{"--version", [](auto& o) { return o.version && !o.help; }},
+        SpellingCase{"-V", [](auto& o) { return o.version && !o.help; }},
+        SpellingCase{"settings --help", [](auto& o) { return o.helpCommand == "settings"; }},
+        SpellingCase{"find --speeds 1 -h", [](auto& o) { return o.helpCommand == "find"; }},
+        SpellingCase{"watch --timeout 5", [](auto& o) { return o.timeoutGiven; }},
+        SpellingCase{"find", [](auto& o) { return !o.timeoutGiven && o.timeoutSeconds == 60; }},
+        SpellingCase{"settings --save -", [](auto& o) { return o.commission.saveFile == "-"; }},
         SpellingCase{"read --format json --quiet",
                      [](auto& o) { return o.format == TOutputFormat::Json && o.quiet; }},
         SpellingCase{"watch --format=csv", [](auto& o) { return o.format == TOutputFormat::Csv; }},
         SpellingCase{"read", [](auto& o) { return o.format == TOutputFormat::Text && !o.quiet; }},
         SpellingCase{"configure --set-address=9", [](auto& o) { return o.set.address == 9; }}));
+
+// The help of one command: its own line and options, the options of every
+// command, none of another command's.
+struct CommandHelpCase {
+  const char* command;
+  std::vector<const char*> shown, hidden;
+};
+
+class CommandHelpTest : public testing::TestWithParam<CommandHelpCase> {};
+
+TEST_P(CommandHelpTest, ListsWhatTheCommandTakes) {
+  const std::string help = UsageText(GetParam().command);
+  EXPECT_EQ(help.rfind(std::string("Использование: velalink-cli [параметры связи] ") +
+                           GetParam().command + " [параметры команды]\n",
+                       0),
+            0u)
+      << help;
+  for (const char* text : GetParam().shown) EXPECT_NE(help.find(text), std::string::npos) << text;
+  for (const char* text : GetParam().hidden) EXPECT_EQ(help.find(text), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, CommandHelpTest,
+    testing::Values(CommandHelpCase{"settings",
+                                    {"  settings ", "--save ФАЙЛ", "--port", "--timeout",
+                                     "-V, --version"},
+                                    {"  read ", "--csv", "--stats", "--format", "--set-speed"}},
+                    CommandHelpCase{"watch",
+                                    {"  watch ", "--csv", "--stats", "--format", "--port"},
+                                    {"  read ", "--save", "--probe-timeout"}},
+                    CommandHelpCase{"find",
+                                    {"  find ", "--speeds", "--probe-timeout", "--timeout"},
+                                    {"--csv", "--set-", "--format"}}),
+    [](const auto& info) { return std::string(info.param.command); });
 
 TEST(CliOptionsTest, FrameTexts) {
   struct Case {

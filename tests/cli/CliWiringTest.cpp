@@ -35,7 +35,8 @@ const TWiringCase kWiringCases[] = {
 std::string Codes(const nlohmann::json& json) {
   std::string codes;
   for (const auto& finding : json.at("findings")) {
-    codes += (codes.empty() ? "" : " ") + finding.at("code").get<std::string>() + ":";
+    if (!codes.empty()) codes += ' ';
+    codes.append(finding.at("code").get<std::string>()).append(":");
     for (const auto& phase : finding.at("phases")) codes += phase.get<std::string>();
   }
   return codes;

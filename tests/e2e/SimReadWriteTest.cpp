@@ -102,7 +102,13 @@ INSTANTIATE_TEST_SUITE_P(
                               "--link-frame", "2"},
                              true,
                              {115200, 8, test::kNoParity, test::kTwoStopBits, true, 247},
-                             5}),
+                             5},
+                    // A speed with no classic termios code: set through termios2.
+                    ReadCase{"WorkingRtuAt76800",
+                             {"--both", "--address", "3", "--link-speed", "76800"},
+                             true,
+                             {76800, 8, test::kEvenParity, test::kOneStopBit, true, 3},
+                             4}),
     [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
 
 TEST(SimSettings, LinkWriteTakesEffectWithTheFinalizeWrite) {

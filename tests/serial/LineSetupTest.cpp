@@ -12,6 +12,7 @@
 
 #include "common/ArkSysUtils.h"
 #include "common/ArkTypes.h"
+#include "serial/ArbitrarySpeed.h"
 #include "serial/TermiosBackend.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/serial/UnprivilegedChild.h"
@@ -100,6 +101,39 @@ INSTANTIATE_TEST_SUITE_P(
                                    ICANON | ECHO | ISIG | IEXTEN},
                       LeftoverCase{"OutputProcessing", &termios::c_oflag, OPOST | ONLCR}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct SpeedCase {
+  int baud;
+  tcflag_t code;  // the speed bits the line then carries; BOTHER where there is no B-constant
+};
+
+class DeviceSpeedTest : public ::testing::TestWithParam<SpeedCase> {};
+
+TEST_P(DeviceSpeedTest, EverySpeedTheDeviceTakesIsSetOnTheLine) {
+  PtyPair pty;
+  TermiosBackend backend;
+  backend.Open(pty.SlavePath());
+  backend.Configure({GetParam().baud, 8, 2, 0});
+  termios now{};
+  ASSERT_EQ(tcgetattr(pty.Master(), &now), 0);
+  EXPECT_EQ(now.c_cflag & CBAUD, GetParam().code);
+  EXPECT_EQ(serial_detail::ReportedSpeed(pty.Master()), GetParam().baud);
+  // Back to a classic speed from an arbitrary one.
+  backend.Configure({38400, 8, 2, 0});
+  ASSERT_EQ(tcgetattr(pty.Master(), &now), 0);
+  EXPECT_EQ(now.c_cflag & CBAUD, tcflag_t{B38400});
+  EXPECT_EQ(serial_detail::ReportedSpeed(pty.Master()), 38400);
+  backend.Close();
+}
+
+constexpr tcflag_t kArbitrary = CBAUDEX;  // the kernel's BOTHER
+
+INSTANTIATE_TEST_SUITE_P(Speeds, DeviceSpeedTest,
+                         ::testing::Values(SpeedCase{9600, B9600}, SpeedCase{19200, B19200},
+                                           SpeedCase{38400, B38400}, SpeedCase{57600, B57600},
+                                           SpeedCase{76800, kArbitrary}, SpeedCase{115200, B115200},
+                                           SpeedCase{230400, B230400}),
+                         [](const auto& info) { return std::to_string(info.param.baud); });
 
 struct AccessCase {
   const char* name;
