@@ -314,7 +314,6 @@ class TVelaEngine {
   TProgramLink FWriteStartLink{};            // the program link when the write started
   TProgramLink FWrittenLink{};               // the link the written settings give the device
   std::vector<TProgramLink> FReadBackLinks;  // links still to try for the read-back
-  bool FReadBackAnswered = false;            // some read-back request was answered
   uint8_t FReadBackRepeatedJob = 0;          // the read-back job sent a second time
   // The settings known: read from the device with this serial number over
   // this port and address (LinkSource()).
@@ -342,6 +341,8 @@ class TVelaEngine {
   void ConnectPortEvents();
 
   // Sequencer helpers.
+  // The register block a parameter job reads or writes; null for the others.
+  TModbusParams* ParamsOfJob(uint8_t job) const;
   bool SendCurrentRequest(uint8_t job);
   void RunTimeoutRule(uint8_t job);
   void ClearOperationFlags();
@@ -398,6 +399,7 @@ class TVelaEngine {
   void StartReadBackJobs();
   void ReadBackTaken(uint8_t job);
   void ReadBackTimedOut();
+  bool ReadBackAnswered() const;  // some read-back request was answered
   void NoteWriteAttempt(uint8_t job);
 
   TProgramLink LinkOfWrittenSettings() const;

@@ -200,7 +200,6 @@ void TVelaEngine::StartWrite(const std::vector<uint8_t>& jobs, bool readFirst) {
     if (BlockAccessOf(job) == TBlockAccess::WriteParams) FWriteEvidence.setJobs.push_back(job);
   }
   FWriteStartLink = FLink;
-  FReadBackAnswered = false;
   if (!readFirst && FLinkPrmSource == LinkSource()) {
     StartOperation(jobs, false);
     return;

@@ -58,37 +58,37 @@ void TVelaEngine::StartCurrentJob() {
   }
 }
 
-bool TVelaEngine::SendCurrentRequest(uint8_t job) {
-  TModbusParams* params = nullptr;
-  TModbusValues* values = nullptr;
+TModbusParams* TVelaEngine::ParamsOfJob(uint8_t job) const {
   switch (job) {
     case jobGetMainPrm:
     case jobSetMainPrm:
-      params = FMainPrm.get();
-      break;
+      return FMainPrm.get();
     case jobFinalizePrm:
-      params = FFinalizePrm.get();
-      break;
+      return FFinalizePrm.get();
     case jobGetLinkPrm:
     case jobSetLinkPrm:
-      params = FLinkPrm.get();
-      break;
+      return FLinkPrm.get();
     case jobGetLinkPrm2:
     case jobSetLinkPrm2:
-      params = FLinkPrm2.get();
-      break;
+      return FLinkPrm2.get();
     case jobGetLinkPrm3:
     case jobSetLinkPrm3:
-      params = FLinkPrm3.get();
-      break;
+      return FLinkPrm3.get();
     case jobGetLinkPrm4:
     case jobSetLinkPrm4:
-      params = FLinkPrm4.get();
-      break;
+      return FLinkPrm4.get();
     case jobGetTime:
     case jobSetTime:
-      params = FTimePrm.get();
-      break;
+      return FTimePrm.get();
+    default:
+      return nullptr;
+  }
+}
+
+bool TVelaEngine::SendCurrentRequest(uint8_t job) {
+  TModbusParams* params = ParamsOfJob(job);
+  TModbusValues* values = nullptr;
+  switch (job) {
     case jobGetValues:
       values = FMainPrm->GetThreeWire() ? static_cast<TModbusValues*>(FValues3Wire.get())
                                         : FValues4Wire.get();
@@ -106,7 +106,8 @@ bool TVelaEngine::SendCurrentRequest(uint8_t job) {
       values = FDevInfo.get();
       break;
     default:
-      return false;
+      if (!params) return false;
+      break;
   }
   Octets request;
   switch (BlockAccessOf(job)) {

@@ -53,7 +53,6 @@ const char* BlockMeaning(uint8_t setJob) {
   }
 }
 
-
 }  // namespace
 
 void TVelaEngine::NoteWriteAttempt(uint8_t job) {
@@ -110,7 +109,6 @@ void TVelaEngine::BeginReadBack() {
 }
 
 void TVelaEngine::StartReadBackJobs() {
-  FReadBackAnswered = false;
   FReadBackRepeatedJob = jobNone;
   FJobIndex = FPrefixLength - 1;
   WriteJobs(kReadBackJobs);
@@ -120,27 +118,12 @@ void TVelaEngine::StartReadBackJobs() {
 void TVelaEngine::ReadBackTaken(uint8_t job) {
   const uint8_t setJob = SetJobOf(job);
   if (setJob == jobNone) return;
-  const TModbusParams* block = nullptr;
-  switch (job) {
-    case jobGetMainPrm:
-      block = FMainPrm.get();
-      break;
-    case jobGetLinkPrm:
-      block = FLinkPrm.get();
-      break;
-    case jobGetLinkPrm2:
-      block = FLinkPrm2.get();
-      break;
-    case jobGetLinkPrm3:
-      block = FLinkPrm3.get();
-      break;
-    default:
-      block = FLinkPrm4.get();
-      break;
-  }
-  FWriteEvidence.readBack[setJob] = block->Registers;
-  FReadBackAnswered = true;
+  FWriteEvidence.readBack[setJob] = ParamsOfJob(job)->Registers;
   FWriteEvidence.answeredOn = FLink == FWrittenLink ? TReadBackLink::New : TReadBackLink::Previous;
+}
+
+bool TVelaEngine::ReadBackAnswered() const {
+  return FWriteEvidence.answeredOn != TReadBackLink::None;
 }
 
 void TVelaEngine::ReadBackTimedOut() {
@@ -152,7 +135,7 @@ void TVelaEngine::ReadBackTimedOut() {
     StartCurrentJob();
     return;
   }
-  if (!FReadBackAnswered && !FReadBackLinks.empty()) {
+  if (!ReadBackAnswered() && !FReadBackLinks.empty()) {
     const TProgramLink link = FReadBackLinks.front();
     FReadBackLinks.erase(FReadBackLinks.begin());
     SetProgramLink(link);
@@ -161,7 +144,7 @@ void TVelaEngine::ReadBackTimedOut() {
     StartReadBackJobs();
     return;
   }
-  if (!FReadBackAnswered) {
+  if (!ReadBackAnswered()) {
     Log(msg::kReadBackNoAnswer);
     // Nobody answered: a settings write leaves the program on the link the
     // operator chose, a factory write on the factory link.
@@ -176,7 +159,7 @@ void TVelaEngine::FillWriteReport(TOperationOutcome& outcome) {
   FWriteEvidence.requests = &outcome;
   TWriteReport report;
   report.blocks = JudgeWrite(FWriteEvidence);
-  report.readBack = FReadBackAnswered;
+  report.readBack = ReadBackAnswered();
   if (FWriteEvidence.readBack.count(jobSetLinkPrm)) {
     report.device = TSettingsReport{FLinkPrm->GetProtocol(),   FLinkPrm->GetDeviceAddress(),
                                     FLinkPrm->GetSpeedIndex(), FLinkPrm->GetFrameIndex(),

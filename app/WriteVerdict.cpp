@@ -7,6 +7,12 @@
 namespace vela {
 namespace {
 
+// Words of a block that a read-back cannot compare: the link block's serial
+// number (words 10 and 11) is the factory's and ignores writes.
+bool WordComparable(uint8_t setJob, size_t word) {
+  return !(setJob == jobSetLinkPrm && (word == 10 || word == 11));
+}
+
 bool Contains(const std::vector<uint8_t>& jobs, uint8_t job) {
   return std::find(jobs.begin(), jobs.end(), job) != jobs.end();
 }
@@ -49,10 +55,6 @@ const char* WriteStateText(TWriteState state) {
       return "неизвестно";
   }
   return "";
-}
-
-bool WordComparable(uint8_t setJob, size_t word) {
-  return !(setJob == jobSetLinkPrm && (word == 10 || word == 11));
 }
 
 std::vector<TWrittenBlock> JudgeWrite(const TWriteEvidence& evidence) {

@@ -40,8 +40,4 @@ std::vector<TWrittenBlock> JudgeWrite(const TWriteEvidence& evidence);
 // The state as the operator reads it: "записан", "не записан", "неизвестно".
 const char* WriteStateText(TWriteState state);
 
-// Words of a block that a read-back cannot compare: the link block's serial
-// number (words 10 and 11) is the factory's and ignores writes.
-bool WordComparable(uint8_t setJob, size_t word);
-
 }  // namespace vela
