@@ -243,4 +243,6 @@ void IgnoreBrokenPipes() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
+void UseUtf8Console() {}
+
 }  // namespace vela

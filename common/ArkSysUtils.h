@@ -6,15 +6,17 @@
 
 namespace vela {
 
-// "ошибка #<code>: <system text>" for the calling thread's errno, read once.
-// Call it right after the failing call, in the thread that made it.
+// "ошибка #<code>: <system text>" for the calling thread's last system error
+// (errno; GetLastError on Windows), read once. Call it right after the
+// failing call, in the thread that made it.
 std::string LastErrorText();
-// The same text for a given errno value.
+// The same text for a given error code of the system.
 std::string SystemErrorText(int code);
 
-// The version stamped into an executable of this project (the ELF section
-// ".velalink_version") as four decimal numbers joined by "."; "?.?.?.?" for a
-// missing, unreadable or malformed file and for a file without a valid stamp.
+// The version stamped into an executable of this project (on Linux the ELF
+// section ".velalink_version", on Windows the VERSIONINFO resource) as four
+// decimal numbers joined by "."; "?.?.?.?" for a missing, unreadable or
+// malformed file and for a file without a valid stamp.
 std::string FileVersionText(const std::string& fileName);
 
 // The absolute path of the running program's file; empty when unknown.
@@ -26,5 +28,8 @@ std::string OwnExecutablePath();
 void OpenClosedStandardDescriptors();
 // Writes to a closed pipe fail with EPIPE instead of ending the program.
 void IgnoreBrokenPipes();
+// The console shows the program's UTF-8 output as text (Windows; the
+// terminals of Linux already do).
+void UseUtf8Console();
 
 }  // namespace vela

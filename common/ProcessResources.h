@@ -1,6 +1,7 @@
 #pragma once
 // What the running program holds of the machine: resident memory and open
-// file descriptors, read from /proc, to show that a long run does not grow.
+// file descriptors (read from /proc; on Windows the working set and the
+// handle count), to show that a long run does not grow.
 
 #include <cstdint>
 

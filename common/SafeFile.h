@@ -3,7 +3,8 @@
 // that another user who can write the folder cannot turn them elsewhere:
 // the recording file is held open and locked, files written whole replace
 // their name by rename, input files must be regular files. The operating
-// system calls live in SafeFile.cpp; this interface stays free of them.
+// system calls live in SafeFile.cpp (SafeFileWin32.cpp on Windows); this
+// interface stays free of them.
 
 #include <cstddef>
 #include <string>
@@ -24,7 +25,7 @@ enum class TFileFault {
 
 struct TFileStatus {
   TFileFault fault = TFileFault::None;
-  int error = 0;  // the errno of a System fault
+  int error = 0;  // the system error code (errno; on Windows GetLastError) of a System fault
 
   bool Ok() const { return fault == TFileFault::None; }
 };

@@ -1,49 +1,15 @@
 #include "display/RegionalSettings.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
 #include "common/DateTime.h"
+#include "common/LocaleItems.h"
 
 namespace vela {
 namespace {
-
-// The C library's data of one locale category; null when the locale is not
-// installed. A name without the installed codeset ("ru_RU", "de_DE@euro")
-// is tried again as UTF-8: the codeset does not change the formats.
-class TLocaleData {
- public:
-  TLocaleData(int categoryMask, const std::string& name) {
-    const std::string wanted = name.empty() ? "C" : name;
-    locale_ = ::newlocale(categoryMask, wanted.c_str(), nullptr);
-    if (locale_ == nullptr) {
-      const std::string base = wanted.substr(0, wanted.find_first_of(".@"));
-      locale_ = ::newlocale(categoryMask, (base + ".UTF-8").c_str(), nullptr);
-    }
-  }
-  ~TLocaleData() {
-    if (locale_ != nullptr) ::freelocale(locale_);
-  }
-  TLocaleData(const TLocaleData&) = delete;
-  TLocaleData& operator=(TLocaleData&& other) noexcept {
-    std::swap(locale_, other.locale_);
-    return *this;
-  }
-
-  bool Available() const { return locale_ != nullptr; }
-  std::string Item(nl_item item) const {
-    return locale_ != nullptr ? ::nl_langinfo_l(item, locale_) : "";
-  }
-
- private:
-  locale_t locale_ = nullptr;
-};
 
 // Expands the composite conversions of a date or time format ("%D", "%r" ...)
 // into their fields; "%E" and "%O" modifiers are dropped.
@@ -102,15 +68,6 @@ void SetDateFormat(const std::string& dateFormat, TRegionalSettings& settings) {
   if (order == "ymd") settings.DateOrder = TDateOrder::YearMonthDay;
 }
 
-// The first of the variables that is set and not empty.
-std::string LocaleVariable(std::initializer_list<const char*> names) {
-  for (const char* name : names) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return value;
-  }
-  return "C";
-}
-
 int DecimalsOfFormat(const std::string& format) {
   if (format.size() == 4 && format[0] == '%' && format[1] == '.' && format[3] == 'f' &&
       format[2] >= '0' && format[2] <= '9') {
@@ -133,27 +90,27 @@ std::optional<TRegionalSettings>& CurrentStore() {
 TRegionalSettings RegionalSettingsOfLocale(const std::string& numericLocale,
                                            const std::string& timeLocale) {
   TRegionalSettings settings;
-  TLocaleData numeric(LC_NUMERIC_MASK, numericLocale);
-  if (!numeric.Available()) numeric = TLocaleData(LC_NUMERIC_MASK, "C");
-  const std::string radix = numeric.Item(RADIXCHAR);
+  const TLocaleItems numeric(TLocaleCategory::Numeric,
+                             LocaleInstalled(numericLocale) ? numericLocale : "C");
+  const std::string radix = numeric.Radix();
   // A separator of more than one octet (none in glibc's data) stays '.'.
   settings.DecimalSeparator = radix.size() == 1 ? radix[0] : '.';
-  TLocaleData time(LC_TIME_MASK, timeLocale);
-  if (!time.Available()) time = TLocaleData(LC_TIME_MASK, "C");
-  SetDateFormat(time.Item(D_FMT), settings);
-  const std::string timeFormat = ExpandFormat(time.Item(T_FMT));
+  const TLocaleItems time(TLocaleCategory::Time, LocaleInstalled(timeLocale) ? timeLocale : "C");
+  SetDateFormat(time.DateFormat(), settings);
+  const std::string timeFormat = ExpandFormat(time.TimeFormat());
   settings.TwelveHourClock =
       timeFormat.find("%I") != std::string::npos || timeFormat.find("%l") != std::string::npos;
   return settings;
 }
 
 bool LocaleInstalled(const std::string& name) {
-  return TLocaleData(LC_ALL_MASK, name).Available();
+  return TLocaleItems(TLocaleCategory::Numeric, name).Available() &&
+         TLocaleItems(TLocaleCategory::Time, name).Available();
 }
 
 TRegionalSettings RegionalSettingsFromEnvironment() {
-  return RegionalSettingsOfLocale(LocaleVariable({"LC_ALL", "LC_NUMERIC", "LANG"}),
-                                  LocaleVariable({"LC_ALL", "LC_TIME", "LANG"}));
+  return RegionalSettingsOfLocale(UserLocaleName(TLocaleCategory::Numeric),
+                                  UserLocaleName(TLocaleCategory::Time));
 }
 
 const TRegionalSettings& CurrentRegionalSettings() {

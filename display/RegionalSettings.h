@@ -3,7 +3,8 @@
 // variables of the environment (LC_ALL, then LC_NUMERIC or LC_TIME, then LANG)
 // and the C library's data of that locale: the radix character, the short
 // date format (D_FMT) and the time format (T_FMT). A locale that is not
-// installed gives the formats of "C".
+// installed gives the formats of "C". On Windows the user's regional settings
+// take the place of the environment's variables.
 
 #include <string>
 

@@ -1,16 +1,13 @@
 #include "ident/ArkGost3411.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "common/ArkCmnUtils.h"
 #include "common/ArkSysUtils.h"
+#include "common/InputFile.h"
 #include "ident/Gost3411Tables.h"
 
 namespace vela {
@@ -101,30 +98,6 @@ void ProcessBlock(TGostContext& ctx, const uint8_t* bytes) {
   Add512(ctx.Sigma, m);
 }
 
-// Closes a file descriptor when the scope ends.
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// Reads up to size bytes, repeating a read that a signal interrupted.
-ssize_t ReadChunk(int fd, uint8_t* buffer, size_t size) {
-  ssize_t count;
-  do {
-    count = ::read(fd, buffer, size);
-  } while (count < 0 && errno == EINTR);
-  return count;
-}
-
 }  // namespace
 
 void GostInit(TGostContext& ctx, bool digest512) {
@@ -176,15 +149,15 @@ Octets GostDigest(const TGostContext& ctx) {
 }
 
 std::string HashFileGost256(const std::string& fileName) {
-  FileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.Get() < 0) {
+  TInputFile file(fileName);
+  if (!file.IsOpen()) {
     throw TArkException("Не удалось открыть файл \"" + fileName + "\": " + LastErrorText());
   }
   TGostContext ctx;
   GostInit(ctx, false);
   std::vector<uint8_t> chunk(65536);
   for (;;) {
-    const ssize_t count = ReadChunk(file.Get(), chunk.data(), chunk.size());
+    const int64_t count = file.Read(chunk.data(), chunk.size());
     if (count < 0) {
       throw TArkException("Не удалось прочитать файл \"" + fileName + "\": " + LastErrorText());
     }

@@ -3,9 +3,6 @@
 // settings, the network type, the clock and the values); the report adds
 // the computer, the program's own identification and the clock offset.
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,22 +14,21 @@
 #include "app/cli/WiringFormat.h"
 #include "common/ArkCmnUtils.h"
 #include "common/ArkSysUtils.h"
+#include "common/HostInfo.h"
 #include "common/SafeFile.h"
 #include "ident/ArkGost3411.h"
 
 namespace vela::cli {
 namespace {
 
-std::string ComputerName() {
-  char name[256] = {};
-  if (gethostname(name, sizeof name - 1) != 0) return "не определено";
-  return name;
+std::string ComputerNameText() {
+  const std::string name = ComputerName();
+  return name.empty() ? "не определено" : name;
 }
 
-std::string UserName() {
-  if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_name) return entry->pw_name;
-  const char* user = std::getenv("USER");
-  return user ? user : "не определено";
+std::string UserNameText() {
+  const std::string user = UserName();
+  return user.empty() ? "не определено" : user;
 }
 
 std::string Hex8(uint32_t value) {
@@ -72,8 +68,8 @@ int TCliSession::RunReport() {
   doc.sections.push_back({"Составлен",
                           {},
                           {{"Дата и время", SecondsToText(DateTimeToSeconds(now))},
-                           {"Компьютер", ComputerName()},
-                           {"Пользователь", UserName()}}});
+                           {"Компьютер", ComputerNameText()},
+                           {"Пользователь", UserNameText()}}});
 
   const std::string program = OwnExecutablePath();
   std::string digest;

@@ -4,8 +4,6 @@
 
 #include "app/cli/CliFind.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include "app/cli/CliSession.h"
 #include "app/cli/StopSignal.h"
 #include "common/Clock.h"
+#include "common/HostInfo.h"
 #include "modbus/ModbusBlockOps.h"
 
 namespace vela::cli {
@@ -56,7 +55,7 @@ std::string Duration(double seconds) {
 class TProgress {
  public:
   TProgress(Clock& clock, size_t total)
-      : clock_(clock), total_(total), startMs_(clock.MonotonicMs()), terminal_(isatty(2) == 1) {}
+      : clock_(clock), total_(total), startMs_(clock.MonotonicMs()), terminal_(IsTerminal(2)) {}
 
   void Show(size_t done, int found, bool force = false) {
     const int64_t now = clock_.MonotonicMs();

@@ -3,8 +3,6 @@
 // checks a profile against the window's lists, shows what would change,
 // writes it with the window's write operation and reads it back.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -14,6 +12,7 @@
 #include "app/Messages.h"
 #include "app/cli/CliSession.h"
 #include "app/cli/ProfileJson.h"
+#include "common/HostInfo.h"
 #include "common/SafeFile.h"
 
 namespace vela::cli {
@@ -302,7 +301,7 @@ int TCliSession::SaveProfile() {
 
 bool TCliSession::ConfirmChanges(const std::string& question) {
   if (options_.commission.yes) return true;
-  if (isatty(0) != 1) {
+  if (!IsTerminal(0)) {
     Fail(
         "Нет терминала, чтобы подтвердить запись; ничего не записано. Чтобы записать без "
         "вопроса, добавьте --yes.");

@@ -1,12 +1,12 @@
 #pragma once
-// Ctrl-C (SIGINT), SIGTERM and SIGHUP (the terminal closed) for a front end
-// without a toolkit: the signal
-// handler only writes one octet to a pipe (the self-pipe rule: nothing else
-// is safe there); a watcher thread reads it, raises the stop mark and wakes
-// the event loop, which then stops the operation in its own thread.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (the terminal closed; on Windows the
+// console's Ctrl-C, Ctrl-Break and close) for a front end without a toolkit:
+// the platform's watch raises the stop mark from a thread of its own and
+// wakes the event loop, which then stops the operation in its own thread.
 
 #include <atomic>
-#include <thread>
+
+#include "common/StopSignalWatch.h"
 
 namespace vela::cli {
 
@@ -20,7 +20,7 @@ class TStopRequests {
 
 class TStopSignal : public TStopRequests {
  public:
-  // Installs the handlers; throws TArkException when the pipe cannot be made.
+  // Installs the handlers; throws TArkException when they cannot be set up.
   TStopSignal();
   // Restores the default handlers and ends the watcher.
   ~TStopSignal() override;
@@ -32,13 +32,9 @@ class TStopSignal : public TStopRequests {
   int SignalNumber() const { return signal_.load(); }
 
  private:
-  void Watch();
-
-  int readFd_ = -1;
-  int writeFd_ = -1;
   std::atomic<int> count_{0};
   std::atomic<int> signal_{0};
-  std::thread watcher_;
+  TStopSignalWatch watch_;  // last: it calls back into the counts above
 };
 
 }  // namespace vela::cli

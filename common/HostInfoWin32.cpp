@@ -1,0 +1,27 @@
+#include <io.h>
+#include <windows.h>
+
+#include "common/HostInfo.h"
+#include "common/Win32Text.h"
+
+namespace vela {
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  if (!GetComputerNameW(name, &length)) return {};
+  return win32::Narrow(name, length);
+}
+
+std::string UserName() {
+  wchar_t name[257] = {};
+  DWORD length = 257;
+  if (!GetUserNameW(name, &length) || length == 0) return {};
+  return win32::Narrow(name, length - 1);  // the count includes the terminating zero
+}
+
+bool IsTerminal(int standardStream) {
+  return _isatty(standardStream) != 0;
+}
+
+}  // namespace vela
