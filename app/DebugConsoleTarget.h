@@ -5,13 +5,13 @@
 #include <memory>
 
 #include "app/MainForm.h"
-#include "debugcon/ArkDbgCon.h"
+#include "debugcon/DebugOutput.h"
 
 namespace vela {
 
 class TDebugConsoleTarget : public TTraceTarget {
  public:
-  TDebugConsoleTarget() : output_(std::make_unique<TArkDebugOutput>()) {}
+  TDebugConsoleTarget() : output_(OpenDebugOutput()) {}
   bool Send(const std::string& text) override { return output_->Send(text); }
   // Another copy holds the first socket: say which one this copy took.
   std::string StartNote() const override {
@@ -19,11 +19,11 @@ class TDebugConsoleTarget : public TTraceTarget {
     if (index == 0) return {};
     return "    <Отладочная консоль: первый сокет занят другой копией программы; трассировка "
            "идёт в " +
-           output_->SocketPath() + " (velalink-console " + std::to_string(index) + ")>";
+           output_->EndpointPath() + " (velalink-console " + std::to_string(index) + ")>";
   }
 
  private:
-  std::unique_ptr<TArkDebugOutput> output_;
+  std::unique_ptr<TDebugOutput> output_;
 };
 
 }  // namespace vela

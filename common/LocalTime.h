@@ -5,6 +5,12 @@
 
 namespace vela {
 
-TDateTime LocalDateTimeNow();
+struct TLocalTime {
+  TDateTime local = 0;       // milliseconds included
+  int utcOffsetMinutes = 0;  // local time minus UTC
+};
+
+TLocalTime LocalTimeNow();
+TDateTime LocalDateTimeNow();  // LocalTimeNow().local
 
 }  // namespace vela

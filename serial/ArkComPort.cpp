@@ -4,7 +4,7 @@
 
 #include "common/ArkSysUtils.h"
 #include "serial/PortNames.h"
-#include "serial/TermiosBackend.h"
+#include "serial/SystemBackend.h"
 
 namespace vela {
 
@@ -18,7 +18,7 @@ struct TArkComPort::WorkerTask {
 };
 
 TArkComPort::TArkComPort(const std::string& portName)
-    : TArkComPort(portName, std::make_unique<TermiosBackend>()) {}
+    : TArkComPort(portName, MakeSystemSerialBackend()) {}
 
 TArkComPort::TArkComPort(const std::string& portName, std::unique_ptr<SerialBackend> backend)
     : backend_(std::move(backend)) {
@@ -236,8 +236,9 @@ void TArkComPort::ReadOnce() {
     if (result.status == ReadStatus::Failed) readFailed_ = true;
   }
   if (result.status == ReadStatus::Failed) {
-    DeliverFailure(generation, "Не удалось прочитать данные из порта\r\n read(): " +
-                                   SystemErrorText(result.error));
+    DeliverFailure(generation, std::string("Не удалось прочитать данные из порта\r\n ") +
+                                   backend_->ReadCallName() +
+                                   "(): " + SystemErrorText(result.error));
     return;
   }
   if (CheckLineErrors(generation, result.session)) return;
@@ -285,8 +286,9 @@ void TArkComPort::FinishWrite(const WorkerTask& task) {
   if (result.status == WriteStatus::Done) {
     DeliverWrite(task.generation, task.data);
   } else {
-    DeliverFailure(task.generation, "Не удалось записать данные в порт\r\n write(): " +
-                                        SystemErrorText(result.error));
+    DeliverFailure(task.generation, std::string("Не удалось записать данные в порт\r\n ") +
+                                        backend_->WriteCallName() +
+                                        "(): " + SystemErrorText(result.error));
   }
 }
 

@@ -215,18 +215,4 @@ std::vector<SerialPortInfo> ListSerialPorts() {
   return ListSerialPorts(DefaultDiscoveryRoots());
 }
 
-std::string PortListItem(const SerialPortInfo& port) {
-  return port.accessible ? port.name : port.name + " (нет доступа)";
-}
-
-std::string PortNameOfItem(const std::string& item) {
-  return item.substr(0, item.find(" ("));
-}
-
-std::vector<std::string> EnumComPorts() {
-  std::vector<std::string> names;
-  for (const SerialPortInfo& port : ListSerialPorts()) names.push_back(port.name);
-  return names;
-}
-
 }  // namespace vela

@@ -2,6 +2,8 @@
 // The serial ports of this computer, found without opening any device (so
 // no DTR or RTS pulse reaches an idle line): the UARTs and USB adapters the
 // kernel lists in sysfs, and the links of the ports folder (PortNames.h).
+// On Windows: the COM devices the system names (QueryDosDevice), with their
+// names from the device manager where it has them.
 //
 // A USB adapter with a /dev/serial/by-id name keeps its COM number across
 // unplugging and enumeration order: the first time it is seen, a link
@@ -33,6 +35,7 @@ struct SerialPortInfo {
   std::string manufacturer;
   std::string product;
   std::string serial;
+  std::string description;  // Windows: the device manager's name for it
   bool usb = false;
   bool accessible = true;  // this user may read and write the node
 };
@@ -41,6 +44,10 @@ struct SerialPortInfo {
 std::string PortListItem(const SerialPortInfo& port);
 // The port name an item of that list stands for.
 std::string PortNameOfItem(const std::string& item);
+
+// The names among the system's device names that stand for COM ports ("COM"
+// in any case, then a digit), sorted by number.
+std::vector<std::string> ComDeviceNames(const std::vector<std::string>& deviceNames);
 
 // The ports present, sorted by number; makes the remembered links as needed.
 std::vector<SerialPortInfo> ListSerialPorts(const DiscoveryRoots& roots);

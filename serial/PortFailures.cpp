@@ -71,8 +71,9 @@ std::string AccessAdvice(const std::string& devicePath) {
            ". Добавьте пользователя в эту группу: sudo usermod -aG " + group +
            " $USER, затем войдите в систему заново.";
   }
-  return owner + " недоступно и группе. Доступ даёт правило udev или администратор "
-                 "(sudo chmod 0660 " +
+  return owner +
+         " недоступно и группе. Доступ даёт правило udev или администратор "
+         "(sudo chmod 0660 " +
          devicePath + ").";
 }
 

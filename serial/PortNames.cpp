@@ -3,22 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdlib>
-#include <filesystem>
 
 namespace vela {
 namespace {
-
-namespace fs = std::filesystem;
-
-struct DeviceFamily {
-  const char* prefix;  // device node name without the number
-  int firstNumber;     // COM number of the node numbered 0
-};
-
-// Each family owns 32 numbers, so that a node never takes another's name.
-constexpr int kFamilySize = 32;
-constexpr DeviceFamily kFamilies[] = {{"ttyS", 1}, {"ttyUSB", 33}, {"ttyACM", 65}};
 
 // The decimal number that makes up all of text; nullopt otherwise.
 std::optional<int> WholeNumber(std::string_view text) {
@@ -33,11 +20,6 @@ bool HasComPrefixAnyCase(const std::string& name) {
   return name.size() >= 4 && std::toupper(static_cast<unsigned char>(name[0])) == 'C' &&
          std::toupper(static_cast<unsigned char>(name[1])) == 'O' &&
          std::toupper(static_cast<unsigned char>(name[2])) == 'M';
-}
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
 }
 
 }  // namespace
@@ -57,45 +39,6 @@ int CompareComPortNames(const std::string& a, const std::string& b) {
   const auto numberB = WholeNumber(std::string_view(b).substr(3));
   if (!numberA || !numberB) return 0;
   return (*numberA > *numberB) - (*numberA < *numberB);
-}
-
-std::string PortsDirectory() {
-  if (std::string dir = Environment("VELALINK_PORTS_DIR"); !dir.empty()) return dir;
-  if (std::string config = Environment("XDG_CONFIG_HOME"); !config.empty()) {
-    return config + "/velalink/ports";
-  }
-  return Environment("HOME") + "/.config/velalink/ports";
-}
-
-std::optional<int> ComNumberOfDevice(const std::string& devicePath) {
-  const fs::path path(devicePath);
-  if (path.parent_path() != "/dev") return std::nullopt;
-  return ComNumberOfNodeName(path.filename().string());
-}
-
-std::optional<int> ComNumberOfNodeName(const std::string& node) {
-  for (const DeviceFamily& family : kFamilies) {
-    const std::string_view prefix(family.prefix);
-    if (node.size() <= prefix.size() || node.compare(0, prefix.size(), prefix) != 0) continue;
-    const auto index = WholeNumber(std::string_view(node).substr(prefix.size()));
-    if (index && *index < kFamilySize) return family.firstNumber + *index;
-  }
-  return std::nullopt;
-}
-
-std::string DevicePathOfPort(const std::string& portName) {
-  if (portName.size() > 1 && portName[0] == '/') return portName;
-  if (ComPortNumber(portName) < 0) return "";
-  const fs::path link = fs::path(PortsDirectory()) / portName;
-  std::error_code error;
-  if (fs::is_symlink(link, error) || fs::exists(link, error)) return link.string();
-  const int number = ComPortNumber(portName);
-  for (const DeviceFamily& family : kFamilies) {
-    const int index = number - family.firstNumber;
-    if (index >= 0 && index < kFamilySize)
-      return "/dev/" + std::string(family.prefix) + std::to_string(index);
-  }
-  return "";
 }
 
 }  // namespace vela

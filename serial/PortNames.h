@@ -9,6 +9,7 @@
 // a pseudo-terminal) adds names or overrides the rule for a name. The folder is
 // $VELALINK_PORTS_DIR, else $XDG_CONFIG_HOME/velalink/ports, else
 // ~/.config/velalink/ports.
+// On Windows the names are the system's own COM devices: no rule, no folder.
 
 #include <optional>
 #include <string>

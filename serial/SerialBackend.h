@@ -111,6 +111,9 @@ class SerialBackend {
   // direction is driven, in the operator's words; empty when unknown.
   virtual std::string DevicePath() const { return {}; }
   virtual std::string DirectionControlText() const { return {}; }
+  // The system calls a failed read or write is reported under.
+  virtual const char* ReadCallName() const { return "read"; }
+  virtual const char* WriteCallName() const { return "write"; }
 };
 
 }  // namespace vela

@@ -19,6 +19,7 @@
 #include "common/ArkSysUtils.h"
 #include "serial/PortFailures.h"
 #include "serial/PortNames.h"
+#include "serial/SystemBackend.h"
 #include "serial/TermiosLine.h"
 
 namespace vela {
@@ -335,6 +336,10 @@ void TermiosBackend::Wake() {
 void TermiosBackend::DrainWake() {
   uint64_t value = 0;
   [[maybe_unused]] const ssize_t count = ::read(wakeFd_, &value, sizeof value);
+}
+
+std::unique_ptr<SerialBackend> MakeSystemSerialBackend() {
+  return std::make_unique<TermiosBackend>();
 }
 
 }  // namespace vela

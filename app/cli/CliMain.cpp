@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   using namespace vela::cli;
   OpenClosedStandardDescriptors();  // before any file is opened
   IgnoreBrokenPipes();              // a closed reader ends the command with exit 1
+  UseUtf8Console();
   std::setlocale(LC_ALL, "");
   const std::vector<std::string> args(argv + 1, argv + argc);
   TCliOptions options;

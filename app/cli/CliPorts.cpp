@@ -32,6 +32,7 @@ std::string PortLine(const SerialPortInfo& port) {
   std::string line = port.name + "  " + port.node;
   if (!port.byId.empty()) line += "  by-id " + port.byId;
   if (port.usb) line += "  " + UsbText(port);
+  if (!port.description.empty()) line += "  " + port.description;
   if (port.accessible) return line + "  доступ есть";
   const std::string ownership = NodeOwnership(port.node);
   return line + "  нет доступа" + (ownership.empty() ? "" : " (" + ownership + ")");

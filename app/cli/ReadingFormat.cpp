@@ -8,6 +8,7 @@
 
 #include "app/cli/CliReport.h"
 #include "common/DateTime.h"
+#include "common/LocalTime.h"
 #include "display/RegionalSettings.h"
 
 namespace vela::cli {
@@ -53,16 +54,10 @@ std::string JsonCell(const TClrValue& cell) {
 }  // namespace
 
 TReadingTime ReadingTimeNow() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  std::tm local{};
-  ::localtime_r(&seconds, &local);
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  const TLocalTime now = LocalTimeNow();
   TReadingTime time;
-  time.local = EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                              local.tm_min, local.tm_sec, static_cast<int>(ms));
-  time.utcOffsetMinutes = static_cast<int>(local.tm_gmtoff / 60);
+  time.local = now.local;
+  time.utcOffsetMinutes = now.utcOffsetMinutes;
   return time;
 }
 

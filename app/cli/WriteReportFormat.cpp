@@ -21,7 +21,6 @@ nlohmann::ordered_json DeviceJson(const TSettingsReport& d) {
   return device;
 }
 
-
 }  // namespace
 
 std::string WriteResultName(const TOperationOutcome& outcome) {

@@ -1,0 +1,80 @@
+// Linux: the device node behind a port name, by the fixed rule and the ports
+// folder (PortNames.h).
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+
+#include "serial/PortNames.h"
+
+namespace vela {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct DeviceFamily {
+  const char* prefix;  // device node name without the number
+  int firstNumber;     // COM number of the node numbered 0
+};
+
+// Each family owns 32 numbers, so that a node never takes another's name.
+constexpr int kFamilySize = 32;
+constexpr DeviceFamily kFamilies[] = {{"ttyS", 1}, {"ttyUSB", 33}, {"ttyACM", 65}};
+
+// The decimal number that makes up all of text; nullopt otherwise.
+std::optional<int> WholeNumber(std::string_view text) {
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front()))) return std::nullopt;
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+}  // namespace
+
+std::string PortsDirectory() {
+  if (std::string dir = Environment("VELALINK_PORTS_DIR"); !dir.empty()) return dir;
+  if (std::string config = Environment("XDG_CONFIG_HOME"); !config.empty()) {
+    return config + "/velalink/ports";
+  }
+  return Environment("HOME") + "/.config/velalink/ports";
+}
+
+std::optional<int> ComNumberOfDevice(const std::string& devicePath) {
+  const fs::path path(devicePath);
+  if (path.parent_path() != "/dev") return std::nullopt;
+  return ComNumberOfNodeName(path.filename().string());
+}
+
+std::optional<int> ComNumberOfNodeName(const std::string& node) {
+  for (const DeviceFamily& family : kFamilies) {
+    const std::string_view prefix(family.prefix);
+    if (node.size() <= prefix.size() || node.compare(0, prefix.size(), prefix) != 0) continue;
+    const auto index = WholeNumber(std::string_view(node).substr(prefix.size()));
+    if (index && *index < kFamilySize) return family.firstNumber + *index;
+  }
+  return std::nullopt;
+}
+
+std::string DevicePathOfPort(const std::string& portName) {
+  if (portName.size() > 1 && portName[0] == '/') return portName;
+  if (ComPortNumber(portName) < 0) return "";
+  const fs::path link = fs::path(PortsDirectory()) / portName;
+  std::error_code error;
+  if (fs::is_symlink(link, error) || fs::exists(link, error)) return link.string();
+  const int number = ComPortNumber(portName);
+  for (const DeviceFamily& family : kFamilies) {
+    const int index = number - family.firstNumber;
+    if (index >= 0 && index < kFamilySize)
+      return "/dev/" + std::string(family.prefix) + std::to_string(index);
+  }
+  return "";
+}
+
+}  // namespace vela

@@ -1,0 +1,25 @@
+#pragma once
+// Windows builds only: the device control block of a line setting. Every
+// field that governs the line is set on purpose; only the XON/XOFF limits
+// and characters keep the driver's values.
+
+#include <windows.h>
+
+#include "serial/SerialBackend.h"
+
+namespace vela::win32 {
+
+// RTS_CONTROL_TOGGLE when rts asks for the bus direction to follow the
+// writes, RTS_CONTROL_DISABLE when the program drives RTS itself around
+// each write (the driver refused the toggle), else RTS_CONTROL_ENABLE.
+enum class RtsLine { Enable, Toggle, ByProgram };
+
+// False for a frame the line cannot have (5-8 data bits, parity 0-2, stop bits 0-2).
+bool FillLineControl(DCB& dcb, const LineSettings& settings, RtsLine rts);
+
+// The time-outs the backend uses: a read
+// returns at once with what has arrived, else with the first octet that
+// arrives within gapMs, else empty after gapMs.
+COMMTIMEOUTS ReadAsItArrives(DWORD gapMs);
+
+}  // namespace vela::win32
