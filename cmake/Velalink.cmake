@@ -28,10 +28,21 @@ function(velalink_executable name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# velalink_test(name SOURCES ... DEPS ... [LABELS ...])
-# One GoogleTest executable; every TEST becomes a CTest test.
+# velalink_test(name SOURCES ... [LINUX_ONLY ...] [WINDOWS_ONLY ...] DEPS ... [LABELS ...])
+# One GoogleTest executable; every TEST becomes a CTest test. LINUX_ONLY
+# files (pseudo-terminals, sockets, POSIX files) are left out of the Windows
+# build, and named in linux-only-tests.txt of the build folder.
 function(velalink_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINUX_ONLY;WINDOWS_ONLY;DEPS;LABELS" ${ARGN})
+  if(WIN32)
+    list(APPEND ARG_SOURCES ${ARG_WINDOWS_ONLY})
+    foreach(file IN LISTS ARG_LINUX_ONLY)
+      file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+      file(APPEND ${PROJECT_BINARY_DIR}/linux-only-tests.txt "${name}: ${relative}\n")
+    endforeach()
+  else()
+    list(APPEND ARG_SOURCES ${ARG_LINUX_ONLY})
+  endif()
   velalink_executable(${name} SOURCES ${ARG_SOURCES} DEPS ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE VELALINK_BINARY_DIR="${PROJECT_BINARY_DIR}"
                                              VELALINK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -144,7 +144,10 @@ Win32Backend::Wait Win32Backend::Finish(OVERLAPPED& overlapped, DWORD& transferr
 
 bool Win32Backend::ReadStep(size_t maxOctets, DWORD& error, bool& woken) {
   char buffer[1024];
-  const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, maxOctets - collected_.size()));
+  // What the driver holds comes at once; with nothing there, one octet ends
+  // the read as soon as it arrives (or the time-out, empty).
+  const size_t room = std::min(sizeof buffer, maxOctets - collected_.size());
+  const DWORD wanted = static_cast<DWORD>(std::clamp<size_t>(CollectLineErrors(), 1, room));
   OVERLAPPED overlapped{};
   overlapped.hEvent = readEvent_;
   DWORD count = 0;
@@ -276,10 +279,10 @@ WriteResult Win32Backend::WriteAll(const Octets& data, uint64_t session) {
   return result;
 }
 
-void Win32Backend::CollectLineErrors() {
+DWORD Win32Backend::CollectLineErrors() {
   DWORD errors = 0;
   COMSTAT status{};
-  if (handle_ == INVALID_HANDLE_VALUE || !ClearCommError(handle_, &errors, &status)) return;
+  if (handle_ == INVALID_HANDLE_VALUE || !ClearCommError(handle_, &errors, &status)) return 0;
   std::lock_guard lock(errorsMutex_);
   if (errors & CE_RXOVER) ++counters_.queueOverflow;
   if (errors & CE_OVERRUN) ++counters_.overrun;
@@ -287,6 +290,7 @@ void Win32Backend::CollectLineErrors() {
   if (errors & CE_FRAME) ++counters_.framing;
   if (errors & CE_BREAK) ++counters_.breaks;
   if (errors != 0) queues_ = {status.cbInQue, status.cbOutQue};
+  return status.cbInQue;
 }
 
 LineErrorCounters Win32Backend::Counted() {

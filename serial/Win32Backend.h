@@ -46,7 +46,9 @@ class Win32Backend : public SerialBackend {
   Wait Finish(OVERLAPPED& overlapped, DWORD& transferred, DWORD& error);
   // Reads what arrives within gapMs into collected_; false on a failure.
   bool ReadStep(size_t maxOctets, DWORD& error, bool& woken);
-  void CollectLineErrors();  // under the device lock
+  // Under the device lock: counts the line errors ClearCommError reports;
+  // returns the octets waiting in the driver's receive queue.
+  DWORD CollectLineErrors();
   LineErrorCounters Counted();
   void SetRtsByProgram(bool high);
 

@@ -35,8 +35,8 @@ bool FillLineControl(DCB& dcb, const LineSettings& settings, RtsLine rts) {
 
 COMMTIMEOUTS ReadAsItArrives(DWORD gapMs) {
   COMMTIMEOUTS timeouts{};
-  timeouts.ReadIntervalTimeout = MAXDWORD;
-  timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+  timeouts.ReadIntervalTimeout = 0;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
   timeouts.ReadTotalTimeoutConstant = gapMs;
   timeouts.WriteTotalTimeoutMultiplier = 0;  // writes have no time-out
   timeouts.WriteTotalTimeoutConstant = 0;

@@ -17,9 +17,9 @@ enum class RtsLine { Enable, Toggle, ByProgram };
 // False for a frame the line cannot have (5-8 data bits, parity 0-2, stop bits 0-2).
 bool FillLineControl(DCB& dcb, const LineSettings& settings, RtsLine rts);
 
-// The time-outs the backend uses: a read
-// returns at once with what has arrived, else with the first octet that
-// arrives within gapMs, else empty after gapMs.
+// The time-outs the backend uses: a read ends when the octets it asked for
+// are there, or gapMs after it began with what came by then; writes have no
+// time-out. The backend asks for what the driver holds, else for one octet.
 COMMTIMEOUTS ReadAsItArrives(DWORD gapMs);
 
 }  // namespace vela::win32
