@@ -4,7 +4,7 @@
 #include <QScreen>
 
 #include "common/ArkSysUtils.h"
-#include "debugcon/ArkDbgCon.h"
+#include "debugcon/DebugOutput.h"
 #include "ident/ArkGost3411.h"
 #include "qt/QtCanvas.h"
 #include "qt/QtHandOver.h"
@@ -21,10 +21,10 @@ namespace {
 
 class DebugConsoleTarget : public TTraceTarget {
  public:
-  bool Send(const std::string& text) override { return output_.Send(text); }
+  bool Send(const std::string& text) override { return output_->Send(text); }
 
  private:
-  TArkDebugOutput output_;
+  std::unique_ptr<TDebugOutput> output_ = OpenDebugOutput();
 };
 
 }  // namespace
