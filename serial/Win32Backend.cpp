@@ -155,10 +155,11 @@ bool Win32Backend::ReadStep(size_t maxOctets, DWORD& error, bool& woken) {
   if (!ReadFile(handle_, buffer, wanted, &count, &overlapped)) {
     error = GetLastError();
     count = 0;
+    if (error == ERROR_TIMEOUT) return true;  // Wine ends a read that saw nothing this way
     if (error != ERROR_IO_PENDING) return false;
     const Wait wait = Finish(overlapped, count, error);
     woken = wait == Wait::Woken;
-    alive = wait != Wait::Failed;
+    alive = wait != Wait::Failed || error == ERROR_TIMEOUT;
   }
   collected_.append(buffer, count);
   return alive;

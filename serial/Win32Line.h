@@ -1,7 +1,8 @@
 #pragma once
 // Windows builds only: the device control block of a line setting. Every
-// field that governs the line is set on purpose; only the XON/XOFF limits
-// and characters keep the driver's values.
+// field is set on purpose, nothing another program left survives; the
+// XON/XOFF characters and limits (flow control is off) get the usual values,
+// since a driver refuses a block whose two characters are equal.
 
 #include <windows.h>
 

@@ -39,6 +39,8 @@ TEST(Win32Line, EveryFieldOfTheLineIsSetOnPurpose) {
                          dcb.fErrorChar,        dcb.fNull,        dcb.fDummy2,
                          dcb.wReserved,         dcb.wReserved1};
     for (const DWORD field : off) EXPECT_EQ(field, 0u);
+    EXPECT_NE(dcb.XonChar, dcb.XoffChar);
+    EXPECT_EQ(dcb.ErrorChar | dcb.EofChar | dcb.EvtChar, 0);
     EXPECT_EQ(dcb.fBinary, 1u);
     EXPECT_EQ(dcb.fParity, 1u);
     EXPECT_EQ(dcb.fAbortOnError, 1u);
