@@ -51,6 +51,7 @@ class Win32Backend : public SerialBackend {
   DWORD CollectLineErrors();
   LineErrorCounters Counted();
   void SetRtsByProgram(bool high);
+  bool SetLineControl(DCB& dcb);  // SetCommState; false with GetLastError set
 
   mutable std::shared_mutex deviceMutex_;  // handle_: shared for I/O, exclusive to open and close
   HANDLE handle_ = INVALID_HANDLE_VALUE;
