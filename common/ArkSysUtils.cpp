@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+#include "common/CRuntimeErrorText.h"
+
 namespace vela {
 namespace {
 
@@ -208,6 +210,10 @@ std::string SystemErrorText(int code) {
   char buffer[256] = {};
   const char* text = ErrorMessage(strerror_r(code, buffer, sizeof buffer), buffer);
   return "ошибка #" + std::to_string(code) + ": " + text;
+}
+
+std::string CRuntimeErrorText(int errnoValue) {
+  return SystemErrorText(errnoValue);
 }
 
 std::string LastErrorText() {

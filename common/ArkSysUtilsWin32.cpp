@@ -2,9 +2,11 @@
 // windows.h first: the version functions need its types.
 #include <winver.h>
 
+#include <cstring>
 #include <vector>
 
 #include "common/ArkSysUtils.h"
+#include "common/CRuntimeErrorText.h"
 #include "common/Win32Text.h"
 
 namespace vela {
@@ -33,6 +35,11 @@ std::string MessageOfCode(DWORD code) {
 
 std::string SystemErrorText(int code) {
   return "ошибка #" + std::to_string(code) + ": " + MessageOfCode(static_cast<DWORD>(code));
+}
+
+std::string CRuntimeErrorText(int errnoValue) {
+  // The C runtime's own texts are English: the code is what tells.
+  return "ошибка #" + std::to_string(errnoValue) + ": " + std::strerror(errnoValue);
 }
 
 std::string LastErrorText() {

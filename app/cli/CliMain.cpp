@@ -11,6 +11,7 @@
 #include "app/cli/CliSession.h"
 #include "app/cli/StopSignal.h"
 #include "common/ArkSysUtils.h"
+#include "common/CRuntimeErrorText.h"
 #include "common/HeadlessEventLoop.h"
 #include "common/ProgramVersion.h"
 
@@ -24,7 +25,7 @@ int OutputChecked(int code) {
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return code;
   const int error = errno;
   if (error == EPIPE) return 1;
-  const std::string why = error != 0 ? " (" + vela::SystemErrorText(error) + ")" : "";
+  const std::string why = error != 0 ? " (" + vela::CRuntimeErrorText(error) + ")" : "";
   std::fprintf(stderr,
                "velalink-cli: стандартный вывод не записывается%s: проверьте, куда он "
                "направлен, и свободное место.\n",

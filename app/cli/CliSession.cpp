@@ -14,6 +14,7 @@
 #include "app/cli/ReadingFormat.h"
 #include "app/cli/StopSignal.h"
 #include "common/ArkSysUtils.h"
+#include "common/CRuntimeErrorText.h"
 #include "common/ProcessResources.h"
 #include "display/CsvRecorder.h"
 #include "ident/ArkGost3411.h"
@@ -234,7 +235,7 @@ void TCliSession::PrintData(const std::string& text) const {
   const int error = errno;
   std::clearerr(stdout);       // said here once; the command ends with exit 1
   if (error == EPIPE) return;  // the reader went away: nothing to tell it
-  std::fputs(("velalink-cli: стандартный вывод не записывается (" + SystemErrorText(error) +
+  std::fputs(("velalink-cli: стандартный вывод не записывается (" + CRuntimeErrorText(error) +
               "): проверьте, куда он направлен, и свободное место.\n")
                  .c_str(),
              stderr);
