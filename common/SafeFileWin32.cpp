@@ -80,8 +80,10 @@ HANDLE HandleOf(int fd) {
 TFileStatus TAppendFile::Open(const std::string& name, TMode mode) {
   Close();
   const std::wstring wide = win32::Widen(name);
-  // Shared for reading only: a second writer is refused by the system.
-  Handle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  // No second writer (the system refuses it); readers, and removing or
+  // renaming the name, are let through as on Linux (StillAt notices).
+  Handle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                           mode == TMode::CreateNew ? CREATE_NEW : OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.Valid()) return ClassifyRefusedName(wide, GetLastError());
@@ -122,6 +124,12 @@ TFileStatus TAppendFile::Append(const std::string& text) {
 bool TAppendFile::StillAt(const std::string& name) const {
   BY_HANDLE_FILE_INFORMATION held{}, named{};
   if (fd_ < 0 || !GetFileInformationByHandle(HandleOf(fd_), &held)) return false;
+  // A removed file may keep its name until its last handle closes.
+  FILE_STANDARD_INFO standard{};
+  if (GetFileInformationByHandleEx(HandleOf(fd_), FileStandardInfo, &standard, sizeof standard) &&
+      standard.DeletePending) {
+    return false;
+  }
   Handle other(CreateFileW(win32::Widen(name).c_str(), 0,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -100,6 +100,7 @@ TEST(RecordingTest, OneRecordPerCompletedRead) {
   EXPECT_EQ(records, 3u);  // header + two records
   h.form().BitBtn1.Click();
   EXPECT_EQ(h.form().BitBtn1.Glyph(), "CHK0");
+  in.close();  // Windows removes no file that a reader holds open
   std::filesystem::remove(file);
 }
 

@@ -13,6 +13,9 @@
 #include "tests/app/FormHarness.h"
 
 namespace vela::test {
+#ifdef _WIN32
+bool UnderWine();  // UnderWine.cpp
+#endif
 namespace {
 
 class RecordingFlowTest : public testing::Test {
@@ -92,6 +95,12 @@ TEST_F(RecordingFlowTest, RateLimitThinsContinuousRecords) {
 }
 
 TEST_F(RecordingFlowTest, DeletedFileIsCreatedAgainWithItsHeaderAndLoggedOnce) {
+#ifdef _WIN32
+  if (UnderWine()) {
+    GTEST_SKIP() << "Wine keeps a removed file's name until its last handle closes "
+                    "(Windows 10 removes it at once)";
+  }
+#endif
   TForm1& f = h.form();
   f.BitBtn1.Click();
   f.Button4.Click();
