@@ -29,9 +29,9 @@ bool FillLineControl(DCB& dcb, const LineSettings& settings, RtsLine rts) {
   dcb.ByteSize = settings.byteSize;
   dcb.Parity = settings.parity;      // NOPARITY 0, ODDPARITY 1, EVENPARITY 2: the program's codes
   dcb.StopBits = settings.stopBits;  // ONESTOPBIT 0, ONE5STOPBITS 1, TWOSTOPBITS 2
-  dcb.XonLim = 2048;  // of the 8192-octet receive queue
+  dcb.XonLim = 2048;                 // of the 8192-octet receive queue
   dcb.XoffLim = 512;
-  dcb.XonChar = 0x11;  // DC1
+  dcb.XonChar = 0x11;   // DC1
   dcb.XoffChar = 0x13;  // DC3
   dcb.ErrorChar = 0;
   dcb.EofChar = 0;
