@@ -462,6 +462,11 @@ const std::vector<std::string>& DeviceSpeedTexts() {
   return kDeviceSpeeds;
 }
 
+TOptionTable CliOptionTableForManual() {
+  static TRawOptions unused;
+  return CliOptionTable(unused);
+}
+
 std::string UsageText(const std::string& command) {
   TRawOptions unused;
   std::string text = CliOptionTable(unused).Help(command);

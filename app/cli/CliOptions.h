@@ -89,6 +89,8 @@ inline constexpr const char* kCsvToStandardOutput = kToStandardOutput;
 
 // argv without the program name. Throws TCliUsageError.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);
+// The option table alone, for the manual page and the shell completion.
+TOptionTable CliOptionTableForManual();
 // The speeds the device offers, as the device-side speed box lists them.
 const std::vector<std::string>& DeviceSpeedTexts();
 // The usage text, Russian, ending with a line break; for one command word,
