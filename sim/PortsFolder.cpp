@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "common/ArkTypes.h"
+#include "common/UserHome.h"
 
 namespace vela {
 namespace {
@@ -43,10 +44,16 @@ bool LeadsNowhere(const std::string& link) {
 
 std::string PortsFolderPath() {
   if (const std::string dir = Env("VELALINK_PORTS_DIR"); !dir.empty()) return dir;
-  if (const std::string config = Env("XDG_CONFIG_HOME"); !config.empty()) {
+  if (const std::string config = Env("XDG_CONFIG_HOME"); config.rfind('/', 0) == 0) {
     return config + "/velalink/ports";
   }
-  return Env("HOME") + "/.config/velalink/ports";
+  const std::string home = UserHome(Env("HOME"));
+  if (home.empty()) {
+    throw TArkException(
+        "Не определена папка портов: нет домашнего каталога пользователя; "
+        "задайте VELALINK_PORTS_DIR, XDG_CONFIG_HOME или HOME.");
+  }
+  return home + "/.config/velalink/ports";
 }
 
 bool MachineHasSerialPort(int number) {
