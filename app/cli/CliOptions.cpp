@@ -154,7 +154,8 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Valued(raw, "--probe-timeout", "МС", "время ожидания ответа на один запрос", {"find"}));
 
   t.Section("Параметры команды report:");
-  t.Add(Valued(raw, "--out", "ФАЙЛ.html|ФАЙЛ.md", "файл отчёта (обязателен)", {"report"}));
+  t.Add(Valued(raw, "--out", "ФАЙЛ.html|ФАЙЛ.md",
+               "файл отчёта (обязателен; - : отчёт в Markdown в stdout)", {"report"}));
 
   t.Section("Параметры связи (по умолчанию USB, MODBUS RTU, 38400, 8E1, адрес 1):");
   t.Add(Valued(raw, "--port", "COMn|УСТРОЙСТВО",

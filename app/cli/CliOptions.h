@@ -83,7 +83,7 @@ struct TCliOptions {
   bool version = false;                        // --version anywhere
 };
 
-// The file name that means standard output (--csv, --save).
+// The file name that means standard output (--csv, --save, --out).
 inline constexpr const char kToStandardOutput[] = "-";
 inline constexpr const char* kCsvToStandardOutput = kToStandardOutput;
 
