@@ -22,13 +22,20 @@ vela::TManual CliManual() {
                   {"2", "ошибка в командной строке"},
                   {"3", "wiring: проверка подключения нашла нарушения"}};
   m.environment = {
+      {"VELALINK_PORT, VELALINK_INTERFACE, VELALINK_PROTOCOL, VELALINK_SPEED, VELALINK_FRAME, "
+       "VELALINK_ADDRESS",
+       "параметры связи по умолчанию (--port, --interface, ...), если их нет в командной "
+       "строке; важнее файла cli.conf"},
       {"VELALINK_PORTS_DIR", "папка портов: ссылки COMn на устройства (вместо папки по умолчанию)"},
       {"XDG_CONFIG_HOME", "папка настроек пользователя; папка портов — в ней, velalink/ports"},
       {"XDG_RUNTIME_DIR",
        "каталог сокетов отладочной консоли, если он доступен только пользователю"},
       {"LC_ALL, LC_TIME, LC_NUMERIC, LANG",
        "региональные форматы даты, времени и чисел в записи CSV (--csv)"}};
-  m.files = {{"~/.config/velalink/ports/COMn",
+  m.files = {{"~/.config/velalink/cli.conf",
+              "параметры связи по умолчанию, по одному в строке: port = COM3, interface = "
+              "rs485, protocol, speed, frame, address; # — комментарий"},
+             {"~/.config/velalink/ports/COMn",
               "ссылка на устройство порта COMn (папка портов); адаптер USB сохраняет в ней "
               "свой номер COMn"},
              {"/usr/share/doc/velalink-cli/examples/60-velalink.rules",
