@@ -62,12 +62,13 @@ void TOptionTable::Section(std::string title) {
 }
 
 void TOptionTable::Command(std::string word, std::string help) {
-  CurrentGroup().rows.push_back({word, std::move(help), {word}});
+  CurrentGroup().rows.push_back({word, std::move(help), {word}, -1});
   commands_.push_back(std::move(word));
 }
 
 void TOptionTable::Add(TOption option) {
-  CurrentGroup().rows.push_back({Head(option), option.help, option.commands});
+  CurrentGroup().rows.push_back(
+      {Head(option), option.help, option.commands, static_cast<int>(options_.size())});
   options_.push_back(std::move(option));
 }
 

@@ -67,6 +67,9 @@ class TOptionTable {
   std::string Parse(const std::vector<std::string>& args) const;
 
   const std::vector<TOption>& Options() const { return options_; }
+  const std::vector<std::string>& Commands() const { return commands_; }
+  const std::string& Usage() const { return usage_; }
+  const std::string& About() const { return about_; }
   const TOption* Find(const std::string& nameOrAlias) const;
 
   // The --help text, ending with a line break. For one command word: that
@@ -74,16 +77,20 @@ class TOptionTable {
   // all, with the entries that belong to it.
   std::string Help(const std::string& command = "") const;
 
- private:
+  // The help's groups in order, for other renderings (the manual page).
   struct TRow {
     std::string head, help;
     std::vector<std::string> commands;  // empty: every command
+    int option = -1;                    // index in Options(); -1 for a command word
   };
   struct TGroup {
     std::string title;
     std::vector<TRow> rows;
     std::string note;
   };
+  const std::vector<TGroup>& Groups() const { return groups_; }
+
+ private:
   TGroup& CurrentGroup();
   std::string Complaint(const std::string& pattern, const std::string& name) const;
 

@@ -114,8 +114,11 @@ TFileStatus TAppendFile::Append(const std::string& text) {
   const off_t formerSize = ::lseek(fd_, 0, SEEK_END);
   const int error = WriteAll(fd_, text);
   if (error == 0) return {};
-  // No part of the text stays behind.
-  if (formerSize >= 0) (void)::ftruncate(fd_, formerSize);
+  // No part of the text stays behind; the write's error is the one told,
+  // whether or not the cut succeeds.
+  if (formerSize >= 0) {
+    [[maybe_unused]] const int cut = ::ftruncate(fd_, formerSize);
+  }
   return SystemFailure(error);
 }
 

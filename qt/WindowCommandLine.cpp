@@ -70,6 +70,11 @@ TOptionTable WindowOptionTable(WindowCommandLine& line) {
   return table;
 }
 
+TOptionTable WindowOptionTableForManual() {
+  static WindowCommandLine unused;
+  return WindowOptionTable(unused);
+}
+
 WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& args) {
   WindowCommandLine line;
   try {

@@ -30,6 +30,9 @@ struct WindowCommandLine {
 // The window's options; their actions fill line.
 TOptionTable WindowOptionTable(WindowCommandLine& line);
 
+// The option table alone, for the manual page.
+TOptionTable WindowOptionTableForManual();
+
 // argv without the program name; "--name value" and "--name=value" both work.
 WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& args);
 

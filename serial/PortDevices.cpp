@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/UserHome.h"
 #include "serial/PortNames.h"
 
 namespace vela {
@@ -40,10 +41,11 @@ std::string Environment(const char* name) {
 
 std::string PortsDirectory() {
   if (std::string dir = Environment("VELALINK_PORTS_DIR"); !dir.empty()) return dir;
-  if (std::string config = Environment("XDG_CONFIG_HOME"); !config.empty()) {
+  if (std::string config = Environment("XDG_CONFIG_HOME"); config.rfind('/', 0) == 0) {
     return config + "/velalink/ports";
   }
-  return Environment("HOME") + "/.config/velalink/ports";
+  const std::string home = UserHome(Environment("HOME"));
+  return home.empty() ? std::string() : home + "/.config/velalink/ports";
 }
 
 std::optional<int> ComNumberOfDevice(const std::string& devicePath) {
@@ -65,9 +67,11 @@ std::optional<int> ComNumberOfNodeName(const std::string& node) {
 std::string DevicePathOfPort(const std::string& portName) {
   if (portName.size() > 1 && portName[0] == '/') return portName;
   if (ComPortNumber(portName) < 0) return "";
-  const fs::path link = fs::path(PortsDirectory()) / portName;
   std::error_code error;
-  if (fs::is_symlink(link, error) || fs::exists(link, error)) return link.string();
+  if (const std::string folder = PortsDirectory(); !folder.empty()) {
+    const fs::path link = fs::path(folder) / portName;
+    if (fs::is_symlink(link, error) || fs::exists(link, error)) return link.string();
+  }
   const int number = ComPortNumber(portName);
   for (const DeviceFamily& family : kFamilies) {
     const int index = number - family.firstNumber;

@@ -158,6 +158,7 @@ void RememberAdapters(const std::vector<SerialPortInfo>& hardware, const Discove
     const int number = FreeNumberFor(port, links, present);
     if (number < 0) continue;
     std::error_code error;
+    if (PortsDirectory().empty()) return;  // no home: no folder to remember in
     fs::create_directories(PortsDirectory(), error);
     fs::create_symlink(target, fs::path(PortsDirectory()) / ComPortName(number), error);
     // A folder we may not write keeps the rule's name for the adapter.

@@ -1,11 +1,14 @@
 #include "serial/PortFailures.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 #include "common/ArkSysUtils.h"
 #include "common/ArkTypes.h"
@@ -40,6 +43,32 @@ std::string GroupName(gid_t gid) {
   return std::to_string(gid);
 }
 
+// The user's standing in group gid: the groups of this process, then the
+// groups the group database gives the user.
+TGroupStanding StandingIn(gid_t gid) {
+  std::vector<gid_t> session(static_cast<size_t>(std::max(::getgroups(0, nullptr), 0)));
+  const int count = ::getgroups(static_cast<int>(session.size()), session.data());
+  session.resize(static_cast<size_t>(std::max(count, 0)));
+  if (::getegid() == gid || std::find(session.begin(), session.end(), gid) != session.end()) {
+    return TGroupStanding::InSession;
+  }
+  char buffer[4096];
+  passwd entry{};
+  passwd* user = nullptr;
+  if (getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &user) != 0 || !user) {
+    return TGroupStanding::Outside;
+  }
+  std::vector<gid_t> listed(64);
+  int listedCount = static_cast<int>(listed.size());
+  if (::getgrouplist(user->pw_name, user->pw_gid, listed.data(), &listedCount) < 0) {
+    listed.resize(static_cast<size_t>(listedCount));
+    ::getgrouplist(user->pw_name, user->pw_gid, listed.data(), &listedCount);
+  }
+  listed.resize(static_cast<size_t>(std::max(listedCount, 0)));
+  return std::find(listed.begin(), listed.end(), gid) != listed.end() ? TGroupStanding::ListedOnly
+                                                                      : TGroupStanding::Outside;
+}
+
 }  // namespace
 
 std::string PortErrorText(int error) {
@@ -63,18 +92,34 @@ std::string NodeOwnership(const std::string& devicePath) {
 std::string AccessAdvice(const std::string& devicePath) {
   struct stat status {};
   if (devicePath.empty() || ::stat(devicePath.c_str(), &status) != 0) return {};
-  const std::string group = GroupName(status.st_gid);
-  const std::string owner = "Устройство " + devicePath + " (" + NodeOwnership(devicePath) + ")";
-  const bool groupMayUse = (status.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-  if (groupMayUse && status.st_gid != 0) {
-    return owner + " открывают члены группы " + group +
-           ". Добавьте пользователя в эту группу: sudo usermod -aG " + group +
-           " $USER, затем войдите в систему заново.";
+  const bool groupMayUse =
+      (status.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP) && status.st_gid != 0;
+  const TNodeAccess node{devicePath, GroupName(status.st_gid), NodeOwnership(devicePath),
+                         groupMayUse};
+  return AccessAdviceFor(node, StandingIn(status.st_gid));
+}
+
+std::string AccessAdviceFor(const TNodeAccess& node, TGroupStanding standing) {
+  const std::string owner = "Устройство " + node.path + " (" + node.ownership + ")";
+  if (!node.groupMayUse) {
+    return owner +
+           " недоступно и группе. Доступ даёт правило udev или администратор "
+           "(sudo chmod 0660 " +
+           node.path + ").";
   }
-  return owner +
-         " недоступно и группе. Доступ даёт правило udev или администратор "
-         "(sudo chmod 0660 " +
-         devicePath + ").";
+  const std::string members = owner + " открывают члены группы " + node.group;
+  switch (standing) {
+    case TGroupStanding::Outside:
+      return members + ". Добавьте пользователя в эту группу: sudo usermod -aG " + node.group +
+             " $USER, затем войдите в систему заново.";
+    case TGroupStanding::ListedOnly:
+      return members + ". Пользователь уже в этой группе, но текущий сеанс начат раньше: " +
+             "войдите в систему заново (или выполните newgrp " + node.group + ").";
+    case TGroupStanding::InSession:
+      break;
+  }
+  return members + ", и пользователь в ней; доступ закрыт иначе (списки доступа: getfacl " +
+         node.path + ").";
 }
 
 void RaiseOpenFailure(const std::string& portName, const std::string& devicePath, const char* call,

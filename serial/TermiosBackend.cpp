@@ -104,6 +104,7 @@ uint64_t TermiosBackend::Open(const std::string& portName) {
   tcflush(fd, TCIFLUSH);
   std::unique_lock lock(deviceMutex_);
   fd_ = fd;
+  attributesAtOpen_ = attributes;
   devicePath_ = node;
   pseudoTerminal_ = serial_detail::IsPseudoTerminal(fd);
   countersAtOpen_ = RawCounters();
@@ -115,9 +116,16 @@ uint64_t TermiosBackend::Open(const std::string& portName) {
 void TermiosBackend::Configure(const LineSettings& settings) {
   std::shared_lock lock(deviceMutex_);
   if (fd_ < 0) RaiseSetupFailure("tcsetattr", EBADF);
-  serial_detail::ConfigureLine(fd_, settings, pseudoTerminal_);
-  FdDirectionLines lines(fd_);
-  direction_.Apply(lines, settings.rtsControl);
+  try {
+    serial_detail::ConfigureLine(fd_, settings, pseudoTerminal_);
+    FdDirectionLines lines(fd_);
+    direction_.Apply(lines, settings.rtsControl);
+  } catch (...) {
+    // A line that cannot be used is left as it was found (a terminal given
+    // for a port stays usable).
+    tcsetattr(fd_, TCSANOW, &attributesAtOpen_);
+    throw;
+  }
 }
 
 std::string TermiosBackend::DevicePath() const {

@@ -3,6 +3,8 @@
 // pseudo-terminal). The worker's waits are poll() on the device and an eventfd
 // that Wake signals; nothing polls in a loop.
 
+#include <termios.h>
+
 #include <atomic>
 #include <cstdint>
 #include <shared_mutex>
@@ -55,6 +57,8 @@ class TermiosBackend : public SerialBackend {
   std::string devicePath_;
   Rs485Direction direction_;  // set by Configure, used around writes
   LineErrorCounters countersAtOpen_;
+  // The terminal settings found at open, put back when configuring fails.
+  termios attributesAtOpen_{};
 
   // Worker thread, under the shared lock: the read being collected.
   Octets collected_;

@@ -1,5 +1,6 @@
 #include "sim/PortsFolder.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 
 #include "common/ArkTypes.h"
+#include "common/UserHome.h"
 
 namespace vela {
 namespace {
@@ -39,14 +41,34 @@ bool LeadsNowhere(const std::string& link) {
   struct stat target {};
   return stat(link.c_str(), &target) != 0 && errno == ENOENT;
 }
+
+// The record of the simulator that published a link: ".COMn.pid" beside it.
+std::string OwnerRecord(const std::string& folder, int number) {
+  return folder + "/.COM" + std::to_string(number) + ".pid";
+}
+
+// True when the link's record names a process that is no longer there: a
+// simulator that was killed before it could take its link away.
+bool OwnerIsGone(const std::string& folder, int number) {
+  std::ifstream record(OwnerRecord(folder, number));
+  long pid = 0;
+  if (!(record >> pid) || pid <= 0) return false;
+  return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
 }  // namespace
 
 std::string PortsFolderPath() {
   if (const std::string dir = Env("VELALINK_PORTS_DIR"); !dir.empty()) return dir;
-  if (const std::string config = Env("XDG_CONFIG_HOME"); !config.empty()) {
+  if (const std::string config = Env("XDG_CONFIG_HOME"); config.rfind('/', 0) == 0) {
     return config + "/velalink/ports";
   }
-  return Env("HOME") + "/.config/velalink/ports";
+  const std::string home = UserHome(Env("HOME"));
+  if (home.empty()) {
+    throw TArkException(
+        "Не определена папка портов: нет домашнего каталога пользователя; "
+        "задайте VELALINK_PORTS_DIR, XDG_CONFIG_HOME или HOME.");
+  }
+  return home + "/.config/velalink/ports";
 }
 
 bool MachineHasSerialPort(int number) {
@@ -88,12 +110,14 @@ bool PublishedPort::TryLink(int number, bool replaceDangling) {
     if (errno != EEXIST) {
       throw TArkException("Не удалось создать ссылку " + link + ", " + SystemReason());
     }
-    if (!replaceDangling || !LeadsNowhere(link) || unlink(link.c_str()) != 0 ||
+    const bool stale = LeadsNowhere(link) || OwnerIsGone(folder_, number);
+    if (!replaceDangling || !stale || unlink(link.c_str()) != 0 ||
         symlink(devicePath_.c_str(), link.c_str()) != 0) {
       return false;
     }
   }
   number_ = number;
+  std::ofstream(OwnerRecord(folder_, number)) << getpid() << "\n";
   return true;
 }
 
@@ -101,7 +125,10 @@ PublishedPort::~PublishedPort() {
   const std::string link = folder_ + "/" + Name();
   char target[512];
   const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-  if (n > 0 && std::string(target, static_cast<size_t>(n)) == devicePath_) unlink(link.c_str());
+  if (n > 0 && std::string(target, static_cast<size_t>(n)) == devicePath_) {
+    unlink(link.c_str());
+    unlink(OwnerRecord(folder_, number_).c_str());
+  }
 }
 
 }  // namespace vela

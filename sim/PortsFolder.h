@@ -16,8 +16,9 @@ class PublishedPort {
  public:
   // number 0 takes the lowest free number from COM1 on: no link of that name
   // in the folder and no serial port of that number in the machine. A given
-  // number may replace a link only when it leads nowhere. Creates the folder
-  // if it is missing. Throws TArkException.
+  // number may replace a link only when it leads nowhere or the simulator
+  // that made it is gone (its process id is kept in ".COMn.pid" beside the
+  // link). Creates the folder if it is missing. Throws TArkException.
   PublishedPort(const std::string& folder, int number, const std::string& devicePath);
   ~PublishedPort();
   PublishedPort(const PublishedPort&) = delete;

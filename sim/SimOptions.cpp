@@ -481,6 +481,11 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
   return true;
 }
 
+TOptionTable SimOptionTableForManual() {
+  static SimOptions unused;
+  return SimOptionTable(unused);
+}
+
 std::string SimUsage() {
   SimOptions unused;
   return SimOptionTable(unused).Help();

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/OptionTable.h"
 #include "sim/DeviceModel.h"
 #include "sim/Faults.h"
 
@@ -40,5 +41,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, 
 
 // The text of --help.
 std::string SimUsage();
+// The option table alone, for the manual page and the shell completion.
+TOptionTable SimOptionTableForManual();
 
 }  // namespace vela

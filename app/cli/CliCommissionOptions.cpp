@@ -114,8 +114,9 @@ TCommissionOptions ParseCommissionOptions(const std::string& command,
       return o.reportFile.size() > t.size() &&
              o.reportFile.compare(o.reportFile.size() - t.size(), t.size(), t) == 0;
     };
-    if (!endsWith(".html") && !endsWith(".htm") && !endsWith(".md")) {
-      Fail("Файл отчёта --out должен оканчиваться на .html или .md.");
+    const bool toStandardOutput = o.reportFile == "-";
+    if (!toStandardOutput && !endsWith(".html") && !endsWith(".htm") && !endsWith(".md")) {
+      Fail("Файл отчёта --out должен оканчиваться на .html или .md (- : Markdown в stdout).");
     }
   }
   return o;

@@ -143,6 +143,10 @@ int TCliSession::RunReport() {
   }
 
   const std::string& fileName = options_.commission.reportFile;
+  if (fileName == kToStandardOutput) {
+    PrintData(RenderMarkdown(doc));
+    return outputFailed_ ? 1 : 0;
+  }
   const bool markdown = fileName.size() > 3 && fileName.compare(fileName.size() - 3, 3, ".md") == 0;
   if (!WriteWholeFile(fileName, markdown ? RenderMarkdown(doc) : RenderHtml(doc)).Ok()) {
     return Fail("Отчёт не записан в файл " + fileName + ": проверьте путь и права.");

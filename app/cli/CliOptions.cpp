@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/EngineSettings.h"
+#include "app/cli/CliDefaults.h"
 #include "iec101/IecSettings.h"
 
 namespace vela::cli {
@@ -154,7 +155,8 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Valued(raw, "--probe-timeout", "МС", "время ожидания ответа на один запрос", {"find"}));
 
   t.Section("Параметры команды report:");
-  t.Add(Valued(raw, "--out", "ФАЙЛ.html|ФАЙЛ.md", "файл отчёта (обязателен)", {"report"}));
+  t.Add(Valued(raw, "--out", "ФАЙЛ.html|ФАЙЛ.md",
+               "файл отчёта (обязателен; - : отчёт в Markdown в stdout)", {"report"}));
 
   t.Section("Параметры связи (по умолчанию USB, MODBUS RTU, 38400, 8E1, адрес 1):");
   t.Add(Valued(raw, "--port", "COMn|УСТРОЙСТВО",
@@ -177,7 +179,12 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Valued(raw, "--rts", "auto|toggle|kernel|off",
                "направление RS-485 по RTS: режим драйвера, если\n"
                "он есть, иначе программой (auto); только rs485"));
-  t.Note("Через USB действуют только значения по умолчанию.");
+  t.Note(
+      "Через USB действуют только значения по умолчанию.\n"
+      "Не указанные здесь параметры связи берутся из переменных VELALINK_PORT,\n"
+      "VELALINK_INTERFACE, VELALINK_PROTOCOL, VELALINK_SPEED, VELALINK_FRAME,\n"
+      "VELALINK_ADDRESS, затем из файла ~/.config/velalink/cli.conf\n"
+      "(строки \"port = COM3\"); командная строка важнее.");
 
   t.Section("Вывод (read, watch, wiring, configure, factory):");
   t.Add(Valued(raw, "--format", "text|csv|json",
@@ -425,6 +432,9 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   }
   TCliOptions o;
   o.command = kCommands.at(raw.command);
+  // A link option not on the command line comes from the environment or
+  // cli.conf; ports looks at no device.
+  if (o.command != TCommand::Ports) raw.values.merge(LinkDefaults());
   ParseProgramLink(raw, o);
   ParseDeviceSettings(raw, o);
   ParseIecLink(raw, o);
@@ -460,6 +470,11 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
 
 const std::vector<std::string>& DeviceSpeedTexts() {
   return kDeviceSpeeds;
+}
+
+TOptionTable CliOptionTableForManual() {
+  static TRawOptions unused;
+  return CliOptionTable(unused);
 }
 
 std::string UsageText(const std::string& command) {

@@ -83,12 +83,14 @@ struct TCliOptions {
   bool version = false;                        // --version anywhere
 };
 
-// The file name that means standard output (--csv, --save).
+// The file name that means standard output (--csv, --save, --out).
 inline constexpr const char kToStandardOutput[] = "-";
 inline constexpr const char* kCsvToStandardOutput = kToStandardOutput;
 
 // argv without the program name. Throws TCliUsageError.
 TCliOptions ParseCliOptions(const std::vector<std::string>& args);
+// The option table alone, for the manual page and the shell completion.
+TOptionTable CliOptionTableForManual();
 // The speeds the device offers, as the device-side speed box lists them.
 const std::vector<std::string>& DeviceSpeedTexts();
 // The usage text, Russian, ending with a line break; for one command word,

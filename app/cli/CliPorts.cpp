@@ -43,16 +43,17 @@ std::string PortLine(const SerialPortInfo& port) {
 int RunPortsCommand() {
   const std::vector<SerialPortInfo> ports = ListSerialPorts();
   if (ports.empty()) std::puts("Последовательные порты не найдены.");
-  bool refused = false;
+  std::vector<std::string> advice;
   for (const SerialPortInfo& port : ports) {
     std::puts(PortLine(port).c_str());
-    refused = refused || !port.accessible;
+    if (port.accessible) continue;
+    std::string text = AccessAdvice(port.node);
+    if (text.empty())
+      text = "Порт " + port.name + " без доступа: проверьте права на " + port.node + ".";
+    advice.push_back(std::move(text));
   }
-  if (refused) {
-    std::puts(
-        "Порт без доступа: добавьте пользователя в группу устройства "
-        "(sudo usermod -aG dialout $USER) и войдите в систему заново.");
-  }
+  // What to do, once per node, after the list.
+  for (const std::string& text : advice) std::puts(text.c_str());
   std::fflush(stdout);
   return 0;
 }

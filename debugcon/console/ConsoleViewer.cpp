@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include "debugcon/ArkDbgCon.h"
 #include "debugcon/ConsolePaths.h"
 #include "debugcon/ConsoleSocket.h"
+#include "debugcon/PrintableText.h"
 
 namespace vela {
 
@@ -22,10 +24,26 @@ ConsoleViewer::ConsoleViewer(std::string path, const sigset_t& waitMask,
 
 int ConsoleViewer::Run() {
   bool waitingShown = false;
+  const std::string folder = std::filesystem::path(path_).parent_path().string();
+  const bool defaultFolder = folder == RuntimeDirectoryPath();
   while (!stop_) {
+    // Another user's console folder could hold any socket: none is trusted.
+    struct stat status {};
+    if (defaultFolder && ::lstat(folder.c_str(), &status) == 0 && !IsPrivateDirectory(folder)) {
+      std::fprintf(stderr,
+                   "Каталог отладочной консоли %s принадлежит другому пользователю или "
+                   "доступен другим: подключение отменено.\n",
+                   folder.c_str());
+      return 1;
+    }
     UniqueFd socket = ConnectToConsole(path_);
     if (!socket.Valid()) {
       const int error = errno;
+      if (error == ENAMETOOLONG) {
+        std::fprintf(stderr, "Путь сокета длиннее %zu байт, к нему нельзя подключиться: %s\n",
+                     sizeof(sockaddr_un::sun_path) - 1, path_.c_str());
+        return 1;
+      }
       if (!waitingShown) {
         std::fprintf(stderr, "Ожидание программы VelaLink (%s)...\n", path_.c_str());
         if (TellAboutOtherUsers(error)) return 1;
@@ -58,7 +76,8 @@ ConsoleViewer::Outcome ConsoleViewer::Greet(int fd) {
   const bool first = ::ppoll(&entry, 1, &wait, &waitMask_) > 0 &&
                      ReceiveMessage(fd, message) == ReceiveResult::kMessage;
   if (first && !message.empty() && message[0] == TArkPipeBase::kRefusalMark) {
-    std::fprintf(stderr, "Отказано (%s): %s\n", path_.c_str(), message.c_str() + 1);
+    std::fprintf(stderr, "Отказано (%s): %s\n", path_.c_str(),
+                 TerminalSafe(message.substr(1)).c_str());
     return Outcome::kRefused;
   }
   std::fprintf(stderr, "Подключено: %s\n", path_.c_str());
@@ -128,7 +147,8 @@ ConsoleViewer::Outcome ConsoleViewer::Serve(int fd) {
   return Outcome::kStopped;
 }
 
-bool ConsoleViewer::Print(const std::string& message) {
+bool ConsoleViewer::Print(const std::string& received) {
+  const std::string message = TerminalSafe(received);
   return std::fwrite(message.data(), 1, message.size(), stdout) == message.size() &&
          std::fputc('\n', stdout) != EOF && std::fflush(stdout) == 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The viewer of the debug console: connects to the program's console socket,
-// prints every message on a line of its own, and waits for the program again
+// prints every message on a line of its own (its control characters made
+// inert), and waits for the program again
 // whenever it is not running. Status lines go to stderr, messages to stdout.
 
 #include <csignal>
@@ -14,8 +15,9 @@ class ConsoleViewer {
   // signals unblocked); stop is set by their handler.
   ConsoleViewer(std::string path, const sigset_t& waitMask, const volatile sig_atomic_t& stop);
 
-  // Runs until stop is set (exit code 0), stdout fails or the program
-  // refuses this viewer (1).
+  // Runs until stop is set (exit code 0), stdout fails, the program
+  // refuses this viewer, the socket path is too long to connect to, or the
+  // default console folder is not the user's alone (1).
   int Run();
 
  private:

@@ -194,6 +194,7 @@ const TCommandCase kCommands[] = {
     {"find", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu"}, TLine::Vela, 0, Done, None, NoFact, 2, "найден прибор: порт COM7"},
     {"find_none", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu"}, TLine::VelaAscii, 1, Failed, NoAnswer, NoFact, 0, ""},
     {"report", {"report", "--out", "{DIR}/r.md"}, TLine::Vela, 0, Done, None, ValuesShown, 1, "Отчёт записан: ", "r.md", "# Протокол пусконаладки"},
+    {"report_to_stdout", {"report", "--out", "-"}, TLine::Vela, 0, Done, None, ValuesShown, -1, "# Протокол пусконаладки"},
     // Links planted by another user: whole files replace them, the recording refuses them.
     {"report_over_link", {"report", "--out", "{DIR}/r.md"}, TLine::Vela, 0, Done, None, ValuesShown, 1, "Отчёт записан: ", "r.md", "# Протокол пусконаладки", -1, PlantLink<kReport>},
     {"settings_over_link", {"settings", "--save", "{DIR}/p.json"}, TLine::Vela, 0, Done, None, SettingsRead, 7, "серийный номер 123456", "p.json", "{", -1, PlantLink<kProfile>},

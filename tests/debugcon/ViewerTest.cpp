@@ -143,6 +143,15 @@ TEST_F(ViewerTest, PrintsEachMessageOnItsOwnLineAndEndsOnSigint) {
   EXPECT_EQ(viewer.StopWith(SIGINT), 0);
 }
 
+TEST_F(ViewerTest, ASocketPathTooLongToReachIsRefusedWithAMessage) {
+  ViewerProcess viewer({dir.Path() + "/" + std::string(120, 'a')}, dir.Path());
+  const auto line = viewer.Err().Next();
+  ASSERT_TRUE(line.has_value());
+  EXPECT_EQ(line->rfind("Путь сокета длиннее 107 байт, к нему нельзя подключиться: ", 0), 0u)
+      << *line;
+  EXPECT_EQ(viewer.Wait(), 1);
+}
+
 TEST_F(ViewerTest, WaitsForTheProgramAndFollowsItsRestarts) {
   ViewerProcess viewer({}, dir.Path());
   const std::optional<std::string> waiting = viewer.Err().Next();

@@ -2,6 +2,7 @@
 // ordinary user, on a line another program left in some state, without the
 // right to open it.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <locale.h>
 #include <sys/stat.h>
@@ -49,6 +50,37 @@ TEST(LineSetup, AnOrdinaryUserOpensTheSameLineAgainAndAgain) {
   if (!result) GTEST_SKIP() << "cannot drop privileges to nobody here";
   EXPECT_EQ(*result, "ok;ok;ok;");
 }
+
+struct FailedSetupCase {
+  const char* name;
+  LineSettings settings;
+};
+
+class FailedSetupTest : public ::testing::TestWithParam<FailedSetupCase> {};
+
+TEST_P(FailedSetupTest, LeavesTheTerminalAsItWasFound) {
+  PtyPair pty;
+  // Opened before the backend marks the line exclusive.
+  const int observer = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(observer, 0);
+  termios before{};
+  ASSERT_EQ(tcgetattr(observer, &before), 0);
+  TermiosBackend backend;
+  backend.Open(pty.SlavePath());
+  EXPECT_THROW(backend.Configure(GetParam().settings), TArkException);
+  termios after{};
+  ASSERT_EQ(tcgetattr(observer, &after), 0);
+  ::close(observer);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_EQ(after.c_oflag, before.c_oflag);
+  EXPECT_EQ(after.c_cflag, before.c_cflag);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FailedSetupTest,
+                         ::testing::Values(FailedSetupCase{"NoKernelRs485",
+                                                           {38400, 8, 0, 0, RtsControl::Kernel}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct LeftoverCase {
   const char* name;

@@ -1,6 +1,7 @@
 // velasim as a program: its port links, its first lines and its stop.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -43,6 +44,20 @@ TEST(SimProcess, ReplacesAGivenNumberOnlyWhenItsLinkLeadsNowhere) {
   fs::create_symlink("/dev/pts/none", fs::path(first.PortsFolder()) / "COM42");
   VelaSimProcess second({"--com", "42"}, first.PortsFolder());
   EXPECT_EQ(second.ServicePort(), "COM42");
+}
+
+TEST(SimProcess, TakesBackTheNumberOfASimulatorThatWasKilled) {
+  VelaSimProcess first({"--com", "41"});
+  VelaSimProcess killed({"--com", "43"}, first.PortsFolder());
+  killed.Stop(SIGKILL);
+  // Its link stays behind; its pseudo-terminal's number may be in use again.
+  const fs::path link = fs::path(first.PortsFolder()) / "COM43";
+  ASSERT_TRUE(fs::is_symlink(link));
+  fs::remove(link);
+  fs::create_symlink("/dev/null", link);
+  VelaSimProcess again({"--com", "43"}, first.PortsFolder());
+  EXPECT_EQ(again.ServicePort(), "COM43");
+  EXPECT_THROW(VelaSimProcess({"--com", "41"}, first.PortsFolder()), std::runtime_error);
 }
 
 TEST(SimProcess, RefusesAMistakenCommandLine) {

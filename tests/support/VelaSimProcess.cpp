@@ -102,9 +102,9 @@ bool VelaSimProcess::SanitizerReported() const {
          text.find("runtime error") != std::string::npos;
 }
 
-int VelaSimProcess::Stop() {
+int VelaSimProcess::Stop(int signal) {
   if (pid_ > 0) {
-    kill(pid_, SIGTERM);
+    kill(pid_, signal);
     while (waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
     }
     pid_ = -1;

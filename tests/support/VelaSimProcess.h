@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,8 @@ class VelaSimProcess {
   std::string ErrorOutput() const;
   // True when a sanitizer of an instrumented build reported on velasim.
   bool SanitizerReported() const;
-  // Sends SIGTERM and waits; the exit status as waitpid gives it.
-  int Stop();
+  // Sends the signal and waits; the exit status as waitpid gives it.
+  int Stop(int signal = SIGTERM);
 
  private:
   void ReadPortLines(int fd, size_t count);
