@@ -27,8 +27,10 @@ TIecWorkflows::TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, ui
           [&form] { form.CellsChanged(); }, link.expectedCommonAddress, form.FSeams.clock,
           static_cast<int64_t>(link.staleAfterS) * 1000) {
   FInterpreter.OnReadingComplete = [this] {
-    F.ReportExchange(TExchangeEventKind::ReadingCompleted);  // what watch and --stats count
-    WriteRecord();
+    // Continuous reading records whole images: none before its first
+    // interrogation has ended.
+    if (FOperation == TOperation::Continuous && !FImageTaken) return;
+    ReadingComplete();
   };
   FDfcPause = form.FSeams.timers.CreateTimer();
   FDfcPause->SetEnabled(false);
@@ -106,6 +108,7 @@ bool TIecWorkflows::Begin(TOperation operation) {
   FInterrogating = false;
   FInterrogationWanted = operation == TOperation::Continuous;
   FInterrogationRefused = false;
+  FImageTaken = operation != TOperation::Continuous;
   FNextInterrogationMs = 0;
   FValuesSeen = false;
   FClockConfirmed = false;
@@ -209,7 +212,7 @@ void TIecWorkflows::RequestData() {
 bool TIecWorkflows::InterrogationDue() {
   if (!Continuous()) return false;
   const int64_t now = F.FSeams.clock.MonotonicMs();
-  if (FInterrogating && now >= FWaitUntilMs) FInterrogating = false;  // its time is up
+  if (FInterrogating && now >= FWaitUntilMs) InterrogationEnded();  // its time is up
   if (FInterrogating) return false;
   if (FLink.interrogationPeriodS > 0 && now >= FNextInterrogationMs) FInterrogationWanted = true;
   return FInterrogationWanted;
@@ -403,11 +406,23 @@ void TIecWorkflows::ReadOnceData(const TIecAsduOutcome& outcome) {
 void TIecWorkflows::InterrogationAnswer(const TIecAsduOutcome& outcome) {
   constexpr uint8_t kTermination = 10;
   if (outcome.refused) {
-    FInterrogating = false;
     FInterrogationRefused = true;
+    InterrogationEnded();
   } else if (outcome.cause == kTermination) {
-    FInterrogating = false;
+    InterrogationEnded();
   }
+}
+
+void TIecWorkflows::InterrogationEnded() {
+  FInterrogating = false;
+  if (FImageTaken) return;
+  FImageTaken = true;
+  if (FValuesSeen) ReadingComplete();  // the first whole image
+}
+
+void TIecWorkflows::ReadingComplete() {
+  F.ReportExchange(TExchangeEventKind::ReadingCompleted);  // what watch and --stats count
+  WriteRecord();
 }
 
 void TIecWorkflows::UserData(const TArkInAsdu* asdu) {

@@ -113,6 +113,10 @@ class TIecWorkflows {
   void ReadOnceNoData();
   // The station interrogation's answer ends it (termination or refusal).
   void InterrogationAnswer(const TIecAsduOutcome& outcome);
+  // The interrogation ended, answered or not: the first one completes the
+  // image of continuous reading.
+  void InterrogationEnded();
+  void ReadingComplete();
   bool Continuous() const;
 
   void EndRead();
@@ -141,6 +145,7 @@ class TIecWorkflows {
   bool FInterrogating = false;        // confirmed at the link level, not yet ended
   bool FInterrogationWanted = false;  // continuous: at start and after resets
   bool FInterrogationRefused = false;
+  bool FImageTaken = true;           // continuous: its first interrogation has ended
   int64_t FNextInterrogationMs = 0;  // continuous: with a period
   bool FValuesSeen = false;          // the operation received measured values
   bool FClockConfirmed = false;
