@@ -362,6 +362,8 @@ void TIecWorkflows::NoData() {
   FInterpreter.EndReading();
   if (Continuous()) {
     Poll();
+  } else if (FOperation == TOperation::Continuous) {
+    EndRead();  // stopped by the operator: ends as after values
   } else if (FOperation == TOperation::ReadOnce) {
     ReadOnceNoData();
   } else if (FOperation == TOperation::Sync && StillWaiting()) {
