@@ -433,9 +433,11 @@ void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
   if (outcome.valuesShown) {
     FValuesSeen = true;
     FLinkRestarts = kLinkRestarts;
-    // Interrogated values: the interrogation goes on.
-    if (FInterrogating && outcome.cause >= asdu_cause::kStationInterrogation &&
-        outcome.cause <= 36) {
+    // Interrogated values: the interrogation goes on; a read once waits for
+    // the rest of its reading from the last part on.
+    if ((FInterrogating && outcome.cause >= asdu_cause::kStationInterrogation &&
+         outcome.cause <= 36) ||
+        FOperation == TOperation::ReadOnce) {
       WaitForData();
     }
   }

@@ -40,6 +40,10 @@ struct AnswerFaults {
   // negative confirmation; 44..47: unknown type, cause, common address,
   // object address); 0: carried out.
   uint8_t iecRefuseCause = 0;
+  // The link address of the working interface in IEC 60870-5-101 when it
+  // is not the device address (above 247, with a 2-octet address field);
+  // 0: the device address.
+  uint16_t iecLinkAddress = 0;
 };
 
 constexpr int kEveryAnswer = -1;

@@ -29,7 +29,7 @@ bool IsStart(char octet) {
 
 }  // namespace
 
-Iec101Line::Iec101Line(DeviceModel& device, uint8_t linkAddress, const LineFormat& format,
+Iec101Line::Iec101Line(DeviceModel& device, uint16_t linkAddress, const LineFormat& format,
                        const AnswerFaults& faults)
     : device_(device),
       linkAddress_(linkAddress),

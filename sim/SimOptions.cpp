@@ -459,6 +459,15 @@ TOptionTable SimOptionTable(SimOptions& options) {
              o.answerFaults.iecRestartAfter = static_cast<int>(value);
              return true;
            });
+  t.Valued("--iec-link-address", "N",
+           "адрес канала, если он не адрес прибора: 1-65534 (выше 254 —\n"
+           "с полем адреса канала 2 байта, --iec-lengths 2,...)",
+           [](const std::string& text, SimOptions& o) {
+             long long value = 0;
+             if (!ToNumber(text, 1, 65534, value)) return false;
+             o.answerFaults.iecLinkAddress = static_cast<uint16_t>(value);
+             return true;
+           });
   t.Switch("--iec-gi-only",
            "измеряемые величины только в ответ на общий опрос\n"
            "(циклическая передача выключена, класс 2 пуст)",
