@@ -393,8 +393,9 @@ void TIecWorkflows::ReadOnceData(const TIecAsduOutcome& outcome) {
     EndRead();
     return;
   }
-  // The rest of a reading that needs more than one ASDU.
-  if (FValuesSeen && !FInterpreter.ReadingActive()) {
+  // The rest of a reading that needs more than one ASDU; an address that
+  // repeats has completed one.
+  if (FValuesSeen && (!FInterpreter.ReadingActive() || FInterpreter.CompleteReadings() > 0)) {
     EndRead();
   } else if (!StillWaiting()) {
     if (FValuesSeen || outcome.refused) {
