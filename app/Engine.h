@@ -430,8 +430,11 @@ class TVelaEngine {
   TProgramLink FLink;
   TDeviceSettingsModel FDevice;
   TIecDeviceOptions FIecDeviceOptions;
-  // The connection dialog's answer time, offered again at the next entry.
+  // The connection dialog's answer time, staleness limit and interrogation
+  // period, offered again at the next entry.
   uint32_t FIecAnswerTimeMs = kDefaultAnswerTimeMs;
+  uint32_t FIecStaleAfterS = kDefaultStaleAfterS;
+  uint32_t FIecInterrogationPeriodS = 0;
   int FRecordIntervalItem = 0;
   TOperationOutcome FLastOutcome;
 };

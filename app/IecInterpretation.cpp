@@ -11,6 +11,8 @@
 namespace vela {
 namespace {
 
+constexpr uint8_t kEndOfInitialisation = 70;  // M_EI_NA_1
+
 bool IsMeasuredType(uint8_t type) {
   return MeasuredFormat(type) != nullptr;
 }
@@ -31,16 +33,33 @@ std::string Format(const char* pattern, int a, int b = 0, int c = 0) {
 
 TIecInterpreter::TIecInterpreter(TMeasurementPresenter& presenter,
                                  std::function<void(const std::string&)> log,
-                                 std::function<void()> redraw, uint32_t expectedCommonAddress)
+                                 std::function<void()> redraw, uint32_t expectedCommonAddress,
+                                 const Clock& clock, int64_t staleAfterMs)
     : FPresenter(presenter),
       FLog(std::move(log)),
       FRedraw(std::move(redraw)),
-      FExpectedCommonAddress(expectedCommonAddress) {}
+      FExpectedCommonAddress(expectedCommonAddress),
+      FClock(clock),
+      FStaleAfterMs(staleAfterMs) {}
+
+bool TIecInterpreter::HideStale() {
+  const int64_t now = FClock.MonotonicMs();
+  TReading stale;
+  for (int address = 1; address <= kAddressCount; ++address) {
+    std::optional<int64_t>& refreshed = FRefreshedMs[static_cast<size_t>(address)];
+    if (!refreshed || now - *refreshed <= FStaleAfterMs) continue;
+    refreshed.reset();
+    stale.push_back({static_cast<TSlot>(address - 1), 0.0, rqAbsent});
+  }
+  FPresenter.ShowReading(stale);
+  return !stale.empty();
+}
 
 TIecAsduOutcome TIecInterpreter::Dispatch(const TArkInAsdu& asdu, bool serviceView) {
   TIecAsduOutcome outcome;
   try {
     const uint8_t type = asdu.TypeId();
+    outcome.refused = asdu.IsNegative() || (asdu.Cause() >= 44 && asdu.Cause() <= 47);
     SayRefusal(asdu);
     if (IsMeasuredType(type)) {
       DispatchValues(asdu, serviceView, outcome);
@@ -48,6 +67,9 @@ TIecAsduOutcome TIecInterpreter::Dispatch(const TArkInAsdu& asdu, bool serviceVi
       DispatchClock(asdu, serviceView, outcome);
     } else if (type == asdu_type::kInterrogation) {
       outcome.kind = TIecAsduKind::Interrogation;
+      outcome.cause = asdu.Cause();
+    } else if (type == kEndOfInitialisation) {
+      outcome.kind = TIecAsduKind::Initialised;
       outcome.cause = asdu.Cause();
     }
   } catch (const TArkException& e) {
@@ -130,12 +152,15 @@ void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
         break;
       }
     }
+    const int64_t now = FClock.MonotonicMs();
     for (const TArkMeasuredValue& v : values) {
       if (v.address < 1 || v.address > kAddressCount) {
         if (serviceView) FLog(Format(msg::kIecUnknownObjectAddress, static_cast<int>(v.address)));
         continue;
       }
       FSeen[v.address] = true;
+      FReceived[v.address] = true;
+      FRefreshedMs[v.address] = now;
       FReadingShowsValues = true;
       outcome.valuesShown = true;
       if (!v.time.empty() && OnTrace) {
@@ -172,7 +197,6 @@ void TIecInterpreter::DispatchClock(const TArkInAsdu& asdu, bool serviceView,
 }
 
 void TIecInterpreter::BeginReading() {
-  FPresenter.HideAllCells();
   FPresenter.ClearDeviceClock();
   FSeen.reset();
   FReading = true;
@@ -181,7 +205,8 @@ void TIecInterpreter::BeginReading() {
 
 void TIecInterpreter::CompleteReading() {
   FReading = false;
-  if (FReadingShowsValues) ++FCompleteReadings;
+  if (!FReadingShowsValues) return;  // refused or empty: no reading, no record
+  ++FCompleteReadings;
   FReadingShowsValues = false;
   if (OnReadingComplete) OnReadingComplete();
 }

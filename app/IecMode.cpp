@@ -17,6 +17,8 @@ bool TVelaEngine::ChooseIecProtocol() {
   try {
     options.connection = LinkSettingsFrom(FIecDeviceOptions);
     options.connection.answerTimeMs = FIecAnswerTimeMs;
+    options.connection.staleAfterS = FIecStaleAfterS;
+    options.connection.interrogationPeriodS = FIecInterrogationPeriodS;
   } catch (const TArkException& e) {
     Log(msg::kIecBadConnection + std::string(e.what()));
     return false;
@@ -28,6 +30,8 @@ bool TVelaEngine::ChooseIecProtocol() {
   FIecDeviceOptions = options.device;
   const TIecLinkSettings& link = options.connection;
   FIecAnswerTimeMs = link.answerTimeMs;
+  FIecStaleAfterS = link.staleAfterS;
+  FIecInterrogationPeriodS = link.interrogationPeriodS;
   try {
     // A common address cut to its field would never match an answer.
     CheckCommonAddressFits(link.expectedCommonAddress,

@@ -24,16 +24,25 @@ TIecWorkflows::TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, ui
       FSession(*form.FPort, form.FSeams.timers, form.FSeams.clock, link.lengths, linkAddress),
       FInterpreter(
           *form.FPresenter, [&form](const std::string& line) { form.Log(line); },
-          [&form] { form.CellsChanged(); }, link.expectedCommonAddress) {
+          [&form] { form.CellsChanged(); }, link.expectedCommonAddress, form.FSeams.clock,
+          static_cast<int64_t>(link.staleAfterS) * 1000) {
   FInterpreter.OnReadingComplete = [this] {
-    F.ReportExchange(TExchangeEventKind::ReadingCompleted);  // what watch and --stats count
-    WriteRecord();
+    // Continuous reading records whole images: none before its first
+    // interrogation has ended.
+    if (FOperation == TOperation::Continuous && !FImageTaken) return;
+    ReadingComplete();
   };
   FDfcPause = form.FSeams.timers.CreateTimer();
   FDfcPause->SetEnabled(false);
   FDfcPause->OnTimer = [this] {
     FDfcPause->SetEnabled(false);
     if (Running()) Try([this] { CheckRoomAgain(); });
+  };
+  FStaleCheck = form.FSeams.timers.CreateTimer();
+  FStaleCheck->SetEnabled(false);
+  FStaleCheck->SetInterval(kStaleCheckMs);
+  FStaleCheck->OnTimer = [this] {
+    if (Running()) HideStale();
   };
   Master().OnTrace = [&form](const std::string& line) { form.Trace(line); };
   FInterpreter.OnTrace = [&form](const std::string& line) { form.Trace(line); };
@@ -48,6 +57,8 @@ TIecWorkflows::~TIecWorkflows() {
   Master().OnExchange = nullptr;
   FDfcPause->SetEnabled(false);
   FDfcPause->OnTimer = nullptr;
+  FStaleCheck->SetEnabled(false);
+  FStaleCheck->OnTimer = nullptr;
 }
 
 void TIecWorkflows::ApplyLineTiming() {
@@ -92,12 +103,24 @@ void TIecWorkflows::CountExchange(TLinkExchangeEvent event) {
 bool TIecWorkflows::Begin(TOperation operation) {
   FOperation = operation;
   FPending = TPending::Poll;
-  FFollowUps = 0;
+  FWaitUntilMs = 0;
+  FInterrogationSent = false;
+  FInterrogating = false;
+  FInterrogationWanted = operation == TOperation::Continuous;
+  FInterrogationRefused = false;
+  FImageTaken = operation != TOperation::Continuous;
+  FNextInterrogationMs = 0;
   FValuesSeen = false;
   FClockConfirmed = false;
   FDfcChecks = kDfcChecks;
   FLinkRestarts = kLinkRestarts;
   FInterpreter.ClearReadings();
+  if (operation != TOperation::Sync) {
+    // A reading starts from an empty image.
+    F.FPresenter->HideAllCells();
+    F.CellsChanged();
+  }
+  FStaleCheck->SetEnabled(true);
   try {
     Master().OpenPort();
   } catch (const std::exception& e) {
@@ -111,7 +134,7 @@ bool TIecWorkflows::Begin(TOperation operation) {
 void TIecWorkflows::ReadOnce() {
   F.SetBusy(true);
   if (!Begin(TOperation::ReadOnce)) return;
-  FFollowUps = kFollowUpRequests;
+  WaitForData();
   Try([this] { Poll(); });
 }
 
@@ -151,7 +174,11 @@ void TIecWorkflows::Refuse(const std::exception& e) {
 
 void TIecWorkflows::Poll() {
   if (Master().IsReady()) {
-    RequestData();
+    if (InterrogationDue()) {
+      Interrogate();
+    } else {
+      RequestData();
+    }
     return;
   }
   FInterpreter.DropReading();
@@ -162,6 +189,9 @@ void TIecWorkflows::Poll() {
 }
 
 void TIecWorkflows::ResetLinkThen(TPending pending) {
+  // After a reset the device's image is taken afresh.
+  FInterrogating = false;
+  if (FOperation == TOperation::Continuous) FInterrogationWanted = true;
   F.TraceJob(msg::kIecTraceReset);
   FPending = pending;
   Master().ResetLink(kRetries);
@@ -177,6 +207,25 @@ void TIecWorkflows::RequestData() {
     F.TraceJob(msg::kIecTraceRead);
     Master().RequestClass2(kRetries);
   }
+}
+
+bool TIecWorkflows::InterrogationDue() {
+  if (!Continuous()) return false;
+  const int64_t now = F.FSeams.clock.MonotonicMs();
+  if (FInterrogating && now >= FWaitUntilMs) InterrogationEnded();  // its time is up
+  if (FInterrogating) return false;
+  if (FLink.interrogationPeriodS > 0 && now >= FNextInterrogationMs) FInterrogationWanted = true;
+  return FInterrogationWanted;
+}
+
+void TIecWorkflows::WaitForData() {
+  FWaitUntilMs = F.FSeams.clock.MonotonicMs() + kConfirmationWaitMs;
+}
+
+bool TIecWorkflows::StillWaiting() {
+  if (F.FSeams.clock.MonotonicMs() >= FWaitUntilMs) return false;
+  RequestData();
+  return true;
 }
 
 void TIecWorkflows::Synchronise() {
@@ -206,6 +255,10 @@ void TIecWorkflows::Interrogate() {
       FLink.lengths, asdu_cause::kActivation,
       static_cast<uint32_t>(F.IecDeviceOptions().CommonAddress), asdu_cause::kStationInterrogation);
   Master().SendUserData(command, kRetries);
+  FInterrogationWanted = false;
+  FInterrogationSent = true;
+  FNextInterrogationMs =
+      F.FSeams.clock.MonotonicMs() + static_cast<int64_t>(FLink.interrogationPeriodS) * 1000;
 }
 
 bool TIecWorkflows::RoomForCommand(TPending pending) {
@@ -290,10 +343,12 @@ void TIecWorkflows::Acknowledged() {
       return;
     case TPending::ClockSent:
       // Confirmed at the link level: the activation confirmation follows as data.
-      FFollowUps = kFollowUpRequests;
+      WaitForData();
       RequestData();
       return;
     case TPending::InterrogationSent:
+      FInterrogating = true;
+      WaitForData();
       Poll();
       return;
     case TPending::DataRequested:
@@ -306,19 +361,71 @@ void TIecWorkflows::Acknowledged() {
 void TIecWorkflows::NoData() {
   FInterpreter.EndReading();
   if (Continuous()) {
-    Interrogate();
-  } else if (FOperation == TOperation::ReadOnce && FValuesSeen) {
-    EndRead();
+    Poll();
+  } else if (FOperation == TOperation::Continuous) {
+    EndRead();  // stopped by the operator: ends as after values
+  } else if (FOperation == TOperation::ReadOnce) {
+    ReadOnceNoData();
+  } else if (FOperation == TOperation::Sync && StillWaiting()) {
+    // The clock confirmation may come later.
   } else {
     StatusEnd(msg::kIecNoData, TOutcomeReason::NoData);
   }
 }
 
-bool TIecWorkflows::FollowUp() {
-  if (FFollowUps <= 0) return false;
-  --FFollowUps;
-  RequestData();
-  return true;
+void TIecWorkflows::ReadOnceNoData() {
+  if (FInterrogating) {
+    // Nothing yet: the interrogation's answer may still come.
+    if (!FValuesSeen && StillWaiting()) return;
+    FInterrogating = false;
+    EndRead();
+  } else if (FValuesSeen || FInterrogationSent) {
+    EndRead();
+  } else {
+    Interrogate();  // the device sends its values only when asked
+  }
+}
+
+void TIecWorkflows::ReadOnceData(const TIecAsduOutcome& outcome) {
+  if (FInterrogationSent) {
+    if (FInterrogating && StillWaiting()) return;
+    FInterrogating = false;
+    EndRead();
+    return;
+  }
+  // The rest of a reading that needs more than one ASDU; an address that
+  // repeats has completed one.
+  if (FValuesSeen && (!FInterpreter.ReadingActive() || FInterpreter.CompleteReadings() > 0)) {
+    EndRead();
+  } else if (!StillWaiting()) {
+    if (FValuesSeen || outcome.refused) {
+      EndRead();
+    } else {
+      Interrogate();
+    }
+  }
+}
+
+void TIecWorkflows::InterrogationAnswer(const TIecAsduOutcome& outcome) {
+  constexpr uint8_t kTermination = 10;
+  if (outcome.refused) {
+    FInterrogationRefused = true;
+    InterrogationEnded();
+  } else if (outcome.cause == kTermination) {
+    InterrogationEnded();
+  }
+}
+
+void TIecWorkflows::InterrogationEnded() {
+  FInterrogating = false;
+  if (FImageTaken) return;
+  FImageTaken = true;
+  if (FValuesSeen) ReadingComplete();  // the first whole image
+}
+
+void TIecWorkflows::ReadingComplete() {
+  F.ReportExchange(TExchangeEventKind::ReadingCompleted);  // what watch and --stats count
+  WriteRecord();
 }
 
 void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
@@ -327,7 +434,17 @@ void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
   if (outcome.valuesShown) {
     FValuesSeen = true;
     FLinkRestarts = kLinkRestarts;
+    // Interrogated values: the interrogation goes on; a read once waits for
+    // the rest of its reading from the last part on.
+    if ((FInterrogating && outcome.cause >= asdu_cause::kStationInterrogation &&
+         outcome.cause <= 36) ||
+        FOperation == TOperation::ReadOnce) {
+      WaitForData();
+    }
   }
+  if (outcome.kind == TIecAsduKind::Interrogation) InterrogationAnswer(outcome);
+  // The device restarted: its image is taken afresh.
+  if (outcome.kind == TIecAsduKind::Initialised) FInterrogationWanted = true;
   if (Continuous()) {
     Poll();
     return;
@@ -343,13 +460,12 @@ void TIecWorkflows::UserData(const TArkInAsdu* asdu) {
       } else if (outcome.clockConfirmed) {
         FClockConfirmed = true;
         EndRead();
-      } else if (!FollowUp()) {
+      } else if (!StillWaiting()) {
         StatusEnd(msg::kIecNoConfirmation, TOutcomeReason::NotConfirmed);
       }
       return;
     case TOperation::ReadOnce:
-      // The rest of a reading that needs more than one ASDU.
-      if ((FValuesSeen && !FInterpreter.ReadingActive()) || !FollowUp()) EndRead();
+      ReadOnceData(outcome);
       return;
     default:
       EndRead();  // continuous reading stopped by the operator
@@ -405,15 +521,36 @@ void TIecWorkflows::Failed() {
 void TIecWorkflows::EndRead() {
   FInterpreter.EndReading();
   if (FOperation == TOperation::ReadOnce && !FValuesSeen) {
-    StatusEnd(msg::kIecNoData, TOutcomeReason::NoData);
+    if (FInterrogationRefused) {
+      // The refusal itself is already in the log.
+      F.FRecord.Fail(TOutcomeReason::DeviceException);
+      EndWithLine(msg::kIecOperationFailed);
+    } else {
+      StatusEnd(msg::kIecNoData, TOutcomeReason::NoData);
+    }
     return;
   }
+  if (FOperation == TOperation::ReadOnce) SayMissing();
   if (FOperation == TOperation::Sync && !FClockConfirmed) {
     F.FRecord.Fail(TOutcomeReason::NotConfirmed);
   } else {
     F.FRecord.MarkDone();
   }
   EndWithLine(F.FVerifyMode ? std::string() : std::string(msg::kReadDone));
+}
+
+void TIecWorkflows::SayMissing() {
+  std::string names;
+  for (int address = 1; address <= TIecInterpreter::kAddressCount; ++address) {
+    if (FInterpreter.Received(address)) continue;
+    if (!names.empty()) names += ", ";
+    names += F.Cells()[address - 1].Name();
+  }
+  if (!names.empty()) F.Log(Filled(msg::kIecMissingFormat, names));
+}
+
+void TIecWorkflows::HideStale() {
+  if (FInterpreter.HideStale()) F.CellsChanged();
 }
 
 void TIecWorkflows::StatusEnd(const std::string& text, TOutcomeReason reason) {
@@ -430,6 +567,7 @@ void TIecWorkflows::EndWithLine(const std::string& line) {
   // when the engine has already let go of it: its figures are traced here.
   const bool stoppedContinuous = FOperation == TOperation::Continuous && !F.FContinuousRunning;
   FDfcPause->SetEnabled(false);
+  FStaleCheck->SetEnabled(false);
   if (!line.empty()) F.Log(line);
   FOperation = TOperation::None;
   F.StopOperation();  // closes the port, enables the controls

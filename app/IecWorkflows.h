@@ -21,10 +21,14 @@ class TVelaEngine;
 
 class TIecWorkflows {
  public:
-  // Requests a chain makes after a command's link confirmation (or after the
-  // first part of a reading) before it gives up waiting for the rest.
-  static constexpr int kFollowUpRequests = 4;
+  // How long a chain goes on asking for data after a command's link
+  // confirmation (for its confirmation, an interrogation's values and
+  // termination) or after the first part of a reading (for the rest); an
+  // interrogated value moves the bound on.
+  static constexpr int64_t kConfirmationWaitMs = 5000;
   static constexpr int kRetries = 3;
+  // How often the values are looked at for staleness while an operation runs.
+  static constexpr unsigned kStaleCheckMs = 500;
   // A device whose buffer is full (DFC = 1) is asked for the status of its
   // link again after this pause, at most this many times, before a command.
   static constexpr unsigned kDfcPauseMs = 200;
@@ -77,7 +81,15 @@ class TIecWorkflows {
   void Poll();
   void Synchronise();
   void Interrogate();
+  // Continuous reading: an interrogation is wanted (at the start, after a
+  // reset or a restart of the device, or its period passed) and none runs.
+  bool InterrogationDue();
   void RequestData();
+  // Sets the bound of the wait for the rest of a chain's data to now plus
+  // kConfirmationWaitMs.
+  void WaitForData();
+  // Asks for more data while the wait's bound has not passed.
+  bool StillWaiting();
   // Resets the link; its confirmation leads on to pending.
   void ResetLinkThen(TPending pending);
   // Before a command: true when the device has room for it; otherwise the
@@ -97,10 +109,20 @@ class TIecWorkflows {
   void UserData(const TArkInAsdu* asdu);
   void Failed();
   void LinkNotFunctioning();
-  bool FollowUp();
+  void ReadOnceData(const TIecAsduOutcome& outcome);
+  void ReadOnceNoData();
+  // The station interrogation's answer ends it (termination or refusal).
+  void InterrogationAnswer(const TIecAsduOutcome& outcome);
+  // The interrogation ended, answered or not: the first one completes the
+  // image of continuous reading.
+  void InterrogationEnded();
+  void ReadingComplete();
   bool Continuous() const;
 
   void EndRead();
+  // The cells a read once did not get, named in the log.
+  void SayMissing();
+  void HideStale();
   void StatusEnd(const std::string& text, TOutcomeReason reason);
   void EndWithLine(const std::string& line);
   void WriteRecord();
@@ -117,8 +139,15 @@ class TIecWorkflows {
   int FLinkRestarts = 0;  // resets left after "link not functioning"
   TPending FAfterRoom = TPending::Sync;
   std::unique_ptr<Timer> FDfcPause;
-  int FFollowUps = 0;        // further requests the chain may still make
-  bool FValuesSeen = false;  // the operation received measured values
+  std::unique_ptr<Timer> FStaleCheck;
+  int64_t FWaitUntilMs = 0;           // monotonic bound of the wait for data
+  bool FInterrogationSent = false;    // read once: its interrogation was sent
+  bool FInterrogating = false;        // confirmed at the link level, not yet ended
+  bool FInterrogationWanted = false;  // continuous: at start and after resets
+  bool FInterrogationRefused = false;
+  bool FImageTaken = true;           // continuous: its first interrogation has ended
+  int64_t FNextInterrogationMs = 0;  // continuous: with a period
+  bool FValuesSeen = false;          // the operation received measured values
   bool FClockConfirmed = false;
   bool FRepeatNext = false;  // the master said its next frame is a repeat
 };

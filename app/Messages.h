@@ -129,6 +129,7 @@ inline constexpr const char* kIecOtherCommonAddress =
 inline constexpr const char* kIecUndetermined = "недетерминированное состояние";
 inline constexpr const char* kIecLinkFailed = "Ошибка канального уровня: сообщение не доставлено.";
 inline constexpr const char* kIecOperationFailed = "Операция не выполнена.";
+inline constexpr const char* kIecMissingFormat = "Не получены: %s.";
 inline constexpr const char* kIecEndedByProtocol =
     "Операция по протоколу IEC 60870-5-101 прервана: выбран другой протокол.";
 inline constexpr const char* kIecEndedByPort =

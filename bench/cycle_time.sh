@@ -119,7 +119,10 @@ done
 
 # IEC 60870-5-101: one reading is one class 2 request (fixed frame, 5 octets
 # with a 1-octet link address) and one M_ME_NC_1 answer of the 28 values
-# (variable frame: 8 + ASDU of 6 + 28 x 5 octets = 154), 8E1.
+# (variable frame: 68h L L 68h, control, link address, checksum and 16h = 8,
+# data unit identifier of 4 and 28 objects of a 2-octet address and 5 octets
+# of value: 208), 8E1. The station interrogation at the start of the reading
+# is counted in the mean.
 iec_cycle() {  # speed mode
   local speed=$1 mode=$2 readings
   local flags=()
@@ -133,7 +136,7 @@ iec_cycle() {  # speed mode
   fi
   local mean wire
   mean=$(calc "$seconds * 1000 / $readings")
-  wire=$(calc "(5 + 154) * 11 * 1000 / $speed + $turnaround_ms")
+  wire=$(calc "(5 + 208) * 11 * 1000 / $speed + $turnaround_ms")
   printf '%6s %-5s %-7s %4d readings %7.1f ms  %5.1f/s | wire %6.1f ms x%s\n' \
     "$speed" iec "$mode" "$readings" "$mean" "$(calc "1000 / $mean")" "$wire" "$(ratio "$mean" "$wire")"
 }

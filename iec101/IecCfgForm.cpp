@@ -69,6 +69,8 @@ void TIecCfgForm::Load(TIecOptionsMode mode, const TIecOptions& loaded) {
     view.ioaLength = static_cast<int>(connection.lengths.IoaLength());
     view.commonAddress = std::to_string(connection.expectedCommonAddress);
     view.answerTime = std::to_string(connection.answerTimeMs);
+    view.staleAfter = std::to_string(connection.staleAfterS);
+    view.interrogationPeriod = std::to_string(connection.interrogationPeriodS);
     view.cyclic = true;
   }
   view.interval = std::to_string(options.CyclicInterval);
@@ -92,13 +94,22 @@ std::string TIecCfgForm::Refusal() const {
   } catch (const TArkException& e) {
     return e.what();
   }
-  if (mode_ == TIecOptionsMode::Connection) {
-    long long answerTime = 0;
-    if (!ParseInteger(view_.answerTime, answerTime) || answerTime < kMinAnswerTimeMs ||
-        answerTime > kMaxAnswerTimeMs) {
+  if (mode_ != TIecOptionsMode::Connection) return {};
+  const struct {
+    const std::string& text;
+    long long low, high;
+    const char* message;
+  } numbers[] = {
+      {view_.answerTime, kMinAnswerTimeMs, kMaxAnswerTimeMs, iec_messages::kBadAnswerTime},
+      {view_.staleAfter, 1, kMaxStaleAfterS, iec_messages::kBadStaleAfter},
+      {view_.interrogationPeriod, 0, kMaxInterrogationPeriodS,
+       iec_messages::kBadInterrogationPeriod},
+  };
+  for (const auto& n : numbers) {
+    long long value = 0;
+    if (!ParseInteger(n.text, value) || value < n.low || value > n.high) {
       char text[512];
-      std::snprintf(text, sizeof text, iec_messages::kBadAnswerTime,
-                    Shortened(view_.answerTime, 200).c_str());
+      std::snprintf(text, sizeof text, n.message, Shortened(n.text, 200).c_str());
       return text;
     }
   }
@@ -123,6 +134,8 @@ void TIecCfgForm::StoreConnection() {
   connection.lengths.SetIoaLength(view_.ioaLength);
   connection.expectedCommonAddress = std::stoul(CommonAddressText(view_.commonAddress));
   connection.answerTimeMs = static_cast<uint32_t>(std::stoul(view_.answerTime));
+  connection.staleAfterS = static_cast<uint32_t>(std::stoul(view_.staleAfter));
+  connection.interrogationPeriodS = static_cast<uint32_t>(std::stoul(view_.interrogationPeriod));
 }
 
 void TIecCfgForm::StoreDevice() {

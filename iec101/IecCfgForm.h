@@ -25,8 +25,10 @@ struct TIecCfgView {
   bool cyclicEnabled = true;      // the check box itself can be changed
   bool deviceRowsVisible = true;  // interval and ASDU format rows
   std::string interval = "1000";
-  int asduFormatIndex = 0;         // 0: "<13> - M_ME_NC_1", 1: "<14> - M_ME_TC_1"
-  std::string answerTime = "400";  // milliseconds; connection mode only
+  int asduFormatIndex = 0;                // 0: "<13> - M_ME_NC_1", 1: "<14> - M_ME_TC_1"
+  std::string answerTime = "400";         // milliseconds; connection mode only
+  std::string staleAfter = "10";          // seconds; connection mode only
+  std::string interrogationPeriod = "0";  // seconds, 0: none; connection mode only
 
   // The interval's label and edit follow the check box.
   bool IntervalEnabled() const { return cyclic; }
@@ -42,7 +44,8 @@ class TIecCfgForm {
   // Keeps a copy of options to edit. Device mode shows the device options.
   // Connection mode shows the connection's field lengths and expected common
   // address; the check box checked and fixed, the interval and ASDU format
-  // rows hidden, the answer time row shown in their place.
+  // rows hidden, the answer time, staleness and interrogation period rows
+  // shown in their place.
   void Load(TIecOptionsMode mode, const TIecOptions& options);
   TIecOptionsMode Mode() const { return mode_; }
   // The options as loaded, with what OK stored.
@@ -53,7 +56,8 @@ class TIecCfgForm {
 
   // Why OK cannot store the view, empty when it can: the common address must
   // fit the common address length chosen beside it; in connection mode the
-  // answer time must be a whole number within its range. A refused OK stores
+  // answer time, the staleness limit and the interrogation period must be
+  // whole numbers within their ranges. A refused OK stores
   // nothing and leaves the dialog open.
   std::string Refusal() const;
 

@@ -35,6 +35,11 @@ inline constexpr const char* kBadCyclicInterval =
 // within the range; filled with the rejected text.
 inline constexpr const char* kBadAnswerTime =
     "Время ожидания ответа \"%s\" недопустимо: укажите число миллисекунд от 100 до 30000.";
+// The same for the staleness limit and the interrogation period.
+inline constexpr const char* kBadStaleAfter =
+    "Срок устаревания \"%s\" недопустим: укажите число секунд от 1 до 3600.";
+inline constexpr const char* kBadInterrogationPeriod =
+    "Период общего опроса \"%s\" недопустим: укажите число секунд от 0 до 86400.";
 
 // FT 1.2 frames.
 inline constexpr const char* kNoControlField =

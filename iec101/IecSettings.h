@@ -49,13 +49,24 @@ inline constexpr uint32_t kDefaultAnswerTimeMs = 400;
 inline constexpr uint32_t kMinAnswerTimeMs = 100;
 inline constexpr uint32_t kMaxAnswerTimeMs = 30000;
 
+// A measured value not refreshed for longer than this many seconds is hidden
+// as stale: the start value and the range the connection accepts.
+inline constexpr uint32_t kDefaultStaleAfterS = 10;
+inline constexpr uint32_t kMaxStaleAfterS = 3600;
+// Seconds between the station interrogations of continuous reading; 0: none
+// but those at its start and after a reset or a restart of the device.
+inline constexpr uint32_t kMaxInterrogationPeriodS = 86400;
+
 // The program's own IEC 60870-5-101 connection: the field lengths of its
-// frames, the common address of ASDU it accepts in answers and the device's
-// answer time (the core of every response time-out).
+// frames, the common address of ASDU it accepts in answers, the device's
+// answer time (the core of every response time-out), the staleness limit of
+// the values and the period of station interrogations.
 struct TIecLinkSettings {
   TIecFieldLengths lengths;
   uint32_t expectedCommonAddress = 1;
   uint32_t answerTimeMs = kDefaultAnswerTimeMs;
+  uint32_t staleAfterS = kDefaultStaleAfterS;
+  uint32_t interrogationPeriodS = 0;
   bool operator==(const TIecLinkSettings&) const = default;
 };
 

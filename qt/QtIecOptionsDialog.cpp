@@ -83,6 +83,9 @@ QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent, TMessageBox* messageBox)
   answerTimeLabel_->setGeometry(kLabelLeft, kRowTop + 6 * kRowStep, kLabelWidth, kRowHeight);
   answerTime_ = new QLineEdit(this);
   answerTime_->setGeometry(kFieldLeft, kRowTop + 6 * kRowStep, kFieldWidth, kRowHeight);
+  staleAfter_ = AddEditRow(7, "устаревание величин, с:", &staleAfterLabel_);
+  interrogationPeriod_ =
+      AddEditRow(8, "период общего опроса, с (0 — нет):", &interrogationPeriodLabel_);
   ok_ = new QPushButton("OK", this);
   ok_->setDefault(true);
   cancel_ = new QPushButton("Отмена", this);
@@ -100,6 +103,14 @@ QComboBox* QtIecOptionsDialog::AddRow(int row, const char* label, const QStringL
   box->addItems(items);
   box->setGeometry(kFieldLeft, kRowTop + row * kRowStep, kFieldWidth, kRowHeight);
   return box;
+}
+
+QLineEdit* QtIecOptionsDialog::AddEditRow(int row, const char* label, QLabel** captionOut) {
+  *captionOut = new QLabel(label, this);
+  (*captionOut)->setGeometry(kLabelLeft, kRowTop + row * kRowStep, kLabelWidth, kRowHeight);
+  auto* edit = new QLineEdit(this);
+  edit->setGeometry(kFieldLeft, kRowTop + row * kRowStep, kFieldWidth, kRowHeight);
+  return edit;
 }
 
 void QtIecOptionsDialog::Load(TIecOptionsMode mode, const TIecOptions& options) {
@@ -120,8 +131,14 @@ void QtIecOptionsDialog::Load(TIecOptionsMode mode, const TIecOptions& options) 
     row->setVisible(view.deviceRowsVisible);
   }
   answerTime_->setText(Q(view.answerTime));
-  answerTimeLabel_->setVisible(!view.deviceRowsVisible);
-  answerTime_->setVisible(!view.deviceRowsVisible);
+  staleAfter_->setText(Q(view.staleAfter));
+  interrogationPeriod_->setText(Q(view.interrogationPeriod));
+  for (QWidget* row : {static_cast<QWidget*>(answerTimeLabel_), static_cast<QWidget*>(answerTime_),
+                       static_cast<QWidget*>(staleAfterLabel_), static_cast<QWidget*>(staleAfter_),
+                       static_cast<QWidget*>(interrogationPeriodLabel_),
+                       static_cast<QWidget*>(interrogationPeriod_)}) {
+    row->setVisible(!view.deviceRowsVisible);
+  }
   FollowCyclic();
   const bool tall = view.deviceRowsVisible;
   const int buttonsTop = tall ? kIecCfgDeviceButtonsTop : kIecCfgConnectionButtonsTop;
@@ -157,6 +174,8 @@ void QtIecOptionsDialog::ReadControls() {
   view.interval = interval_->text().toStdString();
   view.asduFormatIndex = asduFormat_->currentIndex();
   view.answerTime = answerTime_->text().toStdString();
+  view.staleAfter = staleAfter_->text().toStdString();
+  view.interrogationPeriod = interrogationPeriod_->text().toStdString();
 }
 
 void QtIecOptionsDialog::Confirm() {

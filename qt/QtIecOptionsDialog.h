@@ -26,8 +26,8 @@ namespace vela {
 constexpr int kIecCfgClientWidth = 419;
 constexpr int kIecCfgDeviceButtonsTop = 280;
 constexpr int kIecCfgDeviceFormHeight = 347;
-constexpr int kIecCfgConnectionButtonsTop = 239;
-constexpr int kIecCfgConnectionFormHeight = 306;
+constexpr int kIecCfgConnectionButtonsTop = 305;
+constexpr int kIecCfgConnectionFormHeight = 372;
 // Title bar and border: 347 high around a client area of 313.
 constexpr int kIecCfgFrameHeight = 34;
 
@@ -48,6 +48,8 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
   QComboBox& CommonAddressLengthBox() { return *commonLength_; }
   QLineEdit& IntervalEdit() { return *interval_; }
   QLineEdit& AnswerTimeEdit() { return *answerTime_; }
+  QLineEdit& StaleAfterEdit() { return *staleAfter_; }
+  QLineEdit& InterrogationPeriodEdit() { return *interrogationPeriod_; }
   QCheckBox& CyclicBox() { return *cyclic_; }
   QPushButton& OkButton() { return *ok_; }
 
@@ -57,6 +59,7 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
  private:
   QComboBox* AddRow(int row, const char* label, const QStringList& items,
                     QLabel** caption = nullptr);
+  QLineEdit* AddEditRow(int row, const char* label, QLabel** caption);
   void Confirm();
   void FollowCyclic();
   void ReadControls();
@@ -76,6 +79,10 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
   QComboBox* asduFormat_;
   QLabel* answerTimeLabel_;
   QLineEdit* answerTime_;
+  QLabel* staleAfterLabel_;
+  QLineEdit* staleAfter_;
+  QLabel* interrogationPeriodLabel_;
+  QLineEdit* interrogationPeriod_;
   QPushButton* ok_;
   QPushButton* cancel_;
 };

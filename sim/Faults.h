@@ -26,6 +26,24 @@ struct AnswerFaults {
   // The station restarts after every N answers to data requests: from then
   // on it answers function 14 (link not functioning) until its link is reset.
   int iecRestartAfter = 0;
+  // Measured values only in answer to a station interrogation: class 2 holds
+  // nothing of its own (a device with cyclic transmission off).
+  bool iecInterrogationOnly = false;
+  // The class the interrogated values go to: 1, or 2 behind class 1.
+  int iecInterrogationClass = 1;
+  // Every N ms one measured value changes: a spontaneous ASDU (cause 3) with
+  // that one object goes to class 1; 0: no events.
+  int iecEventMs = 0;
+  // Measured values one object per ASDU.
+  bool iecOneObject = false;
+  // Every command is refused: mirrored with this cause and P/N = 1 (7: a
+  // negative confirmation; 44..47: unknown type, cause, common address,
+  // object address); 0: carried out.
+  uint8_t iecRefuseCause = 0;
+  // The link address of the working interface in IEC 60870-5-101 when it
+  // is not the device address (above 247, with a 2-octet address field);
+  // 0: the device address.
+  uint16_t iecLinkAddress = 0;
 };
 
 constexpr int kEveryAnswer = -1;

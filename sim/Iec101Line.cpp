@@ -29,7 +29,7 @@ bool IsStart(char octet) {
 
 }  // namespace
 
-Iec101Line::Iec101Line(DeviceModel& device, uint8_t linkAddress, const LineFormat& format,
+Iec101Line::Iec101Line(DeviceModel& device, uint16_t linkAddress, const LineFormat& format,
                        const AnswerFaults& faults)
     : device_(device),
       linkAddress_(linkAddress),
@@ -136,6 +136,7 @@ Exchange Iec101Line::Process(const Octets& frame, int64_t nowUs) {
 std::optional<TArkOutPacket> Iec101Line::Answer(const TArkInPacket& request, int64_t nowUs,
                                                 std::string& note) {
   const int function = request.Function();
+  station_.Tick(nowUs);
   if (linkDown_ && function != fc::kRequestStatus && function != fc::kResetRemoteLink &&
       function != kRequestAccessDemand) {
     note = "перезапуск: канал не работает до сброса";

@@ -19,7 +19,7 @@ namespace vela {
 
 class Iec101Line : public LineProtocol {
  public:
-  Iec101Line(DeviceModel& device, uint8_t linkAddress, const LineFormat& format,
+  Iec101Line(DeviceModel& device, uint16_t linkAddress, const LineFormat& format,
              const AnswerFaults& faults);
   void Receive(const Octets& octets, int64_t nowUs) override;
   std::optional<Exchange> Poll(int64_t nowUs) override;
@@ -51,7 +51,7 @@ class Iec101Line : public LineProtocol {
   Octets WithFaults(const TArkOutPacket& answer, std::optional<LineFault>& made);
 
   DeviceModel& device_;
-  uint8_t linkAddress_;
+  uint16_t linkAddress_;
   AnswerFaults faults_;
   TIecFieldLengths lengths_;  // of the frame being served
   IecStation station_;

@@ -51,9 +51,9 @@ std::vector<Octets> MeasuredAsdus(const DeviceModel& device, const MeasuredAsduS
   const TMeasuredFormat& format = known ? *known : *MeasuredFormat(asdu_type::kMeasuredFloat);
   const std::vector<MeasuredObject> objects = Objects(device, setup, format);
   const auto elementSize = static_cast<size_t>(format.ElementSize());
-  const size_t perAsdu =
-      std::min(kMaxObjects, (setup.maxLength - setup.lengths.AsduHeaderLength()) /
-                                (setup.lengths.IoaLength() + elementSize));
+  const size_t perAsdu = std::min(std::min(kMaxObjects, setup.maxObjects),
+                                  (setup.maxLength - setup.lengths.AsduHeaderLength()) /
+                                      (setup.lengths.IoaLength() + elementSize));
   std::vector<Octets> asdus;
   for (size_t first = 0; first < objects.size(); first += perAsdu) {
     const size_t count = std::min(perAsdu, objects.size() - first);

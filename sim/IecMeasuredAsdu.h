@@ -26,6 +26,7 @@ struct MeasuredAsduSetup {
   uint8_t quality = 0;         // QDS bits set on every value
   TIecFieldLengths lengths;    // of the line the ASDUs go on
   size_t maxLength = 253;      // longest ASDU one frame can carry
+  size_t maxObjects = 0x7F;    // most information objects in one ASDU
 };
 
 std::vector<Octets> MeasuredAsdus(const DeviceModel& device, const MeasuredAsduSetup& setup);

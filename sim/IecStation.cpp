@@ -21,6 +21,7 @@ constexpr uint8_t kUnknownObjectAddress = 47;
 }  // namespace cause
 
 constexpr uint32_t kNegativeBit = 0x40;
+constexpr int kEventBacklog = 28;
 constexpr int kInterrogationElementSize = 1;  // QOI
 
 uint32_t CommonAddressMask(const TIecFieldLengths& lengths) {
@@ -54,6 +55,7 @@ IecStation::IecStation(DeviceModel& device, const AnswerFaults& faults,
                        const TIecFieldLengths& lengths)
     : device_(device),
       lengths_(lengths),
+      faults_(faults),
       quality_(faults.iecQuality),
       class1Only_(faults.iecClass1Only),
       periodicFirst_(faults.iecPeriodicFirst) {}
@@ -70,15 +72,20 @@ bool IecStation::ForUs(uint32_t commonAddress) const {
 }
 
 void IecStation::Mirror(const Octets& asdu, uint8_t causeCode, bool negative) {
+  Mirror(asdu, causeCode, negative, CommandQueue());
+}
+
+void IecStation::Mirror(const Octets& asdu, uint8_t causeCode, bool negative,
+                        std::deque<Octets>& queue) {
   TArkInAsdu reply(lengths_, asdu);
   reply.SetCot((reply.Cot() & 0xFF00u) | causeCode | (negative ? kNegativeBit : 0));
   if (reply.CommonAddress() == CommonAddressMask(lengths_)) {
     reply.SetCommonAddress(device_.Settings().Iec().commonAddress);
   }
-  CommandQueue().push_back(reply.AsOctets());
+  queue.push_back(reply.AsOctets());
 }
 
-void IecStation::QueueMeasured(uint8_t type, uint8_t causeCode, std::deque<Octets>& queue) {
+MeasuredAsduSetup IecStation::Setup(uint8_t type, uint8_t causeCode) const {
   MeasuredAsduSetup setup;
   setup.type = type;
   setup.cause = causeCode;
@@ -86,7 +93,35 @@ void IecStation::QueueMeasured(uint8_t type, uint8_t causeCode, std::deque<Octet
   setup.quality = quality_;
   setup.lengths = lengths_;
   setup.maxLength = MaxAsduLength(lengths_);
-  for (Octets& values : MeasuredAsdus(device_, setup)) queue.push_back(std::move(values));
+  if (faults_.iecOneObject) setup.maxObjects = 1;
+  return setup;
+}
+
+void IecStation::QueueMeasured(uint8_t type, uint8_t causeCode, std::deque<Octets>& queue) {
+  for (Octets& values : MeasuredAsdus(device_, Setup(type, causeCode))) {
+    queue.push_back(std::move(values));
+  }
+}
+
+void IecStation::Tick(int64_t nowUs) {
+  if (faults_.iecEventMs <= 0) return;
+  const int64_t periodUs = static_cast<int64_t>(faults_.iecEventMs) * 1000;
+  if (!nextEventUs_) nextEventUs_ = nowUs + periodUs;
+  // A station that was not asked for a long time keeps one event per value.
+  int queued = 0;
+  while (*nextEventUs_ <= nowUs) {
+    if (queued++ == kEventBacklog) {
+      nextEventUs_ = nowUs + periodUs;
+      return;
+    }
+    MeasuredAsduSetup setup =
+        Setup(static_cast<uint8_t>(device_.Settings().Iec().asduType), cause::kSpontaneous);
+    setup.maxObjects = 1;
+    const std::vector<Octets> each = MeasuredAsdus(device_, setup);
+    if (each.empty()) return;
+    class1_.push_back(each[nextEventObject_++ % each.size()]);
+    *nextEventUs_ += periodUs;
+  }
 }
 
 std::string IecStation::Accept(const Octets& asdu) {
@@ -116,6 +151,10 @@ std::string IecStation::Accept(const Octets& asdu) {
     Mirror(asdu, cause::kUnknownCommonAddress, true);
     return "чужой общий адрес ASDU " + std::to_string(command.CommonAddress());
   }
+  if (faults_.iecRefuseCause != 0) {
+    Mirror(asdu, faults_.iecRefuseCause, true);
+    return "команда отклонена: причина " + std::to_string(faults_.iecRefuseCause);
+  }
   if (FirstObjectAddress(lengths_, asdu) != 0) {
     Mirror(asdu, cause::kUnknownObjectAddress, true);
     return "неизвестный адрес объекта " + std::to_string(FirstObjectAddress(lengths_, asdu));
@@ -133,8 +172,9 @@ std::string IecStation::AcceptInterrogation(const Octets& asdu) {
     return "опрос группы " + std::to_string(qualifier) + " не поддерживается";
   }
   Mirror(asdu, asdu_cause::kActivationConfirmation, false);
-  QueueMeasured(asdu_type::kMeasuredFloat, asdu_cause::kStationInterrogation, CommandQueue());
-  Mirror(asdu, cause::kActivationTermination, false);
+  QueueMeasured(asdu_type::kMeasuredFloat, asdu_cause::kStationInterrogation, InterrogationQueue());
+  // The termination follows the values it ends.
+  Mirror(asdu, cause::kActivationTermination, false, InterrogationQueue());
   return {};
 }
 
@@ -167,7 +207,7 @@ bool IecStation::CycleDue(int64_t nowUs) {
 
 std::optional<Octets> IecStation::TakeClass2(int64_t nowUs) {
   if (!class1Only_ && !class1_.empty()) return TakeClass1();
-  if (class2_.empty() && CycleDue(nowUs)) {
+  if (class2_.empty() && !faults_.iecInterrogationOnly && CycleDue(nowUs)) {
     const IecOptions iec = device_.Settings().Iec();
     const auto type = static_cast<uint8_t>(iec.asduType);
     const TMeasuredFormat* format = MeasuredFormat(type);

@@ -10,8 +10,11 @@
 // periodic values, as stations that report cyclically do.
 // Class 2 holds the measured values in the ASDU format of the link block: with
 // cyclic transmission off they are there at every request (background scan,
-// or spontaneous for the time-tagged format); with it on, once per cycle
-// interval in milliseconds (periodic), and "no data" in between. A class 2 request is served
+// or spontaneous for the time-tagged format), or only in answer to a station
+// interrogation when the station is told so; with it on, once per cycle
+// interval in milliseconds (periodic), and "no data" in between. Told to, the
+// station also sends events: one changed value at a time, spontaneous, in
+// class 1. A class 2 request is served
 // from class 1 first while class 1 holds anything, since the master may never
 // ask for class 1 itself, unless the station is told to keep class 1 for
 // class 1 requests.
@@ -28,6 +31,7 @@
 #include "iec101/IecSettings.h"
 #include "sim/DeviceModel.h"
 #include "sim/Faults.h"
+#include "sim/IecMeasuredAsdu.h"
 
 namespace vela {
 
@@ -42,6 +46,8 @@ class IecStation {
   std::optional<Octets> TakeClass1();
   std::optional<Octets> TakeClass2(int64_t nowUs);
   bool HasClass1() const { return !class1_.empty(); }
+  // Queues the events due by nowUs; called before every answer.
+  void Tick(int64_t nowUs);
   // Reset of the user process: everything queued is dropped.
   void Clear();
 
@@ -50,17 +56,26 @@ class IecStation {
   std::string AcceptClockSync(const Octets& asdu);
   // The command sent back with cause (and P/N), the originator address kept.
   void Mirror(const Octets& asdu, uint8_t cause, bool negative);
+  void Mirror(const Octets& asdu, uint8_t cause, bool negative, std::deque<Octets>& queue);
   bool ForUs(uint32_t commonAddress) const;
   bool CycleDue(int64_t nowUs);
   // Where command answers go.
   std::deque<Octets>& CommandQueue() { return periodicFirst_ ? class2_ : class1_; }
+  // Where the interrogated values go.
+  std::deque<Octets>& InterrogationQueue() {
+    return faults_.iecInterrogationClass == 2 ? class2_ : CommandQueue();
+  }
+  MeasuredAsduSetup Setup(uint8_t type, uint8_t cause) const;
   void QueueMeasured(uint8_t type, uint8_t cause, std::deque<Octets>& queue);
 
   DeviceModel& device_;
   const TIecFieldLengths& lengths_;
+  const AnswerFaults faults_;
   uint8_t quality_;
   bool class1Only_;
   bool periodicFirst_;
+  std::optional<int64_t> nextEventUs_;
+  size_t nextEventObject_ = 0;
   std::deque<Octets> class1_;
   std::deque<Octets> class2_;  // the rest of a cycle cut into several ASDUs
   std::optional<int64_t> nextCycleUs_;

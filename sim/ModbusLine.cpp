@@ -55,7 +55,8 @@ std::unique_ptr<LineProtocol> MakeLineProtocol(const LinkSettings& link, DeviceM
     case LinkProtocol::Iec101:
       break;
   }
-  return std::make_unique<Iec101Line>(device, link.address, link.Format(), faults);
+  const uint16_t linkAddress = faults.iecLinkAddress != 0 ? faults.iecLinkAddress : link.address;
+  return std::make_unique<Iec101Line>(device, linkAddress, link.Format(), faults);
 }
 
 }  // namespace vela

@@ -459,6 +459,47 @@ TOptionTable SimOptionTable(SimOptions& options) {
              o.answerFaults.iecRestartAfter = static_cast<int>(value);
              return true;
            });
+  t.Valued("--iec-link-address", "N",
+           "адрес канала, если он не адрес прибора: 1-65534 (выше 254 —\n"
+           "с полем адреса канала 2 байта, --iec-lengths 2,...)",
+           [](const std::string& text, SimOptions& o) {
+             long long value = 0;
+             if (!ToNumber(text, 1, 65534, value)) return false;
+             o.answerFaults.iecLinkAddress = static_cast<uint16_t>(value);
+             return true;
+           });
+  t.Switch("--iec-gi-only",
+           "измеряемые величины только в ответ на общий опрос\n"
+           "(циклическая передача выключена, класс 2 пуст)",
+           Flag([](SimOptions& o) { o.answerFaults.iecInterrogationOnly = true; }));
+  t.Valued("--iec-gi-class", "1|2", "класс данных ответа на общий опрос (1)",
+           [](const std::string& text, SimOptions& o) {
+             long long value = 0;
+             if (!ToNumber(text, 1, 2, value)) return false;
+             o.answerFaults.iecInterrogationClass = static_cast<int>(value);
+             return true;
+           });
+  t.Valued("--iec-events", "МС",
+           "раз в МС мс спорадическое событие (причина 3): одна\n"
+           "величина в своём ASDU, в классе 1",
+           [](const std::string& text, SimOptions& o) {
+             long long value = 0;
+             if (!ToNumber(text, 1, 600000, value)) return false;
+             o.answerFaults.iecEventMs = static_cast<int>(value);
+             return true;
+           });
+  t.Switch("--iec-one-object", "по одному объекту информации в ASDU",
+           Flag([](SimOptions& o) { o.answerFaults.iecOneObject = true; }));
+  t.Valued("--iec-refuse", "7|44|45|46|47",
+           "каждая команда отклоняется (P/N = 1) с этой причиной: 7 —\n"
+           "отрицательное подтверждение, 44-47 — неизвестные тип, причина,\n"
+           "общий адрес, адрес объекта",
+           [](const std::string& text, SimOptions& o) {
+             long long value = 0;
+             if (!ToNumber(text, 7, 47, value) || (value != 7 && value < 44)) return false;
+             o.answerFaults.iecRefuseCause = static_cast<uint8_t>(value);
+             return true;
+           });
   t.Valued("--iec-quality", "HEX", "биты описателя качества QDS у всех величин, например 80 (IV)",
            ApplyQuality);
   t.Section("Прочее:");

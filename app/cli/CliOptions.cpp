@@ -176,6 +176,11 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Valued(raw, "--iec-common-address", "N", "общий адрес ASDU (1)"));
   t.Add(Valued(raw, "--iec-timeout", "МС",
                "время ожидания ответа прибора без времени передачи, 100..30000 (400)"));
+  t.Add(Valued(raw, "--iec-stale", "С",
+               "величина, не обновлявшаяся дольше С секунд, скрывается, 1..3600 (10)"));
+  t.Add(Valued(raw, "--iec-gi-period", "С",
+               "общий опрос при непрерывном чтении раз в С секунд, 0..86400\n"
+               "(0: только в начале и после сброса канала; по умолчанию 0)"));
   t.Add(Valued(raw, "--rts", "auto|toggle|kernel|off",
                "направление RS-485 по RTS: режим драйвера, если\n"
                "он есть, иначе программой (auto); только rs485"));
@@ -290,9 +295,11 @@ void ParseIecLink(const TRawOptions& raw, TCliOptions& o) {
   const auto lengths = raw.values.find("--iec-lengths");
   const auto address = raw.values.find("--iec-common-address");
   const auto answerTime = raw.values.find("--iec-timeout");
+  const auto stale = raw.values.find("--iec-stale");
+  const auto period = raw.values.find("--iec-gi-period");
   if (!o.iec) {
     if (lengths != raw.values.end() || address != raw.values.end() ||
-        answerTime != raw.values.end()) {
+        answerTime != raw.values.end() || stale != raw.values.end() || period != raw.values.end()) {
       Fail("Параметры --iec-... относятся только к --protocol iec101.");
     }
     return;
@@ -334,6 +341,14 @@ void ParseIecLink(const TRawOptions& raw, TCliOptions& o) {
     iec.answerTimeMs =
         ParseNumber("--iec-timeout", answerTime->second, static_cast<int>(kMinAnswerTimeMs),
                     static_cast<int>(kMaxAnswerTimeMs));
+  }
+  if (stale != raw.values.end()) {
+    iec.staleAfterS =
+        ParseNumber("--iec-stale", stale->second, 1, static_cast<int>(kMaxStaleAfterS));
+  }
+  if (period != raw.values.end()) {
+    iec.interrogationPeriodS = ParseNumber("--iec-gi-period", period->second, 0,
+                                           static_cast<int>(kMaxInterrogationPeriodS));
   }
   try {
     CheckLinkAddressFits(static_cast<uint32_t>(o.address), iec.linkAddressLength);

@@ -54,6 +54,8 @@ struct TIecCliLink {
   int linkAddressLength = 1, cotLength = 1, commonAddressLength = 1, ioaLength = 2;
   int commonAddress = 1;
   int answerTimeMs = static_cast<int>(kDefaultAnswerTimeMs);  // the device's answer time
+  int staleAfterS = static_cast<int>(kDefaultStaleAfterS);
+  int interrogationPeriodS = 0;  // continuous reading; 0: none but the necessary
 };
 
 struct TCliOptions {

@@ -38,6 +38,8 @@ class TCliIecDialog : public TIecOptionsDialog {
     lengths.SetIoaLength(static_cast<uint32_t>(link_.ioaLength));
     options.connection.expectedCommonAddress = static_cast<uint32_t>(link_.commonAddress);
     options.connection.answerTimeMs = static_cast<uint32_t>(link_.answerTimeMs);
+    options.connection.staleAfterS = static_cast<uint32_t>(link_.staleAfterS);
+    options.connection.interrogationPeriodS = static_cast<uint32_t>(link_.interrogationPeriodS);
     // Commands carry the device options' common address.
     options.device.CommonAddress = link_.commonAddress;
     return true;

@@ -158,11 +158,14 @@ TEST_F(QtIecDialogTest, ConnectionModeHidesTheDeviceRows) {
   EXPECT_FALSE(dialog.CyclicBox().isEnabled());
   EXPECT_TRUE(dialog.CyclicBox().isChecked());
   EXPECT_FALSE(dialog.AnswerTimeEdit().isHidden());
-  EXPECT_EQ(dialog.height(), 306 - kIecCfgFrameHeight);
-  EXPECT_EQ(dialog.OkButton().y(), 239);
+  EXPECT_FALSE(dialog.StaleAfterEdit().isHidden());
+  EXPECT_FALSE(dialog.InterrogationPeriodEdit().isHidden());
+  EXPECT_EQ(dialog.height(), 372 - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.OkButton().y(), 305);
   dialog.Load(TIecOptionsMode::Device, options_);
   EXPECT_FALSE(dialog.IntervalEdit().isHidden());
   EXPECT_TRUE(dialog.AnswerTimeEdit().isHidden());
+  EXPECT_TRUE(dialog.StaleAfterEdit().isHidden());
   EXPECT_EQ(dialog.height(), 347 - kIecCfgFrameHeight);
   EXPECT_EQ(dialog.OkButton().y(), 280);
 }

@@ -31,7 +31,8 @@ struct FieldCase {
   std::vector<Reply> replies;
   std::vector<int> functions;  // of the frames the program sent, in order
   std::string lastLog;
-  int shown;  // cells with a value at the end
+  int shown;                     // cells with a value at the end
+  const char* logged = nullptr;  // a line the log also holds
 };
 
 // The values at addresses first..last in one ASDU of type, each coded as the
@@ -62,6 +63,32 @@ std::vector<Reply> Restarts(int times) {
   return replies;
 }
 
+// The values 1..28 one object per ASDU, each cause cause.
+std::vector<Reply> OneByOne(uint8_t cause) {
+  std::vector<Reply> replies;
+  for (const TValue& v : Values()) {
+    replies.push_back({0, Data(Measured(asdu_type::kMeasuredFloat, cause, 1, {v}))});
+  }
+  return replies;
+}
+
+// A device that sends its values only when interrogated: an empty poll, the
+// interrogation confirmed, then its confirmation, values and termination.
+std::vector<Reply> Interrogated(const std::vector<TValue>& values) {
+  return {{0, Fixed(fc::kLinkStatus)},
+          {0, Fixed(fc::kAck)},
+          {0, Fixed(fc::kNoData)},
+          {0, Fixed(fc::kAck)},
+          {0, Data(Interrogation(asdu_cause::kActivationConfirmation))},
+          {0, Data(Measured(asdu_type::kMeasuredFloat, 20, 1, values))},
+          {0, Data(Interrogation(10))}};
+}
+
+std::vector<Reply> Joined(std::vector<Reply> a, const std::vector<Reply>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 class IecFieldLine : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(IecFieldLine, ReadOnce) {
@@ -90,6 +117,9 @@ TEST_P(IecFieldLine, ReadOnce) {
   for (int slot = 0; slot < kSlotCount; ++slot)
     shown += f.Engine().Cells()[slot].State() == cvsValue;
   EXPECT_EQ(shown, c.shown);
+  if (c.logged) {
+    EXPECT_EQ(h.LogCount(c.logged), 1);
+  }
   EXPECT_FALSE(f.Engine().FBusy);
 }
 
@@ -141,10 +171,43 @@ const FieldCase kFieldCases[] = {
      {{0, Fixed(fc::kLinkStatus)},
       {0, Fixed(fc::kAck)},
       {0, Data(Measured(asdu_type::kMeasuredFloat, 2, 5, Values()))},
-      {0, Fixed(fc::kNoData)}},
+      {0, Fixed(fc::kNoData)},
+      {0, Fixed(fc::kAck)},
+      {0, Data(Interrogation(46 | 0x40))}},
+     {9, 0, 11, 11, 3, 11},
+     msg::kIecOperationFailed,
+     0,
+     "Прибор отвечает: неизвестный общий адрес ASDU 1"},
+    {"ValuesOnlyOnInterrogation",
+     kDefaultAnswerTimeMs,
+     Interrogated(Values()),
+     {9, 0, 11, 3, 11, 11, 11},
+     msg::kReadDone,
+     28},
+    {"CellsThatDidNotComeAreNamed",
+     kDefaultAnswerTimeMs,
+     Interrogated(Values(1, 10)),
+     {9, 0, 11, 3, 11, 11, 11},
+     msg::kReadDone,
+     10,
+     "Не получены: Io, Ua, Ub, Uc, Uo, Pa, Pb, Pc, Qa, Qb, Qc, Sa, Sb, Sc, cosA, cosB, cosC, "
+     "cos."},
+    {"PartOfTheValuesOnlyEndsWhenTheyRepeat",
+     kDefaultAnswerTimeMs,
+     {{0, Fixed(fc::kLinkStatus)},
+      {0, Fixed(fc::kAck)},
+      {0, Data(Measured(asdu_type::kMeasuredFloat, 2, 1, Values(1, 10)))},
+      {0, Data(Measured(asdu_type::kMeasuredFloat, 2, 1, Values(1, 10)))}},
      {9, 0, 11, 11},
-     "Статус: нет данных",
-     0},
+     msg::kReadDone,
+     10},
+    {"OneObjectPerAsdu",
+     kDefaultAnswerTimeMs,
+     Joined({{0, Fixed(fc::kLinkStatus)}, {0, Fixed(fc::kAck)}}, OneByOne(2)),
+     {9,  0,  11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11,
+      11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 11},
+     msg::kReadDone,
+     28},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, IecFieldLine, ::testing::ValuesIn(kFieldCases),

@@ -456,7 +456,8 @@ TEST_P(CliIecTest, ReadOnceAndSetTheClock) {
 TEST_P(CliIecTest, WatchRecordsEveryValueOfEachReading) {
   VelaSimProcess sim(SimArgs());
   const std::string csv = sim.PortsFolder() + "/../iec-watch.csv";
-  const CliResult r = RunCli(Iec({"watch", "--seconds", "1.5", "--csv", csv}, sim));
+  // The reading begins with a station interrogation: time for two more.
+  const CliResult r = RunCli(Iec({"watch", "--seconds", "3", "--csv", csv}, sim));
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_GE(CountRecords(csv), 2);
   std::ifstream in(csv, std::ios::binary);
@@ -481,6 +482,9 @@ INSTANTIATE_TEST_SUITE_P(
                     IecCase{"LongFieldsCommonAddress300",
                             {"--iec-lengths", "2,2,2,3", "--iec-common-address", "300"},
                             {"--iec-lengths", "2,2,2,3", "--iec-common-address", "300"}},
+                    IecCase{"LinkAddress300",
+                            {"--iec-lengths", "2,1,1,2", "--iec-link-address", "300"},
+                            {"--iec-lengths", "2,1,1,2", "--address", "300"}},
                     IecCase{"SingleCharacterAnswers", {"--iec-e5"}, {}},
                     IecCase{"TimeTaggedValues", {"--iec-asdu", "14"}, {}},
                     IecCase{"SplitAnswers", {"--split"}, {}, false},
@@ -509,31 +513,80 @@ INSTANTIATE_TEST_SUITE_P(
                     IecCase{"NormalisedWithoutQuality", {"--iec-asdu", "21"}, {}},
                     IecCase{"NormalisedWithCp56", {"--iec-asdu", "34"}, {}},
                     IecCase{"ScaledWithCp56", {"--iec-asdu", "35"}, {}},
-                    IecCase{"FloatWithCp56", {"--iec-asdu", "36"}, {}}),
+                    IecCase{"FloatWithCp56", {"--iec-asdu", "36"}, {}},
+                    IecCase{"ValuesOnlyOnInterrogation", {"--iec-gi-only"}, {}},
+                    IecCase{
+                        "InterrogatedValuesInClass2", {"--iec-gi-only", "--iec-gi-class", "2"}, {}},
+                    IecCase{"OneObjectPerAsdu", {"--iec-one-object"}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A slave that restarts after every three data answers and then says its
-// link is not functioning: the link is reset and the reading goes on.
+// link is not functioning: the link is reset, the station interrogated again
+// and the reading goes on.
 TEST(CliIecRestartTest, WatchResetsTheLinkAndReadsOn) {
   VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-restart", "3"});
   const std::string csv = sim.PortsFolder() + "/../iec-restart.csv";
   const CliResult r = RunCli(With(
-      {"--interface", "rs485", "--protocol", "iec101", "watch", "--seconds", "2", "--csv", csv},
+      {"--interface", "rs485", "--protocol", "iec101", "watch", "--seconds", "3", "--csv", csv},
       sim.WorkingPort()));
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-  EXPECT_GE(CountRecords(csv), 7);  // two restarts behind at least
+  EXPECT_GE(CountRecords(csv), 4);  // a reading per restart, three restarts behind at least
   std::filesystem::remove(csv);
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
-// A slave of another common address: the read fails and the log names it.
+// A slave of another common address: the read fails and the log names it,
+// whether the slave sends its values unasked or refuses the interrogation.
 TEST(CliIecCommonAddressTest, ReadOfAnotherCommonAddressFailsNamingIt) {
-  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-common-address", "5"});
-  const CliResult r =
-      RunCli(With({"--interface", "rs485", "--protocol", "iec101", "read"}, sim.WorkingPort()));
-  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
-  EXPECT_TRUE(Has(r.out + r.err, "общим адресом 5, ожидается 1")) << r.out << r.err;
-  EXPECT_FALSE(Has(r.out, "Чтение выполнено.")) << r.out;
+  const struct {
+    std::vector<std::string> simArgs;
+    const char* said;
+  } cases[] = {
+      {{"--iec-common-address", "5"}, "общим адресом 5, ожидается 1"},
+      {{"--iec-common-address", "5", "--iec-gi-only"}, "неизвестный общий адрес ASDU 1"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--both", "--protocol", "iec"};
+    args.insert(args.end(), c.simArgs.begin(), c.simArgs.end());
+    VelaSimProcess sim(args);
+    const CliResult r =
+        RunCli(With({"--interface", "rs485", "--protocol", "iec101", "read"}, sim.WorkingPort()));
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_TRUE(Has(r.out + r.err, c.said)) << r.out << r.err;
+    EXPECT_FALSE(Has(r.out, "Чтение выполнено.")) << r.out;
+    EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+  }
+}
+
+// A slave that sends values only when interrogated and an event every 100 ms:
+// every record of watch is whole, the interrogation's values kept beside
+// the events.
+TEST(CliIecEventsTest, WatchRecordsAreCompleteBetweenEvents) {
+  VelaSimProcess sim(
+      {"--both", "--protocol", "iec", "--iec-gi-only", "--iec-events", "100", "--iec-one-object"});
+  const std::string csv = sim.PortsFolder() + "/../iec-events.csv";
+  const CliResult r = RunCli(With(
+      {"--interface", "rs485", "--protocol", "iec101", "watch", "--seconds", "5", "--csv", csv},
+      sim.WorkingPort()));
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  std::ifstream in(csv, std::ios::binary);
+  const auto filled = [](const std::string& line) {
+    int count = 0;
+    std::stringstream fields(line);
+    for (std::string field; std::getline(fields, field, ';');) count += !field.empty();
+    return count;
+  };
+  std::string header;
+  while (std::getline(in, header) && header.rfind("Time;", 0) != 0) {
+  }
+  int records = 0;
+  for (std::string record; std::getline(in, record);) {
+    if (record.empty() || record == "\r") continue;
+    ++records;
+    EXPECT_EQ(filled(record), filled(header)) << record;
+  }
+  EXPECT_GE(records, 3);
+  std::filesystem::remove(csv);
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 

@@ -83,6 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"read --interface rs485 --protocol iec101 --iec-common-address 0", "от 1 до"},
         RefusedCase{"read --interface rs485 --protocol iec101 --iec-timeout 50", "от 100 до 30000"},
         RefusedCase{"read --iec-timeout 1000", "только к --protocol iec101"},
+        RefusedCase{"read --interface rs485 --protocol iec101 --iec-stale 0", "от 1 до 3600"},
+        RefusedCase{"watch --interface rs485 --protocol iec101 --iec-gi-period -1",
+                    "от 0 до 86400"},
+        RefusedCase{"watch --iec-gi-period 60", "только к --protocol iec101"},
         RefusedCase{"read --interface rs485 --protocol iec101 --address 255", "от 1 до 254"},
         RefusedCase{"read --interface rs485 --protocol iec101 --address 0", "от 1 до 254"},
         RefusedCase{
@@ -97,9 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CliOptionsTest, IecConnection) {
   const TCliOptions o = ParseCliOptions(
       Words("sync-clock --interface rs485 --protocol iec101 --address 300 --iec-lengths 2,2,2,3 "
-            "--iec-common-address 300 --iec-timeout 1000"));
+            "--iec-common-address 300 --iec-timeout 1000 --iec-stale 30 --iec-gi-period 60"));
   ASSERT_TRUE(o.iec);
   EXPECT_EQ(o.iec->answerTimeMs, 1000);
+  EXPECT_EQ(o.iec->staleAfterS, 30);
+  EXPECT_EQ(o.iec->interrogationPeriodS, 60);
   EXPECT_EQ(o.address, 300);
   EXPECT_EQ(o.iec->linkAddressLength, 2);
   EXPECT_EQ(o.iec->cotLength, 2);
@@ -111,6 +117,8 @@ TEST(CliOptionsTest, IecConnection) {
   EXPECT_EQ(d.iec->ioaLength, 2);
   EXPECT_EQ(d.iec->commonAddress, 1);
   EXPECT_EQ(d.iec->answerTimeMs, 400);
+  EXPECT_EQ(d.iec->staleAfterS, 10);
+  EXPECT_EQ(d.iec->interrogationPeriodS, 0);
 }
 
 TEST(CliOptionsTest, DefaultsAreTheProgramsStartUpValues) {

@@ -141,9 +141,13 @@ TEST_F(IecCfgTest, ConnectionModeSetsTheFieldLengthsAndExpectedAddress) {
   view.commonAddress = "77";
   view.interval = "not looked at";
   view.answerTime = "1500";
+  view.staleAfter = "30";
+  view.interrogationPeriod = "600";
   form.Store();
   const TIecLinkSettings& connection = form.Options().connection;
   EXPECT_EQ(connection.answerTimeMs, 1500u);
+  EXPECT_EQ(connection.staleAfterS, 30u);
+  EXPECT_EQ(connection.interrogationPeriodS, 600u);
   EXPECT_EQ(connection.lengths.LinkAddressLength(), 0u);
   EXPECT_EQ(connection.lengths.IoaLength(), 3u);
   EXPECT_EQ(connection.expectedCommonAddress, 77u);
@@ -240,22 +244,34 @@ TEST_F(IecCfgTest, CommonAddressMustFitTheChosenLength) {
   }
 }
 
-// OK in connection mode with an answer time out of range stores nothing.
-TEST_F(IecCfgTest, AnswerTimeMustBeAWholeNumberInRange) {
+// OK in connection mode with an answer time, a staleness limit or an
+// interrogation period out of range stores nothing.
+TEST_F(IecCfgTest, ConnectionNumbersMustBeWholeNumbersInRange) {
+  using Field = std::string TIecCfgView::*;
+  const Field answer = &TIecCfgView::answerTime, stale = &TIecCfgView::staleAfter,
+              period = &TIecCfgView::interrogationPeriod;
   const struct {
+    Field field;
     const char* text;
     bool refused;
-  } cases[] = {{"99", true}, {"100", false}, {"30000", false}, {"30001", true},
-               {"", true},   {"4o0", true},  {"2.5", true}};
+  } cases[] = {{answer, "99", true},     {answer, "100", false},  {answer, "30000", false},
+               {answer, "30001", true},  {answer, "", true},      {answer, "4o0", true},
+               {answer, "2.5", true},    {stale, "0", true},      {stale, "1", false},
+               {stale, "3600", false},   {stale, "3601", true},   {period, "0", false},
+               {period, "86400", false}, {period, "86401", true}, {period, "-1", true}};
   for (const auto& c : cases) {
     TIecCfgForm form;
     form.Load(TIecOptionsMode::Connection, TIecOptions());
-    form.View().answerTime = c.text;
+    form.View().*c.field = c.text;
     EXPECT_EQ(form.Refusal().empty(), !c.refused) << c.text;
     EXPECT_EQ(MessageOf([&] { form.Store(); }) == "<no exception>", !c.refused) << c.text;
-    EXPECT_EQ(form.Options().connection.answerTimeMs,
-              c.refused ? kDefaultAnswerTimeMs : std::stoul(c.text))
-        << c.text;
+    if (c.refused) {
+      EXPECT_EQ(form.Options().connection, TIecLinkSettings()) << c.text;
+    } else {
+      TIecCfgForm reloaded;
+      reloaded.Load(TIecOptionsMode::Connection, form.Options());
+      EXPECT_EQ(reloaded.View().*c.field, c.text);
+    }
   }
 }
 

@@ -403,7 +403,8 @@ TEST(IecFault, QualityBitsAndOverflowMarkTheValues) {
 // --- Where command answers go, and how they are told ----------------------
 
 // "E5", "silence", or the function with ACD / DFC and, for user data, the
-// type and cause of the ASDU: "8 103/7 ACD".
+// type and cause of the ASDU: "8 103/7 ACD"; measured values that are not the
+// whole set of 28 also say how many: "8 13/3 x1"; a negative one says "P/N".
 std::string Describe(const Octets& answer) {
   if (answer.empty()) return "silence";
   const TArkInPacket packet(kStartLengths, answer);
@@ -416,6 +417,11 @@ std::string Describe(const Octets& answer) {
     text += std::to_string(asdu.TypeId());
     text += '/';
     text += std::to_string(asdu.Cause());
+    if (asdu.IsNegative()) text += " P/N";
+    if (asdu.TypeId() == asdu_type::kMeasuredFloat && asdu.ObjectCount() < 28) {
+      text += " x";
+      text += std::to_string(asdu.ObjectCount());
+    }
   }
   if (packet.Acd()) text += " ACD";
   if (packet.Dfc()) text += " DFC";
@@ -434,6 +440,23 @@ TEST(IecStationMode, AnswersAndQueuesAsTold) {
   const Octets class1Fcb1 = TArkOutPacket(kStartLengths, fc::kRequestClass1, 1, 1, true).Frame();
   const Octets class2Fcb0 = Hex(kClass2Fcb0), class2Fcb1 = Hex(kClass2Fcb1);
   const Octets status = Hex(kStatus), reset = Hex(kReset);
+  const auto gi = [](int fcb) {
+    return TArkOutPacket(kStartLengths, fc::kUserDataConfirm, 1, fcb, true,
+                         TArkOutAsdu::CreateInterrogation(kStartLengths, asdu_cause::kActivation, 1,
+                                                          asdu_cause::kStationInterrogation)
+                             .AsOctets())
+        .Frame();
+  };
+  const Octets pause;  // 100 ms pass
+  AnswerFaults giOnly, giClass2, events, oneObject, negative, unknownType;
+  giOnly.iecInterrogationOnly = true;
+  giClass2 = giOnly;
+  giClass2.iecInterrogationClass = 2;
+  events = giOnly;
+  events.iecEventMs = 100;
+  oneObject.iecOneObject = true;
+  negative.iecRefuseCause = 7;
+  unknownType.iecRefuseCause = 44;
   AnswerFaults e5, class1, periodic, class1E5, dfc;
   e5.iecSingleChar = true;
   class1.iecClass1Only = true;
@@ -468,6 +491,40 @@ TEST(IecStationMode, AnswersAndQueuesAsTold) {
         {class1Fcb1, "8 103/7"},
         {class1Fcb0, "E5"}}},
       {"DFC in the first two answers", dfc, {{status, "11 DFC"}, {reset, "0 DFC"}, {status, "11"}}},
+      {"values only on interrogation",
+       giOnly,
+       {{reset, "0"},
+        {class2Fcb1, "9"},
+        {gi(0), "0 ACD"},
+        {class2Fcb1, "8 100/7 ACD"},
+        {class2Fcb0, "8 13/20 ACD"},
+        {class2Fcb1, "8 100/10"},
+        {class2Fcb0, "9"}}},
+      {"interrogated values in class 2",
+       giClass2,
+       {{reset, "0"},
+        {gi(1), "0 ACD"},
+        {class1Fcb0, "8 100/7"},
+        {class1Fcb1, "9"},
+        {class2Fcb0, "8 13/20"},
+        {class2Fcb1, "8 100/10"},
+        {class2Fcb0, "9"}}},
+      {"an event every 100 ms",
+       events,
+       {{reset, "0"},
+        {class1Fcb1, "9"},
+        {pause, ""},
+        {class1Fcb0, "8 13/3 x1"},
+        {pause, ""},
+        {pause, ""},
+        {class1Fcb1, "8 13/3 x1 ACD"},
+        {class1Fcb0, "8 13/3 x1"},
+        {class2Fcb1, "9"}}},
+      {"one object per ASDU", oneObject, {{reset, "0"}, {class2Fcb1, "8 13/2 x1"}}},
+      {"negative confirmation",
+       negative,
+       {{reset, "0"}, {gi(1), "0 ACD"}, {class2Fcb0, "8 100/7 P/N"}}},
+      {"unknown type", unknownType, {{reset, "0"}, {gi(1), "0 ACD"}, {class2Fcb0, "8 100/44 P/N"}}},
   };
   for (const auto& c : cases) {
     StationSetup setup;
@@ -475,6 +532,10 @@ TEST(IecStationMode, AnswersAndQueuesAsTold) {
     Station station(setup);
     std::vector<std::string> answers, expected;
     for (const auto& [request, answer] : c.steps) {
+      if (request.empty()) {
+        station.Advance(100);
+        continue;
+      }
       answers.push_back(Describe(station.Ask(request)));
       expected.push_back(answer);
     }

@@ -123,6 +123,14 @@ TEST(SimOptions, IecOptionsFillTheLinkBlocksAndTheFaults) {
   EXPECT_EQ(o.answerFaults.iecDfcAnswers, kEveryAnswer);
   EXPECT_EQ(o.answerFaults.iecQuality, 0xC1);
   EXPECT_EQ(Parse({"--iec-lengths", "0,1,1,1"}).device.settings.iec.linkAddressLength, 0);
+  const AnswerFaults station =
+      Parse({"--iec-gi-only", "--iec-gi-class", "2", "--iec-events", "100", "--iec-one-object",
+             "--iec-refuse", "46", "--iec-link-address", "300"})
+          .answerFaults;
+  EXPECT_EQ((std::vector<int>{station.iecInterrogationOnly, station.iecInterrogationClass,
+                              station.iecEventMs, station.iecOneObject, station.iecRefuseCause,
+                              station.iecLinkAddress}),
+            (std::vector<int>{1, 2, 100, 1, 46, 300}));
 }
 
 TEST(SimOptions, IecStationBehaviours) {
@@ -173,6 +181,11 @@ TEST(SimOptions, MistakesAreRefusedWithAMessage) {
                                                {"--iec-cyclic", "-5"},
                                                {"--iec-quality", "100"},
                                                {"--iec-quality", "zz"},
+                                               {"--iec-gi-class", "3"},
+                                               {"--iec-events", "0"},
+                                               {"--iec-refuse", "8"},
+                                               {"--iec-refuse", "48"},
+                                               {"--iec-link-address", "65535"},
                                                {"--iec-e5=1"},
                                                {"--iec-dfc=0"},
                                                {"--iec-dfc=x"},
