@@ -44,7 +44,7 @@ std::vector<TProbePoint> SearchOrder(const TFindOptions& options,
 inline constexpr int kDeviceAnswerMs = 20;
 inline constexpr int kPortGapMs = 50;
 inline constexpr int kSchedulingMarginMs = 15;
-// portGap false: the port hands a whole answer over at once (--fast).
+// portGap false: the port hands a whole answer over at once (the fast exchange).
 int ProbeTimeoutMs(const TLineSetting& setting, int requestOctets, int answerOctets,
                    bool portGap = true);
 
