@@ -235,8 +235,7 @@ int TCliSession::RunFind() {
     const int answerOctets =
         f.FPacker->ExpectedReadLength(static_cast<int>(f.FDevInfo->Registers.size()));
     const int timeoutMs = find.probeTimeoutMs > 0 ? find.probeTimeoutMs
-                                                  : ProbeTimeoutMs(s, requestOctets, answerOctets,
-                                                                   options_.exactTiming);
+                                                  : ProbeTimeoutMs(s, requestOctets, answerOctets);
     bool answered = false;
     if (!probe(timeoutMs, answered)) {
       const std::string reason =
