@@ -34,6 +34,7 @@ TVelaEngine::~TVelaEngine() {
   // Free in the stated order, the debug output last; the port first, so no
   // event reaches a half-destroyed engine. The IEC master goes before the
   // port it is wired to.
+  FOutageTimer.reset();
   FIec.reset();
   FPort.reset();
   FPacker.reset();

@@ -17,6 +17,7 @@
 //   Operations.cpp     the operations
 //   Recording.cpp      CSV recording
 //   IecMode.cpp        entering and leaving IEC 60870-5-101 mode
+//   PortOutage.cpp     riding through a lost port
 //   IecWorkflows.cpp   the operations over IEC 60870-5-101 (TIecWorkflows)
 
 #include <array>
@@ -32,6 +33,7 @@
 #include "app/EngineSettings.h"
 #include "app/ExchangeStats.h"
 #include "app/JobCodes.h"
+#include "app/NoAnswerRun.h"
 #include "app/OperationOutcome.h"
 #include "app/OperationRecord.h"
 #include "app/WriteVerdict.h"
@@ -87,6 +89,13 @@ struct TEngineSeams {
   // Fast exchange: an answer ends as soon as its frame is whole and valid,
   // not only after 50 ms of silence (which stays the rule for the rest).
   bool fastExchange = false;
+  // Continuous reading rides through a lost port: the engine waits for the
+  // same port, reopens it with the same settings and reads on (the window);
+  // off, the operation ends and its owner decides (the command line).
+  bool rideThroughPortLoss = false;
+  // The names of the ports present, looked at while a lost port is awaited;
+  // empty: the system's discovery.
+  std::function<std::vector<std::string>()> presentPorts;
 };
 
 class TVelaEngine {
@@ -124,6 +133,15 @@ class TVelaEngine {
     return FBusy && FWritePhase != TWritePhase::None &&
            (FWritePhase != TWritePhase::Writing || WriteStarted());
   }
+
+  // --- A lost port (PortOutage.cpp) ---
+  // Continuous reading lost its port and waits for it (rideThroughPortLoss).
+  bool PortOutageRunning() const { return FOutage.has_value(); }
+  // The operator stops waiting; say: log that the wait ended.
+  void EndPortOutage(bool say = true);
+  // Continuous reading again on the link as it is, the log kept; true when
+  // it runs.
+  bool ResumeContinuousReading();
 
   // --- The program-side link (the port and how the program talks) ---
   const TProgramLink& ProgramLink() const { return FLink; }
@@ -277,6 +295,7 @@ class TVelaEngine {
   bool FClockSyncPending = false;
   bool FSkipOnNextTick = false;
   bool FNoAnswerSeen = false;
+  TNoAnswerRun FNoAnswerRun;  // the requests without an answer since the last one answered
   bool FBusy = false;
   bool FVerifyMode = false;
   bool FServiceView = false;
@@ -345,6 +364,10 @@ class TVelaEngine {
   TModbusParams* ParamsOfJob(uint8_t job) const;
   bool SendCurrentRequest(uint8_t job);
   void RunTimeoutRule(uint8_t job);
+  // A request went unanswered: said with what to check at the start of a
+  // run of them; the device is no longer shown as the one present.
+  void NoAnswer(const char* text);
+  void EndNoAnswerRun();
   void ClearOperationFlags();
   bool OpenPortForOperation();
   bool StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix);
@@ -419,6 +442,17 @@ class TVelaEngine {
   void ApplySpeed();
   void ApplyFrame();
   void ApplyAddress();
+
+  // A lost port.
+  static constexpr unsigned kPortOutagePollMs = 250;
+  struct TPortOutageState {
+    std::string port;
+    int64_t lostMs = 0;  // monotonic
+  };
+  void BeginPortOutage();
+  void PortOutageTick();
+  std::optional<TPortOutageState> FOutage;
+  std::unique_ptr<Timer> FOutageTimer;
 
   // IEC mode.
   bool ChooseIecProtocol();

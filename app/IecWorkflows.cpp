@@ -512,6 +512,7 @@ void TIecWorkflows::Failed() {
     return;
   }
   F.Log(msg::kIecLinkFailed);
+  F.Log(WhatToCheckText(F.FLink));
   F.FRecord.Fail(TOutcomeReason::NoAnswer);
   EndWithLine(msg::kIecOperationFailed);
 }

@@ -8,6 +8,7 @@
 #include "app/DeviceIdentification.h"
 #include "app/Engine.h"
 #include "app/Messages.h"
+#include "app/PortOutage.h"
 #include "display/RegisterReading.h"
 #include "modbus/ModbusBlockOps.h"
 
@@ -223,7 +224,17 @@ void TVelaEngine::HandleException(void* sender, const std::exception& e) {
     ForgetDevice(!FWriteOperation);
     FRecord.Fail(TOutcomeReason::PortLost, true);
     FPortFailed = true;
+    const bool continuous = FContinuousRunning;
+    const bool readOnce = FRecord.Outcome().kind == TOperationKind::ReadOnce;
     StopOperation();
+    if (!FSeams.rideThroughPortLoss) return;
+    if (continuous) {
+      BeginPortOutage();
+    } else if (readOnce) {
+      Log(PortLostText(FLink.port, FSeams.clock.Now()) +
+          ": чтение однократно прервано. Проверьте кабель и адаптер; когда порт вернётся, "
+          "прочитайте снова.");
+    }
     return;
   }
   HandleJobException(CurrentJob(), e);

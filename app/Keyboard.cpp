@@ -11,6 +11,8 @@ void TForm1::FormKeyPress(char key) {
     return;  // left the zoom view
   } else if (FEngine->FPort && FEngine->FPort->IsOpen()) {
     FEngine->CancelOperation();
+  } else if (FEngine->PortOutageRunning()) {
+    FEngine->EndPortOutage();
   } else {
     Close();
   }

@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "app/NullCanvas.h"
 #include "display/PhasorDiagram.h"
+#include "serial/PortDiscovery.h"
 
 namespace vela {
 namespace {
@@ -23,6 +24,14 @@ TEngineSeams EngineSeamsOf(const TForm1Seams& seams) {
   engine.programVersion = seams.programVersion;
   engine.programDigest = seams.programDigest;
   engine.fastExchange = seams.fastExchange;
+  engine.rideThroughPortLoss = true;  // the operator need not start reading again
+  if (seams.enumComPorts) {
+    engine.presentPorts = [list = seams.enumComPorts] {
+      std::vector<std::string> names;
+      for (const std::string& item : list()) names.push_back(PortNameOfItem(item));
+      return names;
+    };
+  }
   return engine;
 }
 

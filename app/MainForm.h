@@ -56,8 +56,9 @@ struct TForm1Seams {
   std::function<std::unique_ptr<TTraceTarget>()> debugOutputFactory;
   // Whether a bitmap resource exists; empty: all exist.
   std::function<bool(const std::string& name)> hasResource;
-  // The serial ports present (may raise; the list is then "COM1" to
-  // "COM99"); empty: the system's discovery.
+  // The port list's items, the first offered (may raise; the list is then
+  // "COM1" to "COM99"); empty: the system's discovery, each port with its
+  // product and device, one this user may open offered first.
   std::function<std::vector<std::string>()> enumComPorts;
   // How the RS-485 direction follows the writes on the working interface
   // (the USB service interface never drives it).
@@ -131,6 +132,9 @@ class TForm1 : public TForm {
   static constexpr uint32_t kDeviceArrived = 0x8000;
   static constexpr uint32_t kDeviceRemoved = 0x8004;
   void DeviceChange(uint32_t eventCode);
+  // The operator's choice of a port by its name ("COM5"), whatever its item
+  // says beside it; false when it is not listed.
+  bool ChoosePort(const std::string& portName);
   // Escape during an operation.
   void CancelOperation() { FEngine->CancelOperation(); }
 
@@ -188,7 +192,13 @@ class TForm1 : public TForm {
   void SetUpCommunicationBoxes();
   void SetHints();
   void FillComPortList();
-  std::vector<std::string> DiscoverComPorts() const;
+  // The port list's items and the one to offer first.
+  struct TPortList {
+    std::vector<std::string> items;
+    size_t preferred = 0;
+  };
+  TPortList DiscoverComPorts() const;
+  int PortItemIndex(const std::string& portName) const;  // -1: not listed
   void CentreOnScreen();
 
   // The engine's events shown on the controls.

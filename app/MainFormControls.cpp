@@ -122,21 +122,43 @@ void TForm1::SetHints() {
   ComboBox1.SetHint("Ограничение на скорость записи данных в файл");
 }
 
-std::vector<std::string> TForm1::DiscoverComPorts() const {
-  return FSeams.enumComPorts ? FSeams.enumComPorts() : EnumComPorts();
+TForm1::TPortList TForm1::DiscoverComPorts() const {
+  TPortList list;
+  if (FSeams.enumComPorts) {
+    list.items = FSeams.enumComPorts();
+    return list;
+  }
+  const std::vector<SerialPortInfo> ports = ListSerialPorts();
+  for (const SerialPortInfo& port : ports) list.items.push_back(PortListItem(port));
+  list.preferred = PreferredPortIndex(ports);
+  return list;
 }
 
 void TForm1::FillComPortList() {
-  std::vector<std::string> ports;
+  TPortList ports;
   try {
     ports = DiscoverComPorts();
   } catch (...) {
     // Without a list of the ports present, offer every name.
-    for (int n = 1; n <= 99; ++n) ports.push_back("COM" + std::to_string(n));
+    for (int n = 1; n <= 99; ++n) ports.items.push_back("COM" + std::to_string(n));
   }
-  cbComPort.SetItems(ports);
-  cbComPort.SetItemIndex(0);
+  cbComPort.SetItems(ports.items);
+  cbComPort.SetItemIndex(static_cast<int>(ports.preferred));
   cbComPortClick();
+}
+
+int TForm1::PortItemIndex(const std::string& portName) const {
+  const std::vector<std::string>& items = cbComPort.Items();
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (PortNameOfItem(items[i]) == portName) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool TForm1::ChoosePort(const std::string& portName) {
+  const int index = PortItemIndex(portName);
+  if (index >= 0) cbComPort.Choose(index);
+  return index >= 0;
 }
 
 void TForm1::DeviceChange(uint32_t eventCode) {
@@ -144,14 +166,15 @@ void TForm1::DeviceChange(uint32_t eventCode) {
   // With no entry shown (the port was unplugged), the port the user picked
   // last is the one to select again when it comes back.
   const std::string shown =
-      cbComPort.ItemIndex() >= 0 ? cbComPort.Text() : FEngine->FPort->PortName();
+      cbComPort.ItemIndex() >= 0 ? PortNameOfItem(cbComPort.Text()) : FEngine->FPort->PortName();
   try {
-    cbComPort.SetItems(DiscoverComPorts());
+    cbComPort.SetItems(DiscoverComPorts().items);
   } catch (const std::exception& e) {
     FEngine->ReportOutsideJob(e);
   }
-  // The port object keeps its name until the user picks an entry.
-  SelectComboItem(cbComPort, shown);
+  // The port object keeps its name until the user picks an entry; the item
+  // is found by the name (its text may change with the access to it).
+  cbComPort.SetItemIndex(PortItemIndex(shown));
   FEngine->PortsChanged();
 }
 

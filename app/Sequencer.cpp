@@ -185,6 +185,7 @@ void TVelaEngine::PortRead(TArkComPort* sender, const Octets& data) {
   ReportExchange(TExchangeEventKind::Answer, data.size());
   if (FNoAnswerSeen) {
     FNoAnswerSeen = false;
+    EndNoAnswerRun();
     Log(msg::kLinkRestored);
   }
   const uint8_t job = CurrentJob();
@@ -249,13 +250,11 @@ void TVelaEngine::RunTimeoutRule(uint8_t job) {
   }
   switch (TimeoutRuleOf(job)) {
     case TTimeoutRule::ReadParameter:
-      Log(FSingleShot ? msg::kParamsNoAnswer : msg::kParamsNoAnswerEsc);
-      FNoAnswerSeen = true;
+      NoAnswer(FSingleShot ? msg::kParamsNoAnswer : msg::kParamsNoAnswerEsc);
       RetryOrStop();
       return;
     case TTimeoutRule::Identification:
-      Log(FSingleShot ? msg::kIdentNoAnswer : msg::kIdentNoAnswerEsc);
-      FNoAnswerSeen = true;
+      NoAnswer(FSingleShot ? msg::kIdentNoAnswer : msg::kIdentNoAnswerEsc);
       RetryOrStop();
       return;
     case TTimeoutRule::Repeat:
@@ -272,13 +271,24 @@ void TVelaEngine::RunTimeoutRule(uint8_t job) {
       return;
     case TTimeoutRule::Clock:
       FPresenter->ClearDeviceClock();
-      Log(msg::kClockNoAnswer);
-      FNoAnswerSeen = true;
+      NoAnswer(msg::kClockNoAnswer);
       StopOperation();
       return;
     case TTimeoutRule::Nothing:
       return;
   }
+}
+
+void TVelaEngine::NoAnswer(const char* text) {
+  FNoAnswerSeen = true;
+  if (!FNoAnswerRun.TimedOut(FSeams.clock.Now())) return;  // said when the run started
+  Log(text);
+  if (FNoAnswerRun.TakeHint()) Log(WhatToCheckText(FLink));
+  SetSerialCaption(std::nullopt);
+}
+
+void TVelaEngine::EndNoAnswerRun() {
+  if (const std::string summary = FNoAnswerRun.End(); !summary.empty()) Log(summary);
 }
 
 void TVelaEngine::RetryOrStop() {
@@ -320,6 +330,7 @@ void TVelaEngine::StopOperation() {
   } catch (const std::exception& e) {
     Log(e.what());
   }
+  EndNoAnswerRun();
   SetBusy(false);
   if (FContinuousRunning) Trace(FExchangeStats.Text());
   SetContinuousRunning(false);
@@ -372,6 +383,8 @@ bool TVelaEngine::OpenPortForOperation() {
 bool TVelaEngine::StartOperation(const std::vector<uint8_t>& jobs, bool withPrefix) {
   FDevInfoRead = false;
   FPortFailed = false;
+  FNoAnswerRun.Reset();
+  EndPortOutage(false);  // an operation of the operator's own ends the wait for a lost port
   WriteJobs(jobs);
   if (withPrefix) ForgetSettingsOrigin();  // known again once the prefix has read them
   if (!OpenPortForOperation()) return false;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 namespace vela {
 namespace {
@@ -65,6 +66,13 @@ DateTimeParts DecodeDateTime(TDateTime t) {
   parts.minute = static_cast<int>(msOfDay / 60000 % 60);
   parts.hour = static_cast<int>(msOfDay / 3600000);
   return parts;
+}
+
+std::string TimeOfDayText(TDateTime t) {
+  const DateTimeParts p = DecodeDateTime(t);
+  char text[16];
+  std::snprintf(text, sizeof text, "%.2d:%.2d:%.2d", p.hour, p.minute, p.second);
+  return text;
 }
 
 }  // namespace vela

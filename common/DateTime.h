@@ -1,6 +1,8 @@
 #pragma once
 // Calendar arithmetic on TDateTime (days since 30.12.1899, fraction = time of day).
 
+#include <string>
+
 #include "common/ArkTypes.h"
 
 namespace vela {
@@ -14,6 +16,8 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute 
                          int millisecond = 0);
 // Rounds to the nearest millisecond first, so 12:00:00.9999 is 12:00:01.000.
 DateTimeParts DecodeDateTime(TDateTime t);
+// "HH:MM:SS", as the activity log states when something happened.
+std::string TimeOfDayText(TDateTime t);
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 

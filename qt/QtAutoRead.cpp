@@ -18,7 +18,7 @@ bool SaveScreenshot(QWidget& widget, const QString& path) {
 }
 
 void ChooseStartPort(TForm1& form, const std::string& port) {
-  if (!port.empty() && !form.cbComPort.ChooseText(port)) form.Log("Порт " + port + " не найден.");
+  if (!port.empty() && !form.ChoosePort(port)) form.Log("Порт " + port + " не найден.");
 }
 
 QtAutoRead::QtAutoRead(TForm1& form, QWidget& window, QtAutoReadOptions options)

@@ -4,6 +4,7 @@
 
 #include "qt/QtCanvas.h"
 #include "qt/QtKeyPreview.h"
+#include "qt/QtPortComboBox.h"
 
 namespace vela {
 namespace {
@@ -63,7 +64,7 @@ void QtMainWindow::BuildInterfaceGroup() {
   auto* group = Add<QGroupBox>(form_.GroupBox1, this, kInterfaceGroup);
   const int y = 26;
   Add<QComboBox>(form_.cbInterfaceType, group, QRect(10, y, 230, kRowHeight));
-  Add<QComboBox>(form_.cbComPort, group, QRect(248, y, 96, kRowHeight));
+  Add<QtPortComboBox>(form_.cbComPort, group, QRect(248, y, 96, kRowHeight));
   Add<QComboBox>(form_.ComboBox2, group, QRect(352, y, 164, kRowHeight));
   Add<QComboBox>(form_.ComboBox3, group, QRect(524, y, 90, kRowHeight));
   Add<QComboBox>(form_.ComboBox4, group, QRect(622, y, 66, kRowHeight));

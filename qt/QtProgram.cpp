@@ -95,11 +95,6 @@ TForm1Seams QtProgram::MakeSeams() {
     seams.debugOutputFactory = [] { return std::make_unique<DebugConsoleTarget>(); };
   }
   seams.hasResource = [this](const std::string& name) { return bitmaps_.Has(name); };
-  seams.enumComPorts = [] {
-    std::vector<std::string> items;
-    for (const SerialPortInfo& port : ListSerialPorts()) items.push_back(PortListItem(port));
-    return items;
-  };
   const std::string self = OwnExecutablePath();
   seams.programVersion = FileVersionText(self);
   seams.fastExchange = options_.fastExchange;

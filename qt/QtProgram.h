@@ -31,7 +31,7 @@ struct QtProgramOptions {
   bool debugConsole = true;
   bool watchPorts = true;
   TMessageBox* messageBox = nullptr;  // null: the Qt message box
-  bool fastExchange = false;          // end an answer as soon as its frame is whole
+  bool fastExchange = true;           // end an answer as soon as its frame is whole
 };
 
 class QtProgram {

@@ -58,8 +58,11 @@ TOptionTable WindowOptionTable(WindowCommandLine& line) {
   table.Add({"--report-paint", "", "",
              "напечатать время первой отрисовки окна (first-paint-epoch-ms)",
              [&line](const std::string&) { line.reportPaint = true; }});
-  table.Add({"--fast", "", "", "быстрый обмен: ответ принимается, как только кадр полон",
-             [&line](const std::string&) { line.fast = true; }});
+  table.Add({"--exact-timing", "", "",
+             "точная выдержка: каждый ответ принимается только после паузы 50 мс "
+             "(по умолчанию — как только кадр полон и верен)",
+             [&line](const std::string&) { line.exactTiming = true; }});
+  table.Add({"--fast", "", "", "быстрый обмен (он и так по умолчанию)", [](const std::string&) {}});
   table.Add({"--help", "-h", "", "показать эту справку",
              [&line](const std::string&) { line.help = true; }});
   table.Add({"--version", "", "", "показать версию программы",

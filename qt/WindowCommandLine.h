@@ -16,7 +16,7 @@ namespace vela {
 struct WindowCommandLine {
   QtAutoReadOptions autoRead;
   bool reportPaint = false;
-  bool fast = false;  // an answer ends as soon as its frame is whole
+  bool exactTiming = false;  // every answer ends with the silence, never with its frame
   bool help = false;
   bool version = false;
   std::string error;  // not empty: a mistake, in Russian

@@ -7,8 +7,9 @@
 // the picture given by --screenshot and ends (exit status 0 when the read
 // succeeded); --continuous reads continuously for SECONDS and ends the same
 // way; --report-paint prints the wall-clock time of the first painted window
-// as "first-paint-epoch-ms: N"; --fast ends each answer as soon as its frame
-// is whole instead of after 50 ms of silence.
+// as "first-paint-epoch-ms: N". An answer ends as soon as its frame is whole
+// and valid; --exact-timing ends every answer after 50 ms of silence instead
+// (--fast, once needed for the former, is still accepted).
 
 #include <QDateTime>
 #include <QEvent>
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
   app.setWindowIcon(vela::ProgramIcon());
   vela::InstallQtTranslations(app);
   vela::QtProgramOptions options;
-  options.fastExchange = line.fast;
+  options.fastExchange = !line.exactTiming;
   vela::QtProgram program(options);
   if (program.Failed()) return 1;
   vela::QtMainWindow& window = program.Window();

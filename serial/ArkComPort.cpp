@@ -91,6 +91,7 @@ bool TArkComPort::Send(const Octets& data) {
   // Marked before the write starts, so that a second sender is refused.
   if (!writePending_.compare_exchange_strong(idle, true)) return false;
   const uint64_t generation = generation_;
+  if (FastExchange()) backend_->DiscardInput();
   const WriteResult result = backend_->WriteNow(data);
   if (result.status == WriteStatus::Done) {
     writePending_ = false;

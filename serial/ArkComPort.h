@@ -54,7 +54,9 @@ class TArkComPort : public TArkThread {
   bool Send(const Octets& data);
   // Fast exchange: while a test is set, the octets gathered so far are
   // delivered as soon as it accepts them; what it refuses still ends with the
-  // silence. Empty, as after construction: silence only. Any thread; the test
+  // silence, and Send drops what the line still holds before each request (a
+  // late tail would otherwise start the next answer). Empty, as after
+  // construction: silence only. Any thread; the test
   // runs in the worker thread, so it must own everything it looks at.
   void SetAnswerComplete(AnswerCompleteTest test);
   bool FastExchange() const;

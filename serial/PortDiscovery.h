@@ -10,6 +10,7 @@
 // COM<n> -> /dev/serial/by-id/<name> is made in the ports folder, and from
 // then on the adapter is listed under that link's name only.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -40,10 +41,16 @@ struct SerialPortInfo {
   bool accessible = true;  // this user may read and write the node
 };
 
-// The window's port list item: the name, marked when this user may not open it.
+// The window's port list item: the name, the product of a USB adapter and the
+// device node, marked when this user may not open it:
+// "COM33 — FT232R USB UART (ttyUSB0)", "COM1 (ttyS0, нет доступа)".
 std::string PortListItem(const SerialPortInfo& port);
-// The port name an item of that list stands for.
+// The port name an item of that list stands for (a name has no space).
 std::string PortNameOfItem(const std::string& item);
+// The port to offer first: one this user may open, a USB adapter before the
+// others (the device is usually reached through one); an index into ports,
+// 0 when none may be opened.
+size_t PreferredPortIndex(const std::vector<SerialPortInfo>& ports);
 
 // The names among the system's device names that stand for COM ports ("COM"
 // in any case, then a digit), sorted by number.

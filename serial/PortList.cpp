@@ -21,11 +21,29 @@ std::vector<std::string> ComDeviceNames(const std::vector<std::string>& deviceNa
 }
 
 std::string PortListItem(const SerialPortInfo& port) {
-  return port.accessible ? port.name : port.name + " (нет доступа)";
+  // The node as the operator knows it: ttyUSB0, pts/3.
+  const size_t dev = port.node.rfind("/dev/");
+  std::string node = dev == std::string::npos ? port.node : port.node.substr(dev + 5);
+  if (!port.accessible) node += node.empty() ? "нет доступа" : ", нет доступа";
+  std::string item = port.name;
+  if (!port.product.empty()) item += " — " + port.product;
+  return node.empty() ? item : item + " (" + node + ")";
 }
 
 std::string PortNameOfItem(const std::string& item) {
-  return item.substr(0, item.find(" ("));
+  return item.substr(0, item.find(' '));
+}
+
+size_t PreferredPortIndex(const std::vector<SerialPortInfo>& ports) {
+  const auto first = [&](bool usbOnly) {
+    for (size_t i = 0; i < ports.size(); ++i) {
+      if (ports[i].accessible && (ports[i].usb || !usbOnly)) return i;
+    }
+    return ports.size();
+  };
+  if (const size_t usb = first(true); usb < ports.size()) return usb;
+  if (const size_t any = first(false); any < ports.size()) return any;
+  return 0;
 }
 
 std::vector<std::string> EnumComPorts() {

@@ -101,7 +101,8 @@ class SerialBackend {
   // Worker thread, after a completed Read. Counts since the last Open.
   virtual LineErrorCounters ErrorCounters() = 0;
   virtual QueueLevels Queues() = 0;
-  // Drops what the driver holds in its receive queue, and any collected octets.
+  // Any thread: drops what the driver holds in its receive queue, and any
+  // octets a Read in progress has collected (it then waits for new ones).
   virtual void DiscardInput() = 0;
 
   // Any thread: makes a blocked Read or WriteAll return Woken.

@@ -187,13 +187,16 @@ TermiosBackend::Ready TermiosBackend::WaitFor(short events, int64_t timeoutUs, s
 
 // Reads what the driver holds, up to maxOctets in all; false on a failure of
 // the device (a hang-up reads as EIO).
-bool TermiosBackend::ReadAvailable(size_t maxOctets, int& error) {
+bool TermiosBackend::ReadAvailable(size_t maxOctets, int& error, size_t& arrived) {
+  // Held across read(): a discard meanwhile cannot miss octets on their way in.
+  std::lock_guard collecting(collectedMutex_);
   char buffer[1024];
   while (collected_.size() < maxOctets) {
     const size_t room = std::min(sizeof buffer, maxOctets - collected_.size());
     const ssize_t count = ::read(fd_, buffer, room);
     if (count > 0) {
       collected_.append(buffer, static_cast<size_t>(count));
+      arrived += static_cast<size_t>(count);
       lastOctetUs_ = NowUs();
       continue;
     }
@@ -211,27 +214,35 @@ ReadResult TermiosBackend::Read(size_t maxOctets, int gapMs, const AnswerComplet
   if (fd_ < 0 || closing_) return result;
   for (;;) {
     int64_t timeoutUs = -1;
-    if (!collected_.empty()) {
-      timeoutUs = std::max<int64_t>(0, lastOctetUs_ + int64_t{gapMs} * 1000 - NowUs());
-      if (timeoutUs == 0 || collected_.size() >= maxOctets) break;
+    {
+      std::lock_guard collecting(collectedMutex_);
+      if (!collected_.empty()) {
+        timeoutUs = std::max<int64_t>(0, lastOctetUs_ + int64_t{gapMs} * 1000 - NowUs());
+        if (timeoutUs == 0 || collected_.size() >= maxOctets) break;
+      }
     }
     short revents = 0;
     int error = 0;
     const Ready ready = WaitFor(POLLIN, timeoutUs, revents, error);
-    if (ready == Ready::TimedOut) break;
+    if (ready == Ready::TimedOut) {
+      std::lock_guard collecting(collectedMutex_);
+      if (!collected_.empty()) break;
+      continue;  // discarded while waiting for the silence: wait for the next octet
+    }
     if (ready == Ready::Woken) return result;
     if (ready == Ready::Failed || (revents & POLLNVAL)) {
       result.status = ReadStatus::Failed;
       result.error = ready == Ready::Failed ? error : EBADF;
       return result;
     }
-    const size_t before = collected_.size();
-    bool alive = ReadAvailable(maxOctets, error);
+    size_t arrived = 0;
+    bool alive = ReadAvailable(maxOctets, error, arrived);
     // A hang-up that leaves nothing to read would wake poll() at once forever.
-    if (alive && collected_.size() == before && (revents & (POLLHUP | POLLERR))) {
+    if (alive && arrived == 0 && (revents & (POLLHUP | POLLERR))) {
       alive = false;
       error = EIO;
     }
+    std::lock_guard collecting(collectedMutex_);
     if (!alive) {
       collected_.clear();
       result.status = ReadStatus::Failed;
@@ -239,8 +250,9 @@ ReadResult TermiosBackend::Read(size_t maxOctets, int gapMs, const AnswerComplet
       return result;
     }
     // A whole answer ends the read without waiting for the silence.
-    if (complete && collected_.size() > before && complete(collected_)) break;
+    if (complete && arrived > 0 && complete(collected_)) break;
   }
+  std::lock_guard collecting(collectedMutex_);
   result.status = ReadStatus::Data;
   result.data = std::move(collected_);
   collected_.clear();
@@ -331,6 +343,7 @@ QueueLevels TermiosBackend::Queues() {
 
 void TermiosBackend::DiscardInput() {
   std::shared_lock lock(deviceMutex_);
+  std::lock_guard collecting(collectedMutex_);
   collected_.clear();
   if (fd_ >= 0) tcflush(fd_, TCIFLUSH);
 }

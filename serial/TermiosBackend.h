@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <shared_mutex>
 #include <string_view>
 
@@ -40,7 +41,8 @@ class TermiosBackend : public SerialBackend {
   WriteResult WriteAllLocked(const Octets& data, uint64_t session);
   enum class Ready { Device, Woken, TimedOut, Failed };
   Ready WaitFor(short events, int64_t timeoutUs, short& revents, int& error);  // -1: no limit
-  bool ReadAvailable(size_t maxOctets, int& error);
+  // arrived: how many octets this call added.
+  bool ReadAvailable(size_t maxOctets, int& error, size_t& arrived);
   WriteResult WriteAvailable(std::string_view data);
   LineErrorCounters RawCounters() const;
   void DrainWake();
@@ -60,7 +62,9 @@ class TermiosBackend : public SerialBackend {
   // The terminal settings found at open, put back when configuring fails.
   termios attributesAtOpen_{};
 
-  // Worker thread, under the shared lock: the read being collected.
+  // The read being collected, under collectedMutex_ (the worker fills it;
+  // DiscardInput empties it from any thread).
+  std::mutex collectedMutex_;
   Octets collected_;
   int64_t lastOctetUs_ = 0;
 };

@@ -233,9 +233,8 @@ int TCliSession::RunFind() {
     const int requestOctets = static_cast<int>(RequestValues(*f.FPacker, *f.FDevInfo).size());
     const int answerOctets =
         f.FPacker->ExpectedReadLength(static_cast<int>(f.FDevInfo->Registers.size()));
-    const int timeoutMs = find.probeTimeoutMs > 0
-                              ? find.probeTimeoutMs
-                              : ProbeTimeoutMs(s, requestOctets, answerOctets, !options_.fast);
+    const int timeoutMs = find.probeTimeoutMs > 0 ? find.probeTimeoutMs
+                                                  : ProbeTimeoutMs(s, requestOctets, answerOctets);
     bool answered = false;
     if (!probe(timeoutMs, answered)) {
       const std::string reason =

@@ -44,7 +44,9 @@ std::vector<TProbePoint> SearchOrder(const TFindOptions& options,
 inline constexpr int kDeviceAnswerMs = 20;
 inline constexpr int kPortGapMs = 50;
 inline constexpr int kSchedulingMarginMs = 15;
-// portGap false: the port hands a whole answer over at once (--fast).
+// portGap false: the port hands every answer over at once. The fast exchange
+// does so only for a whole, valid one; a garbled answer still ends with the
+// silence, so find keeps the gap to say that something answered.
 int ProbeTimeoutMs(const TLineSetting& setting, int requestOctets, int answerOctets,
                    bool portGap = true);
 

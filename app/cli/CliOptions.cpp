@@ -211,9 +211,11 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "find и watch — только если указан: find прерывает\n"
                "поиск, watch — если С секунд нет показаний"));
   t.Add(Flag(raw, "--trace", "печатать обмен с прибором в stderr"));
-  t.Add(Flag(raw, "--fast",
-             "быстрый обмен: ответ принимается, как только кадр\n"
-             "полон, а не после паузы 50 мс"));
+  t.Add(Flag(raw, "--exact-timing",
+             "точная выдержка: каждый ответ принимается только после\n"
+             "паузы 50 мс на линии; по умолчанию ответ принимается,\n"
+             "как только его кадр полон и верен"));
+  t.Add(Flag(raw, "--fast", "быстрый обмен (по умолчанию; оставлен для сценариев)"));
   t.Add(Flag(raw, "--quiet", "не печатать журнал в stderr (ошибки печатаются)"));
   t.Add(Flag(raw, "--help", "показать эту справку; после команды — справку по ней", {}, "-h"));
   t.Add(Flag(raw, "--version", "показать версию программы", {}, "-V"));
@@ -479,7 +481,7 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   o.stats = IsIn(raw.flags, "--stats");
   o.trace = IsIn(raw.flags, "--trace");
   o.quiet = IsIn(raw.flags, "--quiet");
-  o.fast = IsIn(raw.flags, "--fast");
+  o.exactTiming = IsIn(raw.flags, "--exact-timing");
   return o;
 }
 

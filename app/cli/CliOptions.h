@@ -75,7 +75,7 @@ struct TCliOptions {
   bool timeoutGiven = false;   // find, watch: bounded by --timeout only when it is given
   bool stats = false;          // watch: print the cycle figures at the end
   bool trace = false;          // print the exchange trace to standard error
-  bool fast = false;           // end an answer as soon as its frame is whole
+  bool exactTiming = false;    // every answer ends with the silence, never with its frame
   TDeviceSettings set;
   TCommissionOptions commission;               // find, profiles, report
   TOutputFormat format = TOutputFormat::Text;  // read, watch: --format

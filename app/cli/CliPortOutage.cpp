@@ -3,23 +3,15 @@
 // name is reopened with the same program-side settings.
 
 #include <algorithm>
-#include <cstdio>
 
+#include "app/PortOutage.h"
 #include "app/cli/CliSession.h"
-#include "common/DateTime.h"
 #include "serial/PortNames.h"
 
 namespace vela::cli {
 namespace {
 
 constexpr int64_t kPollMs = 250;
-
-std::string TimeOfDay(TDateTime t) {
-  const DateTimeParts p = DecodeDateTime(t);
-  char text[16];
-  std::snprintf(text, sizeof text, "%.2d:%.2d:%.2d", p.hour, p.minute, p.second);
-  return text;
-}
 
 }  // namespace
 
@@ -28,7 +20,7 @@ bool TCliSession::RideThroughPortLoss(int64_t deadlineMs) {
   Clock& clock = loop_.GetClock();
   const std::string port = f.ProgramLink().port;
   const int64_t lostMs = clock.MonotonicMs();
-  Note("Порт " + port + " потерян в " + TimeOfDay(clock.Now()) +
+  Note(PortLostText(port, clock.Now()) +
        "; запись в файл сохраняется, ожидание возвращения порта (Ctrl+C — завершить)...");
   for (;;) {
     const int64_t waitMs = std::min(kPollMs, deadlineMs - clock.MonotonicMs());
@@ -39,10 +31,8 @@ bool TCliSession::RideThroughPortLoss(int64_t deadlineMs) {
     if (std::find(present.begin(), present.end(), port) == present.end()) continue;
     f.Start(TOperationKind::Continuous);   // the same port and settings as before the loss
     if (!f.ContinuousRunning()) continue;  // not ready yet: still out
-    char length[32];
-    std::snprintf(length, sizeof length, "%.1f", (clock.MonotonicMs() - lostMs) / 1000.0);
-    Note("Порт " + port + " снова доступен в " + TimeOfDay(clock.Now()) + ", перерыв " + length +
-         " с; непрерывное чтение продолжено.");
+    Note(PortBackText(port, clock.Now(), clock.MonotonicMs() - lostMs) +
+         "; непрерывное чтение продолжено.");
     return true;
   }
 }

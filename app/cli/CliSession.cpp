@@ -79,7 +79,7 @@ TEngineSeams TCliSession::MakeSeams() {
     iecDialog_ = std::make_unique<TCliIecDialog>(*options_.iec);
     seams.iecOptionsDialog = iecDialog_.get();
   }
-  seams.fastExchange = options_.fast;
+  seams.fastExchange = !options_.exactTiming;
   seams.programVersion = FileVersionText(OwnExecutablePath());
   seams.programDigest = [] {
     const std::string path = OwnExecutablePath();

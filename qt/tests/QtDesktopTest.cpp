@@ -95,6 +95,26 @@ INSTANTIATE_TEST_SUITE_P(
         WindowLineCase{{"--autoread=1"}, "", false, false, false, 0, "не принимает"},
         WindowLineCase{{"--colour"}, "", false, false, false, 0, "Неизвестный параметр"}));
 
+// Answers end with their frame unless --exact-timing asks for the silence;
+// --fast, once needed for that, is still taken and changes nothing.
+struct TimingCase {
+  std::vector<std::string> args;
+  bool exactTiming;
+};
+
+class WindowTimingTest : public testing::TestWithParam<TimingCase> {};
+
+TEST_P(WindowTimingTest, ExactTimingOnlyWhenAskedFor) {
+  const WindowCommandLine line = ParseWindowCommandLine(GetParam().args);
+  EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.exactTiming, GetParam().exactTiming);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WindowTimingTest,
+                         testing::Values(TimingCase{{}, false}, TimingCase{{"--fast"}, false},
+                                         TimingCase{{"--exact-timing"}, true},
+                                         TimingCase{{"--fast", "--exact-timing"}, true}));
+
 TEST(WindowCommandLineTest, UsageListsEveryOption) {
   const std::string usage = WindowUsageText();
   WindowCommandLine line;

@@ -17,6 +17,7 @@
 #include "qt/QtCanvas.h"
 #include "qt/QtProgram.h"
 #include "qt/tests/QtTestApp.h"
+#include "serial/PortDiscovery.h"
 #include "tests/support/VelaSimProcess.h"
 
 namespace vela {
@@ -55,7 +56,7 @@ class QtReadTest : public ::testing::Test {
     program_ = std::make_unique<QtProgram>(options);
     ASSERT_FALSE(program_->Failed());
     program_->Window().show();
-    ASSERT_TRUE(program_->Form().cbComPort.ChooseText(sim_->ServicePort()));
+    ASSERT_TRUE(program_->Form().ChoosePort(sim_->ServicePort()));
   }
   void TearDown() override {
     program_.reset();
@@ -111,16 +112,16 @@ TEST_F(QtReadTest, PortListFollowsDevicesComingAndGoing) {
   auto* box = qobject_cast<QComboBox*>(program_->Window().WidgetOf(Form().cbComPort));
   ASSERT_NE(box, nullptr);
   const auto listed = [&](const std::string& port) {
-    return box->findText(QString::fromStdString(port)) >= 0;
+    return box->findText(QString::fromStdString(port + " "), Qt::MatchStartsWith) >= 0;
   };
   auto second =
       std::make_unique<test::VelaSimProcess>(std::vector<std::string>{}, sim_->PortsFolder());
   const std::string added = second->ServicePort();
   EXPECT_TRUE(test::RunEventsUntil([&] { return listed(added); }, kReadLimitMs));
-  EXPECT_EQ(Form().cbComPort.Text(), sim_->ServicePort());  // the choice stays
+  EXPECT_EQ(PortNameOfItem(Form().cbComPort.Text()), sim_->ServicePort());  // the choice stays
   second.reset();
   EXPECT_TRUE(test::RunEventsUntil([&] { return !listed(added); }, kReadLimitMs));
-  EXPECT_EQ(box->currentText().toStdString(), sim_->ServicePort());
+  EXPECT_EQ(PortNameOfItem(box->currentText().toStdString()), sim_->ServicePort());
 }
 
 // The program itself, as scripts/run starts it on a machine without a display:

@@ -33,7 +33,7 @@ TEST_P(QtWiringTest, OneClickOpensTheDiagramOfTheReading) {
   ASSERT_FALSE(program.Failed());
   program.Window().show();
   TForm1& form = program.Form();
-  ASSERT_TRUE(form.cbComPort.ChooseText(sim.ServicePort()));
+  ASSERT_TRUE(form.ChoosePort(sim.ServicePort()));
   form.Button4.Click();
   ASSERT_TRUE(test::RunEventsUntil([&] { return !form.Engine().FBusy; }, 20000));
   form.btnWiring.Click();

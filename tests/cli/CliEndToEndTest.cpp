@@ -242,19 +242,21 @@ std::string LogLinesOf(const std::string& out) {
   return lines;
 }
 
-// The fast exchange ends only whole, valid answers early: a clean line reads
-// as by default, and a noisy, split or broken answer ends as it does today.
+// The fast exchange (the default) ends only whole, valid answers early: a
+// clean line reads as with --exact-timing, and a noisy, split or broken answer
+// ends as it does there.
 class FastReadTest : public testing::TestWithParam<const char*> {};
 
-TEST_P(FastReadTest, EndsAsTheDefaultExchangeDoes) {
+TEST_P(FastReadTest, EndsAsTheExactTimingDoes) {
   const std::string fault = GetParam();
   VelaSimProcess sim(fault.empty() ? std::vector<std::string>{} : std::vector{fault});
-  const CliResult silence = RunCli(With({"read"}, sim.ServicePort()));
-  const CliResult fast = RunCli(With({"--fast", "--trace", "read"}, sim.ServicePort()));
+  const CliResult silence = RunCli(With({"--exact-timing", "--trace", "read"}, sim.ServicePort()));
+  const CliResult fast = RunCli(With({"--trace", "read"}, sim.ServicePort()));
   EXPECT_EQ(fast.exitCode, silence.exitCode) << fast.out << silence.out;
   EXPECT_EQ(LogLinesOf(fast.out), LogLinesOf(silence.out));
   EXPECT_EQ(fast.exitCode == 0, fault.empty()) << fast.out;
   EXPECT_TRUE(Has(fast.err, "Обмен: быстрый")) << fast.err;
+  EXPECT_TRUE(Has(silence.err, "Обмен: обычный")) << silence.err;
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
@@ -488,7 +490,7 @@ INSTANTIATE_TEST_SUITE_P(
                     IecCase{"SingleCharacterAnswers", {"--iec-e5"}, {}},
                     IecCase{"TimeTaggedValues", {"--iec-asdu", "14"}, {}},
                     IecCase{"SplitAnswers", {"--split"}, {}, false},
-                    IecCase{"FastExchange", {}, {"--fast"}},
+                    IecCase{"ExactTiming", {}, {"--exact-timing"}},
                     IecCase{"LateAnswersAt9600",
                             {"--link-speed", "9600", "--delay", "150"},
                             {"--speed", "9600"}}),

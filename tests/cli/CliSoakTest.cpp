@@ -69,10 +69,9 @@ TEST_P(CliSoakTest, EveryFaultIsReportedAndNothingGrows) {
   VelaSimProcess sim({"--both", "--protocol", c.simProtocol, "--link-speed", "115200",
                       "--turnaround", "0", "--unpaced", "--ramp", "--fault-every",
                       std::to_string(kEvery)});
-  const CliResult r =
-      RunCli({"--port", sim.WorkingPort(), "--interface", "rs485", "--protocol", c.cliProtocol,
-              "--speed", "115200", "--fast", "--quiet", "watch", "--exchanges",
-              std::to_string(kExchanges), "--seconds", "300", "--stats"});
+  const CliResult r = RunCli({"--port", sim.WorkingPort(), "--interface", "rs485", "--protocol",
+                              c.cliProtocol, "--speed", "115200", "--quiet", "watch", "--exchanges",
+                              std::to_string(kExchanges), "--seconds", "300", "--stats"});
   sim.Stop();
   const std::string made = sim.ErrorOutput();
   ASSERT_EQ(r.exitCode, 0) << Tail(r.err) << r.err;

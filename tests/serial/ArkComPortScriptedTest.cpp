@@ -230,5 +230,23 @@ TEST_F(ScriptedPortTest, AnInvalidNameOnAnOpenPortReopensAsNumberMinusOne) {
   EXPECT_TRUE(port_->IsOpen());
 }
 
+// In the fast exchange a late tail still in the line must not start the next
+// answer: each request first drops the receive queue; the silence rule keeps it.
+class DiscardBeforeRequestTest : public ScriptedPortTest,
+                                 public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DiscardBeforeRequestTest, EachRequestDropsTheInputOnlyInTheFastExchange) {
+  const bool fast = GetParam();
+  if (fast) port_->SetAnswerComplete([](const Octets&) { return true; });
+  port_->Open();
+  ASSERT_TRUE(port_->Send("one"));
+  ASSERT_TRUE(port_->Send("two"));
+  EXPECT_EQ(backend_->DiscardCount(), fast ? 2 : 0);
+  EXPECT_EQ(backend_->Written(), (std::vector<Octets>{"one", "two"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DiscardBeforeRequestTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Fast" : "Silence"; });
+
 }  // namespace
 }  // namespace vela

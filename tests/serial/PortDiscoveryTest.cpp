@@ -115,5 +115,68 @@ TEST_F(PortDiscoveryTest, PortsFolderLinksToTerminalsAreListedWithoutOpeningThem
   EXPECT_TRUE(ports[1].accessible);
 }
 
+// The window's list: what an operator needs to tell the ports apart, and the
+// name each item opens.
+struct ItemCase {
+  SerialPortInfo port;
+  const char* item;
+};
+
+class PortListItemTest : public ::testing::TestWithParam<ItemCase> {};
+
+TEST_P(PortListItemTest, NamesProductAndNodeAndOpensTheName) {
+  const ItemCase& c = GetParam();
+  EXPECT_EQ(PortListItem(c.port), c.item);
+  EXPECT_EQ(PortNameOfItem(c.item), c.port.name);
+}
+
+SerialPortInfo Port(const char* name, const char* node, const char* product, bool usb,
+                    bool accessible) {
+  SerialPortInfo port;
+  port.name = name;
+  port.node = node;
+  port.product = product;
+  port.usb = usb;
+  port.accessible = accessible;
+  return port;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, PortListItemTest,
+    ::testing::Values(ItemCase{Port("COM33", "/dev/ttyUSB0", "FT232R USB UART", true, true),
+                               "COM33 — FT232R USB UART (ttyUSB0)"},
+                      ItemCase{Port("COM1", "/dev/ttyS0", "", false, false),
+                               "COM1 (ttyS0, нет доступа)"},
+                      ItemCase{Port("COM7", "/dev/pts/3", "", false, true), "COM7 (pts/3)"},
+                      ItemCase{Port("COM34", "/dev/ttyUSB1", "USB-Serial", true, false),
+                               "COM34 — USB-Serial (ttyUSB1, нет доступа)"}));
+
+// The port offered first: one that opens, a USB adapter before a UART.
+struct PreferenceCase {
+  const char* name;
+  std::vector<SerialPortInfo> ports;
+  size_t preferred;
+};
+
+class PreferredPortTest : public ::testing::TestWithParam<PreferenceCase> {};
+
+TEST_P(PreferredPortTest, OffersAPortThatOpensUsbFirst) {
+  EXPECT_EQ(PreferredPortIndex(GetParam().ports), GetParam().preferred);
+}
+
+const SerialPortInfo kUartOpen = Port("COM1", "/dev/ttyS0", "", false, true);
+const SerialPortInfo kUartShut = Port("COM1", "/dev/ttyS0", "", false, false);
+const SerialPortInfo kUsbOpen = Port("COM33", "/dev/ttyUSB0", "FT232R", true, true);
+const SerialPortInfo kUsbShut = Port("COM33", "/dev/ttyUSB0", "FT232R", true, false);
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, PreferredPortTest,
+    ::testing::Values(PreferenceCase{"UsbBeforeUart", {kUartOpen, kUsbOpen}, 1},
+                      PreferenceCase{"UartThatOpensBeforeUsbThatDoesNot", {kUartOpen, kUsbShut}, 0},
+                      PreferenceCase{"OpenUartAfterShutOne", {kUartShut, kUartOpen}, 1},
+                      PreferenceCase{"NoneOpens", {kUartShut, kUsbShut}, 0},
+                      PreferenceCase{"Empty", {}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace vela

@@ -1,0 +1,59 @@
+// Continuous reading in the window rides through a device that goes away and
+// comes back on the same port: the loss and the return are logged with their
+// times, the values are hidden meanwhile, and reading resumes by itself.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "qt/QtProgram.h"
+#include "qt/tests/QtTestApp.h"
+#include "tests/support/VelaSimProcess.h"
+
+namespace vela {
+namespace {
+
+constexpr int kLimitMs = 20000;
+
+int LinesStartingWith(const TForm1& form, const std::string& start) {
+  int count = 0;
+  for (const std::string& line : form.Memo1.Lines()) count += line.rfind(start, 0) == 0 ? 1 : 0;
+  return count;
+}
+
+TEST(QtUnplugTest, ContinuousReadingResumesWhenTheSamePortComesBack) {
+  test::EnsureQtApplication();
+  auto first = std::make_unique<test::VelaSimProcess>();
+  const std::string port = first->ServicePort();
+  QtProgram program(test::Quiet());
+  TForm1& form = program.Form();
+  TVelaEngine& engine = form.Engine();
+  program.Window().show();
+  ASSERT_TRUE(form.ChoosePort(port));
+  form.Button5.Click();
+  const auto reading = [&] {
+    return engine.ContinuousRunning() && engine.FExchangeStats.Figures().readings > 0;
+  };
+  ASSERT_TRUE(test::RunEventsUntil(reading, kLimitMs)) << form.Memo1.Text();
+
+  first->Stop();  // the device goes away
+  ASSERT_TRUE(test::RunEventsUntil([&] { return engine.PortOutageRunning(); }, kLimitMs))
+      << form.Memo1.Text();
+  EXPECT_EQ(LinesStartingWith(form, "Порт " + port + " потерян в "), 1) << form.Memo1.Text();
+  EXPECT_NE(engine.Cells()[slotF].State(), cvsValue);  // nothing stale stays on show
+  EXPECT_FALSE(engine.ContinuousRunning());
+
+  // The same device back on the same port name.
+  test::VelaSimProcess second({"--com", port.substr(3)}, first->PortsFolder());
+  ASSERT_EQ(second.ServicePort(), port);
+  ASSERT_TRUE(test::RunEventsUntil(reading, kLimitMs)) << form.Memo1.Text();
+  EXPECT_FALSE(engine.PortOutageRunning());
+  EXPECT_EQ(LinesStartingWith(form, "Порт " + port + " снова доступен в "), 1) << form.Memo1.Text();
+  EXPECT_EQ(engine.Cells()[slotF].State(), cvsValue);
+  form.Button5.Click();
+  EXPECT_TRUE(test::RunEventsUntil([&] { return !engine.Busy(); }, kLimitMs));
+}
+
+}  // namespace
+}  // namespace vela
