@@ -111,14 +111,6 @@ std::string LocaleVariable(std::initializer_list<const char*> names) {
   return "C";
 }
 
-int DecimalsOfFormat(const std::string& format) {
-  if (format.size() == 4 && format[0] == '%' && format[1] == '.' && format[3] == 'f' &&
-      format[2] >= '0' && format[2] <= '9') {
-    return format[2] - '0';
-  }
-  return 2;
-}
-
 std::string TwoDigits(int value) {
   return std::string{static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
 }
@@ -164,6 +156,14 @@ const TRegionalSettings& CurrentRegionalSettings() {
 
 void SetCurrentRegionalSettings(const TRegionalSettings& settings) {
   CurrentStore() = settings;
+}
+
+int DecimalsOfFormat(const std::string& format) {
+  if (format.size() == 4 && format[0] == '%' && format[1] == '.' && format[3] == 'f' &&
+      format[2] >= '0' && format[2] <= '9') {
+    return format[2] - '0';
+  }
+  return 2;
 }
 
 std::string FormatFixed(double value, const std::string& format,
