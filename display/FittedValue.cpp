@@ -24,6 +24,11 @@ TFittedValue FitValue(double value, const std::string& format, const std::string
   const std::string blank = leadingBlank && value >= 0 ? " " : "";
   TFittedValue fitted{blank + FormatFixed(value, format), " " + unit};
   if (width(fitted.value, fitted.unit) <= room) return fitted;
+  // Fewer decimals of the unit itself keep the most digits.
+  for (int decimals = DecimalsOfFormat(format) - 1; decimals >= 0; --decimals) {
+    fitted.value = blank + FormatFixed(value, DecimalsFormat(decimals));
+    if (width(fitted.value, fitted.unit) <= room) return fitted;
+  }
   // A quantity without a unit has nothing to carry a prefix.
   if (std::isfinite(value) && !unit.empty()) {
     const double magnitude = std::fabs(value);

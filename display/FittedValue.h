@@ -1,7 +1,8 @@
 #pragma once
-// A value as wide as its place allows. The cell's own format comes first;
-// a value too wide for it is shown in thousands, millions or billions of its
-// unit (prefix к, М, Г) with as many of the format's decimals as fit, and a
+// A value as wide as its place allows. The cell's own format comes first,
+// then fewer of its decimals; a value too wide even so is shown in
+// thousands, millions or billions of its unit (prefix к, М, Г) with as many
+// of the format's decimals as fit, and a
 // value that fits in none of these is shown as "###" rather than run into
 // its neighbour. Only the picture changes; recorded texts keep the format.
 
