@@ -197,6 +197,8 @@ void QtFindDialog::Search() {
       break;
   }
   status_->setText(summary);
+  // The last probe's own lines say nothing about the search as a whole.
+  engine.ActivityLog().Clear();
   engine.Log(summary.toStdString());
   for (int row = 0; row < results_->count(); ++row) {
     if (results_->item(row)->data(Qt::UserRole).toInt() != kNotChoosable) {

@@ -7,6 +7,8 @@
 #include <QUrl>
 
 #include "app/cli/CommissionReport.h"
+#include "app/cli/SettingsProfile.h"
+#include "common/SafeFile.h"
 
 namespace vela {
 namespace {
@@ -37,12 +39,15 @@ QtTools::QtTools(TForm1& form, QtMainWindow& window, bool fastExchange, TSaveDia
   menu_ = new QMenu(button_);
   find_ = menu_->addAction("найти прибор…");
   menu_->addSeparator();
+  profile_ = menu_->addAction("сохранить профиль…");
+  menu_->addSeparator();
   report_ = menu_->addAction("протокол пусконаладки…");
   wiring_ = menu_->addAction("векторная диаграмма…");
   button_->setMenu(menu_);
   findDialog_ = std::make_unique<QtFindDialog>(form_, !fastExchange, &window_);
 
   QObject::connect(find_, &QAction::triggered, button_, [this] { findDialog_->Execute(); });
+  QObject::connect(profile_, &QAction::triggered, button_, [this] { SaveProfile(); });
   QObject::connect(report_, &QAction::triggered, button_, [this] { SaveReport(); });
   QObject::connect(wiring_, &QAction::triggered, button_, [this] { form_.btnWiring.Click(); });
   QObject::connect(menu_, &QMenu::aboutToShow, button_, [this] { FollowForm(); });
@@ -56,6 +61,7 @@ void QtTools::FollowForm() {
   const bool idle = !form_.Engine().Busy();
   find_->setEnabled(idle && !form_.Engine().InIecMode());
   report_->setEnabled(idle);
+  profile_->setEnabled(idle && !form_.Engine().InIecMode());
   wiring_->setEnabled(form_.btnWiring.Enabled() && form_.btnWiring.Visible());
 }
 
@@ -101,6 +107,23 @@ void QtTools::SaveReport() {
   if (messageBox_.Ask(kReportTitle, "Отчёт записан: " + fileName + "\nОткрыть его?") && OpenFile) {
     OpenFile(fileName);
   }
+}
+
+void QtTools::SaveProfile() {
+  constexpr const char* kTitle = "Профиль установок";
+  TVelaEngine& engine = form_.Engine();
+  // The settings the window shows; read first when it shows none.
+  if (!engine.DeviceSettingsKnown() && !RunOperation(TOperationKind::ReadSettings)) {
+    messageBox_.Show(kTitle, "Установки прибора не прочитаны; профиль не сохранён.");
+    return;
+  }
+  std::string fileName = "профиль.json";
+  if (!saveDialog_.Execute(kTitle, "Профиль установок (*.json)|*.json", "json", fileName)) return;
+  if (!WriteWholeFile(fileName, cli::ProfileText(engine)).Ok()) {
+    messageBox_.Show(kTitle, "Профиль не записан в файл " + fileName + ": проверьте путь и права.");
+    return;
+  }
+  engine.Log("Профиль сохранён: " + fileName);
 }
 
 }  // namespace vela

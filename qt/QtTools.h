@@ -29,6 +29,7 @@ class QtTools {
   QMenu& Menu() { return *menu_; }
   QtFindDialog& FindDialog() { return *findDialog_; }
   QAction& FindAction() { return *find_; }
+  QAction& ProfileAction() { return *profile_; }
   QAction& ReportAction() { return *report_; }
   QAction& WiringAction() { return *wiring_; }
   // Opens a file written, in the desktop's program for it.
@@ -37,6 +38,7 @@ class QtTools {
  private:
   void FollowForm();
   void SaveReport();
+  void SaveProfile();
   // Runs an operation of the engine to its end, the window live meanwhile.
   bool RunOperation(TOperationKind kind);
 
@@ -48,6 +50,7 @@ class QtTools {
   QPushButton* button_;
   QMenu* menu_;
   QAction* find_;
+  QAction* profile_;
   QAction* report_;
   QAction* wiring_;
   std::unique_ptr<QtFindDialog> findDialog_;
