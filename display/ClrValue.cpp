@@ -64,6 +64,17 @@ std::string TClrValue::FormattedValue() const {
   return FormatFixed(FValue, FFormat);
 }
 
+TFittedValue TClrValue::Fitted(TCanvas& canvas, const TFont& valueFont, const TFont& unitFont,
+                               bool leadingBlank, int room) const {
+  const auto width = [&](const std::string& value, const std::string& unit) {
+    canvas.SetFont(valueFont);
+    const int valueWidth = canvas.TextWidth(value);
+    canvas.SetFont(unitFont);
+    return valueWidth + canvas.TextWidth(unit);
+  };
+  return FitValue(FValue, FFormat, FUnit, leadingBlank, room, width);
+}
+
 std::string TClrValue::GetText() const {
   if (FState == cvsValue) return FormattedValue();
   return QualityMarkText(FState);
@@ -80,14 +91,14 @@ void TClrValue::Draw(TCanvas& canvas, bool highlight) const {
     canvas.SetBrushColor(kPanelGrey);
     canvas.SetFont(LabelFont.WithColor(labelColor));
     canvas.TextOut(FX, FY, FName + " =");
-    // A blank before values >= 0 lines their digits up with negative ones.
-    std::string text = FValue >= 0 ? " " : "";
-    text += FormattedValue();
+    const int left = FX + FValueOffset;
+    const TFittedValue fitted =
+        Fitted(canvas, ValueFont, LabelFont, true, FRight > 0 ? FRight - left : kUnlimited);
     canvas.SetFont(ValueFont.WithColor(valueColor));
-    canvas.TextOut(FX + FValueOffset, FY + 3, text);
-    const int valueWidth = canvas.TextWidth(text);
+    canvas.TextOut(left, FY + 3, fitted.value);
+    const int valueWidth = canvas.TextWidth(fitted.value);
     canvas.SetFont(LabelFont.WithColor(valueColor));
-    canvas.TextOut(FX + FValueOffset + valueWidth, FY, " " + FUnit);
+    canvas.TextOut(left + valueWidth, FY, fitted.unit);
   } else if (IsMarkState(FState)) {
     canvas.SetFont(LabelFont.WithColor(labelColor));
     canvas.TextOut(FX, FY, FName + " = ");
@@ -104,12 +115,14 @@ void TClrValue::DrawLarge(TCanvas& canvas) const {
   canvas.TextOut(kLargeLeft, kLargeTop, label);
   const int labelWidth = canvas.TextWidth(label);
   if (FState == cvsValue) {
-    const std::string text = FormattedValue();
+    const int left = kLargeLeft + labelWidth;
+    const TFittedValue fitted =
+        Fitted(canvas, BigValueFont, BigLabelFont, false, kLargeRight - left);
     canvas.SetFont(BigValueFont.WithColor(FColor));
-    canvas.TextOut(kLargeLeft + labelWidth, kLargeTop + 10, text);
-    const int valueWidth = canvas.TextWidth(text);
+    canvas.TextOut(left, kLargeTop + 10, fitted.value);
+    const int valueWidth = canvas.TextWidth(fitted.value);
     canvas.SetFont(BigLabelFont.WithColor(FColor));
-    canvas.TextOut(kLargeLeft + labelWidth + valueWidth, kLargeTop, " " + FUnit);
+    canvas.TextOut(left + valueWidth, kLargeTop, fitted.unit);
   } else if (IsMarkState(FState)) {
     canvas.SetFont(BigValueFont.WithColor(kMarkColor));
     canvas.TextOut(kLargeLeft + labelWidth, kLargeTop + 10, QualityMarkText(FState));

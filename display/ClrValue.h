@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "display/FittedValue.h"
 #include "ui/Canvas.h"
 
 namespace vela {
@@ -34,15 +35,18 @@ enum class TMissingReason : uint8_t {
 // "no-answer", "bad-frame", "device-exception"; empty for None.
 const char* MissingReasonName(TMissingReason reason);
 
-// Colour every cell is created with (dark grey).
-constexpr TColor kCellValueColor = 0x414141;
+// Colour every cell is created with (near black: at least 4.5:1 on the
+// panel grey, as are the two colours below).
+constexpr TColor kCellValueColor = 0x202020;
 // Label, value and unit of the highlighted cell (dark blue).
 constexpr TColor kHighlightColor = 0x990000;
-// Quality marks, highlighted or not.
-constexpr TColor kMarkColor = 0x807060;
-// Origin of the enlarged cell.
+// Quality marks, highlighted or not (dark slate).
+constexpr TColor kMarkColor = 0x403020;
+// Origin of the enlarged cell, and where its unit must end (short of the
+// trend plot beside it).
 constexpr int kLargeLeft = 20;
 constexpr int kLargeTop = 60;
+constexpr int kLargeRight = 412;
 
 class TClrValue {
  public:
@@ -70,6 +74,9 @@ class TClrValue {
   const std::string& Unit() const { return FUnit; }
   int X() const { return FX; }
   int Y() const { return FY; }
+  // Where the small form's unit must end (the next cell or the panel's
+  // edge); 0: anywhere.
+  void SetRight(int right) { FRight = right; }
 
   // The text recorded in CSV files: the value without leading blank, a mark,
   // or empty.
@@ -82,6 +89,10 @@ class TClrValue {
 
  private:
   std::string FormattedValue() const;
+  // The value and unit texts that fit room pixels in these fonts.
+  TFittedValue Fitted(TCanvas& canvas, const TFont& valueFont, const TFont& unitFont,
+                      bool leadingBlank, int room) const;
+  static constexpr int kUnlimited = 1 << 30;
   void SetState(TClrValueState state) {
     FState = state;
     FMissing = TMissingReason::None;
@@ -97,6 +108,7 @@ class TClrValue {
   TClrValueState FState = cvsEmpty;
   TMissingReason FMissing = TMissingReason::None;
   int FValueOffset;
+  int FRight = 0;
 };
 
 // "ovf", "sub", "blk", "NT", "inv" for the mark states; empty for the others.

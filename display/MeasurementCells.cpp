@@ -31,10 +31,19 @@ constexpr std::array<TCellLayout, kSlotCount> kLayout = {{
     {"cosC", "", "%.4f", 400, 161, 0.001}, {"cos", "", "%.4f", 595, 161, 0.001},
 }};
 
+// A cell's text ends a few pixels short of the next column, and the last
+// column's short of the panel's frame (the panel is 760 pixels wide).
+constexpr int kLastColumn = 595;
+constexpr int kColumnStep = 195;
+constexpr int kCellGap = 8;
+constexpr int kPanelRight = 760 - kCellGap;
+
 TClrValue MakeCell(int slot) {
   const TCellLayout& c = kLayout[slot];
-  const int labelColumn = c.X == 595 ? 45 : 58;
-  return TClrValue(c.X, c.Y, 0.0, c.Format, kCellValueColor, c.Label, c.Unit, labelColumn);
+  const int labelColumn = c.X == kLastColumn ? 45 : 58;
+  TClrValue cell(c.X, c.Y, 0.0, c.Format, kCellValueColor, c.Label, c.Unit, labelColumn);
+  cell.SetRight(c.X == kLastColumn ? kPanelRight : c.X + kColumnStep - kCellGap);
+  return cell;
 }
 
 template <size_t... I>

@@ -23,6 +23,7 @@ void TMeasurementPanel::Redraw() {
   } else {
     for (int slot = 0; slot < kSlotCount; ++slot) DrawCell(slot, FHover && slot == FHoverIndex);
   }
+  DrawFrame();
   Painted();
 }
 
@@ -41,6 +42,7 @@ void TMeasurementPanel::MouseMove(int x, int y) {
   if (current == previous) return;
   if (previous >= 0) DrawCell(previous, false);
   if (current >= 0) DrawCell(current, true);
+  if (NearTheFrame(previous) || NearTheFrame(current)) DrawFrame();
   Painted();
 }
 
@@ -65,6 +67,19 @@ bool TMeasurementPanel::EscapeKey() {
 void TMeasurementPanel::DrawCell(int slot, bool highlight) {
   FCanvas.SetBrushColor(kPanelGrey);
   FCells[slot].Draw(FCanvas, highlight);
+}
+
+bool TMeasurementPanel::NearTheFrame(int slot) const {
+  // The text of the bottom row reaches below its hit rectangle.
+  constexpr int kTextBelowHit = 8;
+  return slot >= 0 && FCells.CellRect(slot).Bottom + kTextBelowHit >= kPanelHeight - 1;
+}
+
+void TMeasurementPanel::DrawFrame() {
+  FCanvas.SetBrushStyle(TBrushStyle::Clear);
+  FCanvas.SetPenColor(clBlack);
+  FCanvas.RoundRect({0, 0, kPanelWidth, kPanelHeight}, 10, 10);
+  FCanvas.SetBrushStyle(TBrushStyle::Solid);
 }
 
 void TMeasurementPanel::Painted() {

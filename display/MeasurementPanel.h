@@ -44,6 +44,9 @@ class TMeasurementPanel {
 
  private:
   void DrawCell(int slot, bool highlight);
+  // The frame's line again, over text that reached it (the bottom row).
+  void DrawFrame();
+  bool NearTheFrame(int slot) const;
   void Painted();
 
   TMeasurementCells& FCells;

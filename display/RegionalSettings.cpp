@@ -68,14 +68,6 @@ void SetDateFormat(const std::string& dateFormat, TRegionalSettings& settings) {
   if (order == "ymd") settings.DateOrder = TDateOrder::YearMonthDay;
 }
 
-int DecimalsOfFormat(const std::string& format) {
-  if (format.size() == 4 && format[0] == '%' && format[1] == '.' && format[3] == 'f' &&
-      format[2] >= '0' && format[2] <= '9') {
-    return format[2] - '0';
-  }
-  return 2;
-}
-
 std::string TwoDigits(int value) {
   return std::string{static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
 }
@@ -121,6 +113,14 @@ const TRegionalSettings& CurrentRegionalSettings() {
 
 void SetCurrentRegionalSettings(const TRegionalSettings& settings) {
   CurrentStore() = settings;
+}
+
+int DecimalsOfFormat(const std::string& format) {
+  if (format.size() == 4 && format[0] == '%' && format[1] == '.' && format[3] == 'f' &&
+      format[2] >= '0' && format[2] <= '9') {
+    return format[2] - '0';
+  }
+  return 2;
 }
 
 std::string FormatFixed(double value, const std::string& format,

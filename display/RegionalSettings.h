@@ -41,6 +41,8 @@ void SetCurrentRegionalSettings(const TRegionalSettings& settings);
 // is taken as "%.2f"), with the regional decimal separator. Infinity and NaN
 // give "inf", "-inf" and "nan".
 std::string FormatFixed(double value, const std::string& format, const TRegionalSettings& regional);
+// N of such a format (2 for anything else).
+int DecimalsOfFormat(const std::string& format);
 std::string FormatFixed(double value, const std::string& format);
 
 // Short date, a blank and long time of a date-time, e.g. "07.12.2026 21:05:09".

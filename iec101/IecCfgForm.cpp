@@ -116,6 +116,18 @@ std::string TIecCfgForm::Refusal() const {
   return {};
 }
 
+std::string TIecCfgForm::IntervalRefusal() const {
+  long long interval = 0;
+  if (mode_ != TIecOptionsMode::Device ||
+      (ParseInteger(view_.interval, interval) && interval >= INT32_MIN && interval <= INT32_MAX)) {
+    return {};
+  }
+  char text[512];
+  std::snprintf(text, sizeof text, iec_messages::kIntervalNotWhole,
+                Shortened(view_.interval, 200).c_str());
+  return text;
+}
+
 void TIecCfgForm::Store() {
   const std::string refusal = Refusal();
   if (!refusal.empty()) throw TArkException(refusal);

@@ -60,6 +60,9 @@ class TIecCfgForm {
   // whole numbers within their ranges. A refused OK stores
   // nothing and leaves the dialog open.
   std::string Refusal() const;
+  // Why the window's OK refuses the interval, empty when it is a whole
+  // number (or in connection mode, which has no interval).
+  std::string IntervalRefusal() const;
 
   // OK. Raises the refusal, if any, before anything is stored. Device mode
   // then stores the four lengths, the common address, the ASDU format, the

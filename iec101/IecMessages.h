@@ -31,6 +31,11 @@ inline constexpr const char* kLinkAddressDoesNotFit =
 inline constexpr const char* kBadCyclicInterval =
     "Ошибка ввода. Некорректное значение таймаута \"%s\" заменено на \"%d\".";
 
+// Options dialog: an interval the window refuses before storing anything;
+// filled with the rejected text.
+inline constexpr const char* kIntervalNotWhole =
+    "Интервал циклической передачи \"%s\" недопустим: укажите целое число.";
+
 // Options dialog: an answer time that is not a whole number of milliseconds
 // within the range; filled with the rejected text.
 inline constexpr const char* kBadAnswerTime =

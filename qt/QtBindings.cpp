@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 
 #include "qt/QtCanvas.h"
+#include "qt/QtFocusKeeper.h"
 
 namespace vela {
 namespace {
@@ -37,7 +38,7 @@ void Follow(Control& control, Widget& widget, Apply apply) {
 }  // namespace
 
 void ApplyCommon(const TControl& control, QWidget& widget) {
-  widget.setEnabled(control.Enabled());
+  SetEnabledKeepingFocus(widget, control.Enabled());
   widget.setVisible(control.Visible());
   widget.setToolTip(HintText(control.Hint()));
   if (control.Width() > 0 && control.Height() > 0) {
@@ -48,6 +49,8 @@ void ApplyCommon(const TControl& control, QWidget& widget) {
 }
 
 void Bind(TButton& control, QPushButton& widget) {
+  // Enter presses the focused button, as Space does.
+  widget.setAutoDefault(true);
   Follow(control, widget, [](TButton& c, QPushButton& w) { w.setText(Q(c.Caption())); });
   QObject::connect(&widget, &QPushButton::clicked, [&control] { control.Click(); });
 }

@@ -151,6 +151,7 @@ void QtIecOptionsDialog::Load(TIecOptionsMode mode, const TIecOptions& options) 
 
 bool QtIecOptionsDialog::Execute(TIecOptionsMode mode, TIecOptions& options) {
   Load(mode, options);
+  ok_->setFocus();  // Enter confirms, whatever had the focus last time
   if (exec() != QDialog::Accepted) return false;
   options = form_.Options();
   return true;
@@ -186,6 +187,13 @@ void QtIecOptionsDialog::Confirm() {
     messageBox_->Show(windowTitle().toStdString(), refusal);
     commonAddress_->setFocus();
     commonAddress_->lineEdit()->selectAll();
+    return;
+  }
+  const std::string badInterval = form_.IntervalRefusal();
+  if (!badInterval.empty()) {
+    messageBox_->Show(windowTitle().toStdString(), badInterval);
+    interval_->setFocus();
+    interval_->selectAll();
     return;
   }
   // The dialog counts as confirmed even when storing the interval fails.

@@ -52,6 +52,7 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
   QLineEdit& InterrogationPeriodEdit() { return *interrogationPeriod_; }
   QCheckBox& CyclicBox() { return *cyclic_; }
   QPushButton& OkButton() { return *ok_; }
+  QPushButton& CancelButton() { return *cancel_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

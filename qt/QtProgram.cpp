@@ -54,6 +54,9 @@ QtProgram::QtProgram(const QtProgramOptions& options)
   };
   if (form_->StartupFailed()) return;
   window_ = std::make_unique<QtMainWindow>(*form_, bitmaps_);
+  tools_ =
+      std::make_unique<QtTools>(*form_, *window_, saveDialog_,
+                                options_.messageBox ? *options_.messageBox : messageBox_, clock_);
   saveDialog_.SetParent(window_.get());
   optionsDialog_->setParent(window_.get(), optionsDialog_->windowFlags());
   if (!form_->btnIecCfg.OnClick) {
@@ -78,6 +81,7 @@ QtProgram::~QtProgram() {
     app->OnException = nullptr;
   }
   optionsDialog_.reset();
+  tools_.reset();
   window_.reset();
   form_.reset();
 }

@@ -13,6 +13,7 @@
 #include "qt/QtIecOptionsDialog.h"
 #include "qt/QtMainWindow.h"
 #include "qt/QtTimer.h"
+#include "qt/QtTools.h"
 #include "serial/PortWatcher.h"
 
 namespace vela {
@@ -44,6 +45,7 @@ class QtProgram {
   TForm1& Form() { return *form_; }
   QtMainWindow& Window() { return *window_; }
   QtIecOptionsDialog& OptionsDialog() { return *optionsDialog_; }
+  QtTools& Tools() { return *tools_; }
 
  private:
   TForm1Seams MakeSeams();
@@ -57,6 +59,7 @@ class QtProgram {
   QtBitmaps bitmaps_;
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<QtMainWindow> window_;
+  std::unique_ptr<QtTools> tools_;
   std::unique_ptr<QtIecOptionsDialog> optionsDialog_;
   std::unique_ptr<PortWatcher> portWatcher_;
 };

@@ -7,15 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "app/DeviceSearch.h"
+
 namespace vela::cli {
 
-struct TFindOptions {
-  std::vector<int> protocols;  // 0 MODBUS RTU, 1 MODBUS ASCII; empty: both
-  std::vector<int> speeds;     // baud rates; empty: every speed of the device
-  std::vector<int> addresses;  // empty: 1..247
-  bool all = false;            // go on after the first device found
-  int probeTimeoutMs = 0;      // 0: worked out for each line setting
-};
+using vela::TFindOptions;
 
 struct TCommissionOptions {
   TFindOptions find;

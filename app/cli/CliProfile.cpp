@@ -12,6 +12,7 @@
 #include "app/Messages.h"
 #include "app/cli/CliSession.h"
 #include "app/cli/ProfileJson.h"
+#include "app/cli/SettingsProfile.h"
 #include "common/HostInfo.h"
 #include "common/SafeFile.h"
 
@@ -285,15 +286,20 @@ std::string ReadProfileText(const std::string& fileName) {
 
 }  // namespace
 
+std::string ProfileText(const TVelaEngine& engine) {
+  TJson profile = CurrentSettings(engine);
+  if (engine.FDevInfoRead) profile["device"] = DeviceIdentification(engine);
+  return WriteProfileJson(profile);
+}
+
 int TCliSession::SaveProfile() {
-  TJson profile = CurrentSettings(*engine_);
-  if (engine_->FDevInfoRead) profile["device"] = DeviceIdentification(*engine_);
+  const std::string profile = ProfileText(*engine_);
   const std::string& fileName = options_.commission.saveFile;
   if (fileName == kToStandardOutput) {
-    PrintData(WriteProfileJson(profile));
+    PrintData(profile);
     return outputFailed_ ? 1 : 0;
   }
-  if (!WriteWholeFile(fileName, WriteProfileJson(profile)).Ok())
+  if (!WriteWholeFile(fileName, profile).Ok())
     return Fail("Профиль не записан в файл " + fileName + ": проверьте путь и права.");
   Print("Профиль сохранён: " + fileName);
   return 0;

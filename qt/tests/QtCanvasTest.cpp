@@ -128,5 +128,35 @@ TEST_F(QtCanvasTest, ExtremeFiniteValuesStayInsideThePlot) {
   EXPECT_EQ(PixelsOtherThan(canvas.Image(), left, Qt::white), 0);
 }
 
+// P = 152345678 W and its neighbours in real fonts: every value keeps to its
+// cell (the gap before the next column stays panel grey), the bottom row
+// leaves the frame's line whole, and the zoom view keeps short of the plot.
+TEST_F(QtCanvasTest, BigPowersKeepToTheirCellsAndTheFrameStaysWhole) {
+  QtCanvas canvas(kPanelWidth, kPanelHeight);
+  TMeasurementCells cells;
+  TMeasurementPanel panel(cells, canvas, kBackground);
+  for (TSlot slot : {slotP, slotPa, slotPb, slotPc, slotSa, slotSb, slotSc, slotS}) {
+    cells[slot].SetValue(152345678.0);
+  }
+  for (TSlot slot : {slotQ, slotQa, slotQb, slotQc}) cells[slot].SetValue(-152345678.0);
+  for (TSlot slot : {slotCos, slotCosA, slotCosB, slotCosC}) cells[slot].SetValue(-0.9876);
+  panel.Redraw();
+  const QColor grey = ToQColor(kPanelGrey);
+  const QImage& image = canvas.Image();
+  for (int column : {10, 205, 400}) {
+    const QRect gap(column + 187, 89, 8, 3 * 24 + 18);
+    EXPECT_EQ(PixelsOtherThan(image, gap, grey), 0) << column;
+  }
+  EXPECT_EQ(PixelsOtherThan(image, QRect(752, 89, 5, 3 * 24 + 18), grey), 0);
+  const QRect frameBottom(20, kPanelHeight - 1, kPanelWidth - 40, 1);
+  EXPECT_EQ(PixelsOtherThan(image, frameBottom, Qt::black), 0);
+  EXPECT_TRUE(image.save(test::ArtifactPath("panel-big-values")));
+  panel.MouseMove(cells.CellRect(slotP).Left + 2, cells.CellRect(slotP).Top + 2);
+  panel.Click();
+  ASSERT_TRUE(panel.Zoomed());
+  EXPECT_EQ(PixelsOtherThan(canvas.Image(), QRect(kLargeRight, 60, 8, 60), grey), 0);
+  EXPECT_TRUE(canvas.Image().save(test::ArtifactPath("zoom-big-value")));
+}
+
 }  // namespace
 }  // namespace vela

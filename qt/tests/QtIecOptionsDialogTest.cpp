@@ -73,20 +73,54 @@ TEST_F(QtIecDialogTest, KeysTypedIntoTheComboBoxFollowTheRule) {
   EXPECT_EQ(box.currentText(), "1");
 }
 
-TEST_F(QtIecDialogTest, OkWithABadIntervalReportsAndStillConfirms) {
-  QtIecOptionsDialog dialog;
-  std::vector<std::string> failures;
-  dialog.OnStoreFailed = [&](const std::exception& e) { failures.push_back(e.what()); };
+TEST_F(QtIecDialogTest, OkWithABadIntervalKeepsTheDialogOpenAndStoresNothing) {
+  test::RecordingMessageBox messages;
+  QtIecOptionsDialog dialog(nullptr, &messages);
+  bool openAfterRefusal = false;
   QTimer::singleShot(0, &dialog, [&] {
     dialog.CyclicBox().setChecked(true);
+    dialog.CommonAddressBox().setEditText("7");
     dialog.IntervalEdit().setText("abc");
     dialog.OkButton().click();
+    openAfterRefusal = dialog.isVisible();
+    dialog.reject();
   });
-  EXPECT_TRUE(dialog.Execute(TIecOptionsMode::Device, options_));
-  ASSERT_EQ(failures.size(), 1u);
-  EXPECT_NE(failures[0].find("\"abc\" заменено на \"1000\""), std::string::npos);
-  EXPECT_EQ(dialog.IntervalEdit().text(), "1000");
-  EXPECT_TRUE(options_.device.CyclicTransmission);
+  EXPECT_FALSE(dialog.Execute(TIecOptionsMode::Device, options_));
+  EXPECT_TRUE(openAfterRefusal);
+  EXPECT_EQ(options_.device, TIecDeviceOptions::Factory());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0],
+            "Настройки протокола ГОСТ Р МЭК 60870-5-101|Интервал циклической передачи \"abc\" "
+            "недопустим: укажите целое число.");
+}
+
+// Enter confirms a freshly opened dialog in both modes, with the focus where
+// the dialog puts it or in the common address box, even when the last use
+// ended with Enter on "Отмена".
+TEST_F(QtIecDialogTest, EnterConfirmsInBothModes) {
+  struct Case {
+    TIecOptionsMode mode;
+    bool focusOnAddress;
+  };
+  const Case cases[] = {{TIecOptionsMode::Device, false},
+                        {TIecOptionsMode::Device, true},
+                        {TIecOptionsMode::Connection, false},
+                        {TIecOptionsMode::Connection, true}};
+  for (const Case& c : cases) {
+    QtIecOptionsDialog dialog;
+    const auto pressEnter = [&dialog](QWidget* focus) {
+      QTimer::singleShot(0, &dialog, [&dialog, focus] {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        if (focus) focus->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        if (dialog.isVisible()) dialog.reject();  // Enter did nothing
+      });
+    };
+    pressEnter(&dialog.CancelButton());
+    EXPECT_FALSE(dialog.Execute(c.mode, options_));
+    pressEnter(c.focusOnAddress ? &dialog.CommonAddressBox() : nullptr);
+    EXPECT_TRUE(dialog.Execute(c.mode, options_)) << c.focusOnAddress;
+  }
 }
 
 TEST_F(QtIecDialogTest, CancelChangesNothingInEitherMode) {

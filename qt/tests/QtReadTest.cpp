@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QTest>
 #include <string>
 #include <vector>
 
@@ -77,14 +79,14 @@ TEST_F(QtReadTest, ReadFillsThePanelAndTheClockField) {
   EXPECT_FALSE(Form().edTime.Text().empty());
   EXPECT_TRUE(Form().Button4.Enabled());
   // The panel's picture has the cells in it: the image is no longer plain.
-  // The value of f is drawn in the cells' dark grey on the panel image.
+  // The value of f is drawn in the cells' value colour on the panel image.
   auto* canvas = dynamic_cast<QtCanvas*>(Form().Image1.Canvas());
   ASSERT_NE(canvas, nullptr);
   const TRect cell = cells.CellRect(slotF);
   int valuePixels = 0;
   for (int y = cell.Top; y < cell.Bottom; ++y) {
     for (int x = cell.Left + 45; x < cell.Right; ++x) {
-      valuePixels += canvas->Image().pixelColor(x, y) == ToQColor(0x414141);
+      valuePixels += canvas->Image().pixelColor(x, y) == ToQColor(kCellValueColor);
     }
   }
   EXPECT_GT(valuePixels, 20);
@@ -106,6 +108,21 @@ TEST_F(QtReadTest, ZoomViewCollectsATrendFromRepeatedReads) {
   // A click in the zoom view returns to the overview.
   SendMouse(image, QEvent::MouseButtonPress, QPoint(10, 10));
   EXPECT_FALSE(Form().FPanel->Zoomed());
+}
+
+// Enter on the focused "прочитать однократно" reads, and the focus is back on
+// it afterwards: the next Space reads again instead of starting a recording.
+TEST_F(QtReadTest, FocusStaysOnTheButtonThatStartedTheRead) {
+  QtMainWindow& window = program_->Window();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QWidget* readOnce = window.WidgetOf(Form().Button4);
+  readOnce->setFocus();
+  QTest::keyClick(readOnce, Qt::Key_Return);
+  EXPECT_TRUE(Form().Engine().FBusy);
+  EXPECT_NE(QApplication::focusWidget(), window.WidgetOf(Form().BitBtn1));
+  ASSERT_TRUE(test::RunEventsUntil([&] { return !Form().Engine().FBusy; }, kReadLimitMs));
+  ASSERT_TRUE(LogHas(Form(), msg::kReadDone)) << Form().Memo1.Text();
+  EXPECT_EQ(QApplication::focusWidget(), readOnce);
 }
 
 TEST_F(QtReadTest, PortListFollowsDevicesComingAndGoing) {

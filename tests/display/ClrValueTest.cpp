@@ -138,14 +138,14 @@ TEST_P(ClrValueMarkTest, MarkKeepsValueAndIsAlwaysInMarkColour) {
     EXPECT_EQ(texts[1].Text, GetParam().mark);
     EXPECT_EQ(texts[1].X, 10 + 58 + 10);
     EXPECT_EQ(texts[1].Y, 8);
-    EXPECT_EQ(texts[1].Font, ValueFont.WithColor(0x807060));
+    EXPECT_EQ(texts[1].Font, ValueFont.WithColor(kMarkColor));
   }
   const auto large = LargeTexts(cell);
   ASSERT_EQ(large.size(), 2u);
   EXPECT_EQ(large[1].Text, GetParam().mark);
   EXPECT_EQ(large[1].X, 20 + 6 * 24);
   EXPECT_EQ(large[1].Y, 70);
-  EXPECT_EQ(large[1].Font, BigValueFont.WithColor(0x807060));
+  EXPECT_EQ(large[1].Font, BigValueFont.WithColor(kMarkColor));
 
   cell.SetValue(231.0);
   EXPECT_EQ(cell.GetText(), "231.00");
@@ -203,6 +203,24 @@ TEST_F(ClrValueTest, NonFiniteValuesAreShownWithoutFailing) {
     }
     EXPECT_EQ(SmallTexts(cell).size(), 3u);
     EXPECT_EQ(LargeTexts(cell).size(), 3u);
+  }
+}
+
+// Relative luminance of a 0x00BBGGRR colour and the contrast of two colours,
+// as the accessibility guidelines define them.
+double Luminance(TColor color) {
+  const auto channel = [](unsigned octet) {
+    const double c = octet / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(color & 0xFF) + 0.7152 * channel((color >> 8) & 0xFF) +
+         0.0722 * channel((color >> 16) & 0xFF);
+}
+
+TEST(ClrValueColourTest, ValueTextsReachFourAndAHalfToOneOnThePanelGrey) {
+  for (TColor color : {kCellValueColor, kHighlightColor, kMarkColor}) {
+    const double contrast = (Luminance(kPanelGrey) + 0.05) / (Luminance(color) + 0.05);
+    EXPECT_GE(contrast, 4.5) << std::hex << color;
   }
 }
 
