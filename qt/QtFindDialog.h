@@ -19,7 +19,7 @@ namespace vela {
 
 class QtFindDialog : public QDialog {
  public:
-  QtFindDialog(TForm1& form, bool portGap, QWidget* parent);
+  QtFindDialog(TForm1& form, QWidget* parent);
 
   // Shows the dialog for the window's port and interface; true when a
   // device was chosen and the connection set to it.

@@ -21,8 +21,8 @@ namespace vela {
 class QtTools {
  public:
   // The save dialog and the message box are the window's own.
-  QtTools(TForm1& form, QtMainWindow& window, TSaveDialog& saveDialog,
-          TMessageBox& messageBox, const Clock& clock);
+  QtTools(TForm1& form, QtMainWindow& window, TSaveDialog& saveDialog, TMessageBox& messageBox,
+          const Clock& clock);
   ~QtTools();
 
   QPushButton& Button() { return *button_; }

@@ -4,7 +4,6 @@
 
 #include "app/cli/CliFind.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

@@ -85,7 +85,7 @@ TEST(QtToolsTest, ReportAndProfileAreWrittenWhereTheSaveDialogSays) {
   test::RecordingMessageBox messages;
   messages.answer = false;  // the report is not opened
   SystemClock clock;
-  QtTools tools(program.Form(), program.Window(), false, saveDialog, messages, clock);
+  QtTools tools(program.Form(), program.Window(), saveDialog, messages, clock);
   QTemporaryDir folder;
   for (const Case& c : cases) {
     saveDialog.answer = folder.filePath(c.file).toStdString();
