@@ -28,7 +28,7 @@ TEST(QtToolsTest, FindFromTheWindowListsBothDevicesAndConnectsToTheChosenOne) {
   TForm1& form = program.Form();
   program.Window().show();
   form.cbInterfaceType.Choose(1);  // RS-485
-  ASSERT_TRUE(form.cbComPort.ChooseText(sim.WorkingPort()));
+  ASSERT_TRUE(form.ChoosePort(sim.WorkingPort()));
   QtFindDialog& dialog = program.Tools().FindDialog();
   std::vector<QString> listed;
   QTimer::singleShot(0, &dialog, [&] {
@@ -80,7 +80,7 @@ TEST(QtToolsTest, ReportAndProfileAreWrittenWhereTheSaveDialogSays) {
   test::VelaSimProcess sim;
   QtProgram program(test::Quiet());
   ASSERT_FALSE(program.Failed());
-  ASSERT_TRUE(program.Form().cbComPort.ChooseText(sim.ServicePort()));
+  ASSERT_TRUE(program.Form().ChoosePort(sim.ServicePort()));
   ScriptedSaveDialog saveDialog;
   test::RecordingMessageBox messages;
   messages.answer = false;  // the report is not opened
