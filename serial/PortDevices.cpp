@@ -1,8 +1,6 @@
 // Linux: the device node behind a port name, by the fixed rule and the ports
 // folder (PortNames.h).
 
-#include <cctype>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 
@@ -22,15 +20,6 @@ struct DeviceFamily {
 // Each family owns 32 numbers, so that a node never takes another's name.
 constexpr int kFamilySize = 32;
 constexpr DeviceFamily kFamilies[] = {{"ttyS", 1}, {"ttyUSB", 33}, {"ttyACM", 65}};
-
-// The decimal number that makes up all of text; nullopt otherwise.
-std::optional<int> WholeNumber(std::string_view text) {
-  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front()))) return std::nullopt;
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);

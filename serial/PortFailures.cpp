@@ -76,11 +76,6 @@ std::string PortErrorText(int error) {
   return SystemErrorText(error) + (hint ? std::string(" (") + hint + ")" : std::string());
 }
 
-std::string PortAndDevice(const std::string& portName, const std::string& devicePath) {
-  if (devicePath.empty() || devicePath == portName) return portName;
-  return portName + " (" + devicePath + ")";
-}
-
 std::string NodeOwnership(const std::string& devicePath) {
   struct stat status {};
   if (devicePath.empty() || ::stat(devicePath.c_str(), &status) != 0) return {};

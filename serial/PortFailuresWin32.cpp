@@ -33,11 +33,6 @@ std::string PortErrorText(int error) {
   return SystemErrorText(error) + (hint ? std::string(" (") + hint + ")" : std::string());
 }
 
-std::string PortAndDevice(const std::string& portName, const std::string& devicePath) {
-  if (devicePath.empty() || devicePath == portName) return portName;
-  return portName + " (" + devicePath + ")";
-}
-
 // Windows gives COM devices to every user of the machine: nothing to advise.
 std::string NodeOwnership(const std::string&) {
   return {};

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "serial/PortDiscovery.h"
+#include "serial/PortFailures.h"
 #include "serial/PortNames.h"
 
 namespace vela {
@@ -18,6 +19,11 @@ std::vector<std::string> ComDeviceNames(const std::vector<std::string>& deviceNa
     return CompareComPortNames(a, b) < 0;
   });
   return names;
+}
+
+std::string PortAndDevice(const std::string& portName, const std::string& devicePath) {
+  if (devicePath.empty() || devicePath == portName) return portName;
+  return portName + " (" + devicePath + ")";
 }
 
 std::string PortListItem(const SerialPortInfo& port) {

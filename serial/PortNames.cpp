@@ -7,15 +7,6 @@
 namespace vela {
 namespace {
 
-// The decimal number that makes up all of text; nullopt otherwise.
-std::optional<int> WholeNumber(std::string_view text) {
-  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front()))) return std::nullopt;
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 bool HasComPrefixAnyCase(const std::string& name) {
   return name.size() >= 4 && std::toupper(static_cast<unsigned char>(name[0])) == 'C' &&
          std::toupper(static_cast<unsigned char>(name[1])) == 'O' &&
@@ -23,6 +14,14 @@ bool HasComPrefixAnyCase(const std::string& name) {
 }
 
 }  // namespace
+
+std::optional<int> WholeNumber(std::string_view text) {
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front()))) return std::nullopt;
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
 
 int ComPortNumber(const std::string& name) {
   if (name.size() < 4 || name.compare(0, 3, "COM") != 0) return -1;

@@ -13,12 +13,16 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vela {
 
 // "COM" in upper case followed by a decimal number: the number; else -1.
 int ComPortNumber(const std::string& name);
+
+// The decimal number that makes up all of text; nullopt otherwise.
+std::optional<int> WholeNumber(std::string_view text);
 
 // "COM%d".
 std::string ComPortName(int number);
