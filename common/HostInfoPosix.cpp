@@ -23,4 +23,8 @@ bool IsTerminal(int standardStream) {
   return isatty(standardStream) == 1;
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 }  // namespace vela

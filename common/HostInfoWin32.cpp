@@ -1,4 +1,5 @@
 #include <io.h>
+#include <shellapi.h>
 #include <windows.h>
 
 #include "common/HostInfo.h"
@@ -22,6 +23,16 @@ std::string UserName() {
 
 bool IsTerminal(int standardStream) {
   return _isatty(standardStream) != 0;
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
+  std::vector<std::string> arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(win32::Narrow(std::wstring(wide[i])));
+  LocalFree(wide);
+  return arguments;
 }
 
 }  // namespace vela

@@ -13,6 +13,7 @@
 #include "common/ArkSysUtils.h"
 #include "common/CRuntimeErrorText.h"
 #include "common/HeadlessEventLoop.h"
+#include "common/HostInfo.h"
 #include "common/ProgramVersion.h"
 
 namespace {
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
   IgnoreBrokenPipes();              // a closed reader ends the command with exit 1
   UseUtf8Console();
   std::setlocale(LC_ALL, "");
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = ProgramArguments(argc, argv);
   TCliOptions options;
   try {
     options = ParseCliOptions(args);
