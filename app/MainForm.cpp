@@ -128,7 +128,7 @@ std::function<void()> TForm1::Guarded(void (TForm1::*handler)()) {
 }
 
 bool TForm1::FormCanResize(int& newWidth, int& newHeight) const {
-  newWidth = kFormWidth;
+  if (newWidth < kFormWidth) newWidth = kFormWidth;
   if (newHeight < kMinFormHeight) newHeight = kMinFormHeight;
   return true;
 }

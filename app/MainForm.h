@@ -95,7 +95,7 @@ class TForm1 : public TForm {
   // --- Window events ---
   void FormKeyDown(uint16_t key, TShiftState shift);
   void FormKeyPress(char key);
-  // Adjusts a proposed size; the resize is always allowed.
+  // Keeps a proposed size at least the design size; the resize is always allowed.
   bool FormCanResize(int& newWidth, int& newHeight) const;
 
   // --- Operation buttons: each calls the engine ---

@@ -153,15 +153,23 @@ ImageWidget::~ImageWidget() {
 void ImageWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (auto* canvas = dynamic_cast<QtCanvas*>(image_.Canvas())) {
-    painter.drawImage(0, 0, canvas->Image());
+    // A widget larger than the picture shows it enlarged.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), canvas->Image());
   } else {
     painter.fillRect(rect(), Qt::white);
   }
 }
 
 void ImageWidget::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint pos = event->position().toPoint();
-  image_.MouseMove(pos.x(), pos.y());
+  // The pointer in the picture's own pixels, however large it is shown.
+  QPointF pos = event->position();
+  if (auto* canvas = dynamic_cast<QtCanvas*>(image_.Canvas());
+      canvas && width() > 0 && height() > 0) {
+    pos.rx() *= double(canvas->Image().width()) / width();
+    pos.ry() *= double(canvas->Image().height()) / height();
+  }
+  image_.MouseMove(static_cast<int>(pos.x()), static_cast<int>(pos.y()));
 }
 
 void ImageWidget::mousePressEvent(QMouseEvent* event) {

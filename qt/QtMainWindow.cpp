@@ -1,6 +1,7 @@
 #include "qt/QtMainWindow.h"
 
 #include <QResizeEvent>
+#include <algorithm>
 
 #include "qt/QtCanvas.h"
 #include "qt/QtKeyPreview.h"
@@ -18,6 +19,17 @@ const QRect kInterfaceGroup(kMargin, 2, kGroupWidth, 62);
 const QRect kMeasurementGroup(kMargin, 68, kGroupWidth, 284);
 const QRect kConfigurationGroup(kMargin, 356, kGroupWidth, 96);
 constexpr int kMemoTop = 458;
+// Share of the height gained beyond the least that goes to the panel; the
+// activity log takes the rest.
+constexpr double kPanelHeightShare = 0.5;
+
+// How much the window's extra size enlarges the panel: it scales evenly, as
+// far as the width allows and the panel's share of the height.
+double PanelScale(int extraWidth, int extraHeight) {
+  const double byWidth = double(kPanelWidth + extraWidth) / kPanelWidth;
+  const double byHeight = (kPanelHeight + kPanelHeightShare * extraHeight) / kPanelHeight;
+  return std::max(1.0, std::min(byWidth, byHeight));
+}
 
 }  // namespace
 
@@ -93,6 +105,13 @@ void QtMainWindow::BuildMeasurementGroup() {
   Add<QPushButton>(form_.btnVerify, group, QRect(652, row2, 120, kRowHeight));
   Add<QPushButton>(form_.btnWiring, group, QRect(468, row2, 176, kRowHeight));
   wiringWindow_ = new QtWiringWindow(*form_.FWiringView, this);
+  for (TControl* below :
+       {static_cast<TControl*>(&form_.Button4), static_cast<TControl*>(&form_.Button5),
+        static_cast<TControl*>(&form_.BitBtn1), static_cast<TControl*>(&form_.Button1),
+        static_cast<TControl*>(&form_.edTime), static_cast<TControl*>(&form_.btnVerify),
+        static_cast<TControl*>(&form_.btnWiring)}) {
+    belowPanel_.emplace_back(below, below->Top());
+  }
 }
 
 void QtMainWindow::BuildConfigurationGroup() {
@@ -119,11 +138,10 @@ void QtMainWindow::FollowForm() {
   };
   formChangedId_ = form_.OnChanged.Add(update);
   update(form_);
-  // The window's size rule, as Qt constraints: the width fixed, a least height.
-  int width = TForm1::kFormWidth, height = 0;
+  // The window's size rule, as Qt constraints: the least size.
+  int width = 0, height = 0;
   form_.FormCanResize(width, height);
-  setFixedWidth(width);
-  setMinimumHeight(height);
+  setMinimumSize(width, height);
   resize(width, std::max(height, form_.Height()));
   move(form_.Left(), form_.Top());
 }
@@ -137,8 +155,31 @@ void QtMainWindow::ApplySizeRule() {
   int width = this->width(), height = this->height();
   form_.FormCanResize(width, height);
   if (width != this->width() || height != this->height()) resize(width, height);
-  // The activity log takes the height that the window gains.
-  form_.Memo1.SetHeight(height - kMemoTop - kMargin);
+  FitToSize(width, height);
+}
+
+void QtMainWindow::FitToSize(int width, int height) {
+  // The groups and the log widen with the window; the panel grows evenly and
+  // pushes what lies below it down; the log takes the height that remains.
+  // Controls keep their places inside their groups.
+  const int extraWidth = width - TForm1::kFormWidth;
+  const int groupWidth = kGroupWidth + extraWidth;
+  const double scale = PanelScale(extraWidth, height - TForm1::kMinFormHeight);
+  const int panelWidth = static_cast<int>(kPanelWidth * scale + 0.5);
+  const int panelHeight = static_cast<int>(kPanelHeight * scale + 0.5);
+  const int grown = panelHeight - kPanelHeight;
+  form_.GroupBox1.SetWidth(groupWidth);
+  form_.GroupBox2.SetWidth(groupWidth);
+  form_.GroupBox2.SetHeight(kMeasurementGroup.height() + grown);
+  form_.Image1.SetLeft(12 + (groupWidth - 2 * 12 - panelWidth) / 2);
+  form_.Image1.SetWidth(panelWidth);
+  form_.Image1.SetHeight(panelHeight);
+  for (const auto& [control, top] : belowPanel_) control->SetTop(top + grown);
+  form_.GroupBox3.SetTop(kConfigurationGroup.y() + grown);
+  form_.GroupBox3.SetWidth(groupWidth);
+  form_.Memo1.SetTop(kMemoTop + grown);
+  form_.Memo1.SetWidth(groupWidth);
+  form_.Memo1.SetHeight(height - kMemoTop - grown - kMargin);
 }
 
 }  // namespace vela

@@ -1,12 +1,15 @@
 #pragma once
 // The main window: a Qt widget for every control of TForm1, laid out at the
 // design size, each bound to its control in both directions; the panel image
-// drawn through the QPainter canvas; the size rule of TForm1::FormCanResize.
+// drawn through the QPainter canvas; the size rule of TForm1::FormCanResize,
+// with the panel and the log growing when the window does.
 // Keys and hints go through QtKeyPreview.
 
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "qt/QtBindings.h"
@@ -40,6 +43,7 @@ class QtMainWindow : public QWidget {
   void BuildConfigurationGroup();
   void FollowForm();
   void ApplySizeRule();
+  void FitToSize(int width, int height);
 
   TForm1& form_;
   const QtBitmaps& bitmaps_;
@@ -48,6 +52,8 @@ class QtMainWindow : public QWidget {
   QtWiringWindow* wiringWindow_ = nullptr;
   std::unique_ptr<QtKeyPreview> keyPreview_;
   int formChangedId_ = 0;
+  // The controls under the panel, with their tops at the design size.
+  std::vector<std::pair<TControl*, int>> belowPanel_;
 };
 
 }  // namespace vela

@@ -5,10 +5,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHelpEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QToolTip>
+#include <string>
+#include <vector>
 
 #include "app/HiddenKeySequence.h"
 #include "app/Messages.h"
@@ -45,7 +49,7 @@ struct ResizeCase {
 
 class QtResizeTest : public QtWindowTest, public ::testing::WithParamInterface<ResizeCase> {};
 
-TEST_P(QtResizeTest, WindowStaysEightHundredWideAndAtLeastSixHundredHigh) {
+TEST_P(QtResizeTest, WindowStaysAtLeastEightHundredBySixHundred) {
   QtProgram program(Quiet());
   QtMainWindow& window = program.Window();
   window.show();
@@ -61,9 +65,56 @@ TEST_P(QtResizeTest, WindowStaysEightHundredWideAndAtLeastSixHundredHigh) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, QtResizeTest,
                          ::testing::Values(ResizeCase{500, 300, 800, 600},
-                                           ResizeCase{1200, 900, 800, 900},
-                                           ResizeCase{801, 599, 800, 600},
+                                           ResizeCase{1200, 900, 1200, 900},
+                                           ResizeCase{801, 599, 801, 600},
                                            ResizeCase{799, 601, 800, 601}));
+
+TEST_F(QtWindowTest, LargerWindowGrowsPanelAndLogAndShrinksBackToTheDesignLayout) {
+  QtProgram program(Quiet());
+  QtMainWindow& window = program.Window();
+  window.show();
+  QCoreApplication::processEvents();
+  // Where the window's controls stand: its own children and those of its groups.
+  const auto places = [&window] {
+    std::vector<std::string> rects;
+    std::vector<QWidget*> owners{&window};
+    for (QGroupBox* group : window.findChildren<QGroupBox*>()) owners.push_back(group);
+    for (QWidget* owner : owners) {
+      for (QWidget* child : owner->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) continue;
+        const QRect r = child->geometry();
+        rects.push_back(child->objectName().toStdString() + "@" + std::to_string(r.x()) + "," +
+                        std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+                        std::to_string(r.height()));
+      }
+    }
+    return rects;
+  };
+  const std::vector<std::string> designPlaces = places();
+  QWidget& panel = window.Image();
+  QWidget* memo = window.WidgetOf(program.Form().Memo1);
+  ASSERT_NE(memo, nullptr);
+  const QSize designPanel = panel.size(), designMemo = memo->size();
+
+  window.resize(1600, 1000);
+  QCoreApplication::processEvents();
+  EXPECT_GT(panel.width(), designPanel.width() * 3 / 2);
+  EXPECT_GT(panel.height(), designPanel.height() * 3 / 2);
+  EXPECT_GT(memo->width(), designMemo.width() * 3 / 2);
+  EXPECT_GT(memo->height(), designMemo.height());
+  EXPECT_EQ(memo->geometry().bottom() + 1, window.height() - 8);
+  const QImage shot = window.grab().toImage();
+  EXPECT_TRUE(shot.save(test::ArtifactPath("window-maximised")));
+  for (const QPoint corner :
+       {QPoint(shot.width() - 2, 2), QPoint(shot.width() - 2, shot.height() - 2),
+        QPoint(shot.width() - 2, panel.mapTo(&window, QPoint(0, 0)).y())}) {
+    EXPECT_NE(shot.pixelColor(corner), QColor(Qt::black)) << corner.x() << "," << corner.y();
+  }
+
+  window.resize(800, 600);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(places(), designPlaces);
+}
 
 TEST_F(QtWindowTest, MissingGlyphsStopStartUpWithTheMessageBox) {
   RecordingMessageBox box;

@@ -89,7 +89,7 @@ TEST(KeyboardTest, WindowSizeRules) {
     int w, h, expectW, expectH;
   };
   for (const Case c :
-       {Case{500, 400, 800, 600}, Case{1200, 900, 800, 900}, Case{800, 599, 800, 600}}) {
+       {Case{500, 400, 800, 600}, Case{1200, 900, 1200, 900}, Case{800, 599, 800, 600}}) {
     int w = c.w, hh = c.h;
     EXPECT_TRUE(h.form().FormCanResize(w, hh));
     EXPECT_EQ(w, c.expectW);
