@@ -9,6 +9,7 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QToolTip>
 #include <string>
@@ -103,6 +104,16 @@ TEST_F(QtWindowTest, LargerWindowGrowsPanelAndLogAndShrinksBackToTheDesignLayout
   EXPECT_GT(memo->width(), designMemo.width() * 3 / 2);
   EXPECT_GT(memo->height(), designMemo.height());
   EXPECT_EQ(memo->geometry().bottom() + 1, window.height() - 8);
+  // The pointer over the last cell, as shown enlarged, highlights that cell.
+  const int lastSlot = kSlotCount - 1;
+  const TRect cell = program.Form().Engine().FCells->CellRect(lastSlot);
+  const QPoint over((cell.Left + cell.Right) / 2 * panel.width() / kPanelWidth,
+                    (cell.Top + cell.Bottom) / 2 * panel.height() / kPanelHeight);
+  QMouseEvent move(QEvent::MouseMove, over, panel.mapToGlobal(over), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(&panel, &move);
+  EXPECT_TRUE(program.Form().FPanel->Hover());
+  EXPECT_EQ(program.Form().FPanel->HoverIndex(), lastSlot);
   const QImage shot = window.grab().toImage();
   EXPECT_TRUE(shot.save(test::ArtifactPath("window-maximised")));
   for (const QPoint corner :
