@@ -1,6 +1,8 @@
 #include <io.h>
-#include <shellapi.h>
 #include <windows.h>
+
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include "common/HostInfo.h"
 #include "common/Win32Text.h"
