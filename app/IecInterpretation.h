@@ -79,8 +79,10 @@ class TIecInterpreter {
   // any was hidden.
   bool HideStale();
   // The time tag and invalid mark of each cell's last value; a cell hidden
-  // as stale has neither.
+  // as stale, or with all cells, has neither.
   const TValueTags& Tags() const { return FTags; }
+  // Every cell was hidden: no tag stands any more.
+  void ForgetTags() { FTags = {}; }
 
   // A reading is complete: its cells hold every value it brought (the CSV
   // record is written here).
