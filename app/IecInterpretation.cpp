@@ -49,6 +49,7 @@ bool TIecInterpreter::HideStale() {
     std::optional<int64_t>& refreshed = FRefreshedMs[static_cast<size_t>(address)];
     if (!refreshed || now - *refreshed <= FStaleAfterMs) continue;
     refreshed.reset();
+    FTags[static_cast<size_t>(address - 1)] = {};
     stale.push_back({static_cast<TSlot>(address - 1), 0.0, rqAbsent});
   }
   FPresenter.ShowReading(stale);
@@ -159,6 +160,7 @@ void TIecInterpreter::DispatchValues(const TArkInAsdu& asdu, bool serviceView,
         continue;
       }
       FSeen[v.address] = true;
+      FTags[v.address - 1] = {v.time, v.element.Invalid()};
       FReceived[v.address] = true;
       FRefreshedMs[v.address] = now;
       FReadingShowsValues = true;

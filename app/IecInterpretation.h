@@ -24,6 +24,7 @@
 
 #include "common/Clock.h"
 #include "display/MeasurementPresenter.h"
+#include "display/ValueTags.h"
 #include "iec101/IecAsdu.h"
 
 namespace vela {
@@ -77,6 +78,11 @@ class TIecInterpreter {
   // Hides the cells whose value is older than the staleness limit; true when
   // any was hidden.
   bool HideStale();
+  // The time tag and invalid mark of each cell's last value; a cell hidden
+  // as stale, or with all cells, has neither.
+  const TValueTags& Tags() const { return FTags; }
+  // Every cell was hidden: no tag stands any more.
+  void ForgetTags() { FTags = {}; }
 
   // A reading is complete: its cells hold every value it brought (the CSV
   // record is written here).
@@ -111,6 +117,7 @@ class TIecInterpreter {
   std::bitset<kAddressCount + 1> FSeen;  // addresses 1..28 of the reading
   int FCompleteReadings = 0;
   std::set<std::string> FSaid;  // refusal lines of this operation
+  TValueTags FTags;
 };
 
 }  // namespace vela

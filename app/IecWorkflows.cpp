@@ -118,6 +118,7 @@ bool TIecWorkflows::Begin(TOperation operation) {
   if (operation != TOperation::Sync) {
     // A reading starts from an empty image.
     F.FPresenter->HideAllCells();
+    FInterpreter.ForgetTags();
     F.CellsChanged();
   }
   FStaleCheck->SetEnabled(true);
@@ -183,6 +184,7 @@ void TIecWorkflows::Poll() {
   }
   FInterpreter.DropReading();
   F.FPresenter->HideAllCells();
+  FInterpreter.ForgetTags();
   F.FPresenter->ClearDeviceClock();
   F.CellsChanged();
   ResetLinkThen(TPending::Poll);
@@ -504,6 +506,7 @@ void TIecWorkflows::LinkNotFunctioning() {
 void TIecWorkflows::Failed() {
   FInterpreter.DropReading();
   F.FPresenter->HideAllCells();
+  FInterpreter.ForgetTags();
   F.FPresenter->ClearDeviceClock();
   F.CellsChanged();
   // Nothing was measured: no reading, no record.

@@ -8,11 +8,11 @@ namespace vela::cli {
 int TCliSession::RunRead() {
   if (!RunOperation([&] { engine_->Start(TOperationKind::ReadOnce); })) return 1;
   if (!Outcome().Succeeded()) return Fail("Чтение не выполнено.");
-  const std::vector<std::string> cells = CellLines(*engine_->FCells);
+  const std::vector<std::string> cells = CellLines(*engine_->FCells, IecTags());
   if (options_.iec && cells.empty()) return Fail("Прибор не передал значений.");
   if (options_.format != TOutputFormat::Text) {
     PrintData(ReadingHeader(options_.format, *engine_->FCells) +
-              ReadingLine(options_.format, *engine_->FCells, ReadingTimeNow()));
+              ReadingLine(options_.format, *engine_->FCells, ReadingTimeNow(), IecTags()));
     return 0;
   }
   for (const std::string& line : cells) Print(line);

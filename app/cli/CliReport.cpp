@@ -4,12 +4,15 @@
 
 namespace vela::cli {
 
-std::vector<TCellRow> CellRows(const TMeasurementCells& cells) {
+std::vector<TCellRow> CellRows(const TMeasurementCells& cells, const TValueTags* tags) {
   std::vector<TCellRow> rows;
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const TClrValue& cell = cells[slot];
     switch (cell.State()) {
       case cvsNone:
+        if (tags && (*tags)[slot].invalid) {
+          rows.push_back({cell.Name(), "", cell.Unit(), QualityMarkText(cvsInvalid)});
+        }
         continue;
       case cvsEmpty:
         rows.push_back({cell.Name(), "нет значения", "", ""});
@@ -25,9 +28,9 @@ std::vector<TCellRow> CellRows(const TMeasurementCells& cells) {
   return rows;
 }
 
-std::vector<std::string> CellLines(const TMeasurementCells& cells) {
+std::vector<std::string> CellLines(const TMeasurementCells& cells, const TValueTags* tags) {
   std::vector<std::string> lines;
-  for (const TCellRow& row : CellRows(cells)) {
+  for (const TCellRow& row : CellRows(cells, tags)) {
     std::string text = row.name + " = ";
     if (!row.mark.empty()) {
       text += row.mark;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Engine.h"
+#include "display/ValueTags.h"
 
 namespace vela::cli {
 
@@ -13,11 +14,13 @@ namespace vela::cli {
 struct TCellRow {
   std::string name, value, unit, mark;
 };
-// The cells the panel shows (hidden cells left out), in slot order.
-std::vector<TCellRow> CellRows(const TMeasurementCells& cells);
+// The cells the panel shows (hidden cells left out), in slot order; with
+// tags, a cell hidden because its value is invalid has the mark "inv".
+std::vector<TCellRow> CellRows(const TMeasurementCells& cells, const TValueTags* tags = nullptr);
 // One "label = value unit" line per cell the panel shows (hidden cells left
 // out); a cell without a value says so, a quality mark stands for the value.
-std::vector<std::string> CellLines(const TMeasurementCells& cells);
+std::vector<std::string> CellLines(const TMeasurementCells& cells,
+                                   const TValueTags* tags = nullptr);
 // Whether any cell shows a measured value.
 bool AnyValueShown(const TMeasurementCells& cells);
 // The device clock field, when it shows anything.

@@ -227,6 +227,10 @@ void TCliSession::Print(const std::string& text) const {
   PrintData(WithLineBreaks(text) + "\n");
 }
 
+const TValueTags* TCliSession::IecTags() const {
+  return engine_->FIec ? &engine_->FIec->Interpreter().Tags() : nullptr;
+}
+
 void TCliSession::PrintData(const std::string& text) const {
   if (text.empty() || outputFailed_) return;
   errno = 0;

@@ -14,6 +14,7 @@
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliTrace.h"
 #include "common/HeadlessEventLoop.h"
+#include "display/ValueTags.h"
 
 namespace vela::cli {
 
@@ -80,6 +81,8 @@ class TCliSession {
   int Fail(const std::string& reason) const;
   // The outcome of the operation the command ran last.
   const TOperationOutcome& Outcome() const { return engine_->LastOutcome(); }
+  // The time tags and invalid marks of the cells in IEC mode; null otherwise.
+  const TValueTags* IecTags() const;
   void CountExchange(const TExchangeEvent& event);
 
   const TCliOptions& options_;

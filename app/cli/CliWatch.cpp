@@ -43,7 +43,7 @@ void TCliSession::PrintEachReading() {
   }
   PrintData(ReadingHeader(options_.format, *f.FCells));
   f.OnReadingComplete = [this] {
-    PrintData(ReadingLine(options_.format, *engine_->FCells, ReadingTimeNow()));
+    PrintData(ReadingLine(options_.format, *engine_->FCells, ReadingTimeNow(), IecTags()));
   };
 }
 

@@ -36,18 +36,27 @@ std::string CsvField(const TClrValue& cell) {
   return cell.GetText();
 }
 
-std::string JsonCell(const TClrValue& cell) {
+// The tag's text with 'T' between date and time.
+std::string IsoTagTime(std::string text) {
+  constexpr size_t kDateLength = 10;  // "2026-02-01"
+  if (text.size() > kDateLength && text[kDateLength] == ' ') text[kDateLength] = 'T';
+  return text;
+}
+
+std::string JsonCell(const TClrValue& cell, const TValueTag& tag) {
   std::string value = "null", quality = "null";
   // JSON has no infinity or NaN: such a value is written as null.
   if (cell.State() == cvsValue && std::isfinite(cell.Value())) {
     value = FormatFixed(cell.Value(), cell.Format(), ScriptNumbers());
   }
   if (*QualityMarkText(cell.State()) != '\0') quality = JsonString(cell.GetText());
+  if (cell.State() == cvsNone && tag.invalid) quality = JsonString(QualityMarkText(cvsInvalid));
   std::string text = JsonString(cell.Name()) + ":{\"value\":" + value +
                      ",\"unit\":" + JsonString(cell.Unit()) + ",\"quality\":" + quality;
   if (cell.Missing() != TMissingReason::None) {
     text += ",\"reason\":" + JsonString(MissingReasonName(cell.Missing()));
   }
+  if (!tag.time.empty()) text += ",\"time\":" + JsonString(IsoTagTime(tag.time));
   return text + "}";
 }
 
@@ -82,12 +91,12 @@ std::string ReadingHeader(TOutputFormat format, const TMeasurementCells& cells) 
 }
 
 std::string ReadingLine(TOutputFormat format, const TMeasurementCells& cells,
-                        const TReadingTime& time) {
+                        const TReadingTime& time, const TValueTags* tags) {
   std::string line = format == TOutputFormat::Json ? "{\"time\":\"" : "";
   line += IsoTimestamp(time);
   switch (format) {
     case TOutputFormat::Text: {
-      const std::vector<std::string> texts = CellLines(cells);
+      const std::vector<std::string> texts = CellLines(cells, tags);
       for (size_t i = 0; i < texts.size(); ++i) {
         line += i == 0 ? " " : "; ";
         line += texts[i];
@@ -105,9 +114,12 @@ std::string ReadingLine(TOutputFormat format, const TMeasurementCells& cells,
       bool first = true;
       for (int slot = 0; slot < kSlotCount; ++slot) {
         const TClrValue& cell = cells[slot];
-        if (cell.State() == cvsNone && cell.Missing() == TMissingReason::None) continue;
+        const TValueTag tag = tags ? (*tags)[slot] : TValueTag{};
+        if (cell.State() == cvsNone && cell.Missing() == TMissingReason::None && !tag.invalid) {
+          continue;
+        }
         if (!first) line += ',';
-        line += JsonCell(cell);
+        line += JsonCell(cell, tag);
         first = false;
       }
       line += "}}";

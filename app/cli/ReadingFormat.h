@@ -9,12 +9,20 @@
 // for the value, and a cell without a value has "value":null. A cell whose
 // block brought nothing in this reading has "value":null and a "reason"
 // ("no-answer", "bad-frame", "device-exception"); it is empty in text and CSV.
+// With tags (IEC 60870-5-101): a value the device marked invalid is
+// "value":null,"quality":"inv" in JSON and "label = inv" in text (empty in
+// CSV), and a value that came with a time tag carries "time": the device's
+// local time of the tag, "2026-02-01T03:04:05.123" (a 7-octet tag) or
+// "04:05.123" (a 3-octet tag: minute, seconds and milliseconds), followed by
+// " IV" when the device marked the tag invalid. The record's own "time" is
+// always the computer's.
 
 #include <string>
 
 #include "app/cli/CliOptions.h"
 #include "common/ArkTypes.h"
 #include "display/MeasurementCells.h"
+#include "display/ValueTags.h"
 
 namespace vela::cli {
 
@@ -34,6 +42,6 @@ std::string ReadingHeader(TOutputFormat format, const TMeasurementCells& cells);
 // One reading, a line ending with LF. Hidden cells are left out of text and
 // JSON (unless missing with a reason) and give an empty CSV field.
 std::string ReadingLine(TOutputFormat format, const TMeasurementCells& cells,
-                        const TReadingTime& time);
+                        const TReadingTime& time, const TValueTags* tags = nullptr);
 
 }  // namespace vela::cli

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/IecInterpretation.h"
 #include "app/Messages.h"
 #include "common/Clock.h"
@@ -28,6 +30,8 @@ struct InterpretationCase {
   bool formatError = false;
   // The log lines outside the service view: the device's refusals.
   std::vector<std::string> plainLog = {};
+  // Slots whose value the device marked invalid (the outputs say so).
+  std::vector<int> invalid = {};
 };
 
 class IecInterpretationTest : public ::testing::TestWithParam<InterpretationCase> {
@@ -55,6 +59,9 @@ TEST_P(IecInterpretationTest, CellsClockAndLog) {
         if (s == slot) expected = state;
       }
       EXPECT_EQ(cells_[slot].State(), expected) << "slot " << slot;
+      EXPECT_EQ(interpreter_.Tags()[slot].invalid,
+                std::find(c.invalid.begin(), c.invalid.end(), slot) != c.invalid.end())
+          << "slot " << slot;
     }
     EXPECT_EQ(presenter_.DeviceClockText(), c.clock);
     if (c.formatError) {
@@ -117,7 +124,11 @@ const InterpretationCase kCases[] = {
                {5, 1, kNt | kIv},
                {6, 1, 0}}),
      {{0, cvsOverflow}, {2, cvsSubstituted}, {3, cvsBlocked}, {4, cvsNotTopical}, {5, cvsValue}},
-     ""},
+     "",
+     {},
+     false,
+     {},
+     {0, 1, 4}},
     {"TimeTaggedLikeUntagged",
      Measured(asdu_type::kMeasuredFloatTime, 3, 1, {{7, 5}}),
      {{6, cvsValue}},

@@ -522,6 +522,22 @@ INSTANTIATE_TEST_SUITE_P(
                     IecCase{"OneObjectPerAsdu", {"--iec-one-object"}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Values with a 7-octet time tag: each carries its tag's time in the JSON.
+TEST(CliIecTimeTagTest, JsonReadGivesEachValueItsTagTime) {
+  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-asdu", "36"});
+  const CliResult r =
+      RunCli(With({"--interface", "rs485", "--protocol", "iec101", "read", "--format", "json"},
+                  sim.WorkingPort()));
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  const nlohmann::json reading = nlohmann::json::parse(r.out, nullptr, false);
+  ASSERT_TRUE(reading.is_object()) << r.out;
+  EXPECT_EQ(reading["values"].size(), 28u) << r.out;
+  for (const auto& [name, cell] : reading["values"].items()) {
+    EXPECT_EQ(cell.value("time", "").find('T'), 10u) << name << " " << r.out;
+  }
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
 // A slave that restarts after every three data answers and then says its
 // link is not functioning: the link is reset, the station interrogated again
 // and the reading goes on.

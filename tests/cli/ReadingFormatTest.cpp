@@ -94,6 +94,35 @@ TEST_F(ReadingFormatTest, CsvHasOneHeaderPointDecimalsIsoTimeAndLf) {
   EXPECT_EQ(ReadingHeader(TOutputFormat::Text, cells), "");
 }
 
+// IEC values: a time tag goes with its value in JSON, and a value the device
+// marked invalid is said to be invalid unless an earlier mark stands for it.
+TEST_F(ReadingFormatTest, TaggedAndInvalidValuesAreSaidAsSuch) {
+  TValueTags tags;
+  tags[slotUa].time = "2026-02-01 03:04:05.123";
+  tags[slotF].time = "04:05.123";
+  tags[slotUo].invalid = true;
+  tags[slotIa].invalid = true;
+  const struct {
+    TOutputFormat format;
+    const char* shown;
+  } cases[] = {
+      {TOutputFormat::Json,
+       "\"Ua\":{\"value\":230.05,\"unit\":\"В\",\"quality\":null,\"time\":\"2026-02-01T03:04:05."
+       "123\"}"},
+      {TOutputFormat::Json,
+       "\"f\":{\"value\":50.013,\"unit\":\"Гц\",\"quality\":null,\"time\":\"04:05.123\"}"},
+      {TOutputFormat::Json, "\"Uo\":{\"value\":null,\"unit\":\"В\",\"quality\":\"inv\"}"},
+      {TOutputFormat::Json, "\"Ia\":{\"value\":null,\"unit\":\"А\",\"quality\":\"ovf\"}"},
+      {TOutputFormat::Text, "; Uo = inv"},
+      {TOutputFormat::Text, "; Ia = ovf"},
+  };
+  for (const auto& c : cases) {
+    const std::string line = ReadingLine(c.format, cells, time, &tags);
+    EXPECT_NE(line.find(c.shown), std::string::npos) << c.shown << "\n" << line;
+  }
+  EXPECT_EQ(ReadingLine(TOutputFormat::Json, cells, time).find("\"Uo\""), std::string::npos);
+}
+
 TEST(ReadingTimeTest, IsoTimestampsCarryMillisecondsAndTheOffset) {
   EXPECT_EQ(IsoTimestamp({EncodeDateTime(2026, 1, 2, 3, 4, 5, 6), 0}),
             "2026-01-02T03:04:05.006+00:00");
