@@ -93,6 +93,8 @@ struct TEngineSeams {
   // same port, reopens it with the same settings and reads on (the window);
   // off, the operation ends and its owner decides (the command line).
   bool rideThroughPortLoss = false;
+  // The time a MODBUS request's answer is awaited, in ms; 0: each block's own.
+  int responseTimeoutMs = 0;
   // The names of the ports present, looked at while a lost port is awaited;
   // empty: the system's discovery.
   std::function<std::vector<std::string>()> presentPorts;

@@ -133,7 +133,8 @@ bool TVelaEngine::SendCurrentRequest(uint8_t job) {
   }
   if (!FPort->Send(request)) return false;
   Timer1->SetEnabled(false);
-  const int32_t timeout = params ? params->Timeout : values->Timeout;
+  const int32_t blockTimeout = params ? params->Timeout : values->Timeout;
+  const int32_t timeout = FSeams.responseTimeoutMs > 0 ? FSeams.responseTimeoutMs : blockTimeout;
   const bool probe = job == jobDevInfo && FProbeTimeoutMs > 0;
   Timer1->SetInterval(static_cast<unsigned>(probe ? FProbeTimeoutMs : timeout));
   Timer1->SetEnabled(true);

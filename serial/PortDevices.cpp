@@ -6,6 +6,7 @@
 
 #include "common/UserHome.h"
 #include "serial/PortNames.h"
+#include "serial/PortsFolderTrust.h"
 
 namespace vela {
 namespace {
@@ -59,7 +60,10 @@ std::string DevicePathOfPort(const std::string& portName) {
   std::error_code error;
   if (const std::string folder = PortsDirectory(); !folder.empty()) {
     const fs::path link = fs::path(folder) / portName;
-    if (fs::is_symlink(link, error) || fs::exists(link, error)) return link.string();
+    const bool present = fs::is_symlink(link, error) || fs::exists(link, error);
+    if (present && PortsFolderTrusted(folder) && PortsLinkTrusted(link.string())) {
+      return link.string();
+    }
   }
   const int number = ComPortNumber(portName);
   for (const DeviceFamily& family : kFamilies) {

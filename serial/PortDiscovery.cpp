@@ -13,6 +13,7 @@
 #include <set>
 
 #include "serial/PortNames.h"
+#include "serial/PortsFolderTrust.h"
 
 namespace vela {
 namespace {
@@ -110,10 +111,11 @@ std::vector<SerialPortInfo> HardwarePorts(const DiscoveryRoots& roots) {
 // Name -> link target text of every COM<n> link in the ports folder.
 std::map<std::string, std::string> FolderLinks() {
   std::map<std::string, std::string> links;
+  if (!PortsFolderTrusted(PortsDirectory())) return links;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(PortsDirectory(), error)) {
     const std::string name = entry.path().filename().string();
-    if (ComPortNumber(name) < 0) continue;
+    if (ComPortNumber(name) < 0 || !PortsLinkTrusted(entry.path().string())) continue;
     std::error_code notLink;
     links[name] = fs::read_symlink(entry.path(), notLink).string();
   }
@@ -158,7 +160,8 @@ void RememberAdapters(const std::vector<SerialPortInfo>& hardware, const Discove
     const int number = FreeNumberFor(port, links, present);
     if (number < 0) continue;
     std::error_code error;
-    if (PortsDirectory().empty()) return;  // no home: no folder to remember in
+    if (PortsDirectory().empty()) return;                     // no home: no folder to remember in
+    if (!PortsFolderFault(PortsDirectory()).empty()) return;  // not the user's own
     fs::create_directories(PortsDirectory(), error);
     fs::create_symlink(target, fs::path(PortsDirectory()) / ComPortName(number), error);
     // A folder we may not write keeps the rule's name for the adapter.

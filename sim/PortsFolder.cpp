@@ -11,6 +11,7 @@
 
 #include "common/ArkTypes.h"
 #include "common/UserHome.h"
+#include "serial/PortsFolderTrust.h"
 
 namespace vela {
 namespace {
@@ -91,6 +92,10 @@ bool MachineHasSerialPort(int number) {
 PublishedPort::PublishedPort(const std::string& folder, int number, const std::string& devicePath)
     : folder_(folder), devicePath_(devicePath) {
   MakeFolders(folder_);
+  // A link in a folder the programs do not trust would never be used.
+  if (const std::string fault = PortsFolderFault(folder_); !fault.empty()) {
+    throw TArkException(fault + ".");
+  }
   if (number > 0) {
     if (!TryLink(number, true)) {
       throw TArkException("Порт COM" + std::to_string(number) + " в папке " + folder_ +

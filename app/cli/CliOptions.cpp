@@ -212,6 +212,9 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "прервать команду, не завершённую за С секунд (60);\n"
                "find и watch — только если указан: find прерывает\n"
                "поиск, watch — если С секунд нет показаний"));
+  t.Add(Valued(raw, "--response-timeout", "МС",
+               "время ожидания ответа прибора на запрос MODBUS,\n"
+               "10..60000 (по умолчанию своё для каждого запроса)"));
   t.Add(Flag(raw, "--trace", "печатать обмен с прибором в stderr"));
   t.Add(Flag(raw, "--exact-timing",
              "точная выдержка: каждый ответ принимается только после\n"
@@ -479,6 +482,10 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   if (raw.values.count("--timeout")) {
     o.timeoutSeconds = ParseSeconds("--timeout", raw.values.at("--timeout"));
     o.timeoutGiven = true;
+  }
+  if (raw.values.count("--response-timeout")) {
+    o.responseTimeoutMs =
+        ParseNumber("--response-timeout", raw.values.at("--response-timeout"), 10, 60000);
   }
   o.stats = IsIn(raw.flags, "--stats");
   o.trace = IsIn(raw.flags, "--trace");

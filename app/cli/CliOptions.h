@@ -73,6 +73,7 @@ struct TCliOptions {
   int exchanges = 0;           // watch: stop after this many requests; 0 until a signal
   double timeoutSeconds = 60;  // one-shot commands: give up after this long
   bool timeoutGiven = false;   // find, watch: bounded by --timeout only when it is given
+  int responseTimeoutMs = 0;   // MODBUS answer awaited this long; 0: each block's own
   bool stats = false;          // watch: print the cycle figures at the end
   bool trace = false;          // print the exchange trace to standard error
   bool exactTiming = false;    // every answer ends with the silence, never with its frame

@@ -80,6 +80,7 @@ TEngineSeams TCliSession::MakeSeams() {
     seams.iecOptionsDialog = iecDialog_.get();
   }
   seams.fastExchange = !options_.exactTiming;
+  seams.responseTimeoutMs = options_.responseTimeoutMs;
   seams.programVersion = FileVersionText(OwnExecutablePath());
   seams.programDigest = [] {
     const std::string path = OwnExecutablePath();

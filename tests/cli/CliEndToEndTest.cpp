@@ -57,6 +57,22 @@ TEST(CliEndToEndTest, ReadPrintsTheCellsAndTheClock) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
+// A device that answers after 700 ms, later than any request's own time-out:
+// read once succeeds only when --response-timeout waits long enough.
+TEST(CliEndToEndTest, ALateDeviceIsReadWithALongerResponseTimeout) {
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+  } cases[] = {{{"read"}, 1}, {{"read", "--response-timeout", "1500"}, 0}};
+  for (const auto& c : cases) {
+    VelaSimProcess sim({"--delay", "700"});  // each its own: no late answer left in the line
+    const CliResult r = RunCli(With(c.args, sim.ServicePort()));
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    EXPECT_EQ(Has(r.err, "Чтение выполнено.\n"), c.exitCode == 0) << r.err;
+    EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+  }
+}
+
 TEST(CliEndToEndTest, ThreeWireReadLeavesTheHiddenCellsOut) {
   VelaSimProcess sim({"--three-wire"});
   const CliResult r = RunCli(With({"read"}, sim.ServicePort()));
