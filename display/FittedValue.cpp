@@ -1,6 +1,7 @@
 #include "display/FittedValue.h"
 
 #include <cmath>
+#include <utility>
 
 #include "display/RegionalSettings.h"
 
@@ -39,13 +40,19 @@ TFittedValue FitValue(double value, const std::string& format, const std::string
       for (int decimals = DecimalsOfFormat(format); decimals >= 0; --decimals) {
         const double step = std::pow(10.0, decimals);
         if (!last && std::round(magnitude / prefix.scale * step) / step >= 1000) break;
+        // Appended rather than concatenated: GCC 12 at -O3 warns falsely
+        // (-Wrestrict) on a literal plus a temporary string.
+        std::string prefixedUnit(" ");
+        prefixedUnit.append(prefix.text).append(unit);
         fitted = {blank + FormatFixed(value / prefix.scale, DecimalsFormat(decimals)),
-                  " " + std::string(prefix.text) + unit};
+                  std::move(prefixedUnit)};
         if (width(fitted.value, fitted.unit) <= room) return fitted;
       }
     }
   }
-  return {blank + kValueDoesNotFit, " " + unit};
+  std::string spacedUnit(" ");
+  spacedUnit.append(unit);
+  return {blank + kValueDoesNotFit, std::move(spacedUnit)};
 }
 
 }  // namespace vela
