@@ -1,32 +1,19 @@
 #include "qt/QtFindDialog.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/EngineSettings.h"
 #include "qt/QtCanvas.h"
+#include "qt/QtEventWait.h"
 
 namespace vela {
 namespace {
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
-}
-
-// The window's events, until done holds or ms pass: the search waits for
-// each probe so, and the dialog's Cancel stays live meanwhile.
-void RunEventsUntil(const std::function<bool()>& done, int ms) {
-  QElapsedTimer elapsed;
-  elapsed.start();
-  QTimer wake;  // WaitForMoreEvents returns at least this often
-  wake.start(10);
-  while (!done() && elapsed.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
 }
 
 constexpr int kNotChoosable = -1;
@@ -153,7 +140,7 @@ void QtFindDialog::Search() {
   cancel_->setFocus();
 
   TSearchHooks hooks;
-  hooks.runUntil = RunEventsUntil;
+  hooks.runUntil = [](const std::function<bool()>& done, int ms) { RunEventsUntil(done, ms); };
   hooks.settle = [] { QCoreApplication::processEvents(); };
   hooks.stop = [this] { return cancelled_ || !isVisible(); };
   TDeviceSearch search(engine, std::move(order), rs485_, limits, hooks);

@@ -1,14 +1,12 @@
 #include "qt/QtTools.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QUrl>
 
 #include "app/cli/CommissionReport.h"
 #include "app/cli/SettingsProfile.h"
 #include "common/SafeFile.h"
+#include "qt/QtEventWait.h"
 
 namespace vela {
 namespace {
@@ -68,13 +66,7 @@ void QtTools::FollowForm() {
 bool QtTools::RunOperation(TOperationKind kind) {
   TVelaEngine& engine = form_.Engine();
   engine.Start(kind);
-  QElapsedTimer elapsed;
-  elapsed.start();
-  QTimer wake;  // WaitForMoreEvents returns at least this often
-  wake.start(10);
-  while (engine.Busy() && elapsed.elapsed() < kOperationLimitMs) {
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
+  RunEventsUntil([&] { return !engine.Busy(); }, kOperationLimitMs);
   if (engine.Busy()) engine.CancelOperation();
   return engine.LastOutcome().Succeeded();
 }
