@@ -118,14 +118,18 @@ void SimInterface::PlanNextAnswer() {
 }
 
 void SimInterface::ApplyRotatingFault(Exchange& exchange, int64_t& delayUs, bool& split) {
-  std::optional<LineFault> fault = exchange.fault;
-  if (!fault) {
-    fault = rotation_.ForAnswer(answered_);
-    if (fault && InAnswer(*fault)) fault.reset();  // the protocol could not make it
+  // Plain values, not a copied optional: GCC -Os takes the copy's flag for
+  // uninitialised.
+  LineFault fault{};
+  if (exchange.fault) {
+    fault = *exchange.fault;
+  } else {
+    const std::optional<LineFault> planned = rotation_.ForAnswer(answered_);
+    if (!planned || InAnswer(*planned)) return;  // none, or the protocol could not make it
+    fault = *planned;
   }
-  if (!fault) return;
-  rotation_.Made(*fault);
-  switch (*fault) {
+  rotation_.Made(fault);
+  switch (fault) {
     case LineFault::kNoAnswer:
       exchange.answer.reset();
       exchange.note += exchange.note.empty() ? "ответ пропущен" : "; ответ пропущен";
