@@ -81,6 +81,7 @@ TEngineSeams TCliSession::MakeSeams() {
   }
   seams.fastExchange = !options_.exactTiming;
   seams.responseTimeoutMs = options_.responseTimeoutMs;
+  seams.awaitLateAnswer = true;
   seams.programVersion = FileVersionText(OwnExecutablePath());
   seams.programDigest = [] {
     const std::string path = OwnExecutablePath();
@@ -98,7 +99,17 @@ int TCliSession::Run() {
   engine_->OnExchange = [this](const TExchangeEvent& event) { CountExchange(event); };
   if (!SetProgramLink()) return 1;
   const int code = RunCommand();
+  AwaitLateAnswer();
   return outputFailed_ ? 1 : code;
+}
+
+void TCliSession::AwaitLateAnswer() {
+  // The engine ends the wait itself when the answer comes or its time-out
+  // passes; a further signal ends it at once.
+  constexpr int64_t kLongestAnswerMs = 120000;
+  const int signals = StopCount();
+  loop_.RunUntil([&] { return !engine_->AwaitingLateAnswer() || StopCount() > signals; },
+                 kLongestAnswerMs);
 }
 
 int TCliSession::RunCommand() {

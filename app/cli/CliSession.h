@@ -37,6 +37,10 @@ class TCliSession {
  private:
   TEngineSeams MakeSeams();
   int RunCommand();
+  // Before the port closes: the answer to a request still on the line is
+  // awaited within its time-out and dropped, so that it cannot spoil the
+  // next program's first exchange.
+  void AwaitLateAnswer();
   bool SetProgramLink();
   bool RunOperation(const std::function<void()>& start);
   bool Stopped() const;
