@@ -82,17 +82,19 @@ TEngineSeams TCliSession::MakeSeams() {
   seams.fastExchange = !options_.exactTiming;
   seams.responseTimeoutMs = options_.responseTimeoutMs;
   seams.awaitLateAnswer = true;
-  seams.programVersion = FileVersionText(OwnExecutablePath());
-  seams.programDigest = [] {
+  programVersion_ = FileVersionText(OwnExecutablePath());
+  seams.programVersion = programVersion_;
+  seams.programDigest = [this] {
     const std::string path = OwnExecutablePath();
     if (path.empty()) throw TArkException("Не удалось определить файл программы.");
-    return HashFileGost256(path);
+    programDigest_ = HashFileGost256(path);
+    return programDigest_;
   };
   return seams;
 }
 
 int TCliSession::Run() {
-  if (options_.command == TCommand::Ports) return RunPortsCommand();
+  if (options_.command == TCommand::Ports) return RunPortsCommand(options_.format);
   port_ = PortOfArgument(options_.port);
   engine_ = std::make_unique<TVelaEngine>(MakeSeams());
   engine_->ActivityLog().OnLine = [this](const std::string& line) { PrintLogLine(line); };
@@ -228,7 +230,7 @@ void TCliSession::PrintLogLine(const std::string& line) {
   lastLogLine_ = line;
   if (quietLog_) return;
   // The log is the activity, on standard error; verify's log is its report.
-  if (options_.command == TCommand::Verify) {
+  if (options_.command == TCommand::Verify && options_.format == TOutputFormat::Text) {
     Print(line);
   } else if (!options_.quiet) {
     std::fputs((WithLineBreaks(line) + "\n").c_str(), stderr);

@@ -12,7 +12,13 @@ int TCliSession::RunSettings() {
   }
   // With --save - the profile alone is the data on standard output.
   if (options_.commission.saveFile == kToStandardOutput) return SaveProfile();
-  for (const std::string& line : SettingsLines(*engine_)) Print(line);
+  if (options_.format == TOutputFormat::Json) {
+    PrintData(JsonLine(SettingsRecord(*engine_)));
+  } else if (options_.format == TOutputFormat::Csv) {
+    PrintData(CsvRecords(SettingsColumns(), {SettingsRecord(*engine_)}));
+  } else {
+    for (const std::string& line : SettingsLines(*engine_)) Print(line);
+  }
   return options_.commission.saveFile.empty() ? 0 : SaveProfile();
 }
 
