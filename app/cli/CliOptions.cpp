@@ -209,7 +209,9 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "порт или найденный прибор; имена полей — в заголовке CSV",
                {"read", "watch", "wiring", "configure", "factory", "settings", "ports", "verify",
                 "find", "report"}));
-  t.Note("Показания — в stdout; журнал и ошибки — в stderr (у verify отчёт — в stdout).");
+  t.Note(
+      "Показания — в stdout; журнал и ошибки — в stderr (у verify с text отчёт —\n"
+      "в stdout).");
 
   t.Section("Прочее:");
   t.Add(Valued(raw, "--timeout", "С",
@@ -228,7 +230,11 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Flag(raw, "--quiet", "не печатать журнал в stderr (ошибки печатаются)"));
   t.Add(Flag(raw, "--help", "показать эту справку; после команды — справку по ней", {}, "-h"));
   t.Add(Flag(raw, "--version", "показать версию программы", {}, "-V"));
-  t.Note("Значение можно указать и так: --port=COM3.");
+  t.Note(
+      "Значение можно указать и так: --port=COM3.\n"
+      "Прерванная команда закрывает порт, лишь дождавшись ответа на уже\n"
+      "отправленный запрос (не дольше времени ожидания ответа); повторный\n"
+      "сигнал (Ctrl-C) закрывает его сразу.");
 
   t.Epilogue(
       "Код возврата: 0 — команда выполнена (find: прибор найден), 1 — не выполнена\n"
