@@ -81,47 +81,4 @@ std::vector<std::string> SettingsLines(const TVelaEngine& form) {
   return lines;
 }
 
-const std::vector<std::string>& SettingsColumns() {
-  static const std::vector<std::string> columns = {"serial",
-                                                   "protocol",
-                                                   "speed",
-                                                   "frame",
-                                                   "address",
-                                                   "network",
-                                                   "iec_link_address_length",
-                                                   "iec_cot_length",
-                                                   "iec_common_address_length",
-                                                   "iec_ioa_length",
-                                                   "iec_asdu_format",
-                                                   "iec_common_address",
-                                                   "iec_cyclic_transmission",
-                                                   "iec_cyclic_interval"};
-  return columns;
-}
-
-TRecord SettingsRecord(const TVelaEngine& form) {
-  const TDeviceSettingsModel& shown = form.DeviceSettings();
-  const std::optional<TSettingsReport>& read = form.LastOutcome().settings;
-  const std::string speed = shown.SpeedText();
-  TRecord record;
-  record["serial"] = read ? TRecord(read->serialNumber) : TRecord();
-  record["protocol"] = TextOrNull(shown.ProtocolText());
-  record["speed"] = speed.empty() ? TRecord() : TRecord(std::stoi(speed));
-  record["frame"] = TextOrNull(shown.FrameText());
-  record["address"] = shown.address > 0 ? TRecord(shown.address) : TRecord();
-  record["network"] = shown.threeWire ? TRecord(*shown.threeWire ? "3-wire" : "4-wire") : TRecord();
-  const bool iec = shown.protocol == 2;
-  const TIecDeviceOptions& o = form.IecDeviceOptions();
-  const auto ofIec = [iec](const TRecord& value) { return iec ? value : TRecord(); };
-  record["iec_link_address_length"] = ofIec(o.LinkAddressLength);
-  record["iec_cot_length"] = ofIec(o.CotLength);
-  record["iec_common_address_length"] = ofIec(o.CommonAddressLength);
-  record["iec_ioa_length"] = ofIec(o.IoaLength);
-  record["iec_asdu_format"] = ofIec(o.AsduFormat);
-  record["iec_common_address"] = ofIec(o.CommonAddress);
-  record["iec_cyclic_transmission"] = ofIec(o.CyclicTransmission);
-  record["iec_cyclic_interval"] = ofIec(o.CyclicInterval);
-  return record;
-}
-
 }  // namespace vela::cli

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/Engine.h"
-#include "app/cli/CliRecords.h"
 #include "display/ValueTags.h"
 
 namespace vela::cli {
@@ -28,11 +27,5 @@ bool AnyValueShown(const TMeasurementCells& cells);
 std::string ClockLine(const TVelaEngine& form);
 // The device-side configuration as the settings read left it in the window.
 std::vector<std::string> SettingsLines(const TVelaEngine& form);
-// The same for scripts: serial, protocol, speed, frame, address, network
-// ("3-wire", "4-wire") and the device's IEC 60870-5-101 options, which are
-// null unless the device speaks that protocol.
-TRecord SettingsRecord(const TVelaEngine& form);
-// The columns of SettingsRecord, in its order.
-const std::vector<std::string>& SettingsColumns();
 
 }  // namespace vela::cli
