@@ -2,7 +2,7 @@
 // of the window gives everything the report holds (CommissionReport).
 
 #include "app/cli/CliSession.h"
-#include "app/cli/CommissionReport.h"
+#include "app/commission/CommissionReport.h"
 
 namespace vela::cli {
 

@@ -1,7 +1,7 @@
 // `settings`: the device's interface settings and network type, and with
 // --save a profile of them.
 
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 #include "app/cli/CliSession.h"
 
 namespace vela::cli {
