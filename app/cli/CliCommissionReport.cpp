@@ -6,7 +6,7 @@
 
 #include "app/cli/CliRecords.h"
 #include "app/cli/CliSession.h"
-#include "app/cli/CommissionReport.h"
+#include "app/commission/CommissionReport.h"
 #include "display/WiringAnalysis.h"
 
 namespace vela::cli {

@@ -10,7 +10,7 @@
 #include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "app/cli/CliPorts.h"
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 #include "app/cli/ReadingFormat.h"
 #include "app/cli/StopSignal.h"
 #include "common/ArkSysUtils.h"

@@ -4,8 +4,8 @@
 // the device's IEC 60870-5-101 options, null unless it speaks that protocol.
 
 #include "app/cli/CliRecords.h"
-#include "app/cli/CliReport.h"
 #include "app/cli/CliSession.h"
+#include "app/commission/ReadoutText.h"
 
 namespace vela::cli {
 namespace {
