@@ -35,6 +35,7 @@ TVelaEngine::~TVelaEngine() {
   // event reaches a half-destroyed engine. The IEC master goes before the
   // port it is wired to.
   FOutageTimer.reset();
+  FLateAnswerTimer.reset();
   FIec.reset();
   FPort.reset();
   FPacker.reset();

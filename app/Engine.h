@@ -98,6 +98,11 @@ struct TEngineSeams {
   // The names of the ports present, looked at while a lost port is awaited;
   // empty: the system's discovery.
   std::function<std::vector<std::string>()> presentPorts;
+  // A stopped operation whose request is still unanswered keeps the port
+  // open until the answer comes (dropped unseen) or its time-out passes, so
+  // that a late answer never reaches the next program on the line (the
+  // command line); off, the port closes at once (the window).
+  bool awaitLateAnswer = false;
 };
 
 class TVelaEngine {
@@ -139,6 +144,10 @@ class TVelaEngine {
   // --- A lost port (PortOutage.cpp) ---
   // Continuous reading lost its port and waits for it (rideThroughPortLoss).
   bool PortOutageRunning() const { return FOutage.has_value(); }
+
+  // --- A late answer (LateAnswer.cpp) ---
+  // The port stays open for the answer to a stopped operation's last request.
+  bool AwaitingLateAnswer() const { return FLateAnswerTimer && FLateAnswerTimer->Enabled(); }
   // The operator stops waiting; say: log that the wait ended.
   void EndPortOutage(bool say = true);
   // Continuous reading again on the link as it is, the log kept; true when
@@ -455,6 +464,16 @@ class TVelaEngine {
   void PortOutageTick();
   std::optional<TPortOutageState> FOutage;
   std::unique_ptr<Timer> FOutageTimer;
+
+  // A late answer.
+  // Closes the port, or keeps it open while the request's answer is still due.
+  void ClosePortWhenAnswered();
+  // The answer came, its time-out passed, or the port is needed: it closes.
+  void EndLateAnswerWait();
+  // When the answer to the request on the line is due (monotonic ms); none
+  // once it came or timed out.
+  std::optional<int64_t> FAnswerDueMs;
+  std::unique_ptr<Timer> FLateAnswerTimer;
 
   // IEC mode.
   bool ChooseIecProtocol();

@@ -216,6 +216,10 @@ void TVelaEngine::HandleException(void* sender, const std::exception& e) {
   Trace(std::string("Exc: ") + e.what());
   FSkipOnNextTick = false;
   const bool fromCompletion = std::exchange(FCompletionFailed, false);
+  if (sender == FPort.get() && !fromCompletion) {
+    FAnswerDueMs.reset();  // a failed port brings no answer
+    EndLateAnswerWait();
+  }
   if (sender == FPort.get() && !fromCompletion && FBusy) {
     // The port itself failed (a device unplugged, a read or write refused):
     // no answer can come any more, so say why and end the operation. The

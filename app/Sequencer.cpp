@@ -136,8 +136,10 @@ bool TVelaEngine::SendCurrentRequest(uint8_t job) {
   const int32_t blockTimeout = params ? params->Timeout : values->Timeout;
   const int32_t timeout = FSeams.responseTimeoutMs > 0 ? FSeams.responseTimeoutMs : blockTimeout;
   const bool probe = job == jobDevInfo && FProbeTimeoutMs > 0;
-  Timer1->SetInterval(static_cast<unsigned>(probe ? FProbeTimeoutMs : timeout));
+  const int32_t awaitMs = probe ? FProbeTimeoutMs : timeout;
+  Timer1->SetInterval(static_cast<unsigned>(awaitMs));
   Timer1->SetEnabled(true);
+  FAnswerDueMs = FSeams.clock.MonotonicMs() + awaitMs;
   return true;
 }
 
@@ -183,6 +185,11 @@ void TVelaEngine::RunLocalJob(uint8_t job) {
 
 void TVelaEngine::PortRead(TArkComPort* sender, const Octets& data) {
   Trace(" Rd: " + BytesToHex(data));
+  if (AwaitingLateAnswer()) {
+    EndLateAnswerWait();  // the operation that asked is over: nobody takes it
+    return;
+  }
+  FAnswerDueMs.reset();
   ReportExchange(TExchangeEventKind::Answer, data.size());
   if (FNoAnswerSeen) {
     FNoAnswerSeen = false;
@@ -238,6 +245,7 @@ void TVelaEngine::Timer1Timer() {
 }
 
 void TVelaEngine::RunTimeoutRule(uint8_t job) {
+  FAnswerDueMs.reset();
   ReportExchange(TExchangeEventKind::TimedOut);
   FRecord.TimedOut(job);
   NoteWriteAttempt(job);
@@ -327,7 +335,7 @@ void TVelaEngine::StopOperation() {
   }
   Timer1->SetEnabled(false);
   try {
-    FPort->Close();
+    ClosePortWhenAnswered();
   } catch (const std::exception& e) {
     Log(e.what());
   }
@@ -365,6 +373,7 @@ bool TVelaEngine::OpenPortForOperation() {
   FJobIndex = -1;
   Trace(FSeams.fastExchange ? msg::kFastExchangeTrace : msg::kSilenceExchangeTrace);
   try {
+    EndLateAnswerWait();  // the new operation opens the port afresh
     FPort->Open();
     if (const std::string device = FPort->DevicePath(); !device.empty()) {
       Trace("    <" + PortAndDevice(FPort->PortName(), device) + ": " +

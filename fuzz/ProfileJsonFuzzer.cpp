@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/cli/ProfileJson.h"
+#include "app/commission/ProfileJson.h"
 #include "fuzz/FuzzInput.h"
 
 using namespace vela;
@@ -11,9 +11,9 @@ using namespace vela;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = fuzz::FuzzInput(data, size).Rest();
   try {
-    const std::string written = cli::WriteProfileJson(cli::ParseProfileJson(text));
-    if (cli::WriteProfileJson(cli::ParseProfileJson(written)) != written) fuzz::Violated();
-  } catch (const cli::TJsonError&) {
+    const std::string written = WriteProfileJson(ParseProfileJson(text));
+    if (WriteProfileJson(ParseProfileJson(written)) != written) fuzz::Violated();
+  } catch (const TJsonError&) {
   }
   return 0;
 }

@@ -3,8 +3,8 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "app/cli/CommissionReport.h"
-#include "app/cli/SettingsProfile.h"
+#include "app/commission/CommissionReport.h"
+#include "app/commission/SettingsProfile.h"
 #include "common/SafeFile.h"
 #include "qt/QtEventWait.h"
 
@@ -84,9 +84,9 @@ void QtTools::SaveReport() {
     return;
   }
   try {
-    const cli::TReportFacts facts =
-        cli::FactsOfThisComputer(clock_.Now(), "VelaLink", engine.ProgramLink().rs485);
-    if (!cli::WriteReport(fileName, cli::CommissionReport(engine, facts))) {
+    const TReportFacts facts =
+        FactsOfThisComputer(clock_.Now(), "VelaLink", engine.ProgramLink().rs485);
+    if (!WriteReport(fileName, CommissionReport(engine, facts))) {
       messageBox_.Show(kReportTitle,
                        "Отчёт не записан в файл " + fileName + ": проверьте путь и права.");
       return;
@@ -111,7 +111,7 @@ void QtTools::SaveProfile() {
   }
   std::string fileName = "профиль.json";
   if (!saveDialog_.Execute(kTitle, "Профиль установок (*.json)|*.json", "json", fileName)) return;
-  if (!WriteWholeFile(fileName, cli::ProfileText(engine)).Ok()) {
+  if (!WriteWholeFile(fileName, ProfileText(engine)).Ok()) {
     messageBox_.Show(kTitle, "Профиль не записан в файл " + fileName + ": проверьте путь и права.");
     return;
   }

@@ -1,6 +1,6 @@
 // `sync-clock`: the device clock set from the computer's.
 
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 #include "app/cli/CliSession.h"
 
 namespace vela::cli {

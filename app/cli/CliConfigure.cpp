@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 #include "app/cli/CliSession.h"
 #include "app/cli/WriteReportFormat.h"
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/cli/CliRecords.h"
 #include "app/cli/CliSession.h"
 #include "app/cli/StopSignal.h"
 #include "common/Clock.h"
@@ -80,6 +81,9 @@ class TProgress {
   bool drawn_ = false;
 };
 
+const std::vector<std::string> kFindingColumns = {
+    "device", "port", "protocol", "speed", "frame", "address", "serial", "detail", "command"};
+
 }  // namespace
 
 std::string CommandLineFor(const std::string& port, bool rs485, const TLineSetting& setting,
@@ -122,10 +126,31 @@ int TCliSession::RunFind() {
   hooks.settle = [this] { loop_.ProcessPending(); };
   hooks.stop = [&] { return Stopped() || outOfTime(); };
   TDeviceSearch search(f, std::move(order), options_.rs485, find, hooks);
+  std::vector<TRecord> found;  // --format csv, json: printed when the search ends
   search.OnFinding = [&](const TSearchFinding& finding) {
     progress.Clear();
     const TProbePoint& point = finding.point;
     const int baud = point.setting.baud;
+    const bool device =
+        finding.kind == TFindingKind::Vela || finding.kind == TFindingKind::OtherDevice;
+    if (options_.format != TOutputFormat::Text && device) {
+      const bool vela = finding.kind == TFindingKind::Vela;
+      TRecord record;
+      record["device"] = vela ? "vela" : "other";
+      record["port"] = port;
+      record["protocol"] = finding.protocolText;
+      record["speed"] = baud;
+      record["frame"] = finding.frameText;
+      record["address"] = point.address;
+      record["serial"] = vela ? TRecord(finding.serial) : TRecord();
+      record["detail"] = TextOrNull(finding.detail);
+      const std::string command =
+          CommandLineFor(port, options_.rs485, point.setting, finding.frameText, point.address);
+      record["command"] =
+          vela ? TRecord(command.substr(command.find_first_not_of(' '))) : TRecord();
+      found.push_back(std::move(record));
+      return;
+    }
     switch (finding.kind) {
       case TFindingKind::Vela:
         Print(FoundLine(port, finding.protocolText, baud, finding.frameText, point.address,
@@ -160,6 +185,8 @@ int TCliSession::RunFind() {
   const size_t done = search.Done();
   progress.Show(done, search.Found(), true);
   progress.Clear();
+  if (options_.format == TOutputFormat::Json) PrintData(JsonList(found));
+  if (options_.format == TOutputFormat::Csv) PrintData(CsvRecords(kFindingColumns, found));
   char summary[200];
   std::snprintf(summary, sizeof summary,
                 "Проверено вариантов: %zu из %zu за %s; найдено приборов: %d.\n", done,

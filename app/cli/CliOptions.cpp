@@ -191,7 +191,7 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
       "VELALINK_ADDRESS, затем из файла ~/.config/velalink/cli.conf\n"
       "(строки \"port = COM3\"); командная строка важнее.");
 
-  t.Section("Вывод (read, watch, wiring, configure, factory):");
+  t.Section("Вывод (все команды, кроме sync-clock):");
   t.Add(Valued(raw, "--format", "text|csv|json",
                "text — строки \"величина = значение\" (по умолчанию);\n"
                "csv — заголовок и строка на чтение: время ISO 8601, \";\",\n"
@@ -203,9 +203,15 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "({\"phasors\", \"angles\", \"findings\": [{\"code\", \"phases\",\n"
                "\"text\"}], ...}); configure, factory: json — итог записи\n"
                "{\"result\": \"written\"|\"partial\"|\"not-written\", \"blocks\",\n"
-               "\"device\"}",
-               {"read", "watch", "wiring", "configure", "factory"}));
-  t.Note("Показания — в stdout; журнал и ошибки — в stderr (у verify отчёт — в stdout).");
+               "\"device\"}; settings, verify, report: json — объект,\n"
+               "csv — заголовок и строка (verify: программа и прибор);\n"
+               "ports, find: json — массив, csv — заголовок и строка на\n"
+               "порт или найденный прибор; имена полей — в заголовке CSV",
+               {"read", "watch", "wiring", "configure", "factory", "settings", "ports", "verify",
+                "find", "report"}));
+  t.Note(
+      "Показания — в stdout; журнал и ошибки — в stderr (у verify с text отчёт —\n"
+      "в stdout).");
 
   t.Section("Прочее:");
   t.Add(Valued(raw, "--timeout", "С",
@@ -224,7 +230,11 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
   t.Add(Flag(raw, "--quiet", "не печатать журнал в stderr (ошибки печатаются)"));
   t.Add(Flag(raw, "--help", "показать эту справку; после команды — справку по ней", {}, "-h"));
   t.Add(Flag(raw, "--version", "показать версию программы", {}, "-V"));
-  t.Note("Значение можно указать и так: --port=COM3.");
+  t.Note(
+      "Значение можно указать и так: --port=COM3.\n"
+      "Прерванная команда закрывает порт, лишь дождавшись ответа на уже\n"
+      "отправленный запрос (не дольше времени ожидания ответа); повторный\n"
+      "сигнал (Ctrl-C) закрывает его сразу.");
 
   t.Epilogue(
       "Код возврата: 0 — команда выполнена (find: прибор найден), 1 — не выполнена\n"
@@ -472,6 +482,12 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   }
   if (o.csvFile == kCsvToStandardOutput && raw.values.count("--format")) {
     Fail("С --csv - показания идут в stdout в виде записи CSV; --format не нужен.");
+  }
+  if (o.commission.saveFile == kToStandardOutput && raw.values.count("--format")) {
+    Fail("С --save - в stdout идёт профиль (JSON); --format не нужен.");
+  }
+  if (o.commission.reportFile == kToStandardOutput && raw.values.count("--format")) {
+    Fail("С --out - в stdout идёт отчёт в Markdown; --format не нужен.");
   }
   if (raw.values.count("--seconds")) {
     o.seconds = ParseSeconds("--seconds", raw.values.at("--seconds"));

@@ -35,7 +35,7 @@ enum class TCommand {
 // The exit code of `wiring` when the check found something to put right.
 inline constexpr int kWiringFindingsExit = 3;
 
-// How read, watch and wiring print the readings on standard output.
+// How the commands print their data on standard output.
 enum class TOutputFormat { Text, Csv, Json };
 
 // What `configure` writes; an empty field keeps what the device holds.
@@ -79,7 +79,7 @@ struct TCliOptions {
   bool exactTiming = false;    // every answer ends with the silence, never with its frame
   TDeviceSettings set;
   TCommissionOptions commission;               // find, profiles, report
-  TOutputFormat format = TOutputFormat::Text;  // read, watch: --format
+  TOutputFormat format = TOutputFormat::Text;  // --format of the commands that print data
   bool quiet = false;                          // no activity log on standard error
   bool help = false;                           // --help anywhere: print the usage, nothing else
   std::string helpCommand;                     // the command word beside --help, if any

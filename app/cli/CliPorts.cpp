@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/cli/CliRecords.h"
 #include "serial/PortDiscovery.h"
 #include "serial/PortFailures.h"
 #include "serial/PortNames.h"
@@ -38,22 +39,55 @@ std::string PortLine(const SerialPortInfo& port) {
   return line + "  нет доступа" + (ownership.empty() ? "" : " (" + ownership + ")");
 }
 
+std::string AdviceFor(const SerialPortInfo& port) {
+  if (port.accessible) return "";
+  const std::string text = AccessAdvice(port.node);
+  return text.empty() ? "Порт " + port.name + " без доступа: проверьте права на " + port.node + "."
+                      : text;
+}
+
+const std::vector<std::string> kPortColumns = {
+    "name",    "node",   "by_id",       "usb",        "vendor_id", "product_id", "manufacturer",
+    "product", "serial", "description", "accessible", "ownership", "advice"};
+
+TRecord PortRecord(const SerialPortInfo& port) {
+  TRecord record;
+  record["name"] = port.name;
+  record["node"] = port.node;
+  record["by_id"] = TextOrNull(port.byId);
+  record["usb"] = port.usb;
+  record["vendor_id"] = TextOrNull(port.vendorId);
+  record["product_id"] = TextOrNull(port.productId);
+  record["manufacturer"] = TextOrNull(port.manufacturer);
+  record["product"] = TextOrNull(port.product);
+  record["serial"] = TextOrNull(port.serial);
+  record["description"] = TextOrNull(port.description);
+  record["accessible"] = port.accessible;
+  record["ownership"] = TextOrNull(port.accessible ? "" : NodeOwnership(port.node));
+  record["advice"] = TextOrNull(AdviceFor(port));
+  return record;
+}
+
 }  // namespace
 
-int RunPortsCommand() {
-  const std::vector<SerialPortInfo> ports = ListSerialPorts();
-  if (ports.empty()) std::puts("Последовательные порты не найдены.");
-  std::vector<std::string> advice;
+std::string PortsOutput(TOutputFormat format, const std::vector<SerialPortInfo>& ports) {
+  if (format != TOutputFormat::Text) {
+    std::vector<TRecord> records;
+    for (const SerialPortInfo& port : ports) records.push_back(PortRecord(port));
+    return format == TOutputFormat::Json ? JsonList(records) : CsvRecords(kPortColumns, records);
+  }
+  std::string text = ports.empty() ? "Последовательные порты не найдены.\n" : "";
+  std::string advice;
   for (const SerialPortInfo& port : ports) {
-    std::puts(PortLine(port).c_str());
-    if (port.accessible) continue;
-    std::string text = AccessAdvice(port.node);
-    if (text.empty())
-      text = "Порт " + port.name + " без доступа: проверьте права на " + port.node + ".";
-    advice.push_back(std::move(text));
+    text += PortLine(port) + "\n";
+    if (!port.accessible) advice += AdviceFor(port) + "\n";
   }
   // What to do, once per node, after the list.
-  for (const std::string& text : advice) std::puts(text.c_str());
+  return text + advice;
+}
+
+int RunPortsCommand(TOutputFormat format) {
+  std::fputs(PortsOutput(format, ListSerialPorts()).c_str(), stdout);
   std::fflush(stdout);
   return 0;
 }

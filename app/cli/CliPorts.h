@@ -6,10 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/CliOptions.h"
+#include "serial/PortDiscovery.h"
+
 namespace vela::cli {
 
-// Prints one line per port; returns the exit code.
-int RunPortsCommand();
+// One line per port, then what to do for each port without access; or the
+// ports as records (--format csv, json).
+std::string PortsOutput(TOutputFormat format, const std::vector<SerialPortInfo>& ports);
+// Prints the ports present; returns the exit code.
+int RunPortsCommand(TOutputFormat format);
 
 // A device path given for --port (/dev/ttyUSB0, a by-id link, a pty) as the
 // COMn that reaches the same device; the path itself when none does. COMn

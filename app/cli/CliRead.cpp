@@ -1,6 +1,6 @@
 // `read`: one reading, its values and the device clock on standard output.
 
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 #include "app/cli/CliSession.h"
 #include "app/cli/ReadingFormat.h"
 

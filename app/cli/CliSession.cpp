@@ -10,7 +10,7 @@
 #include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "app/cli/CliPorts.h"
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 #include "app/cli/ReadingFormat.h"
 #include "app/cli/StopSignal.h"
 #include "common/ArkSysUtils.h"
@@ -81,24 +81,37 @@ TEngineSeams TCliSession::MakeSeams() {
   }
   seams.fastExchange = !options_.exactTiming;
   seams.responseTimeoutMs = options_.responseTimeoutMs;
-  seams.programVersion = FileVersionText(OwnExecutablePath());
-  seams.programDigest = [] {
+  seams.awaitLateAnswer = true;
+  programVersion_ = FileVersionText(OwnExecutablePath());
+  seams.programVersion = programVersion_;
+  seams.programDigest = [this] {
     const std::string path = OwnExecutablePath();
     if (path.empty()) throw TArkException("Не удалось определить файл программы.");
-    return HashFileGost256(path);
+    programDigest_ = HashFileGost256(path);
+    return programDigest_;
   };
   return seams;
 }
 
 int TCliSession::Run() {
-  if (options_.command == TCommand::Ports) return RunPortsCommand();
+  if (options_.command == TCommand::Ports) return RunPortsCommand(options_.format);
   port_ = PortOfArgument(options_.port);
   engine_ = std::make_unique<TVelaEngine>(MakeSeams());
   engine_->ActivityLog().OnLine = [this](const std::string& line) { PrintLogLine(line); };
   engine_->OnExchange = [this](const TExchangeEvent& event) { CountExchange(event); };
   if (!SetProgramLink()) return 1;
   const int code = RunCommand();
+  AwaitLateAnswer();
   return outputFailed_ ? 1 : code;
+}
+
+void TCliSession::AwaitLateAnswer() {
+  // The engine ends the wait itself when the answer comes or its time-out
+  // passes; a further signal ends it at once.
+  constexpr int64_t kLongestAnswerMs = 120000;
+  const int signals = StopCount();
+  loop_.RunUntil([&] { return !engine_->AwaitingLateAnswer() || StopCount() > signals; },
+                 kLongestAnswerMs);
 }
 
 int TCliSession::RunCommand() {
@@ -217,7 +230,7 @@ void TCliSession::PrintLogLine(const std::string& line) {
   lastLogLine_ = line;
   if (quietLog_) return;
   // The log is the activity, on standard error; verify's log is its report.
-  if (options_.command == TCommand::Verify) {
+  if (options_.command == TCommand::Verify && options_.format == TOutputFormat::Text) {
     Print(line);
   } else if (!options_.quiet) {
     std::fputs((WithLineBreaks(line) + "\n").c_str(), stderr);

@@ -37,6 +37,10 @@ class TCliSession {
  private:
   TEngineSeams MakeSeams();
   int RunCommand();
+  // Before the port closes: the answer to a request still on the line is
+  // awaited within its time-out and dropped, so that it cannot spoil the
+  // next program's first exchange.
+  void AwaitLateAnswer();
   bool SetProgramLink();
   bool RunOperation(const std::function<void()>& start);
   bool Stopped() const;
@@ -97,6 +101,8 @@ class TCliSession {
   mutable bool outputFailed_ = false;  // standard output could not be written
   int64_t answersSeen_ = 0;            // answers and line errors, from the exchange events
   std::string lastLogLine_;            // the activity log's latest line
+  std::string programVersion_;         // this program's file version
+  std::string programDigest_;          // its digest, once the identification report made it
   TCycleCounter cycles_;               // the figures of continuous reading
 };
 

@@ -1,9 +1,9 @@
 // `wiring`: one reading, then the wiring check over it: the phasors, the
 // angles and the findings. Exit 3 when the check has findings.
 
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 #include "app/cli/CliSession.h"
-#include "app/cli/WiringFormat.h"
+#include "app/commission/WiringFormat.h"
 #include "display/WiringAnalysis.h"
 
 namespace vela::cli {

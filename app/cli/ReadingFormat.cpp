@@ -6,7 +6,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 #include "common/DateTime.h"
 #include "common/LocalTime.h"
 #include "display/RegionalSettings.h"

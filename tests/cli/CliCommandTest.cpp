@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 
@@ -217,6 +218,86 @@ const TCommandCase kCommands[] = {
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Commands, CliCommandTest, ::testing::ValuesIn(kCommands),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --format json and csv of the commands that print data: JSON one object
+// (an array for lists) whose fields hold numbers as numbers; CSV a header and
+// a line per record.
+struct TFormatCase {
+  const char* name;
+  std::vector<std::string> args;  // after --port; "{DIR}" is the test's own folder
+  TLine line;
+  int exitCode;
+  int records;  // the array's length or the CSV lines after the header; -1: any
+  // JSON: (pointer into the object, or into the first record of an array,
+  // and its value as JSON text); CSV: ("", the header), ("", the first line's start).
+  std::vector<std::pair<const char*, const char*>> fields;
+};
+
+void PrintTo(const TFormatCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CliFormatTest : public ::testing::TestWithParam<TFormatCase> {};
+
+TEST_P(CliFormatTest, PrintsRecordsForScripts) {
+  const TFormatCase& c = GetParam();
+  const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                    ("cli_format_" + std::to_string(getpid()) + "_" + c.name);
+  std::filesystem::create_directories(dir);
+  std::vector<std::string> args = {"--port", "COM7"};
+  for (const std::string& arg : c.args) args.push_back(Replaced(arg, dir.string()));
+  VirtualClock clock;
+  DeviceConfig config;
+  if (c.line == TLine::VelaAscii) config.settings.link = {LinkProtocol::ModbusAscii, 7, 0, 0};
+  DeviceModel device(config, clock);
+  const TCliRun run = RunCliInProcess(args, {&device}, clock);
+  EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+  const bool json = std::find(c.args.begin(), c.args.end(), "json") != c.args.end();
+  if (json) {
+    EXPECT_EQ(LineCount(run.out), 1) << run.out;
+    ASSERT_TRUE(nlohmann::json::accept(run.out)) << run.out;
+    const nlohmann::json value = nlohmann::json::parse(run.out);
+    if (c.records >= 0) {
+      EXPECT_EQ(value.size(), static_cast<size_t>(c.records)) << run.out;
+    }
+    const nlohmann::json& record = value.is_array() && !value.empty() ? value[0] : value;
+    for (const auto& [pointer, expected] : c.fields) {
+      const nlohmann::json::json_pointer at(pointer);
+      ASSERT_TRUE(record.contains(at)) << pointer << "\n" << run.out;
+      EXPECT_EQ(record.at(at).dump(), expected) << pointer;
+    }
+  } else {
+    if (c.records >= 0) {
+      EXPECT_EQ(LineCount(run.out), c.records + 1) << run.out;
+    }
+    const std::string header = run.out.substr(0, run.out.find('\n'));
+    ASSERT_EQ(c.fields.size(), 2u);
+    EXPECT_EQ(header, c.fields[0].second);
+    const std::string first = Replaced(c.fields[1].second, dir.string());
+    EXPECT_EQ(run.out.find(first, header.size() + 1), header.size() + 1) << run.out;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// clang-format off
+const TFormatCase kFormats[] = {
+    {"settings_json", {"settings", "--format", "json"}, TLine::Vela, 0, -1, {{"/serial", "123456"}, {"/speed", "38400"}, {"/frame", "\"8E1\""}, {"/network", "\"4-wire\""}, {"/iec_common_address", "null"}}},
+    {"settings_csv", {"settings", "--format", "csv"}, TLine::Vela, 0, 1, {{"", "serial;protocol;speed;frame;address;network;iec_link_address_length;iec_cot_length;iec_common_address_length;iec_ioa_length;iec_asdu_format;iec_common_address;iec_cyclic_transmission;iec_cyclic_interval"}, {"", "123456;MODBUS RTU;38400;8E1;1;4-wire;;;;;;;;\n"}}},
+    {"verify_json", {"verify", "--format", "json"}, TLine::Vela, 0, -1, {{"/verified", "true"}, {"/program/identification_name", "\"VelaLink\""}, {"/device/identification_name", "\"Vela_sappl\""}, {"/device/serial", "123456"}}},
+    {"verify_csv", {"verify", "--format", "csv"}, TLine::Vela, 0, 2, {{"", "software;name;identification_name;version;digital_id;algorithm;serial;hid;sid"}, {"", "program;"}}},
+    {"find_json", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu", "--format", "json"}, TLine::Vela, 0, 1, {{"/device", "\"vela\""}, {"/speed", "38400"}, {"/serial", "123456"}, {"/command", "\"velalink-cli --port COM7 --interface rs485 --protocol rtu --speed 38400 --frame 8E1 --address 1 read\""}}},
+    {"find_csv", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu", "--format", "csv"}, TLine::Vela, 0, 1, {{"", "device;port;protocol;speed;frame;address;serial;detail;command"}, {"", "vela;COM7;MODBUS RTU;38400;8E1;1;123456;;velalink-cli --port COM7"}}},
+    // Nothing found: an empty list, and the exit code says so.
+    {"find_none_json", {"--interface", "rs485", "find", "--addresses", "1-2", "--speeds", "38400", "--protocols", "rtu", "--format", "json"}, TLine::VelaAscii, 1, 0, {}},
+    {"report_json", {"report", "--out", "{DIR}/r.md", "--format", "json"}, TLine::Vela, 0, -1, {{"/document", "\"markdown\""}, {"/serial", "123456"}}},
+    {"report_csv", {"report", "--out", "{DIR}/r.html", "--format", "csv"}, TLine::Vela, 0, 1, {{"", "file;document;serial;values;wiring_findings"}, {"", "{DIR}"}}},
+    {"ports_json", {"ports", "--format", "json"}, TLine::Vela, 0, -1, {}},
+    {"ports_csv", {"ports", "--format", "csv"}, TLine::Vela, 0, -1, {{"", "name;node;by_id;usb;vendor_id;product_id;manufacturer;product;serial;description;accessible;ownership;advice"}, {"", ""}}},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Formats, CliFormatTest, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The commissioning report carries the device software's whole

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -123,6 +124,62 @@ TEST(CliEndToEndTest, WatchPrintsEachReadingAsJsonWhileItRuns) {
             R"(\{"time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d","values":\{"f":\{"value":\d+\.\d{3},"unit":"Гц","quality":null\},.*\}\})")))
         << line;
   }
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+// A watch stopped while its request is on the line waits for the device's
+// late answer before it closes the port, so the next program's first
+// exchange gets its own answer.
+TEST(CliEndToEndTest, TheNextProgramFindsNoLateAnswerInTheLine) {
+  VelaSimProcess sim({"--delay", "700"});
+  const std::vector<std::string> link = {"--port", sim.ServicePort(), "--response-timeout", "1500",
+                                         "--trace"};
+  std::vector<std::string> args = link;
+  args.push_back("watch");
+  CliProcess watch(args);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!Has(watch.ErrorsSoFar(), " Wr: ") && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_TRUE(Has(watch.ErrorsSoFar(), " Wr: ")) << "no request went out";
+  watch.Signal(SIGINT);  // the answer comes 700 ms after the request
+  watch.Wait();
+  args = link;
+  args.push_back("read");
+  const CliResult read = RunCli(args);
+  EXPECT_EQ(read.exitCode, 0) << read.err;
+  EXPECT_FALSE(Has(read.err, "Exc: ")) << read.err;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+// Each command that prints data, with --format json: one JSON value, an
+// object or (for lists) an array.
+TEST(CliEndToEndTest, EveryCommandPrintsJsonForScripts) {
+  VelaSimProcess sim({"--both"});
+  const std::string report = std::filesystem::path(testing::TempDir()) /
+                             ("e2e_report_" + std::to_string(getpid()) + ".md");
+  const struct {
+    std::vector<std::string> args;
+    char opening;
+  } cases[] = {
+      {{"--port", sim.ServicePort(), "settings"}, '{'},
+      {{"--port", sim.ServicePort(), "verify"}, '{'},
+      {{"--port", sim.WorkingPort(), "--interface", "rs485", "find", "--speeds", "38400",
+        "--addresses", "1"},
+       '['},
+      {{"--port", sim.ServicePort(), "report", "--out", report}, '{'},
+      {{"ports"}, '['},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--format", "json", "--quiet"});
+    const CliResult r = RunCli(args);
+    EXPECT_EQ(r.exitCode, 0) << c.args.back() << "\n" << r.err;
+    EXPECT_TRUE(nlohmann::json::accept(r.out)) << r.out;
+    EXPECT_EQ(r.out.substr(0, 1), std::string(1, c.opening)) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  }
+  std::filesystem::remove(report);
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 

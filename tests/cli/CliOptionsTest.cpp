@@ -65,8 +65,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"read --csv x.csv", "только к команде watch"},
         RefusedCase{"watch --seconds -1", "больше 0"}, RefusedCase{"read --timeout 0", "больше 0"},
         RefusedCase{"read --format xml", "text, csv или json"},
-        RefusedCase{"settings --format json",
-                    "только к командам read, watch, wiring, configure и factory"},
+        RefusedCase{"sync-clock --format json", "только к командам read, watch, wiring"},
+        RefusedCase{"settings --save - --format json", "--format не нужен"},
+        RefusedCase{"report --out - --format csv", "--format не нужен"},
         RefusedCase{"wiring --format csv", "Для wiring --format: text или json"},
         RefusedCase{"watch --csv - --format json", "--format не нужен"},
         RefusedCase{"read --trace=yes", "не принимает значения"},
@@ -212,6 +213,8 @@ INSTANTIATE_TEST_SUITE_P(
         SpellingCase{"read --format json --quiet",
                      [](auto& o) { return o.format == TOutputFormat::Json && o.quiet; }},
         SpellingCase{"watch --format=csv", [](auto& o) { return o.format == TOutputFormat::Csv; }},
+        SpellingCase{"ports --format json",
+                     [](auto& o) { return o.format == TOutputFormat::Json; }},
         SpellingCase{"read", [](auto& o) { return o.format == TOutputFormat::Text && !o.quiet; }},
         SpellingCase{"configure --set-address=9", [](auto& o) { return o.set.address == 9; }}));
 
@@ -239,14 +242,15 @@ INSTANTIATE_TEST_SUITE_P(
     Commands, CommandHelpTest,
     testing::Values(CommandHelpCase{"settings",
                                     {"  settings ", "--save ФАЙЛ", "--port", "--timeout",
-                                     "-V, --version"},
-                                    {"  read ", "--csv", "--stats", "--format", "--set-speed"}},
+                                     "-V, --version", "--format"},
+                                    {"  read ", "--csv", "--stats", "--set-speed"}},
                     CommandHelpCase{"watch",
                                     {"  watch ", "--csv", "--stats", "--format", "--port"},
                                     {"  read ", "--save", "--probe-timeout"}},
-                    CommandHelpCase{"find",
-                                    {"  find ", "--speeds", "--probe-timeout", "--timeout"},
-                                    {"--csv", "--set-", "--format"}}),
+                    CommandHelpCase{
+                        "find",
+                        {"  find ", "--speeds", "--probe-timeout", "--timeout", "--format"},
+                        {"--csv", "--set-"}}),
     [](const auto& info) { return std::string(info.param.command); });
 
 TEST(CliOptionsTest, FrameTexts) {

@@ -79,6 +79,10 @@ std::string CliProcess::OutputSoFar() const {
   return ReadAll(folder_ + "/out");
 }
 
+std::string CliProcess::ErrorsSoFar() const {
+  return ReadAll(folder_ + "/err");
+}
+
 CliResult RunCli(const std::vector<std::string>& args, TStdout to) {
   CliProcess process(args, to);
   return process.Wait();

@@ -29,6 +29,7 @@ class CliProcess {
   // Waits for the end and collects the output.
   CliResult Wait();
   std::string OutputSoFar() const;
+  std::string ErrorsSoFar() const;
 
  private:
   std::string folder_;

@@ -1,4 +1,4 @@
-#include "app/cli/WiringFormat.h"
+#include "app/commission/WiringFormat.h"
 
 #include <cmath>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include "display/PhasorDiagram.h"
 #include "display/SvgCanvas.h"
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 std::string Fixed(const char* format, double value) {
@@ -118,4 +118,4 @@ std::string WiringJson(const TWiringResult& result) {
   return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-}  // namespace vela::cli
+}  // namespace vela

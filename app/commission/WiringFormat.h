@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/ReportDocument.h"
+#include "app/commission/ReportDocument.h"
 #include "display/WiringAnalysis.h"
 
-namespace vela::cli {
+namespace vela {
 
 std::vector<std::string> WiringLines(const TWiringResult& result);
 std::string WiringJson(const TWiringResult& result);
@@ -23,4 +23,4 @@ std::string PhasorText(const TPhasor& phasor);
 // angles, the findings and the checks not made.
 TReportSection WiringReportSection(const TWiringResult& result);
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -1,4 +1,4 @@
-#include "app/cli/ProfileJson.h"
+#include "app/commission/ProfileJson.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 constexpr size_t kMaxDepth = 64;
@@ -346,4 +346,4 @@ std::optional<int64_t> JsonInteger(const TJson& value) {
   return WholeNumber(value.get<double>());
 }
 
-}  // namespace vela::cli
+}  // namespace vela

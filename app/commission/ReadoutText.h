@@ -1,6 +1,7 @@
 #pragma once
-// What velalink-cli prints besides the activity log: the value cells after a
-// read and the device-side settings after a settings read.
+// The readout as text, for velalink-cli's output and the commissioning
+// report: the value cells after a read and the device-side settings after a
+// settings read.
 
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 #include "app/Engine.h"
 #include "display/ValueTags.h"
 
-namespace vela::cli {
+namespace vela {
 
 // One shown cell: a quality mark stands in place of its value.
 struct TCellRow {
@@ -28,4 +29,4 @@ std::string ClockLine(const TVelaEngine& form);
 // The device-side configuration as the settings read left it in the window.
 std::vector<std::string> SettingsLines(const TVelaEngine& form);
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -1,19 +1,19 @@
-#include "app/cli/CommissionReport.h"
+#include "app/commission/CommissionReport.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
 #include "app/DeviceIdentification.h"
-#include "app/cli/CliReport.h"
-#include "app/cli/WiringFormat.h"
+#include "app/commission/ReadoutText.h"
+#include "app/commission/WiringFormat.h"
 #include "common/ArkCmnUtils.h"
 #include "common/ArkSysUtils.h"
 #include "common/HostInfo.h"
 #include "common/SafeFile.h"
 #include "ident/ArkGost3411.h"
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 std::string ComputerNameText() {
@@ -153,4 +153,4 @@ bool WriteReport(const std::string& fileName, const TReportDocument& document) {
   return WriteWholeFile(fileName, markdown ? RenderMarkdown(document) : RenderHtml(document)).Ok();
 }
 
-}  // namespace vela::cli
+}  // namespace vela

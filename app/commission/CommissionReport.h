@@ -8,10 +8,10 @@
 #include <string>
 
 #include "app/Engine.h"
-#include "app/cli/ReportDocument.h"
+#include "app/commission/ReportDocument.h"
 #include "common/DateTime.h"
 
-namespace vela::cli {
+namespace vela {
 
 struct TReportFacts {
   TDateTime now = 0;
@@ -33,4 +33,4 @@ TReportDocument CommissionReport(TVelaEngine& engine, const TReportFacts& facts)
 // HTML, or Markdown for a name ending in ".md"; false when not written.
 bool WriteReport(const std::string& fileName, const TReportDocument& document);
 
-}  // namespace vela::cli
+}  // namespace vela

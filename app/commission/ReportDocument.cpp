@@ -1,6 +1,6 @@
-#include "app/cli/ReportDocument.h"
+#include "app/commission/ReportDocument.h"
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 const char* const kStyle =
@@ -133,4 +133,4 @@ std::string RenderMarkdown(const TReportDocument& document) {
   return md;
 }
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -1,8 +1,8 @@
-#include "app/cli/CliReport.h"
+#include "app/commission/ReadoutText.h"
 
 #include "iec101/IecDeviceOptions.h"
 
-namespace vela::cli {
+namespace vela {
 
 std::vector<TCellRow> CellRows(const TMeasurementCells& cells, const TValueTags* tags) {
   std::vector<TCellRow> rows;
@@ -81,4 +81,4 @@ std::vector<std::string> SettingsLines(const TVelaEngine& form) {
   return lines;
 }
 
-}  // namespace vela::cli
+}  // namespace vela

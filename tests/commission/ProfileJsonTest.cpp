@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "app/cli/ProfileJson.h"
+#include "app/commission/ProfileJson.h"
 
-namespace vela::cli {
+namespace vela {
 namespace {
 
 struct TReadCase {
@@ -120,4 +120,4 @@ TEST(JsonIntegerTest, WholeNumbersWithinDoublePrecisionOnly) {
 }
 
 }  // namespace
-}  // namespace vela::cli
+}  // namespace vela

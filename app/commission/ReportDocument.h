@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vela::cli {
+namespace vela {
 
 struct TReportSection {
   std::string heading;
@@ -24,4 +24,4 @@ std::string HtmlEscape(const std::string& text);
 std::string RenderHtml(const TReportDocument& document);
 std::string RenderMarkdown(const TReportDocument& document);
 
-}  // namespace vela::cli
+}  // namespace vela

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace vela::cli {
+namespace vela {
 
 // Members stay in the order of the text, or of insertion.
 using TJson = nlohmann::ordered_json;
@@ -29,4 +29,4 @@ std::string WriteProfileJson(const TJson& value);
 // (9600.0 is 9600, as it is written).
 std::optional<int64_t> JsonInteger(const TJson& value);
 
-}  // namespace vela::cli
+}  // namespace vela
