@@ -15,7 +15,10 @@ QString Q(const std::string& text) {
 
 }  // namespace
 
-std::string ShownProfileValue(const std::string& jsonText) {
+std::string ShownProfileValue(const std::string& key, const std::string& jsonText) {
+  if (key == "network" && (jsonText == "3" || jsonText == "4")) return jsonText + "-проводная";
+  if (jsonText == "true") return "да";
+  if (jsonText == "false") return "нет";
   if (jsonText.size() >= 2 && jsonText.front() == '"' && jsonText.back() == '"') {
     return jsonText.substr(1, jsonText.size() - 2);
   }
@@ -59,15 +62,16 @@ bool QtProfileDialog::Execute(const std::string& fileName,
   table_->setRowCount(static_cast<int>(changes.size()));
   for (int row = 0; row < table_->rowCount(); ++row) {
     const TProfileDifference& change = changes[static_cast<size_t>(row)];
-    const std::string texts[] = {change.name, ShownProfileValue(change.device),
-                                 ShownProfileValue(change.profile)};
+    const std::string texts[] = {change.name, ShownProfileValue(change.key, change.device),
+                                 ShownProfileValue(change.key, change.profile)};
     for (int column = 0; column < 3; ++column) {
       table_->setItem(row, column, new QTableWidgetItem(Q(texts[column])));
     }
   }
   table_->resizeRowsToContents();
   const int rowsHeight = table_->verticalHeader()->length() + table_->horizontalHeader()->height();
-  table_->setMinimumHeight(std::min(rowsHeight + 2 * table_->frameWidth(), 360));
+  table_->setFixedHeight(std::min(rowsHeight + 2 * table_->frameWidth(), 360));
+  adjustSize();
   cancel_->setFocus();
   return exec() == QDialog::Accepted;
 }

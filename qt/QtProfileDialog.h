@@ -32,8 +32,9 @@ class QtProfileDialog : public QDialog {
   QPushButton* cancel_;
 };
 
-// A value as the profile writes it, for a person: "MODBUS RTU" without the
-// quotes of its JSON text.
-std::string ShownProfileValue(const std::string& jsonText);
+// A setting's value as the profile writes it, for a person: "MODBUS RTU"
+// without the quotes of its JSON text, "3-проводная" for the network 3,
+// "да" and "нет" for true and false.
+std::string ShownProfileValue(const std::string& key, const std::string& jsonText);
 
 }  // namespace vela

@@ -208,7 +208,8 @@ void QtTools::ReadBackProfile(const TSettingsProfile& profile, const std::string
   std::string changes;
   for (const TProfileDifference& change : written) {
     changes += (changes.empty() ? "" : "; ") + change.name + " " +
-               ShownProfileValue(change.device) + " → " + ShownProfileValue(change.profile);
+               ShownProfileValue(change.key, change.device) + " → " +
+               ShownProfileValue(change.key, change.profile);
   }
   engine.Log("Профиль " + fileName + " записан в прибор: " + changes + ".");
   if (!read) {
@@ -221,8 +222,8 @@ void QtTools::ReadBackProfile(const TSettingsProfile& profile, const std::string
   }
   std::string differing;
   for (const TProfileDifference& left : profile.Differences(engine)) {
-    differing += "\n  " + left.name + ": в профиле " + ShownProfileValue(left.profile) +
-                 ", в приборе " + ShownProfileValue(left.device);
+    differing += "\n  " + left.name + ": в профиле " + ShownProfileValue(left.key, left.profile) +
+                 ", в приборе " + ShownProfileValue(left.key, left.device);
   }
   if (!differing.empty()) {
     const std::string text = "Прочитанные обратно установки не совпадают с профилем:" + differing;
