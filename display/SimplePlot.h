@@ -10,8 +10,9 @@
 namespace vela {
 
 constexpr int kPlotCapacity = 200;
-// Colour of the captions and the trace (dark orange-red).
-constexpr TColor kPlotColor = 0x003399;
+// Colour of the captions and the trace: a dark red-brown, 4.9:1 on the panel
+// grey so the max and min texts read as well as the values.
+constexpr TColor kPlotColor = 0x001555;
 
 class TSimplePlot {
  public:

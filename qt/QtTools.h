@@ -14,6 +14,7 @@
 #include "common/Clock.h"
 #include "qt/QtFindDialog.h"
 #include "qt/QtMainWindow.h"
+#include "qt/QtProfileDialog.h"
 #include "ui/Dialogs.h"
 
 namespace vela {
@@ -30,15 +31,25 @@ class QtTools {
   QtFindDialog& FindDialog() { return *findDialog_; }
   QAction& FindAction() { return *find_; }
   QAction& ProfileAction() { return *profile_; }
+  QAction& ApplyProfileAction() { return *applyProfile_; }
+  QtProfileDialog& ProfileDialog() { return *profileDialog_; }
   QAction& ReportAction() { return *report_; }
   QAction& WiringAction() { return *wiring_; }
   // Opens a file written, in the desktop's program for it.
   std::function<void(const std::string& fileName)> OpenFile;
+  // Asks for a profile to apply; true and its name when one is chosen.
+  std::function<bool(std::string& fileName)> ChooseProfileFile;
 
  private:
   void FollowForm();
   void SaveReport();
   void SaveProfile();
+  void ApplyProfile();
+  // The device's settings after the profile's write, checked against it.
+  void ReadBackProfile(const TSettingsProfile& profile, const std::string& fileName,
+                       const std::vector<TProfileDifference>& written);
+  // Over RS-485 the device now talks with what was written: the window follows.
+  bool FollowWrittenLink();
   // Runs an operation of the engine to its end, the window live meanwhile.
   bool RunOperation(TOperationKind kind);
 
@@ -51,9 +62,11 @@ class QtTools {
   QMenu* menu_;
   QAction* find_;
   QAction* profile_;
+  QAction* applyProfile_;
   QAction* report_;
   QAction* wiring_;
   std::unique_ptr<QtFindDialog> findDialog_;
+  std::unique_ptr<QtProfileDialog> profileDialog_;
 };
 
 }  // namespace vela

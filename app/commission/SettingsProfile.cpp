@@ -151,6 +151,29 @@ const std::vector<TField>& Fields() {
   return kFields;
 }
 
+// The setting as the window calls it.
+std::string NameOf(const std::string& key) {
+  static const std::vector<std::pair<std::string, std::string>> kNames = {
+      {"protocol", "протокол"},
+      {"speed", "скорость"},
+      {"frame", "формат"},
+      {"address", "адрес"},
+      {"network", "схема сети"},
+      {"iec.link_address_length", "IEC: адрес канального уровня, байт"},
+      {"iec.cot_length", "IEC: причина передачи ASDU, байт"},
+      {"iec.common_address_length", "IEC: общий адрес ASDU, байт"},
+      {"iec.ioa_length", "IEC: адрес объекта информации, байт"},
+      {"iec.asdu_type", "IEC: формат данных (ASDU)"},
+      {"iec.cyclic", "IEC: циклическая передача данных"},
+      {"iec.cycle_interval", "IEC: интервал циклической передачи"},
+      {"iec.common_address", "IEC: общий адрес ASDU"},
+  };
+  for (const auto& [known, name] : kNames) {
+    if (known == key) return name;
+  }
+  return key;
+}
+
 std::string ValueText(const TJson& v) {
   std::string text = WriteProfileJson(v);
   text.pop_back();  // the line break
@@ -299,7 +322,7 @@ std::vector<TProfileDifference> TSettingsProfile::Differences(const TVelaEngine&
     const std::string key = Fields()[place].key;
     const TJson* value = Lookup(now, key);
     if (value && ValueText(*value) == ValueText(wanted)) continue;
-    differences.push_back({key, value ? ValueText(*value) : "?", ValueText(wanted)});
+    differences.push_back({key, NameOf(key), value ? ValueText(*value) : "?", ValueText(wanted)});
   }
   return differences;
 }

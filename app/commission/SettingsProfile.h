@@ -27,7 +27,8 @@ class TProfileError : public std::runtime_error {
 // A setting whose value in the engine is not the profile's; both values as
 // the file writes them ("9600", "\"8E1\"").
 struct TProfileDifference {
-  std::string key;  // "speed", "iec.cot_length"
+  std::string key;   // "speed", "iec.cot_length"
+  std::string name;  // "скорость", "IEC: причина передачи ASDU, байт"
   std::string device;
   std::string profile;
 };

@@ -1,6 +1,7 @@
 // Continuous reading in the window rides through a device that goes away and
 // comes back on the same port: the loss and the return are logged with their
-// times, the values are hidden meanwhile, and reading resumes by itself.
+// times, the values are hidden meanwhile, and reading resumes by itself. A
+// read once cut off by the loss ends with a message of what to do.
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,31 @@ TEST(QtUnplugTest, ContinuousReadingResumesWhenTheSamePortComesBack) {
   EXPECT_EQ(engine.Cells()[slotF].State(), cvsValue);
   form.Button5.Click();
   EXPECT_TRUE(test::RunEventsUntil([&] { return !engine.Busy(); }, kLimitMs));
+}
+
+TEST(QtUnplugTest, ReadOnceCutOffByTheLossEndsWithWhatToDo) {
+  test::EnsureQtApplication();
+  // Slow answers: the device goes away while the read once is under way.
+  test::VelaSimProcess sim({"--turnaround", "200"});
+  const std::string port = sim.ServicePort();
+  QtProgram program(test::Quiet());
+  TForm1& form = program.Form();
+  TVelaEngine& engine = form.Engine();
+  program.Window().show();
+  ASSERT_TRUE(form.ChoosePort(port));
+  form.Button4.Click();
+  ASSERT_TRUE(engine.Busy());
+  sim.Stop();
+  ASSERT_TRUE(test::RunEventsUntil([&] { return !engine.Busy(); }, kLimitMs)) << form.Memo1.Text();
+  const std::vector<std::string>& lines = form.Memo1.Lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("Порт " + port + " потерян в ", 0), 0u) << form.Memo1.Text();
+  EXPECT_NE(lines.back().find("чтение однократно прервано. Проверьте кабель и адаптер; когда "
+                              "порт вернётся, прочитайте снова."),
+            std::string::npos)
+      << form.Memo1.Text();
+  EXPECT_FALSE(engine.PortOutageRunning());  // no reading resumes by itself
+  EXPECT_NE(engine.Cells()[slotF].State(), cvsValue);
 }
 
 }  // namespace

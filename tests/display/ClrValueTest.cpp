@@ -6,6 +6,7 @@
 #include "display/ClrFonts.h"
 #include "display/ClrValue.h"
 #include "display/RegionalSettings.h"
+#include "display/SimplePlot.h"
 #include "tests/display/RecordingCanvas.h"
 
 namespace vela {
@@ -217,8 +218,8 @@ double Luminance(TColor color) {
          0.0722 * channel((color >> 16) & 0xFF);
 }
 
-TEST(ClrValueColourTest, ValueTextsReachFourAndAHalfToOneOnThePanelGrey) {
-  for (TColor color : {kCellValueColor, kHighlightColor, kMarkColor}) {
+TEST(ClrValueColourTest, ValueAndTrendTextsReachFourAndAHalfToOneOnThePanelGrey) {
+  for (TColor color : {kCellValueColor, kHighlightColor, kMarkColor, kPlotColor}) {
     const double contrast = (Luminance(kPanelGrey) + 0.05) / (Luminance(color) + 0.05);
     EXPECT_GE(contrast, 4.5) << std::hex << color;
   }

@@ -50,10 +50,10 @@ TEST_F(SimplePlotTest, ConstantValueIsAFlatLine24PixelsAboveTheBottom) {
   ASSERT_EQ(texts.size(), 4u);
   EXPECT_EQ(texts[0].Text, "max: ");
   EXPECT_EQ(texts[0].Y, kTop);
-  EXPECT_EQ(texts[0].Font, LabelFont.WithColor(0x003399));
+  EXPECT_EQ(texts[0].Font, LabelFont.WithColor(kPlotColor));
   EXPECT_EQ(texts[1].Text, "230.00");
   EXPECT_EQ(texts[1].X, kLeft + 5 * 8);  // "max: " measured in the value font
-  EXPECT_EQ(texts[1].Font, ValueFont.WithColor(0x003399));
+  EXPECT_EQ(texts[1].Font, ValueFont.WithColor(kPlotColor));
   EXPECT_EQ(texts[2].Text, "min: ");
   EXPECT_EQ(texts[2].Y, kTop + kHeight - 20);
   EXPECT_EQ(texts[3].Text, "230.00");
@@ -64,7 +64,7 @@ TEST_F(SimplePlotTest, ConstantValueIsAFlatLine24PixelsAboveTheBottom) {
   for (size_t i = 0; i < trace.size(); ++i) {
     EXPECT_EQ(trace[i].Y, kTop + kHeight - 24);
     EXPECT_EQ(trace[i].PenWidth, 3);
-    EXPECT_EQ(trace[i].PenColor, 0x003399u);
+    EXPECT_EQ(trace[i].PenColor, kPlotColor);
   }
   EXPECT_EQ(trace[1].Kind, TOpKind::LineTo);
   EXPECT_EQ(trace[1].X, trace[0].X);
