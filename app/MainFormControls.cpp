@@ -211,7 +211,8 @@ void TForm1::cbInterfaceTypeClick() {
   link.protocol = ComboBox2.ItemIndex();
   link.speedIndex = ComboBox3.ItemIndex();
   link.frame = ComboBox4.ItemIndex();
-  link.address = cbAddr.ItemIndex() + 1;
+  // An IEC link address beyond the list is kept.
+  if (cbAddr.ItemIndex() >= 0) link.address = cbAddr.ItemIndex() + 1;
   FEngine->SetInterface(rs485, link);
   ComboBox4.ReplaceItemsKeepingIndex(FramesOfProtocol(ComboBox2.ItemIndex()));
 }
