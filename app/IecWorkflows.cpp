@@ -1,5 +1,6 @@
 #include "app/IecWorkflows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -17,6 +18,18 @@ std::string Filled(const char* pattern, const std::string& text) {
 }
 
 }  // namespace
+
+int64_t TIecWorkflows::ConfirmationWaitMs(uint32_t answerTimeMs) {
+  return std::max(kConfirmationWaitMs, kConfirmationWaitAnswers * answerTimeMs);
+}
+
+unsigned TIecWorkflows::DfcPauseMs(uint32_t answerTimeMs) {
+  return std::max(kDfcPauseMs, answerTimeMs / 2);
+}
+
+int64_t TIecWorkflows::OperationBudgetMs(uint32_t answerTimeMs) {
+  return std::max(kOperationBudgetMs, kOperationBudgetAnswers * answerTimeMs);
+}
 
 TIecWorkflows::TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, uint32_t linkAddress)
     : F(form),
@@ -221,7 +234,7 @@ bool TIecWorkflows::InterrogationDue() {
 }
 
 void TIecWorkflows::WaitForData() {
-  FWaitUntilMs = F.FSeams.clock.MonotonicMs() + kConfirmationWaitMs;
+  FWaitUntilMs = F.FSeams.clock.MonotonicMs() + ConfirmationWaitMs(Master().AnswerTimeMs());
 }
 
 bool TIecWorkflows::StillWaiting() {
@@ -272,7 +285,7 @@ bool TIecWorkflows::RoomForCommand(TPending pending) {
   }
   --FDfcChecks;
   FAfterRoom = pending;
-  FDfcPause->SetInterval(kDfcPauseMs);
+  FDfcPause->SetInterval(DfcPauseMs(Master().AnswerTimeMs()));
   FDfcPause->SetEnabled(true);
   return false;
 }

@@ -554,6 +554,18 @@ TEST(CliIecTimeTagTest, JsonReadGivesEachValueItsTagTime) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
+// A slave that begins every answer only after 5 s and sends its values only
+// when interrogated: with an answer time to match, the wait for the
+// interrogation's values and the command's budget grow with it.
+TEST(CliIecSlowLineTest, ReadOnceWaitsAsLongAsTheAnswerTimeNeeds) {
+  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-gi-only", "--delay", "5000"});
+  const CliResult r = RunCli({"--port", sim.WorkingPort(), "--interface", "rs485", "--protocol",
+                              "iec101", "--iec-timeout", "5500", "read"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_EQ(ValueLines(r.out), 28) << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
 // Values the slave marks invalid (IV): reported as such, not as missing, in
 // the JSON and in the text output; the other values are read as usual.
 TEST(CliIecInvalidTest, ReadReportsInvalidValuesAsInvalid) {
