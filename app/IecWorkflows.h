@@ -61,7 +61,9 @@ class TIecWorkflows {
 
   // The operation buttons; the caller has emptied the log.
   void ReadOnce();
-  void StartContinuous();
+  // resuming: after a lost port came back; a port that does not open yet
+  // ends the start without a line, and the start itself is not logged.
+  void StartContinuous(bool resuming = false);
   void SyncClock();
 
   bool Running() const { return FOperation != TOperation::None; }
@@ -72,6 +74,10 @@ class TIecWorkflows {
   void EndOperation(const std::string& line);
   // The engine ended the operation itself.
   void Forget() { FOperation = TOperation::None; }
+  // The port failed under the operation: whatever service ran is dropped and
+  // the link is taken as not reset, so the next operation resets it and (in
+  // continuous reading) interrogates.
+  void PortLost();
   // The response time-out follows the connection's answer time and the
   // port's speed and character frame.
   void ApplyLineTiming();
@@ -88,7 +94,7 @@ class TIecWorkflows {
     InterrogationSent  // the general interrogation is outstanding
   };
 
-  bool Begin(TOperation operation);
+  bool Begin(TOperation operation, bool quietIfNotOpened = false);
   void Poll();
   void Synchronise();
   void Interrogate();
