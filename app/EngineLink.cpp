@@ -127,7 +127,7 @@ void TVelaEngine::ApplyFrame() {
 
 void TVelaEngine::ApplyAddress() {
   if (FLink.address < 1) return;
-  FPacker->Address = static_cast<uint8_t>(FLink.address);
+  if (FLink.address <= kMaxAddress) FPacker->Address = static_cast<uint8_t>(FLink.address);
   if (FIec) FIec->Master().SetLinkAddress(static_cast<uint32_t>(FLink.address));
 }
 

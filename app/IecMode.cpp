@@ -1,6 +1,8 @@
 // Entering and leaving IEC 60870-5-101 mode: the program is in it exactly
 // while FIec (the IEC operations with their link master) exists.
 
+#include <algorithm>
+
 #include "app/Engine.h"
 #include "app/IecWorkflows.h"
 #include "app/Messages.h"
@@ -16,6 +18,9 @@ bool TVelaEngine::ChooseIecProtocol() {
   TIecOptions options{FIecDeviceOptions, {}};
   try {
     options.connection = LinkSettingsFrom(FIecDeviceOptions);
+    // The program talks to the device at the address its settings give.
+    options.connection.linkAddress =
+        static_cast<uint32_t>(FDevice.address >= 1 ? FDevice.address : std::max(FLink.address, 0));
     options.connection.answerTimeMs = FIecAnswerTimeMs;
     options.connection.staleAfterS = FIecStaleAfterS;
     options.connection.interrogationPeriodS = FIecInterrogationPeriodS;
@@ -40,8 +45,7 @@ bool TVelaEngine::ChooseIecProtocol() {
     Log(e.what());
     return false;
   }
-  // The program talks to the device at the address its settings give.
-  if (FDevice.address >= 1) FLink.address = FDevice.address;
+  FLink.address = static_cast<int>(link.linkAddress);
   EnterIecMode(link);
   if (OnProgramLinkChanged) OnProgramLinkChanged();
   return true;
@@ -68,7 +72,11 @@ void TVelaEngine::LeaveIecMode() {
   FIec->EndOperation(msg::kIecEndedByProtocol);
   FIec.reset();
   ConnectPortEvents();
+  // A link address beyond the MODBUS range is no device address.
+  const bool addressReset = FLink.address < 1 || FLink.address > kMaxAddress;
+  if (addressReset) FLink.address = 1;
   if (OnIecModeChanged) OnIecModeChanged();
+  if (addressReset && OnProgramLinkChanged) OnProgramLinkChanged();
   ApplyAddress();  // the Modbus frame builder follows the link's address again
 }
 

@@ -1,5 +1,6 @@
 #include "app/IecWorkflows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -17,6 +18,18 @@ std::string Filled(const char* pattern, const std::string& text) {
 }
 
 }  // namespace
+
+int64_t TIecWorkflows::ConfirmationWaitMs(uint32_t answerTimeMs) {
+  return std::max(kConfirmationWaitMs, kConfirmationWaitAnswers * answerTimeMs);
+}
+
+unsigned TIecWorkflows::DfcPauseMs(uint32_t answerTimeMs) {
+  return std::max(kDfcPauseMs, answerTimeMs / 2);
+}
+
+int64_t TIecWorkflows::OperationBudgetMs(uint32_t answerTimeMs) {
+  return std::max(kOperationBudgetMs, kOperationBudgetAnswers * answerTimeMs);
+}
 
 TIecWorkflows::TIecWorkflows(TVelaEngine& form, const TIecLinkSettings& link, uint32_t linkAddress)
     : F(form),
@@ -82,10 +95,17 @@ void TIecWorkflows::CountExchange(TLinkExchangeEvent event) {
     case TLinkExchangeEvent::leAnswered:
       F.FRecord.Answered(0, F.FSeams.clock.Now());
       F.ReportExchange(TExchangeEventKind::Answer);
+      if (std::exchange(F.FNoAnswerSeen, false)) {
+        F.EndNoAnswerRun();
+        F.Log(msg::kLinkRestored);
+      }
       return;
     case TLinkExchangeEvent::leTimedOut:
       F.FRecord.TimedOut(0);
       F.ReportExchange(TExchangeEventKind::TimedOut);
+      // Continuous reading says a run of time-outs once; read once and the
+      // clock say their failure when the service gives up.
+      if (Continuous()) F.NoAnswer(msg::kIecNoAnswerEsc);
       return;
     case TLinkExchangeEvent::leBadFrame:
       F.FRecord.BadFrame(0);
@@ -100,7 +120,7 @@ void TIecWorkflows::CountExchange(TLinkExchangeEvent event) {
 
 // --- Operations ---
 
-bool TIecWorkflows::Begin(TOperation operation) {
+bool TIecWorkflows::Begin(TOperation operation, bool quietIfNotOpened) {
   FOperation = operation;
   FPending = TPending::Poll;
   FWaitUntilMs = 0;
@@ -114,6 +134,9 @@ bool TIecWorkflows::Begin(TOperation operation) {
   FClockConfirmed = false;
   FDfcChecks = kDfcChecks;
   FLinkRestarts = kLinkRestarts;
+  F.FNoAnswerRun.Reset();
+  F.FNoAnswerSeen = false;
+  F.EndPortOutage(false);  // an operation of the operator's own ends the wait for a lost port
   FInterpreter.ClearReadings();
   if (operation != TOperation::Sync) {
     // A reading starts from an empty image.
@@ -126,7 +149,11 @@ bool TIecWorkflows::Begin(TOperation operation) {
     Master().OpenPort();
   } catch (const std::exception& e) {
     F.FRecord.Fail(TOutcomeReason::PortNotOpened);
-    Refuse(e);
+    if (quietIfNotOpened) {
+      EndWithLine(std::string());
+    } else {
+      Refuse(e);
+    }
     return false;
   }
   return true;
@@ -139,16 +166,23 @@ void TIecWorkflows::ReadOnce() {
   Try([this] { Poll(); });
 }
 
-void TIecWorkflows::StartContinuous() {
+void TIecWorkflows::StartContinuous(bool resuming) {
   // A start that fails leaves the engine idle: no running mark, the
   // controls enabled, "Отказ: ..." in the log.
   F.FContinuousRunning = true;
-  if (!Begin(TOperation::Continuous)) return;
+  if (!Begin(TOperation::Continuous, resuming)) return;
   Try([this] { Poll(); });
   if (!Running()) return;
   F.SetBusy(true);
   F.SetContinuousRunning(true);
-  F.Log(msg::kContinuousReading);
+  if (!resuming) F.Log(msg::kContinuousReading);
+}
+
+void TIecWorkflows::PortLost() {
+  FOperation = TOperation::None;
+  FDfcPause->SetEnabled(false);
+  FStaleCheck->SetEnabled(false);
+  Master().ClearLinkState();  // its running service ends unheard: no operation runs
 }
 
 void TIecWorkflows::SyncClock() {
@@ -221,7 +255,7 @@ bool TIecWorkflows::InterrogationDue() {
 }
 
 void TIecWorkflows::WaitForData() {
-  FWaitUntilMs = F.FSeams.clock.MonotonicMs() + kConfirmationWaitMs;
+  FWaitUntilMs = F.FSeams.clock.MonotonicMs() + ConfirmationWaitMs(Master().AnswerTimeMs());
 }
 
 bool TIecWorkflows::StillWaiting() {
@@ -272,7 +306,7 @@ bool TIecWorkflows::RoomForCommand(TPending pending) {
   }
   --FDfcChecks;
   FAfterRoom = pending;
-  FDfcPause->SetInterval(kDfcPauseMs);
+  FDfcPause->SetInterval(DfcPauseMs(Master().AnswerTimeMs()));
   FDfcPause->SetEnabled(true);
   return false;
 }
@@ -509,6 +543,7 @@ void TIecWorkflows::Failed() {
   FInterpreter.ForgetTags();
   F.FPresenter->ClearDeviceClock();
   F.CellsChanged();
+  F.SetSerialCaption(std::nullopt);  // what does not answer is not shown as known
   // Nothing was measured: no reading, no record.
   if (Continuous()) {
     Poll();

@@ -23,16 +23,27 @@ class TIecWorkflows {
  public:
   // How long a chain goes on asking for data after a command's link
   // confirmation (for its confirmation, an interrogation's values and
-  // termination) or after the first part of a reading (for the rest); an
-  // interrogated value moves the bound on.
+  // termination) or after the first part of a reading (for the rest): this
+  // long, or as many answer times on a slower device; an interrogated value
+  // moves the bound on.
   static constexpr int64_t kConfirmationWaitMs = 5000;
+  static constexpr int64_t kConfirmationWaitAnswers = 12;
   static constexpr int kRetries = 3;
   // How often the values are looked at for staleness while an operation runs.
   static constexpr unsigned kStaleCheckMs = 500;
   // A device whose buffer is full (DFC = 1) is asked for the status of its
-  // link again after this pause, at most this many times, before a command.
+  // link again after this pause (or half an answer time on a slower
+  // device), at most this many times, before a command.
   static constexpr unsigned kDfcPauseMs = 200;
   static constexpr int kDfcChecks = 5;
+  // The time an operation may take before its caller gives up on it: 60 s,
+  // or this many answer times on a slower device.
+  static constexpr int64_t kOperationBudgetMs = 60000;
+  static constexpr int64_t kOperationBudgetAnswers = 150;
+
+  static int64_t ConfirmationWaitMs(uint32_t answerTimeMs);
+  static unsigned DfcPauseMs(uint32_t answerTimeMs);
+  static int64_t OperationBudgetMs(uint32_t answerTimeMs);
   // Resets after the device said its link is not functioning (function 14
   // or 15) before the operation gives up; measured values start the count
   // afresh.
@@ -50,7 +61,9 @@ class TIecWorkflows {
 
   // The operation buttons; the caller has emptied the log.
   void ReadOnce();
-  void StartContinuous();
+  // resuming: after a lost port came back; a port that does not open yet
+  // ends the start without a line, and the start itself is not logged.
+  void StartContinuous(bool resuming = false);
   void SyncClock();
 
   bool Running() const { return FOperation != TOperation::None; }
@@ -61,6 +74,10 @@ class TIecWorkflows {
   void EndOperation(const std::string& line);
   // The engine ended the operation itself.
   void Forget() { FOperation = TOperation::None; }
+  // The port failed under the operation: whatever service ran is dropped and
+  // the link is taken as not reset, so the next operation resets it and (in
+  // continuous reading) interrogates.
+  void PortLost();
   // The response time-out follows the connection's answer time and the
   // port's speed and character frame.
   void ApplyLineTiming();
@@ -77,7 +94,7 @@ class TIecWorkflows {
     InterrogationSent  // the general interrogation is outstanding
   };
 
-  bool Begin(TOperation operation);
+  bool Begin(TOperation operation, bool quietIfNotOpened = false);
   void Poll();
   void Synchronise();
   void Interrogate();
@@ -86,7 +103,7 @@ class TIecWorkflows {
   bool InterrogationDue();
   void RequestData();
   // Sets the bound of the wait for the rest of a chain's data to now plus
-  // kConfirmationWaitMs.
+  // the confirmation wait.
   void WaitForData();
   // Asks for more data while the wait's bound has not passed.
   bool StillWaiting();

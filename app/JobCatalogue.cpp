@@ -7,6 +7,7 @@
 
 #include "app/DeviceIdentification.h"
 #include "app/Engine.h"
+#include "app/IecWorkflows.h"
 #include "app/Messages.h"
 #include "app/PortOutage.h"
 #include "display/RegisterReading.h"
@@ -225,6 +226,7 @@ void TVelaEngine::HandleException(void* sender, const std::exception& e) {
     // no answer can come any more, so say why and end the operation. The
     // values shown are no longer being read; settings being written stay.
     Log(e.what());
+    if (FIec) FIec->PortLost();
     ForgetDevice(!FWriteOperation);
     FRecord.Fail(TOutcomeReason::PortLost, true);
     FPortFailed = true;

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "app/Messages.h"
@@ -22,6 +25,11 @@ std::vector<std::string> Addresses() {
   std::vector<std::string> items;
   for (int a = 1; a <= 247; ++a) items.push_back(std::to_string(a));
   return items;
+}
+
+// The address an address box shows, 0 when none.
+int ShownAddress(const TComboBox& box) {
+  return box.ItemIndex() >= 0 ? std::stoi(box.Text()) : 0;
 }
 
 }  // namespace
@@ -211,7 +219,7 @@ void TForm1::cbInterfaceTypeClick() {
   link.protocol = ComboBox2.ItemIndex();
   link.speedIndex = ComboBox3.ItemIndex();
   link.frame = ComboBox4.ItemIndex();
-  link.address = cbAddr.ItemIndex() + 1;
+  if (cbAddr.ItemIndex() >= 0) link.address = ShownAddress(cbAddr);
   FEngine->SetInterface(rs485, link);
   ComboBox4.ReplaceItemsKeepingIndex(FramesOfProtocol(ComboBox2.ItemIndex()));
 }
@@ -236,9 +244,8 @@ void TForm1::ComboBox4Click() {
 }
 
 void TForm1::cbAddrClick() {
-  const int index = cbAddr.ItemIndex();
-  if (index < 0) return;
-  FEngine->SetProgramAddress(index + 1);
+  if (cbAddr.ItemIndex() < 0) return;
+  FEngine->SetProgramAddress(ShownAddress(cbAddr));
 }
 
 void TForm1::cbProtocolTypeClick() {
@@ -254,7 +261,11 @@ void TForm1::ShowProgramLink() {
   ComboBox4.ReplaceItemsKeepingIndex(FramesOfProtocol(link.protocol));
   ComboBox3.SetItemIndex(link.speedIndex);
   ComboBox4.SetItemIndex(link.frame);
-  cbAddr.SetItemIndex(link.address - 1);
+  // An IEC link address beyond the MODBUS addresses is listed after them.
+  std::vector<std::string> addresses = Addresses();
+  if (link.address > kMaxAddress) addresses.push_back(std::to_string(link.address));
+  if (addresses != cbAddr.Items()) cbAddr.ReplaceItemsKeepingIndex(std::move(addresses));
+  cbAddr.SetItemIndex(link.address > kMaxAddress ? kMaxAddress : link.address - 1);
 }
 
 void TForm1::ShowDeviceSettings() {

@@ -127,6 +127,8 @@ inline constexpr const char* kIecNegativeConfirmation =
 inline constexpr const char* kIecOtherCommonAddress =
     "Получены ASDU с общим адресом %d, ожидается %d: они не показываются";
 inline constexpr const char* kIecUndetermined = "недетерминированное состояние";
+inline constexpr const char* kIecNoAnswerEsc =
+    "Непрерывное чтение: нет ответа (нажмите ESC для отмены)";
 inline constexpr const char* kIecLinkFailed = "Ошибка канального уровня: сообщение не доставлено.";
 inline constexpr const char* kIecOperationFailed = "Операция не выполнена.";
 inline constexpr const char* kIecMissingFormat = "Не получены: %s.";

@@ -28,7 +28,7 @@ bool TVelaEngine::ResumeContinuousReading() {
   FExchangeStats.Reset();
   FRecord.Begin(TOperationKind::Continuous, InIecMode());
   if (FIec) {
-    FIec->StartContinuous();
+    FIec->StartContinuous(true);
   } else if (StartOperation(joblists::kReadContinuously, true) && FBusy) {
     SetContinuousRunning(true);
   }

@@ -68,6 +68,7 @@ void TIecCfgForm::Load(TIecOptionsMode mode, const TIecOptions& loaded) {
     view.cotLength = static_cast<int>(connection.lengths.CotLength());
     view.ioaLength = static_cast<int>(connection.lengths.IoaLength());
     view.commonAddress = std::to_string(connection.expectedCommonAddress);
+    view.linkAddress = std::to_string(connection.linkAddress);
     view.answerTime = std::to_string(connection.answerTimeMs);
     view.staleAfter = std::to_string(connection.staleAfterS);
     view.interrogationPeriod = std::to_string(connection.interrogationPeriodS);
@@ -113,6 +114,23 @@ std::string TIecCfgForm::Refusal() const {
       return text;
     }
   }
+  return LinkAddressRefusal();
+}
+
+std::string TIecCfgForm::LinkAddressRefusal() const {
+  if (mode_ != TIecOptionsMode::Connection) return {};
+  long long value = 0;
+  if (!ParseInteger(view_.linkAddress, value) || value < 0 || value > 65534) {
+    char text[512];
+    std::snprintf(text, sizeof text, iec_messages::kBadLinkAddress,
+                  Shortened(view_.linkAddress, 200).c_str());
+    return text;
+  }
+  try {
+    CheckLinkAddressFits(static_cast<uint32_t>(value), view_.linkAddressLength);
+  } catch (const TArkException& e) {
+    return e.what();
+  }
   return {};
 }
 
@@ -144,6 +162,7 @@ void TIecCfgForm::StoreConnection() {
   connection.lengths.SetCommonAddressLength(view_.commonAddressLength);
   connection.lengths.SetCotLength(view_.cotLength);
   connection.lengths.SetIoaLength(view_.ioaLength);
+  connection.linkAddress = static_cast<uint32_t>(std::stoul(view_.linkAddress));
   connection.expectedCommonAddress = std::stoul(CommonAddressText(view_.commonAddress));
   connection.answerTimeMs = static_cast<uint32_t>(std::stoul(view_.answerTime));
   connection.staleAfterS = static_cast<uint32_t>(std::stoul(view_.staleAfter));

@@ -26,6 +26,7 @@ struct TIecCfgView {
   bool deviceRowsVisible = true;  // interval and ASDU format rows
   std::string interval = "1000";
   int asduFormatIndex = 0;                // 0: "<13> - M_ME_NC_1", 1: "<14> - M_ME_TC_1"
+  std::string linkAddress = "1";          // connection mode only
   std::string answerTime = "400";         // milliseconds; connection mode only
   std::string staleAfter = "10";          // seconds; connection mode only
   std::string interrogationPeriod = "0";  // seconds, 0: none; connection mode only
@@ -42,8 +43,8 @@ class TIecCfgForm {
   TIecCfgForm() { Load(TIecOptionsMode::Device, TIecOptions()); }
 
   // Keeps a copy of options to edit. Device mode shows the device options.
-  // Connection mode shows the connection's field lengths and expected common
-  // address; the check box checked and fixed, the interval and ASDU format
+  // Connection mode shows the connection's field lengths, link address and
+  // expected common address; the check box checked and fixed, the interval and ASDU format
   // rows hidden, the answer time, staleness and interrogation period rows
   // shown in their place.
   void Load(TIecOptionsMode mode, const TIecOptions& options);
@@ -56,10 +57,14 @@ class TIecCfgForm {
 
   // Why OK cannot store the view, empty when it can: the common address must
   // fit the common address length chosen beside it; in connection mode the
-  // answer time, the staleness limit and the interrogation period must be
-  // whole numbers within their ranges. A refused OK stores
+  // link address must fit the link address length (CheckLinkAddressFits),
+  // and it, the answer time, the staleness limit and the interrogation
+  // period must be whole numbers within their ranges. A refused OK stores
   // nothing and leaves the dialog open.
   std::string Refusal() const;
+  // The link address part of the refusal: empty when the link address fits
+  // (or in device mode, which has none).
+  std::string LinkAddressRefusal() const;
   // Why the window's OK refuses the interval, empty when it is a whole
   // number (or in connection mode, which has no interval).
   std::string IntervalRefusal() const;

@@ -40,7 +40,9 @@ inline constexpr const char* kIntervalNotWhole =
 // within the range; filled with the rejected text.
 inline constexpr const char* kBadAnswerTime =
     "Время ожидания ответа \"%s\" недопустимо: укажите число миллисекунд от 100 до 30000.";
-// The same for the staleness limit and the interrogation period.
+// The same for the link address, the staleness limit and the interrogation period.
+inline constexpr const char* kBadLinkAddress =
+    "Адрес канала \"%s\" недопустим: укажите целое число от 0 до 65534.";
 inline constexpr const char* kBadStaleAfter =
     "Срок устаревания \"%s\" недопустим: укажите число секунд от 1 до 3600.";
 inline constexpr const char* kBadInterrogationPeriod =

@@ -60,13 +60,15 @@ inline constexpr uint32_t kMaxInterrogationPeriodS = 86400;
 // The program's own IEC 60870-5-101 connection: the field lengths of its
 // frames, the common address of ASDU it accepts in answers, the device's
 // answer time (the core of every response time-out), the staleness limit of
-// the values and the period of station interrogations.
+// the values, the period of station interrogations and the link address it
+// talks to (see CheckLinkAddressFits).
 struct TIecLinkSettings {
   TIecFieldLengths lengths;
   uint32_t expectedCommonAddress = 1;
   uint32_t answerTimeMs = kDefaultAnswerTimeMs;
   uint32_t staleAfterS = kDefaultStaleAfterS;
   uint32_t interrogationPeriodS = 0;
+  uint32_t linkAddress = 1;
   bool operator==(const TIecLinkSettings&) const = default;
 };
 

@@ -86,6 +86,7 @@ QtIecOptionsDialog::QtIecOptionsDialog(QWidget* parent, TMessageBox* messageBox)
   staleAfter_ = AddEditRow(7, "устаревание величин, с:", &staleAfterLabel_);
   interrogationPeriod_ =
       AddEditRow(8, "период общего опроса, с (0 — нет):", &interrogationPeriodLabel_);
+  linkAddress_ = AddEditRow(9, "адрес канального уровня:", &linkAddressLabel_);
   ok_ = new QPushButton("OK", this);
   ok_->setDefault(true);
   cancel_ = new QPushButton("Отмена", this);
@@ -133,10 +134,13 @@ void QtIecOptionsDialog::Load(TIecOptionsMode mode, const TIecOptions& options) 
   answerTime_->setText(Q(view.answerTime));
   staleAfter_->setText(Q(view.staleAfter));
   interrogationPeriod_->setText(Q(view.interrogationPeriod));
-  for (QWidget* row : {static_cast<QWidget*>(answerTimeLabel_), static_cast<QWidget*>(answerTime_),
-                       static_cast<QWidget*>(staleAfterLabel_), static_cast<QWidget*>(staleAfter_),
-                       static_cast<QWidget*>(interrogationPeriodLabel_),
-                       static_cast<QWidget*>(interrogationPeriod_)}) {
+  linkAddress_->setText(Q(view.linkAddress));
+  for (QWidget* row :
+       {static_cast<QWidget*>(answerTimeLabel_), static_cast<QWidget*>(answerTime_),
+        static_cast<QWidget*>(staleAfterLabel_), static_cast<QWidget*>(staleAfter_),
+        static_cast<QWidget*>(interrogationPeriodLabel_),
+        static_cast<QWidget*>(interrogationPeriod_), static_cast<QWidget*>(linkAddressLabel_),
+        static_cast<QWidget*>(linkAddress_)}) {
     row->setVisible(!view.deviceRowsVisible);
   }
   FollowCyclic();
@@ -177,6 +181,7 @@ void QtIecOptionsDialog::ReadControls() {
   view.answerTime = answerTime_->text().toStdString();
   view.staleAfter = staleAfter_->text().toStdString();
   view.interrogationPeriod = interrogationPeriod_->text().toStdString();
+  view.linkAddress = linkAddress_->text().toStdString();
 }
 
 void QtIecOptionsDialog::Confirm() {
@@ -185,8 +190,13 @@ void QtIecOptionsDialog::Confirm() {
   if (!refusal.empty()) {
     // Nothing is stored; the dialog stays open for another address or length.
     messageBox_->Show(windowTitle().toStdString(), refusal);
-    commonAddress_->setFocus();
-    commonAddress_->lineEdit()->selectAll();
+    if (form_.LinkAddressRefusal() == refusal) {
+      linkAddress_->setFocus();
+      linkAddress_->selectAll();
+    } else {
+      commonAddress_->setFocus();
+      commonAddress_->lineEdit()->selectAll();
+    }
     return;
   }
   const std::string badInterval = form_.IntervalRefusal();

@@ -20,14 +20,14 @@
 
 namespace vela {
 
-// Window geometry of both modes: connection mode, with the answer time row
-// instead of the interval and ASDU format rows, is lower and has its buttons
-// higher.
+// Window geometry of both modes: connection mode has the answer time row
+// instead of the interval and ASDU format rows, and three rows more below
+// them (staleness, interrogation period, link address).
 constexpr int kIecCfgClientWidth = 419;
 constexpr int kIecCfgDeviceButtonsTop = 280;
 constexpr int kIecCfgDeviceFormHeight = 347;
-constexpr int kIecCfgConnectionButtonsTop = 305;
-constexpr int kIecCfgConnectionFormHeight = 372;
+constexpr int kIecCfgConnectionButtonsTop = 338;
+constexpr int kIecCfgConnectionFormHeight = 405;
 // Title bar and border: 347 high around a client area of 313.
 constexpr int kIecCfgFrameHeight = 34;
 
@@ -48,6 +48,8 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
   QComboBox& CommonAddressLengthBox() { return *commonLength_; }
   QLineEdit& IntervalEdit() { return *interval_; }
   QLineEdit& AnswerTimeEdit() { return *answerTime_; }
+  QComboBox& LinkAddressLengthBox() { return *linkLength_; }
+  QLineEdit& LinkAddressEdit() { return *linkAddress_; }
   QLineEdit& StaleAfterEdit() { return *staleAfter_; }
   QLineEdit& InterrogationPeriodEdit() { return *interrogationPeriod_; }
   QCheckBox& CyclicBox() { return *cyclic_; }
@@ -84,6 +86,8 @@ class QtIecOptionsDialog : public QDialog, public TIecOptionsDialog {
   QLineEdit* staleAfter_;
   QLabel* interrogationPeriodLabel_;
   QLineEdit* interrogationPeriod_;
+  QLabel* linkAddressLabel_;
+  QLineEdit* linkAddress_;
   QPushButton* ok_;
   QPushButton* cancel_;
 };

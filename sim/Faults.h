@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace vela {
@@ -18,6 +19,8 @@ struct AnswerFaults {
   int iecDfcAnswers = 0;   // DFC = 1 in the first N answers; kEveryAnswer: in all
   bool iecNack = false;    // user data refused with NACK (link busy)
   uint8_t iecQuality = 0;  // QDS bits set on every measured value
+  // Input registers of the values sent with IV (invalid) in their QDS.
+  std::set<uint16_t> iecInvalid{};
   // Command answers only for class 1 requests (ACD = 1 tells they wait);
   // a class 2 request never takes them.
   bool iecClass1Only = false;

@@ -32,6 +32,7 @@ std::vector<MeasuredObject> Objects(const DeviceModel& device, const MeasuredAsd
     if (!device.Measures(q)) continue;
     uint8_t qds = setup.quality;
     if (device.ForcedOutOfRange(q)) qds |= kQdsOverflow;
+    if (setup.invalid.count(q.reg) != 0) qds |= kQdsInvalid;
     const double value =
         format.coding == TMeasuredCoding::Normalised ? m[q.reg] / kNormalisedFullScale : m[q.reg];
     objects.push_back({static_cast<uint32_t>(slot + 1),

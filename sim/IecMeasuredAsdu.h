@@ -4,11 +4,13 @@
 // iec101/IecMeasuredTypes.h; normalised values over a full scale of 1000),
 // time tags from the device's clock.
 // Quantities the device does not measure are left out; a forced out-of-range
-// value carries OV. The values are cut into as many ASDUs as the frame limit
-// needs, each with SQ = 0 (the form the time-tagged type allows).
+// value carries OV, a value marked invalid IV. The values are cut into as
+// many ASDUs as the frame limit needs, each with SQ = 0 (the form the
+// time-tagged type allows).
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "common/ArkTypes.h"
@@ -18,6 +20,7 @@
 namespace vela {
 
 inline constexpr uint8_t kQdsOverflow = 0x01;
+inline constexpr uint8_t kQdsInvalid = 0x80;
 
 struct MeasuredAsduSetup {
   uint8_t type = 13;           // a measured-value type; 13 for any other
@@ -27,6 +30,8 @@ struct MeasuredAsduSetup {
   TIecFieldLengths lengths;    // of the line the ASDUs go on
   size_t maxLength = 253;      // longest ASDU one frame can carry
   size_t maxObjects = 0x7F;    // most information objects in one ASDU
+  // Input registers of the values marked IV.
+  std::set<uint16_t> invalid{};
 };
 
 std::vector<Octets> MeasuredAsdus(const DeviceModel& device, const MeasuredAsduSetup& setup);

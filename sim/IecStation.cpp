@@ -91,6 +91,7 @@ MeasuredAsduSetup IecStation::Setup(uint8_t type, uint8_t causeCode) const {
   setup.cause = causeCode;
   setup.commonAddress = device_.Settings().Iec().commonAddress;
   setup.quality = quality_;
+  setup.invalid = faults_.iecInvalid;
   setup.lengths = lengths_;
   setup.maxLength = MaxAsduLength(lengths_);
   if (faults_.iecOneObject) setup.maxObjects = 1;

@@ -97,6 +97,17 @@ bool ApplyOutOfRange(const std::string& text, SimOptions& o) {
   return true;
 }
 
+bool ApplyIecInvalid(const std::string& text, SimOptions& o) {
+  std::stringstream list(text);
+  std::string name;
+  while (std::getline(list, name, ',')) {
+    const QuantityInfo* quantity = FindQuantity(name);
+    if (!quantity) return false;
+    o.answerFaults.iecInvalid.insert(quantity->reg);
+  }
+  return true;
+}
+
 bool ApplyWiring(const std::string& text, SimOptions& o) {
   if (!o.device.wiring) o.device.wiring.emplace();
   return ParseWiringFaults(text, o.device.wiring->faults);
@@ -502,6 +513,10 @@ TOptionTable SimOptionTable(SimOptions& options) {
            });
   t.Valued("--iec-quality", "HEX", "биты описателя качества QDS у всех величин, например 80 (IV)",
            ApplyQuality);
+  t.Valued("--iec-invalid", "LIST",
+           "величины с признаком недостоверности IV в описателе качества,\n"
+           "например Ua,Ib",
+           ApplyIecInvalid);
   t.Section("Прочее:");
   t.Switch("--help", "показать эту справку", Flag([](SimOptions& o) { o.help = true; }));
   t.Switch("--version", "показать версию программы", Flag([](SimOptions& o) { o.version = true; }));

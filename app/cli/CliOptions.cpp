@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/EngineSettings.h"
+#include "app/IecWorkflows.h"
 #include "app/cli/CliDefaults.h"
 #include "iec101/IecSettings.h"
 
@@ -215,7 +216,8 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
 
   t.Section("Прочее:");
   t.Add(Valued(raw, "--timeout", "С",
-               "прервать команду, не завершённую за С секунд (60);\n"
+               "прервать команду, не завершённую за С секунд (60; по\n"
+               "IEC 60870-5-101 не меньше 150 значений --iec-timeout);\n"
                "find и watch — только если указан: find прерывает\n"
                "поиск, watch — если С секунд нет показаний"));
   t.Add(Valued(raw, "--response-timeout", "МС",
@@ -498,6 +500,11 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
   if (raw.values.count("--timeout")) {
     o.timeoutSeconds = ParseSeconds("--timeout", raw.values.at("--timeout"));
     o.timeoutGiven = true;
+  } else if (o.iec) {
+    // A slower device gets a longer budget.
+    o.timeoutSeconds = static_cast<double>(TIecWorkflows::OperationBudgetMs(
+                           static_cast<uint32_t>(o.iec->answerTimeMs))) /
+                       1000.0;
   }
   if (raw.values.count("--response-timeout")) {
     o.responseTimeoutMs =

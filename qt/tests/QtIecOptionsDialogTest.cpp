@@ -1,6 +1,7 @@
 // The IEC 60870-5-101 options dialog as a Qt dialog: keys typed into the real
 // common address box, OK and Cancel, the rows and heights of both modes, the
-// refusal of a common address that does not fit, and pictures of both modes.
+// refusal of a common address or a link address that does not fit, and
+// pictures of both modes.
 
 #include <gtest/gtest.h>
 
@@ -170,6 +171,59 @@ TEST_F(QtIecDialogTest, ACommonAddressThatDoesNotFitIsRefusedAndTheDialogStaysOp
   }
 }
 
+// The link address follows the link address length chosen beside it: 1-254
+// with one octet, 1-65534 with two, 0 only without the field. A refused
+// address keeps the dialog open and stores nothing.
+TEST_F(QtIecDialogTest, TheLinkAddressRangeFollowsItsLength) {
+  const struct {
+    int length;
+    const char* address;
+    const char* refusal;  // none: stored
+  } cases[] = {
+      {1, "254", nullptr},
+      {1, "255",
+       "Адрес канала 255 не подходит для поля адреса длиной 1 байт: допустимы значения от 1 до "
+       "254."},
+      {1, "0",
+       "Адрес канала 0 не подходит для поля адреса длиной 1 байт: допустимы значения от 1 до "
+       "254."},
+      {2, "300", nullptr},
+      {2, "65534", nullptr},
+      {2, "0",
+       "Адрес канала 0 не подходит для поля адреса длиной 2 байт: допустимы значения от 1 до "
+       "65534."},
+      {2, "65535", "Адрес канала \"65535\" недопустим: укажите целое число от 0 до 65534."},
+      {0, "0", nullptr},
+      {1, "abc", "Адрес канала \"abc\" недопустим: укажите целое число от 0 до 65534."},
+  };
+  for (const auto& c : cases) {
+    options_ = {};
+    test::RecordingMessageBox messages;
+    QtIecOptionsDialog dialog(nullptr, &messages);
+    bool open = false;
+    QTimer::singleShot(0, &dialog, [&] {
+      dialog.LinkAddressLengthBox().setCurrentIndex(c.length);
+      dialog.LinkAddressEdit().setText(c.address);
+      dialog.OkButton().click();
+      open = dialog.isVisible();
+      if (open) dialog.reject();
+    });
+    const bool stored = dialog.Execute(TIecOptionsMode::Connection, options_);
+    EXPECT_EQ(stored, c.refusal == nullptr) << c.address;
+    EXPECT_EQ(open, c.refusal != nullptr) << c.address;
+    if (c.refusal) {
+      EXPECT_EQ(options_.connection, TIecLinkSettings()) << c.address;
+      ASSERT_EQ(messages.shown.size(), 1u) << c.address;
+      EXPECT_EQ(messages.shown[0],
+                std::string("Настройки протокола ГОСТ Р МЭК 60870-5-101|") + c.refusal);
+    } else {
+      EXPECT_EQ(options_.connection.linkAddress, std::stoul(c.address)) << c.address;
+      EXPECT_EQ(options_.connection.lengths.LinkAddressLength(), static_cast<uint32_t>(c.length));
+      EXPECT_TRUE(messages.shown.empty()) << c.address;
+    }
+  }
+}
+
 TEST_F(QtIecDialogTest, TheOptionsButtonOpensTheProgramsDialogInDeviceMode) {
   QtProgram program(test::Quiet());
   ASSERT_FALSE(program.Failed());
@@ -194,12 +248,14 @@ TEST_F(QtIecDialogTest, ConnectionModeHidesTheDeviceRows) {
   EXPECT_FALSE(dialog.AnswerTimeEdit().isHidden());
   EXPECT_FALSE(dialog.StaleAfterEdit().isHidden());
   EXPECT_FALSE(dialog.InterrogationPeriodEdit().isHidden());
-  EXPECT_EQ(dialog.height(), 372 - kIecCfgFrameHeight);
-  EXPECT_EQ(dialog.OkButton().y(), 305);
+  EXPECT_FALSE(dialog.LinkAddressEdit().isHidden());
+  EXPECT_EQ(dialog.height(), 405 - kIecCfgFrameHeight);
+  EXPECT_EQ(dialog.OkButton().y(), 338);
   dialog.Load(TIecOptionsMode::Device, options_);
   EXPECT_FALSE(dialog.IntervalEdit().isHidden());
   EXPECT_TRUE(dialog.AnswerTimeEdit().isHidden());
   EXPECT_TRUE(dialog.StaleAfterEdit().isHidden());
+  EXPECT_TRUE(dialog.LinkAddressEdit().isHidden());
   EXPECT_EQ(dialog.height(), 347 - kIecCfgFrameHeight);
   EXPECT_EQ(dialog.OkButton().y(), 280);
 }

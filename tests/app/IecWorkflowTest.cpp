@@ -100,6 +100,31 @@ TEST_F(IecWorkflowTest, EnteringTakesTheDeviceOptionsAndTheDialog) {
   EXPECT_TRUE(f.Button7.Enabled());
 }
 
+// The connection dialog's link address is the one the frames carry and the
+// address box shows, listed after the MODBUS addresses when beyond them; back
+// in MODBUS an address beyond them falls back to 1.
+TEST_F(IecWorkflowTest, TheDialogsLinkAddressIsShownAndUsed) {
+  const struct {
+    uint32_t length, address;
+    int modbusAddress;
+  } cases[] = {{1, 200, 200}, {2, 300, 1}, {2, 65534, 1}};
+  f.cbInterfaceType.Choose(1);
+  for (const auto& c : cases) {
+    h.iecDialog().onConfirm = [&](TIecOptions& options) {
+      options.connection.lengths.SetLinkAddressLength(c.length);
+      options.connection.linkAddress = c.address;
+    };
+    ASSERT_TRUE(f.ComboBox2.ChooseText("IEC 60870-5-101"));
+    ASSERT_NE(f.Engine().FIec, nullptr);
+    EXPECT_EQ(f.Engine().FIec->Master().LinkAddress(), c.address);
+    EXPECT_EQ(f.cbAddr.Text(), std::to_string(c.address));
+    ASSERT_TRUE(f.ComboBox2.ChooseText("MODBUS RTU"));
+    EXPECT_EQ(f.cbAddr.Text(), std::to_string(c.modbusAddress)) << c.address;
+    EXPECT_EQ(f.cbAddr.Count(), 247);
+    EXPECT_EQ(f.Engine().FPacker->Address, c.modbusAddress);
+  }
+}
+
 struct RefusedEntryCase {
   const char* name;
   TIecDeviceOptions options;

@@ -611,6 +611,40 @@ TEST(CliIecTimeTagTest, JsonReadGivesEachValueItsTagTime) {
   EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
 }
 
+// A slave that begins every answer only after 5 s and sends its values only
+// when interrogated: with an answer time to match, the wait for the
+// interrogation's values and the command's budget grow with it.
+TEST(CliIecSlowLineTest, ReadOnceWaitsAsLongAsTheAnswerTimeNeeds) {
+  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-gi-only", "--delay", "5000"});
+  const CliResult r = RunCli({"--port", sim.WorkingPort(), "--interface", "rs485", "--protocol",
+                              "iec101", "--iec-timeout", "5500", "read"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_EQ(ValueLines(r.out), 28) << r.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
+// Values the slave marks invalid (IV): reported as such, not as missing, in
+// the JSON and in the text output; the other values are read as usual.
+TEST(CliIecInvalidTest, ReadReportsInvalidValuesAsInvalid) {
+  VelaSimProcess sim({"--both", "--protocol", "iec", "--iec-invalid", "Ua,Ib"});
+  const std::vector<std::string> read = {"--interface", "rs485", "--protocol", "iec101", "read"};
+  std::vector<std::string> json = read;
+  json.insert(json.end(), {"--format", "json"});
+  const CliResult r = RunCli(With(json, sim.WorkingPort()));
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  const nlohmann::json reading = nlohmann::json::parse(r.out, nullptr, false);
+  ASSERT_TRUE(reading.is_object()) << r.out;
+  for (const char* name : {"Ua", "Ib"}) {
+    EXPECT_TRUE(reading["values"][name]["value"].is_null()) << name << " " << r.out;
+    EXPECT_EQ(reading["values"][name].value("quality", ""), "inv") << name << " " << r.out;
+  }
+  EXPECT_TRUE(reading["values"]["Ub"]["value"].is_number()) << r.out;
+  const CliResult text = RunCli(With(read, sim.WorkingPort()));
+  EXPECT_EQ(text.exitCode, 0) << text.out << text.err;
+  EXPECT_TRUE(Has(text.out, "Ua = inv")) << text.out;
+  EXPECT_FALSE(sim.SanitizerReported()) << sim.ErrorOutput();
+}
+
 // A slave that restarts after every three data answers and then says its
 // link is not functioning: the link is reset, the station interrogated again
 // and the reading goes on.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "sim/MeasuredValues.h"
 #include "sim/SimOptions.h"
 
 namespace vela {
@@ -125,12 +126,14 @@ TEST(SimOptions, IecOptionsFillTheLinkBlocksAndTheFaults) {
   EXPECT_EQ(Parse({"--iec-lengths", "0,1,1,1"}).device.settings.iec.linkAddressLength, 0);
   const AnswerFaults station =
       Parse({"--iec-gi-only", "--iec-gi-class", "2", "--iec-events", "100", "--iec-one-object",
-             "--iec-refuse", "46", "--iec-link-address", "300"})
+             "--iec-refuse", "46", "--iec-link-address", "300", "--iec-invalid", "Ua,Ib"})
           .answerFaults;
   EXPECT_EQ((std::vector<int>{station.iecInterrogationOnly, station.iecInterrogationClass,
                               station.iecEventMs, station.iecOneObject, station.iecRefuseCause,
                               station.iecLinkAddress}),
             (std::vector<int>{1, 2, 100, 1, 46, 300}));
+  EXPECT_EQ(station.iecInvalid,
+            (std::set<uint16_t>{FindQuantity("Ua")->reg, FindQuantity("Ib")->reg}));
 }
 
 TEST(SimOptions, IecStationBehaviours) {
@@ -181,6 +184,7 @@ TEST(SimOptions, MistakesAreRefusedWithAMessage) {
                                                {"--iec-cyclic", "-5"},
                                                {"--iec-quality", "100"},
                                                {"--iec-quality", "zz"},
+                                               {"--iec-invalid", "Uz"},
                                                {"--iec-gi-class", "3"},
                                                {"--iec-events", "0"},
                                                {"--iec-refuse", "8"},
