@@ -24,7 +24,7 @@ int LinesStartingWith(const FormHarness& h, const std::string& start) {
 }
 
 int LastFunction(FormHarness& h) {
-  const Octets& frame = h.line().Written().back();
+  const Octets frame = h.line().Written().back();
   return static_cast<uint8_t>(frame[frame[0] == 0x10 ? 1 : 4]) & 0x0F;
 }
 
