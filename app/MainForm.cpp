@@ -85,6 +85,7 @@ void TForm1::CreatePanel() {
   FPanel->OnPainted = [this] { Image1.Invalidate(); };
   Image1.OnMouseMove = [this](int x, int y) { FPanel->MouseMove(x, y); };
   Image1.OnClick = [this] { FPanel->Click(); };
+  Image1.OnRepaint = [this] { FPanel->Repaint(); };
   FWiringView = std::make_unique<TWiringView>(
       *FEngine->FCells, FSeams.wiringCanvasFactory
                             ? FSeams.wiringCanvasFactory(kPhasorPictureWidth, kPhasorPictureHeight)

@@ -8,6 +8,14 @@ TMeasurementPanel::TMeasurementPanel(TMeasurementCells& cells, TCanvas& canvas, 
     : FCells(cells), FCanvas(canvas), FBackground(background) {}
 
 void TMeasurementPanel::Redraw() {
+  if (FZoom) {
+    const TClrValue& cell = FCells[FHoverIndex];
+    FPlot.Add(cell.State() == cvsValue, cell.Value());
+  }
+  Repaint();
+}
+
+void TMeasurementPanel::Repaint() {
   const TRect whole{0, 0, kPanelWidth, kPanelHeight};
   FCanvas.SetBrushColor(FBackground);
   FCanvas.SetPenColor(FBackground);
@@ -18,7 +26,6 @@ void TMeasurementPanel::Redraw() {
   if (FZoom) {
     const TClrValue& cell = FCells[FHoverIndex];
     cell.DrawLarge(FCanvas);
-    FPlot.Add(cell.State() == cvsValue, cell.Value());
     FPlot.Draw(FCanvas, kPlotArea.Left, kPlotArea.Top, kPlotArea.Width(), kPlotArea.Height());
   } else {
     for (int slot = 0; slot < kSlotCount; ++slot) DrawCell(slot, FHover && slot == FHoverIndex);

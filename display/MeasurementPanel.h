@@ -25,6 +25,9 @@ class TMeasurementPanel {
   // Repaints the whole image. In the zoom view each call appends one sample
   // of the zoomed cell to the trend.
   void Redraw();
+  // Repaints the whole image as it stands, adding no trend sample: for a
+  // canvas that was made anew (a larger window).
+  void Repaint();
   // Pointer moved over the image: highlights the cell under it, repainting
   // only the cells whose highlight changed.
   void MouseMove(int x, int y);

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
@@ -161,13 +162,26 @@ void ImageWidget::paintEvent(QPaintEvent*) {
   }
 }
 
+void ImageWidget::resizeEvent(QResizeEvent*) {
+  // A picture its owner can paint again is drawn anew at the size it is shown
+  // (and the screen's pixel ratio), so its text stays sharp when enlarged.
+  auto* canvas = dynamic_cast<QtCanvas*>(image_.Canvas());
+  if (!canvas || !image_.OnRepaint || width() <= 0) return;
+  const double shown = double(width()) / canvas->Image().deviceIndependentSize().width();
+  const double scale = shown * devicePixelRatioF();
+  if (scale == canvas->Scale()) return;
+  canvas->SetScale(scale);
+  image_.OnRepaint();
+}
+
 void ImageWidget::mouseMoveEvent(QMouseEvent* event) {
   // The pointer in the picture's own pixels, however large it is shown.
   QPointF pos = event->position();
   if (auto* canvas = dynamic_cast<QtCanvas*>(image_.Canvas());
       canvas && width() > 0 && height() > 0) {
-    pos.rx() *= double(canvas->Image().width()) / width();
-    pos.ry() *= double(canvas->Image().height()) / height();
+    const QSizeF size = canvas->Image().deviceIndependentSize();
+    pos.rx() *= size.width() / width();
+    pos.ry() *= size.height() / height();
   }
   image_.MouseMove(static_cast<int>(pos.x()), static_cast<int>(pos.y()));
 }

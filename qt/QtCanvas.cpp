@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPen>
+#include <algorithm>
 
 namespace vela {
 
@@ -9,9 +10,25 @@ QColor ToQColor(TColor color) {
   return QColor(RedOf(color), GreenOf(color), BlueOf(color));
 }
 
-QtCanvas::QtCanvas(int width, int height) : image_(width, height, QImage::Format_RGB32) {
+QtCanvas::QtCanvas(int width, int height)
+    : width_(width), height_(height), image_(width, height, QImage::Format_RGB32) {
   image_.fill(Qt::white);
   painter_.begin(&image_);
+  ApplyPen();
+  ApplyBrush();
+}
+
+void QtCanvas::SetScale(double scale) {
+  scale = std::max(1.0, scale);
+  if (scale == Scale()) return;
+  const QFont font = painter_.font();
+  painter_.end();
+  image_ = QImage(static_cast<int>(width_ * scale + 0.5), static_cast<int>(height_ * scale + 0.5),
+                  QImage::Format_RGB32);
+  image_.setDevicePixelRatio(scale);
+  image_.fill(Qt::white);
+  painter_.begin(&image_);
+  painter_.setFont(font);
   ApplyPen();
   ApplyBrush();
 }

@@ -15,6 +15,11 @@ class QtCanvas : public TCanvas {
   QtCanvas(int width, int height);
 
   const QImage& Image() const { return image_; }
+  // Draws from now on at `scale` device pixels per canvas pixel, on a new
+  // blank image, so text and lines stay sharp when shown enlarged. The
+  // canvas coordinates stay as they are.
+  void SetScale(double scale);
+  double Scale() const { return image_.devicePixelRatio(); }
 
   void SetPenColor(TColor color) override;
   void SetPenWidth(int width) override;
@@ -38,6 +43,8 @@ class QtCanvas : public TCanvas {
   void ApplyPen();
   void ApplyBrush();
 
+  const int width_;
+  const int height_;
   QImage image_;
   QPainter painter_;
   TColor penColor_ = 0;

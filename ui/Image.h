@@ -27,6 +27,9 @@ class TImage : public TControl {
   // Pointer events, in image coordinates; set by the owner.
   std::function<void(int x, int y)> OnMouseMove;
   std::function<void()> OnClick;
+  // Set by the owner that can paint the whole picture again; the front end
+  // then draws it at the size it is shown instead of enlarging the pixels.
+  std::function<void()> OnRepaint;
   void MouseMove(int x, int y) {
     if (Enabled() && OnMouseMove) OnMouseMove(x, y);
   }

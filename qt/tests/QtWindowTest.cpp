@@ -18,6 +18,7 @@
 #include "app/HiddenKeySequence.h"
 #include "app/Messages.h"
 #include "common/ArkSysUtils.h"
+#include "qt/QtCanvas.h"
 #include "qt/QtKeyPreview.h"
 #include "qt/QtProgram.h"
 #include "qt/tests/QtTestApp.h"
@@ -114,6 +115,11 @@ TEST_F(QtWindowTest, LargerWindowGrowsPanelAndLogAndShrinksBackToTheDesignLayout
   QCoreApplication::sendEvent(&panel, &move);
   EXPECT_TRUE(program.Form().FPanel->Hover());
   EXPECT_EQ(program.Form().FPanel->HoverIndex(), lastSlot);
+  // The enlarged panel is painted at the size it is shown, so its text is
+  // sharp, not its pixels enlarged.
+  const auto* canvas = dynamic_cast<QtCanvas*>(program.Form().Image1.Canvas());
+  ASSERT_NE(canvas, nullptr);
+  EXPECT_EQ(canvas->Image().width(), panel.width());
   const QImage shot = window.grab().toImage();
   EXPECT_TRUE(shot.save(test::ArtifactPath("window-maximised")));
   for (const QPoint corner :
@@ -125,6 +131,7 @@ TEST_F(QtWindowTest, LargerWindowGrowsPanelAndLogAndShrinksBackToTheDesignLayout
   window.resize(800, 600);
   QCoreApplication::processEvents();
   EXPECT_EQ(places(), designPlaces);
+  EXPECT_EQ(canvas->Image().width(), kPanelWidth);
 }
 
 TEST_F(QtWindowTest, MissingGlyphsStopStartUpWithTheMessageBox) {
