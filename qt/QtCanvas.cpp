@@ -23,11 +23,14 @@ void QtCanvas::SetScale(double scale) {
   if (scale == Scale()) return;
   const QFont font = painter_.font();
   painter_.end();
-  image_ = QImage(static_cast<int>(width_ * scale + 0.5), static_cast<int>(height_ * scale + 0.5),
-                  QImage::Format_RGB32);
+  // Whole device pixels inside the canvas, and drawing clipped to it: a line
+  // just outside the canvas must not show in a part pixel at its edge.
+  image_ = QImage(static_cast<int>(width_ * scale + 0.001),
+                  static_cast<int>(height_ * scale + 0.001), QImage::Format_RGB32);
   image_.setDevicePixelRatio(scale);
   image_.fill(Qt::white);
   painter_.begin(&image_);
+  painter_.setClipRect(QRect(0, 0, width_, height_));
   painter_.setFont(font);
   ApplyPen();
   ApplyBrush();
