@@ -202,7 +202,7 @@ TOptionTable CliOptionTable(TRawOptions& raw) {
                "\"time\" — метка времени значения, \"quality\": \"inv\" —\n"
                "значение недостоверно (и \"= inv\" в text); wiring: text или json\n"
                "({\"phasors\", \"angles\", \"findings\": [{\"code\", \"phases\",\n"
-               "\"text\"}], ...}); configure, factory: json — итог записи\n"
+               "\"text\"}], ...}); configure, factory: text или json — итог записи\n"
                "{\"result\": \"written\"|\"partial\"|\"not-written\", \"blocks\",\n"
                "\"device\"}; settings, verify, report: json — объект,\n"
                "csv — заголовок и строка (verify: программа и прибор);\n"
@@ -479,8 +479,12 @@ TCliOptions ParseCliOptions(const std::vector<std::string>& args) {
     if (o.csvFile.empty()) Fail("Для --csv не указано имя файла.");
   }
   o.format = ParseFormat(raw);
-  if (o.command == TCommand::Wiring && o.format == TOutputFormat::Csv) {
-    Fail("Для wiring --format: text или json.");
+  // These print a verdict, not rows: a CSV of it would only be the text
+  // under another name, so it is refused rather than silently ignored.
+  if (o.format == TOutputFormat::Csv &&
+      (o.command == TCommand::Wiring || o.command == TCommand::Configure ||
+       o.command == TCommand::Factory)) {
+    Fail("Для " + raw.command + " --format: text или json.");
   }
   if (o.csvFile == kCsvToStandardOutput && raw.values.count("--format")) {
     Fail("С --csv - показания идут в stdout в виде записи CSV; --format не нужен.");

@@ -39,6 +39,12 @@ FormHarness::~FormHarness() {
   form_.reset();
 }
 
+bool FormHarness::ChooseIec(std::function<void(TIecOptions&)> adjust) {
+  iecDialog_.onConfirm = std::move(adjust);
+  form_->cbInterfaceType.Choose(1);
+  return form_->ComboBox2.ChooseText("IEC 60870-5-101");
+}
+
 bool FormHarness::LogHas(const std::string& line) const {
   return LogCount(line) > 0;
 }

@@ -75,6 +75,9 @@ class FormHarness {
   HeadlessEventLoop& loop() { return loop_; }
   const std::vector<std::string>& trace() const { return trace_; }
   const std::vector<std::string>& log() const { return form_->Memo1.Lines(); }
+  // RS-485 and IEC 60870-5-101 chosen in the window; the connection dialog
+  // that opens is confirmed after `adjust` changed its options.
+  bool ChooseIec(std::function<void(TIecOptions&)> adjust);
   bool LogHas(const std::string& line) const;
   int LogCount(const std::string& line) const;
 

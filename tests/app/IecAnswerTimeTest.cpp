@@ -33,11 +33,8 @@ TEST_P(IecAnswerTimeWait, InterrogatedValuesAreWaitedFor) {
   const WaitCase& c = GetParam();
   FormHarness h;
   TForm1& f = h.form();
-  h.iecDialog().onConfirm = [&](TIecOptions& options) {
-    options.connection.answerTimeMs = c.answerTimeMs;
-  };
-  f.cbInterfaceType.Choose(1);
-  ASSERT_TRUE(f.ComboBox2.ChooseText("IEC 60870-5-101"));
+  ASSERT_TRUE(
+      h.ChooseIec([&](TIecOptions& options) { options.connection.answerTimeMs = c.answerTimeMs; }));
   f.Button4.Click();
   // Link reset, an empty class 2 poll, the interrogation confirmed at the
   // link, then its confirmation, the empty polls, its values and termination.

@@ -47,11 +47,8 @@ TEST_P(IecContinuous, InterrogatesAndKeepsTheImage) {
   const ContinuousCase& c = GetParam();
   FormHarness h;
   TForm1& f = h.form();
-  h.iecDialog().onConfirm = [&](TIecOptions& options) {
-    options.connection.interrogationPeriodS = c.periodS;
-  };
-  f.cbInterfaceType.Choose(1);
-  ASSERT_TRUE(f.ComboBox2.ChooseText("IEC 60870-5-101"));
+  ASSERT_TRUE(h.ChooseIec(
+      [&](TIecOptions& options) { options.connection.interrogationPeriodS = c.periodS; }));
   f.Button5.Click();
   std::deque<Octets> queued;  // class 2 data the device holds
   int interrogations = 0;

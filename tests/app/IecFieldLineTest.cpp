@@ -95,11 +95,8 @@ TEST_P(IecFieldLine, ReadOnce) {
   const FieldCase& c = GetParam();
   FormHarness h;
   TForm1& f = h.form();
-  h.iecDialog().onConfirm = [&](TIecOptions& options) {
-    options.connection.answerTimeMs = c.answerTimeMs;
-  };
-  f.cbInterfaceType.Choose(1);
-  ASSERT_TRUE(f.ComboBox2.ChooseText("IEC 60870-5-101"));
+  ASSERT_TRUE(
+      h.ChooseIec([&](TIecOptions& options) { options.connection.answerTimeMs = c.answerTimeMs; }));
   f.Button4.Click();
   for (const Reply& reply : c.replies) {
     h.loop().Advance(reply.afterMs);
