@@ -533,6 +533,17 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
     error = e.what();
     return false;
   }
+  // A link address the link-address field cannot carry would make a station
+  // no master can reach: refused, as the master refuses it.
+  const uint16_t link = options.answerFaults.iecLinkAddress;
+  const uint16_t octets = options.device.settings.iec.linkAddressLength;
+  if (link != 0 && (octets == 0 || (octets == 1 && link > 254))) {
+    error = "--iec-link-address " + std::to_string(link) +
+            (octets == 0 ? ": поля адреса канала нет (--iec-lengths 0,...)"
+                         : ": с полем адреса канала 1 байт допустимо 1-254; для большего "
+                           "адреса --iec-lengths 2,...");
+    return false;
+  }
   if (options.rotatingFaults.kinds.empty()) options.rotatingFaults.kinds = AllLineFaults();
   return true;
 }
