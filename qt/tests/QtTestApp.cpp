@@ -3,9 +3,8 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QTimer>
 
+#include "qt/QtEventWait.h"
 #include "qt/QtProgram.h"
 
 namespace vela::test {
@@ -26,14 +25,7 @@ void EnsureQtApplication() {
 }
 
 bool RunEventsUntil(const std::function<bool()>& pred, int ms) {
-  QElapsedTimer elapsed;
-  elapsed.start();
-  QTimer wake;  // WaitForMoreEvents returns at least this often
-  wake.start(10);
-  while (!pred() && elapsed.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return pred();
+  return vela::RunEventsUntil(pred, ms);  // the window's own wait
 }
 
 QString ArtifactPath(const QString& name) {
